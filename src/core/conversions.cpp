@@ -1,0 +1,249 @@
+#include "core/conversions.h"
+
+#include "platform/codec.h"
+#include "support/wrappers.h"
+
+#include <QLocale>
+#include <cfenv>
+#include <cfloat>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace {
+
+// The longest leading number of the text: blanks, tabs and line feeds are skipped anywhere,
+// then sign, digits, one decimal point, digits and an optional exponent. Sets ok to false when
+// the text starts with no number.
+double leadingNumber(const QString &text, bool &found)
+{
+    std::string s;
+    s.reserve(text.size());
+    int i = 0;
+    const int n = int(text.size());
+    auto next = [&]() -> char {
+        while (i < n) {
+            const QChar c = text[i];
+            if (c == ' ' || c == '\t' || c == '\n') {
+                ++i;
+                continue;
+            }
+            return c.unicode() < 128 ? char(c.unicode()) : '\x7f';
+        }
+        return '\0';
+    };
+    char c = next();
+    if (c == '+' || c == '-') {
+        s += c;
+        ++i;
+        c = next();
+    }
+    int digits = 0;
+    while (c >= '0' && c <= '9') {
+        s += c;
+        ++digits;
+        ++i;
+        c = next();
+    }
+    if (c == '.') {
+        s += c;
+        ++i;
+        c = next();
+        while (c >= '0' && c <= '9') {
+            s += c;
+            ++digits;
+            ++i;
+            c = next();
+        }
+    }
+    found = digits > 0;
+    if (!found)
+        return 0;
+    if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
+        std::string exp = "e";
+        ++i;
+        char e = next();
+        if (e == '+' || e == '-') {
+            exp += e;
+            ++i;
+            e = next();
+        }
+        int expDigits = 0;
+        while (e >= '0' && e <= '9') {
+            exp += e;
+            ++expDigits;
+            ++i;
+            e = next();
+        }
+        if (expDigits > 0)
+            s += exp;
+    }
+    return std::strtod(s.c_str(), nullptr);
+}
+
+template <typename T> T wholeNumber(const QString &text)
+{
+    bool found = false;
+    const double v = leadingNumber(text, found);
+    if (!found)
+        return 0;
+    if (!std::isfinite(v))
+        return -1;
+    const double rounded = std::nearbyint(v); // the default rounding mode: halves to even
+    if (rounded < double(std::numeric_limits<T>::min()) ||
+        rounded > double(std::numeric_limits<T>::max()))
+        return -1;
+    return T(rounded);
+}
+
+bool isNumberChar(QChar c)
+{
+    return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+}
+
+const char lineEnds[] = {'\r', '\n', '\t', '\b', '\f'};
+
+template <typename S> void skipLine(S &text)
+{
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const auto c = text.at(i);
+        bool end = false;
+        for (char e : lineEnds)
+            if (c == e)
+                end = true;
+        if (end)
+            break;
+        ++i;
+    }
+    if (i >= text.size()) {
+        text.clear();
+        return;
+    }
+    const bool cr = text.at(i) == '\r';
+    ++i;
+    if (cr && i < text.size() && text.at(i) == '\n')
+        ++i;
+    text.remove(0, i);
+}
+
+} // namespace
+
+float TekstNaarSingle(const QString &text)
+{
+    QString t = text;
+    t.replace(',', '.');
+    bool found = false;
+    const double v = leadingNumber(t, found);
+    if (!found)
+        return 0;
+    if (!std::isfinite(v) || std::fabs(v) > double(FLT_MAX))
+        return -1;
+    return float(v);
+}
+
+double TekstNaarDouble(const QString &text)
+{
+    QString t = text;
+    t.replace(',', '.');
+    bool found = false;
+    const double v = leadingNumber(t, found);
+    if (!found)
+        return 0;
+    if (!std::isfinite(v))
+        return -1;
+    return v;
+}
+
+qint16 TekstNaarInteger(const QString &text) { return wholeNumber<qint16>(text); }
+qint32 TekstNaarLong(const QString &text) { return wholeNumber<qint32>(text); }
+
+bool TekstNaarBoolean(const QString &value)
+{
+    const QString v = value.trimmed().toLower();
+    static const char *const falseWords[] = {"false", "faux", "vals", "onwaar",
+                                             "falsch", "unwahr", "0"};
+    for (const char *w : falseWords)
+        if (v == QLatin1String(w))
+            return false;
+    return true;
+}
+
+QString DecimaalTeken() { return QLocale().decimalPoint(); }
+
+QString PuntNaarDecimaal(const QString &text)
+{
+    QString t = text;
+    return t.replace('.', DecimaalTeken());
+}
+
+QString NeemGetal(QString &text, int flags)
+{
+    while (!text.isEmpty() && !isNumberChar(text[0]) && !IsStuurteken(text.left(1), flags))
+        text.remove(0, 1);
+    qsizetype n = 0;
+    while (n < text.size() && isNumberChar(text[n]))
+        ++n;
+    const QString number = text.left(n).trimmed();
+    text.remove(0, n);
+    return PuntNaarDecimaal(number);
+}
+
+QByteArray NeemGetal(QByteArray &text, int flags)
+{
+    QString t = QString::fromLatin1(text);
+    const QString number = NeemGetal(t, flags);
+    text = t.toLatin1();
+    return number.toLatin1();
+}
+
+void VerwijderTotRegeleinde(QString &text) { skipLine(text); }
+void VerwijderTotRegeleinde(QByteArray &text) { skipLine(text); }
+
+QString ZetEenheidOm(const QByteArray &unit)
+{
+    QString out;
+    for (char ch : unit) {
+        switch (static_cast<unsigned char>(ch)) {
+        case 230: out += QChar(0x00B5); break; // µ
+        case 248: out += QChar(0x00B0); break; // °
+        case 234: out += QLatin1String("Ohm"); break;
+        case 130: out += QChar(0x00E9); break; // é
+        case 131: out += QChar(0x00E2); break; // â
+        case 132: out += QChar(0x00E4); break; // ä
+        case 133: out += QChar(0x00E0); break; // à
+        case 135: out += QChar(0x00E7); break; // ç
+        case 136: out += QChar(0x00EA); break; // ê
+        case 137: out += QChar(0x00EB); break; // ë
+        case 138: out += QChar(0x00E8); break; // è
+        case 139: out += QChar(0x00EF); break; // ï
+        case 140: out += QChar(0x00EE); break; // î
+        case 147: out += QChar(0x00F4); break; // ô
+        case 148: out += QChar(0x00F6); break; // ö
+        case 149: out += QChar(0x00F2); break; // ò
+        case 150: out += QChar(0x00FB); break; // û
+        case 158: out += QLatin1String("Pt"); break;
+        default: out += Cp1252::decode(ch); break;
+        }
+    }
+    return out;
+}
+
+qint16 KolomVanKanaal(qint16 kanaal) { return qint16((kanaal - 1) * 2 + 3); }
+
+QString TijdTekst()
+{
+    const QString f = QLocale().timeFormat(QLocale::LongFormat);
+    for (qsizetype i = 0; i < f.size(); ++i) {
+        const QChar c = f[i];
+        if (c == 'h' || c == 'H')
+            continue;
+        if (i > 0 && !c.isLetter())
+            return QString(c);
+    }
+    return QStringLiteral(":");
+}
+
+quint8 NaarByte(qint16 value) { return quint8(value & 0xFF); }
+quint8 HoogsteByte(qint16 value) { return quint8((value & 0xFF00) >> 8); }
+qint16 AbsoluteWaarde(qint16 value) { return qint16(value < 0 ? -value : value); }

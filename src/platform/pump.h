@@ -1,0 +1,26 @@
+#pragma once
+#include <QtGlobal>
+#include <functional>
+
+// The one place that runs the event loop from inside program code. Every wait of the program
+// (reply waits, timed waits, message boxes, dialogs) goes through here, so that shutdown can end
+// them all at once and no wait spins the processor.
+namespace Pump {
+
+// Handles what is pending; never blocks.
+void once();
+// Blocks until at least one event was handled (or the program is ending).
+void waitForEvent();
+// Repeats waitForEvent() until the condition holds or the program is ending; returns the
+// condition's final value.
+bool until(const std::function<bool()> &condition);
+// As until(), but gives up at the timeout (milliseconds on the injectable clock).
+bool until(const std::function<bool()> &condition, qint64 timeoutMs);
+// Waits the given milliseconds on the injectable clock while handling events.
+void waitMs(qint64 ms);
+
+// Set once the program is closing: every wait returns at once.
+bool ending();
+void setEnding(bool ending);
+
+} // namespace Pump
