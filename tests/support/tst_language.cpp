@@ -130,6 +130,7 @@ private slots:
     {
         QTest::addColumn<int>("language");
         QTest::newRow("French") << 1;
+        QTest::newRow("Dutch") << 2;
     }
     void translationMatchesEnglish()
     {
@@ -189,7 +190,7 @@ private slots:
         QFETCH(QString, french);
         QFETCH(QString, dutch);
         const QStringList expected = {english, french, dutch};
-        for (qint16 language = 0; language <= 1; ++language) {
+        for (qint16 language = 0; language <= 2; ++language) {
             qint16 variable = language;
             LaadTaal(variable);
             QCOMPARE(Taaltekst(index), expected[language]);
@@ -198,7 +199,7 @@ private slots:
 
     void makerNameStays()
     {
-        for (qint16 language = 0; language <= 1; ++language) {
+        for (qint16 language = 0; language <= 2; ++language) {
             qint16 variable = language;
             LaadTaal(variable);
             QVERIFY2(Taaltekst(244).contains(QStringLiteral("MARQUEL")), qPrintable(Taaltekst(244)));
