@@ -1,20 +1,12 @@
 #include "support/wrappers.h"
 
+#include "support/utilities.h"
+
 namespace {
 
 bool isControl(char16_t c)
 {
     return c == '\r' || c == '\n' || c == '\t' || c == '\b' || c == '\f' || c == 0;
-}
-
-QString trimBlanks(const QString &s)
-{
-    qsizetype b = 0, e = s.size();
-    while (b < e && s[b] == ' ')
-        ++b;
-    while (e > b && s[e - 1] == ' ')
-        --e;
-    return s.mid(b, e - b);
 }
 
 } // namespace
