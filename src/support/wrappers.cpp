@@ -84,19 +84,22 @@ void setTopmost(QWidget *venster, bool on)
     QWidget *window = venster->window();
     const bool visible = window->isVisible();
     const bool already = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    // A window that was shown or placed keeps its place; one never placed is left to the
+    // window system.
+    const bool placed = visible || window->testAttribute(Qt::WA_Moved);
     const QRect geometry = window->geometry();
     if (already != on)
         window->setWindowFlag(Qt::WindowStaysOnTopHint, on); // hides a shown window
     if (!on && !visible)
         return;
-    if (visible)
-        window->setGeometry(geometry);
     if (!window->isVisible()) {
         const bool wasNoActivate = window->testAttribute(Qt::WA_ShowWithoutActivating);
         window->setAttribute(Qt::WA_ShowWithoutActivating, true);
         window->show();
         window->setAttribute(Qt::WA_ShowWithoutActivating, wasNoActivate);
     }
+    if (placed && window->geometry() != geometry)
+        window->setGeometry(geometry);
 }
 
 QString programTitle() { return QGuiApplication::applicationDisplayName(); }
@@ -223,12 +226,16 @@ void StartSysteemInfo(const QString &melding)
 
 QString instanceLockPath(const QString &caption)
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    // Per user, as a search for a window title was; without a runtime folder, the temp folder.
+    QString folder;
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
     const QByteArray key =
         QCryptographicHash::hash(caption.toUtf8(), QCryptographicHash::Sha1).toHex().left(24);
-    return folder + QStringLiteral("/qlv2-") + QString::fromLatin1(key) + QStringLiteral(".lock");
+    return folder + QStringLiteral("/qlv2-%1-").arg(getuid()) + QString::fromLatin1(key) +
+           QStringLiteral(".lock");
 }
 
 bool VorigeInstantieActief(QWidget *venster)
