@@ -205,7 +205,7 @@ bool DataLog::openFile(const QString &path)
     m_startNewLine = false;
     if (m_file.size() > 0) {
         QFile tail(path);
-        if (tail.open(QIODevice::ReadOnly) && tail.seek(tail.size() - 1))
+        if (tail.open(QIODevice::ReadOnly) && !tail.isSequential() && tail.seek(tail.size() - 1))
             m_startNewLine = tail.read(1) != "\n";
     }
     m_error.clear();
@@ -258,7 +258,8 @@ bool DataLog::SchrijfMeting(const QString &tekst, int slot)
     if (written != bytes.size()) {
         const QString reason = m_file.errorString();
         // Cut back to the last whole record, so nothing half is left for the next one to join.
-        m_file.resize(before);
+        if (!m_file.isSequential())
+            m_file.resize(before);
         m_file.close();
         recordFailed(path, reason);
         return false;

@@ -118,7 +118,7 @@ int WindowHost::message(const QString &text, int flags, const QString &title)
         box->show();
         return 0;
     }
-    const int answer = provider.messageBox(nullptr, text, flags & ~MsgBox::DoNotWait, title);
+    const int answer = provider.messageBox(nullptr, text, flags, title);
     return (flags & MsgBox::DoNotWait) ? 0 : answer;
 }
 
