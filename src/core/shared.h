@@ -59,4 +59,18 @@ inline QString Tijdscheidingsteken = QStringLiteral(":");
 
 inline const QString Aanhalingsteken = QStringLiteral("\"");
 
+// Terminal echo switches and the terminal's font record (name, bold, italic, size, colour,
+// strike-through, underline) and text colours.
+inline bool ToonCodeZenden = false;        // echo sent frames to the terminal window
+inline bool ToonCodeOntvangen = false;     // echo received bytes to the terminal window
+inline QString TerminalLettertype = QStringLiteral("Courier New");
+inline bool TerminalVet = false;
+inline bool TerminalCursief = false;
+inline float TerminalGrootte = 0;          // 0: keep the text box's size
+inline qint32 TerminalKleur = 0;
+inline bool TerminalDoorgestreept = false;
+inline bool TerminalOnderstreept = false;
+inline qint32 TerminalKleurZenden = 0xFF00FF;
+inline qint32 TerminalKleurOntvangen = 0;
+
 } // namespace Hoofdmodule

@@ -1,0 +1,58 @@
+#pragma once
+#include "core/windowsettings.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+// The settings file: one configuration's whole working state (port, language, data file and
+// schedule, controllers, window placements and fonts, graphs, terminal and table) as sectioned
+// Windows-1252 text with CR LF line ends. Within a section the reader takes the lines by
+// position, so the writer's order binds both.
+
+// Value forms of the file, in the user's locale (QLocale()).
+QString InstellingGetal(float value);   // shortest text that reads back the same, no group separators
+QString InstellingGetal(double value);
+QString InstellingDatum(const QDateTime &moment); // date and time; midnight as the date alone,
+                                                   // an invalid (zero) date as a bare time
+// A start or stop time as the file holds it; invalid when it is no date (a bare time included).
+QDateTime LeesInstellingDatum(const QString &value);
+
+// The whole file from the live state, as it goes to disk.
+QByteArray InstellingenTekst();
+
+// Writes the file whole or not at all. On success clears InstellingenGewijzigd; on failure the
+// old file stays as it was, InstellingenGewijzigd is kept and the user is told (text 313).
+bool SchrijfInstellingen(const QString &path);
+bool BewaarInstellingen(const QString &path);
+// Asks for a new settings file name; returns 1 (use the new name in `path`) or 2 (cancelled:
+// `path` holds the old name again). Nothing on disk changes here: the caller writes the new
+// file, which replaces an existing one only once it is complete.
+int BewaarInstellingenAls(QString &path);
+// Sets InstellingenBestandsnaam at start-up from the registry, or the default path.
+void BepaalInstellingenBestand();
+
+// The File menu's save and save-as commands: write, then "Settings saved!" only after a write
+// that succeeded. Save-as keeps the old name (in memory and registry) when the write fails.
+bool saveSettingsCommand();
+bool saveSettingsAsCommand();
+
+// Reading.
+enum class SettingsReadResult {
+    Read,       // the file was read
+    Defaults,   // there was no file; the defaults were applied and written
+    Cancelled,  // there was no file and the user cancelled the general settings: end start-up
+    Unreadable, // the file exists but cannot be read; nothing was changed or written: end start-up
+};
+
+bool IsSectieKop(const QString &line);
+// Restores the state from the file; applies the defaults when it does not exist. Sets
+// LaatsteAntwoord to 2 when the start-up must end.
+SettingsReadResult LeesInstellingen(const QString &path);
+// The reading itself, on the file's bytes.
+void LeesInstellingenUitTekst(const QByteArray &bytes);
+// Hides every rack window and the table window.
+void VerbergVensters();
+// A stored placement as it is applied: kept when it lies within the bounds (the screen for the
+// main window, the main window's client area for the others) or is maximised; else the default.
+WindowPlacement ControleerPlaatsing(const WindowPlacement &stored, const QSizeF &bounds);
