@@ -230,7 +230,6 @@ FormMelding::FormMelding(int stapeling) : QDialog(nullptr), m_cascade(stapeling 
     layout->setSpacing(px(300));
     layout->addLayout(top, 1);
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     static const bool captionsFollow = [] {
         QObject::connect(&LanguageNotifier::instance(), &LanguageNotifier::languageLoaded,
@@ -317,9 +316,10 @@ void FormMelding::maakOp()
 
     // At least room for one button more than the set holds, as the box always had.
     const int n = int(m_opmaak.knoppen.size());
-    setMinimumWidth(int(((n + 1) * KnopBreedte + 400) / tpp));
     layout()->activate();
-    adjustSize();
+    QSize size = layout()->sizeHint();
+    size.setWidth(qMax(size.width(), int(((n + 1) * KnopBreedte + 400) / tpp)));
+    setFixedSize(size);
 }
 
 void FormMelding::Form_Load()
@@ -349,8 +349,15 @@ void FormMelding::InitialisatieMelding()
         b->hide();
         b->setDefault(false);
     }
+    // The set's buttons, left to right in the set's order, between the two stretches.
+    auto *row = static_cast<QBoxLayout *>(layout()->itemAt(1)->layout());
     for (int code : m_opmaak.knoppen)
+        row->removeWidget(m_knoppen[code - 1]);
+    int at = 1;
+    for (int code : m_opmaak.knoppen) {
+        row->insertWidget(at++, m_knoppen[code - 1]);
         m_knoppen[code - 1]->show();
+    }
 
     Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                             | Qt::WindowStaysOnTopHint;
@@ -378,8 +385,10 @@ void FormMelding::InitialisatieMelding()
                    + QPoint(m_cascade, m_cascade);
     move(place);
     show();
-    raise();
-    activateWindow();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        raise();
+        activateWindow();
+    }
     QPushButton *focus = m_knoppen[m_opmaak.focus - 1];
     focus->setDefault(true);
     focus->setFocus(Qt::OtherFocusReason);
