@@ -84,7 +84,7 @@ frmSplash::frmSplash()
     LblDate = label("LblDate");
     lblCopyright = label("lblCopyright");
 
-    ImageLogo->setFixedSize(396, 119);
+    ImageLogo->setFixedSize(558, 168);
     ImageLogo->setScaledContents(true);
     ImgFoto->setFixedSize(304, 205);
     ImgFoto->setScaledContents(true);

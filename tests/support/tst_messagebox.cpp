@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSoundEffect>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QtEndian>
@@ -232,6 +233,14 @@ private slots:
         QCOMPARE(bytes(108), bytes(105));
         QVERIFY(bytes(104) != bytes(105));
         QVERIFY(bytes(104) != bytes(106));
+    }
+    void soundEffectLoadsFromTheResources()
+    {
+        MainLink::ensureResources();
+        QSoundEffect effect;
+        effect.setSource(QUrl(FormMelding::LaadGeluid(104)));
+        QTRY_VERIFY(effect.status() != QSoundEffect::Loading && effect.status() != QSoundEffect::Null);
+        QCOMPARE(effect.status(), QSoundEffect::Ready);
     }
     void missingSoundIsSilent() { QCOMPARE(FormMelding::LaadGeluid(103), QString()); }
 
