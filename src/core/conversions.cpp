@@ -3,18 +3,29 @@
 #include "platform/codec.h"
 #include "support/wrappers.h"
 
+#include "support/utilities.h"
+
 #include <QLocale>
-#include <cfenv>
 #include <cfloat>
+#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <locale.h>
 
 namespace {
 
+// strtod follows the process locale, which QCoreApplication sets from the environment: under a
+// Dutch or French locale it would stop "12.5" at the point. Numbers here always use the point.
+double parsePointNumber(const std::string &s)
+{
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return strtod_l(s.c_str(), nullptr, cLocale);
+}
+
 // The longest leading number of the text: blanks, tabs and line feeds are skipped anywhere,
-// then sign, digits, one decimal point, digits and an optional exponent. Sets ok to false when
-// the text starts with no number.
+// then sign, digits, one decimal point, digits and an optional exponent. Sets found to false
+// when the text starts with no number.
 double leadingNumber(const QString &text, bool &found)
 {
     std::string s;
@@ -59,7 +70,7 @@ double leadingNumber(const QString &text, bool &found)
     found = digits > 0;
     if (!found)
         return 0;
-    if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
+    if (c == 'E' || c == 'e') {
         std::string exp = "e";
         ++i;
         char e = next();
@@ -78,7 +89,7 @@ double leadingNumber(const QString &text, bool &found)
         if (expDigits > 0)
             s += exp;
     }
-    return std::strtod(s.c_str(), nullptr);
+    return parsePointNumber(s);
 }
 
 template <typename T> T wholeNumber(const QString &text)
@@ -160,7 +171,7 @@ qint32 TekstNaarLong(const QString &text) { return wholeNumber<qint32>(text); }
 
 bool TekstNaarBoolean(const QString &value)
 {
-    const QString v = value.trimmed().toLower();
+    const QString v = trimBlanks(value).toLower();
     static const char *const falseWords[] = {"false", "faux", "vals", "onwaar",
                                              "falsch", "unwahr", "0"};
     for (const char *w : falseWords)
@@ -233,14 +244,15 @@ qint16 KolomVanKanaal(qint16 kanaal) { return qint16((kanaal - 1) * 2 + 3); }
 
 QString TijdTekst()
 {
+    // The character that follows the hours; formats may start with an AM/PM marker.
     const QString f = QLocale().timeFormat(QLocale::LongFormat);
-    for (qsizetype i = 0; i < f.size(); ++i) {
-        const QChar c = f[i];
-        if (c == 'h' || c == 'H')
-            continue;
-        if (i > 0 && !c.isLetter())
-            return QString(c);
-    }
+    qsizetype i = 0;
+    while (i < f.size() && f[i] != 'h' && f[i] != 'H')
+        ++i;
+    while (i < f.size() && (f[i] == 'h' || f[i] == 'H'))
+        ++i;
+    if (i < f.size() && !f[i].isLetter() && f[i] != '\'' && !f[i].isSpace())
+        return QString(f[i]);
     return QStringLiteral(":");
 }
 

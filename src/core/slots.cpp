@@ -1,6 +1,7 @@
 #include "core/slots.h"
 
 #include "core/conversions.h"
+#include "support/utilities.h"
 
 #include <QtGlobal>
 #include <cmath>
@@ -77,7 +78,7 @@ qint16 ControleerAantalKanalen(qint16 &kanalen)
 
 QString ControleerType(const QString &type)
 {
-    const QString code = type.trimmed();
+    const QString code = trimBlanks(type);
     if (code.isEmpty())
         return {};
     // A substring test on the packed list: stored settings files may hold fragments it accepts.
@@ -96,7 +97,7 @@ bool ToestelGeldig(int slot)
 
 qint16 ZoekToestelIndex(qint32 &idno, qint16 &index)
 {
-    for (int d = 1; d < index; ++d) {
+    for (int d = 1; d < index && d <= MaxToestellen; ++d) {
         if (Toestel[d].Idno == idno) {
             index = qint16(d);
             return 0;

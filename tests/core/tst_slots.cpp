@@ -22,6 +22,11 @@ private slots:
         QTest::newRow("not a number") << "fast" << "9600";
         QTest::newRow("empty") << "" << "9600";
         QTest::newRow("with settings tail") << "4800,N,8,1" << "4800";
+        QTest::newRow("half rounds to even: 299.5 is 300") << "299.5" << "300";
+        QTest::newRow("below 299.5") << "299.4" << "9600";
+        QTest::newRow("blanks skipped") << " 1 200" << "1200";
+        QTest::newRow("decimal comma ends the number") << "38400,7" << "38400";
+        QTest::newRow("between steps") << "3000" << "2400";
     }
     void baudrate()
     {
@@ -100,6 +105,8 @@ private slots:
         QTest::newRow("empty") << "" << "";
         QTest::newRow("blank") << "        " << "";
         QTest::newRow("lower case") << "t512" << "";
+        QTest::newRow("only blanks are trimmed") << "\tT512" << "";
+        QTest::newRow("two codes") << "T512T542" << "T512T542";
     }
     void type()
     {
@@ -123,6 +130,34 @@ private slots:
         QCOMPARE(Toestel[3].Idno, 12);
     }
 
+    void validityTable_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<int>("idno");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("idnoAfter");
+        QTest::newRow("listed code") << "T5781" << 999 << true << 999;
+        QTest::newRow("T574 inside T5741") << "T574" << 1 << true << 1;
+        QTest::newRow("fragment") << "T5" << 5 << true << 5;
+        QTest::newRow("unknown code") << "T999" << 12 << false << 12;
+        QTest::newRow("number 1000") << "T512" << 1000 << false << 1000;
+        QTest::newRow("number too large") << "T512" << 5000 << false << 1000;
+        QTest::newRow("negative number") << "T512" << -1 << false << 1000;
+        QTest::newRow("blank code, number marked") << "        " << 1234 << false << 1000;
+    }
+    void validityTable()
+    {
+        QFETCH(QString, type);
+        QFETCH(int, idno);
+        QFETCH(bool, valid);
+        QFETCH(int, idnoAfter);
+        ResetToestellen();
+        Toestel[31].Type = type;
+        Toestel[31].Idno = idno;
+        QCOMPARE(ToestelGeldig(31), valid);
+        QCOMPARE(Toestel[31].Idno, idnoAfter);
+    }
+
     void findEarlierSlot()
     {
         ResetToestellen();
@@ -135,6 +170,10 @@ private slots:
         index = 1;
         QCOMPARE(int(ZoekToestelIndex(idno, index)), 1);
         QCOMPARE(int(index), 1);
+        qint32 unused = 13;
+        index = 31;
+        QCOMPARE(int(ZoekToestelIndex(unused, index)), 31);
+        QCOMPARE(int(index), 31);
     }
 
     void resetClearsReadings()

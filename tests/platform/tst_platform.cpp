@@ -1,0 +1,273 @@
+#include "platform/clock.h"
+#include "platform/codec.h"
+#include "platform/datetimetext.h"
+#include "platform/dialogs.h"
+#include "platform/pump.h"
+#include "platform/registry.h"
+
+#include <QFile>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QtTest>
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+    const QString app = QStringLiteral("tst_platform");
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QFile::remove(Registry::filePath(app));
+    }
+    void cleanupTestCase() { QFile::remove(Registry::filePath(app)); }
+    void cleanup()
+    {
+        Clock::install(nullptr);
+        Pump::setEnding(false);
+        QLocale::setDefault(QLocale::c());
+    }
+
+    // ---- registry stand-in ----
+
+    void registry_data()
+    {
+        QTest::addColumn<QString>("writeSection");
+        QTest::addColumn<QString>("writeKey");
+        QTest::addColumn<QString>("readSection");
+        QTest::addColumn<QString>("readKey");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("same case") << "Settings" << "LastFile" << "Settings" << "LastFile" << "/a/b.csv";
+        QTest::newRow("section case") << "Messagewindow" << "Top" << "MESSAGEWINDOW" << "Top" << "1200";
+        QTest::newRow("key case") << "Recent Files" << "RecentFile1" << "Recent Files" << "recentfile1" << "x";
+        QTest::newRow("both, with blanks and =") << "Graph 1" << "Title" << "graph 1" << "TITLE" << " a = b ";
+        QTest::newRow("empty value") << "Terminal" << "Fontname" << "terminal" << "fontname" << "";
+        QTest::newRow("backslash path") << "SOFTWARE\\Tools" << "PATH" << "software\\tools" << "path" << "/usr/bin/x";
+    }
+    void registry()
+    {
+        QFETCH(QString, writeSection);
+        QFETCH(QString, writeKey);
+        QFETCH(QString, readSection);
+        QFETCH(QString, readKey);
+        QFETCH(QString, value);
+        Registry::write(app, writeSection, writeKey, value);
+        QVERIFY(Registry::contains(app, readSection, readKey));
+        QCOMPARE(Registry::read(app, readSection, readKey, "default"), value);
+        // Writing in another case replaces the value instead of adding a second one.
+        Registry::write(app, readSection, readKey, "second");
+        QCOMPARE(Registry::read(app, writeSection, writeKey), QString("second"));
+        Registry::remove(app, readSection, readKey);
+        QVERIFY(!Registry::contains(app, writeSection, writeKey));
+        QCOMPARE(Registry::read(app, writeSection, writeKey, "default"), QString("default"));
+    }
+
+    void registryMissing()
+    {
+        QCOMPARE(Registry::read(app, "Nowhere", "Nothing", "7"), QString("7"));
+        QCOMPARE(Registry::read(app, "Nowhere", "Nothing"), QString());
+        QVERIFY(!Registry::contains(app, "Nowhere", "Nothing"));
+        // Another application name is another store.
+        Registry::write(app, "S", "K", "v");
+        QVERIFY(!Registry::contains(app + "-other", "S", "K"));
+    }
+
+    // ---- Windows-1252 ----
+
+    void codec_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("euro") << QByteArray("\x80") << QString::fromUtf8("€");
+        QTest::newRow("quotes and dashes") << QByteArray("\x93x\x94\x96") << QString::fromUtf8("“x”–");
+        QTest::newRow("Latin-1 range") << QByteArray("\xB0" "C \xE9\xFF") << QString::fromUtf8("°C éÿ");
+        QTest::newRow("unassigned 0x81") << QByteArray("\x81") << QString(QChar(0x81));
+        QTest::newRow("ASCII and CR LF") << QByteArray("a,b\r\n") << QString("a,b\r\n");
+    }
+    void codec()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(Cp1252::decode(bytes), text);
+        bool lossy = true;
+        QCOMPARE(Cp1252::encode(text, &lossy), bytes);
+        QVERIFY(!lossy);
+    }
+
+    void codecAllBytes()
+    {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        QCOMPARE(Cp1252::encode(Cp1252::decode(all)), all);
+        for (int b = 0; b < 256; ++b)
+            QCOMPARE(Cp1252::decode(char(b)), Cp1252::decode(all.mid(b, 1)));
+    }
+
+    void codecLossy()
+    {
+        bool lossy = false;
+        const QByteArray out = Cp1252::encode(QString::fromUtf8("Ω=1"), &lossy);
+        QVERIFY(lossy);
+        QCOMPARE(out.size(), 3);
+        QCOMPARE(out.mid(1), QByteArray("=1"));
+    }
+
+    // ---- date and time text ----
+
+    void dateTime_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QDateTime>("moment");
+        const QDateTime moments[] = {
+            QDateTime(QDate(2024, 3, 7), QTime(9, 5, 3)),
+            QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59)),
+            QDateTime(QDate(1999, 1, 1), QTime(0, 0, 0)),
+            QDateTime(QDate(2030, 7, 15), QTime(12, 0, 1)),
+        };
+        for (const char *loc : {"en_US", "nl_NL", "C"})
+            for (const QDateTime &m : moments)
+                QTest::addRow("%s %s", loc, qPrintable(m.toString(Qt::ISODate))) << QString(loc) << m;
+    }
+    void dateTime()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QDateTime, moment);
+        const QLocale l(locale);
+        const QString text = DateTimeText::format(moment, l);
+        QVERIFY2(text.contains(QString::number(moment.date().year())), qPrintable(text));
+        QVERIFY2(!DateTimeText::timeFormat(l).contains('t'), qPrintable(DateTimeText::timeFormat(l)));
+        QVERIFY2(!text.contains("UTC") && !text.contains("CET") && !text.contains("GMT"),
+                 qPrintable(text));
+        QCOMPARE(DateTimeText::parse(text, l), moment);
+        QCOMPARE(DateTimeText::parseTime(DateTimeText::formatTime(moment.time(), l), l),
+                 moment.time());
+        // The default locale is what the program uses.
+        QLocale::setDefault(l);
+        QCOMPARE(DateTimeText::format(moment), text);
+    }
+
+    void dateTimeNotADate_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << "";
+        QTest::newRow("header") << "Time";
+        QTest::newRow("number") << "12.5";
+    }
+    void dateTimeNotADate()
+    {
+        QFETCH(QString, text);
+        for (const char *loc : {"en_US", "nl_NL", "C"})
+            QVERIFY(!DateTimeText::parse(text, QLocale(loc)).isValid());
+    }
+
+    // ---- pump and clock ----
+
+    void timedWaitOnManualClock()
+    {
+        ManualClock clock;
+        Clock::install(&clock);
+        const QDateTime start = clock.now();
+        Pump::waitMs(10000);
+        QCOMPARE(clock.monotonicMs(), qint64(10000));
+        QCOMPARE(clock.now(), start.addSecs(10));
+        QVERIFY(!Pump::until([] { return false; }, 2500));
+        QCOMPARE(clock.monotonicMs(), qint64(12500));
+    }
+
+    void timedWaitEndsWhenConditionHolds()
+    {
+        ManualClock clock;
+        Clock::install(&clock);
+        bool done = false;
+        QTimer::singleShot(0, [&] { done = true; });
+        QVERIFY(Pump::until([&] { return done; }, 60000));
+        QVERIFY(clock.monotonicMs() <= 60000);
+    }
+
+    void untilEndsWhenConditionHolds()
+    {
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.start(1);
+        QVERIFY(Pump::until([&] { return ticks >= 3; }));
+        QVERIFY(ticks >= 3);
+    }
+
+    void endingEndsUntil()
+    {
+        QTimer::singleShot(0, [] { Pump::setEnding(true); });
+        QVERIFY(!Pump::until([] { return false; }));
+        QVERIFY(Pump::ending());
+    }
+
+    void endingEndsTimedWaitAtOnce()
+    {
+        ManualClock clock;
+        Clock::install(&clock);
+        Pump::setEnding(true);
+        QVERIFY(!Pump::until([] { return false; }, 10000));
+        Pump::waitMs(5000);
+        QCOMPARE(clock.monotonicMs(), qint64(0));
+        Pump::waitForEvent(); // must not block
+    }
+
+    // ---- scripted dialogs ----
+
+    void scriptedMessages_data()
+    {
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<int>("escape");
+        QTest::newRow("OK only") << MsgBox::OkOnly << MsgBox::Ok;
+        QTest::newRow("OK Cancel") << MsgBox::OkCancel << MsgBox::Cancel;
+        QTest::newRow("Yes No") << (MsgBox::YesNo | MsgBox::Question) << MsgBox::No;
+        QTest::newRow("Yes No Cancel") << MsgBox::YesNoCancel << MsgBox::Cancel;
+        QTest::newRow("Retry Cancel") << (MsgBox::RetryCancel | MsgBox::Exclamation) << MsgBox::Cancel;
+    }
+    void scriptedMessages()
+    {
+        QFETCH(int, flags);
+        QFETCH(int, escape);
+        ScriptedDialogProvider dialogs;
+        QCOMPARE(&DialogProvider::current(), static_cast<DialogProvider *>(&dialogs));
+        dialogs.answerMessage(MsgBox::Yes);
+        dialogs.answerMessage(MsgBox::Retry);
+        auto &box = DialogProvider::current();
+        QCOMPARE(box.messageBox(nullptr, "first", flags, "T1"), MsgBox::Yes);
+        QCOMPARE(box.messageBox(nullptr, "second", flags, "T2"), MsgBox::Retry);
+        QCOMPARE(box.messageBox(nullptr, "third", flags, "T3"), escape); // nothing queued
+        QCOMPARE(dialogs.messageTexts(), (QStringList{"first", "second", "third"}));
+        QCOMPARE(dialogs.requests().at(1).title, QString("T2"));
+        QCOMPARE(dialogs.requests().at(2).flags, flags);
+        dialogs.clear();
+        QVERIFY(dialogs.requests().isEmpty());
+    }
+
+    void scriptedDialogs()
+    {
+        {
+            ScriptedDialogProvider dialogs;
+            dialogs.answerFile("/tmp/a.csv");
+            dialogs.answerFont(QFont("Courier New"));
+            dialogs.answerColour(QColor(Qt::red));
+            auto &p = DialogProvider::current();
+            QCOMPARE(p.openFileName(nullptr, "Open", "/data", "Data (*.csv)"), QString("/tmp/a.csv"));
+            QCOMPARE(p.saveFileName(nullptr, "Save", "/data/x.csv", "Data (*.csv)", "csv"), QString());
+            QCOMPARE(p.chooseFont(nullptr, QFont(), "Font")->family(), QString("Courier New"));
+            QVERIFY(!p.chooseFont(nullptr, QFont(), "Font").has_value());
+            QCOMPARE(*p.chooseColour(nullptr, Qt::black, "Colour"), QColor(Qt::red));
+            QVERIFY(!p.chooseColour(nullptr, Qt::black, "Colour").has_value());
+            QStringList kinds;
+            for (const auto &r : dialogs.requests())
+                kinds << r.kind;
+            QCOMPARE(kinds, (QStringList{"open", "save", "font", "font", "colour", "colour"}));
+            QCOMPARE(dialogs.requests().at(1).text, QString("/data/x.csv"));
+        }
+        // Gone again: the real dialogs are back.
+        QVERIFY(dynamic_cast<ScriptedDialogProvider *>(&DialogProvider::current()) == nullptr);
+    }
+};
+
+QTEST_MAIN(TestPlatform)
+#include "tst_platform.moc"
