@@ -26,7 +26,8 @@ private:
 // Installs the quiet clock for its lifetime.
 class SimLine {
 public:
-    explicit SimLine(int portNumber = 7);
+    // Each test program uses its own port number: tests run in parallel and share the table.
+    explicit SimLine(int portNumber);
     ~SimLine();
     bool open();
 

@@ -79,7 +79,7 @@ class TestDecoders : public QObject {
         QFETCH(QString, relais);
         QFETCH(QStringList, expected);
 
-        SimLine s;
+        SimLine s(22);
         QVERIFY(s.open());
         Sim::Controller &c = s.sim.add(model, idno, channels);
         c.rawReply = reply;

@@ -41,7 +41,7 @@ private slots:
         QFETCH(QByteArray, model);
         QFETCH(QByteArray, bytes);
         QFETCH(QByteArray, summed);
-        SimLine s;
+        SimLine s(21);
         QVERIFY(s.open());
         Sim::Controller &c = s.sim.add(model, 7, 1);
         c.behaviour = Sim::Behaviour::Silent;
@@ -68,7 +68,7 @@ private slots:
     // NUL and 255 are line noise; blanks are part of the reply.
     void receivedBytesKeepBlanks()
     {
-        SimLine s;
+        SimLine s(21);
         QVERIFY(s.open());
         QList<QByteArray> echoed;
         QMetaObject::Connection echo = connect(&line(), &InstrumentConnection::received,
@@ -86,7 +86,7 @@ private slots:
 
     void onlyTheFirstReplyIsTaken()
     {
-        SimLine s;
+        SimLine s(21);
         QVERIFY(s.open());
         s.sim.send("A<?\r\nB<?\r\n");
         QByteArray first;
@@ -117,7 +117,7 @@ private slots:
         QFETCH(float, argument);
         QFETCH(int, ms);
         Hoofdmodule::Baudrate = baud;
-        SimLine s;
+        SimLine s(21);
         QVERIFY(s.open());
         s.sim.send("#001\t<");
         QByteArray reply = "before";
@@ -132,7 +132,7 @@ private slots:
 
     void sendDiscardsUnreadInput()
     {
-        SimLine s;
+        SimLine s(21);
         QVERIFY(s.open());
         Sim::Controller &c = s.sim.add("T542", 12, 1);
         c.behaviour = Sim::Behaviour::Silent;
@@ -149,7 +149,7 @@ private slots:
 
     void timedWait()
     {
-        SimLine s;
+        SimLine s(21);
         qint32 ms = 70000;
         const qint64 start = s.clock.monotonicMs();
         WachtMilliseconden(ms);
@@ -168,7 +168,7 @@ private slots:
 
     void closedPortSendsNothingAndWaitsNot()
     {
-        SimLine s;
+        SimLine s(21);
         QVERIFY(s.open());
         s.sim.add("T542", 12, 1);
         configureSlot(1, "T542", 12, 1);
@@ -194,7 +194,7 @@ private slots:
     void lineClosedUnderThePort()
     {
         QFETCH(QByteArray, model);
-        SimLine s;
+        SimLine s(21);
         QVERIFY(s.open());
         s.sim.add(model, 12, 2).behaviour = Sim::Behaviour::HangUp;
         configureSlot(1, model, 12, 2);
@@ -216,7 +216,7 @@ private slots:
 
     void linesOfAPseudoTerminalAreIgnored()
     {
-        SimLine s;
+        SimLine s(21);
         QVERIFY(s.open());
         line().MSComm1.setDtr(false);
         line().MSComm1.setRts(true);
