@@ -27,8 +27,6 @@ inline bool LaadBestand = false;           // load the data file at start
 inline bool RelatieveTijd = false;         // times shown relative to TijdBasis
 inline bool AfbrekenZoeken = false;        // Cancel during the port scan
 inline bool GrafiekInstellenGesloten = false;
-inline bool ToonCodeZenden = false;        // echo sent frames to the terminal window
-inline bool ToonCodeOntvangen = false;     // echo received bytes to the terminal window
 
 // Settings values.
 inline QString SeriePoort = QStringLiteral("COM1");
