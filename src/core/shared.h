@@ -60,3 +60,10 @@ inline QString Tijdscheidingsteken = QStringLiteral(":");
 inline const QString Aanhalingsteken = QStringLiteral("\"");
 
 } // namespace Hoofdmodule
+
+namespace Hoofdmodule {
+// Table columns of a slot's control, relay and remark texts (set by the table window).
+inline qint16 KolomRegeling = 11;
+inline qint16 KolomRelais = 12;
+inline qint16 KolomOpmerking = 13;
+} // namespace Hoofdmodule
