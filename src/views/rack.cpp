@@ -406,12 +406,16 @@ void FormRack::ToonStopPaneel(bool gestopt)
 
 void FormRack::ToonStatusTekst(const QString &text)
 {
+    for (QLabel *p : m_panels)
+        p->hide();
     m_statusBar->showMessage(text);
 }
 
 void FormRack::ToonPanelen()
 {
     m_statusBar->clearMessage();
+    for (QLabel *p : m_panels)
+        p->show();
 }
 
 QString FormRack::StatusTekst() const

@@ -21,11 +21,9 @@ QString MeetTijdTekst(const QDateTime &moment)
     if (!moment.isValid())
         return QString();
     const QTime t = moment.time();
-    return QStringLiteral("%1%4%2%4%3 ")
-        .arg(t.hour(), 2, 10, QLatin1Char('0'))
-        .arg(t.minute(), 2, 10, QLatin1Char('0'))
-        .arg(t.second(), 2, 10, QLatin1Char('0'))
-        .arg(Hoofdmodule::Tijdscheidingsteken);
+    const QString &sep = Hoofdmodule::Tijdscheidingsteken;
+    auto two = [](int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
+    return two(t.hour()) + sep + two(t.minute()) + sep + two(t.second()) + QLatin1Char(' ');
 }
 
 namespace {
