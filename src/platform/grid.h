@@ -240,6 +240,7 @@ private:
     void applyAppearance();
     void applySelection();
     void placeFrozen();
+    void syncFrozen();
     int twipsToPixels(int twips) const;
     int pixelsToTwips(int pixels) const;
     void trackMouse(const QPoint &viewportPos);
