@@ -820,6 +820,25 @@ void Grid::applySelection()
 {
     if (m_syncing)
         return;
+    // A hidden grid (another tab) takes its selection when it is shown: a record moves the
+    // current row of every grid, and only the one on screen needs its view told at once.
+    if (!isVisible()) {
+        m_selectionDirty = true;
+        return;
+    }
+    // On screen the selection follows at the next turn of the event loop: telling the view
+    // moves its cursor, which lays it out, and a burst of records needs that only once.
+    if (!m_selectionDirty) {
+        m_selectionDirty = true;
+        QMetaObject::invokeMethod(this, &Grid::flushSelection, Qt::QueuedConnection);
+    }
+}
+
+void Grid::flushSelection()
+{
+    if (!m_selectionDirty || m_syncing)
+        return;
+    m_selectionDirty = false;
     m_syncing = true;
     QItemSelectionModel *sm = selectionModel();
     const qint32 r1 = m_data->selectedRowFirst(), r2 = m_data->selectedRowLast();
@@ -871,8 +890,10 @@ void Grid::placeFrozen()
                           viewport()->height() + horizontalHeader()->height());
 }
 
-qint32 Grid::topRow() const
+qint32 Grid::topRow()
 {
+    flushSelection();
+    flushScroll();
     const int r = rowAt(0);
     return r < 0 ? (m_data->rowCount() > 0 ? 1 : 0) : r + 1;
 }
@@ -881,10 +902,32 @@ void Grid::setTopRow(qint32 row)
 {
     if (row < 1 || row > m_data->rowCount())
         return;
+    // Laying the view out again costs more than the record itself, so a burst of records
+    // scrolls once, when events are next handled (or when someone asks for the top row).
+    const bool scheduled = m_pendingTop > 0;
+    m_pendingTop = row;
+    if (!scheduled)
+        QMetaObject::invokeMethod(this, &Grid::flushScroll, Qt::QueuedConnection);
+}
+
+void Grid::flushScroll()
+{
+    if (m_pendingTop <= 0)
+        return;
+    const qint32 row = qMin(m_pendingTop, qint32(m_data->rowCount()));
+    m_pendingTop = 0;
+    if (row < 1)
+        return;
     // Scrolling works in whole rows, so the wanted row lands on top unless the end of the
     // table comes first (then the last page shows, as the grid control does).
     executeDelayedItemsLayout();
     verticalScrollBar()->setValue(qMin(int(row - 1), verticalScrollBar()->maximum()));
+}
+
+void Grid::showEvent(QShowEvent *event)
+{
+    QTableView::showEvent(event);
+    flushSelection();
 }
 
 void Grid::syncFrozen()

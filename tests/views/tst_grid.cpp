@@ -1,4 +1,5 @@
 #include "platform/grid.h"
+#include "platform/pump.h"
 
 #include <QHeaderView>
 #include <QtTest>
@@ -116,6 +117,7 @@ private slots:
         g.setRows(10);
         grid.show();
         g.setSelection(row, col, rowSel, colSel);
+        Pump::once();
         // The view shows the rectangle, with the cursor at the far corner.
         const QModelIndexList shown = grid.selectionModel()->selectedIndexes();
         QCOMPARE(shown.size(), (qAbs(rowSel - row) + 1) * (qAbs(colSel - col) + 1));
