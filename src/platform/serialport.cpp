@@ -245,7 +245,16 @@ void SerialPort::onError(int error)
 
 namespace SerialPortTable {
 
-QString registryApplication() { return QStringLiteral("QLV2-PORTS"); }
+namespace {
+QString &applicationName()
+{
+    static QString name = QStringLiteral("QLV2-PORTS");
+    return name;
+}
+} // namespace
+
+QString registryApplication() { return applicationName(); }
+void setRegistryApplication(const QString &application) { applicationName() = application; }
 
 QString devicePath(int number)
 {

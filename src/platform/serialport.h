@@ -77,6 +77,9 @@ private:
 namespace SerialPortTable {
 
 QString registryApplication();
+// Keeps the table under another application name (tests running side by side each keep
+// their own, as two processes writing one file may lose each other's entries).
+void setRegistryApplication(const QString &application);
 QString devicePath(int number);
 void bind(int number, const QString &path);
 void unbind(int number);

@@ -6,6 +6,7 @@
 #include "platform/serialport.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -28,6 +29,8 @@ void QuietClock::waitUntil(qint64 deadlineMs)
 SimLine::SimLine(int number) : portNumber(number)
 {
     QStandardPaths::setTestModeEnabled(true);
+    SerialPortTable::setRegistryApplication(QStringLiteral("QLV2-PORTS-") +
+                                            QCoreApplication::applicationName());
     Clock::install(&clock);
 }
 
@@ -51,7 +54,11 @@ bool SimLine::open()
     c.MSComm1.close();
     c.MSComm1.setPortNumber(portNumber);
     c.MSComm1.setSettings(QStringLiteral("9600,N,8,1"));
-    return c.MSComm1.open();
+    if (!c.MSComm1.open()) {
+        qWarning() << "cannot open" << sim.devicePath() << c.MSComm1.errorText();
+        return false;
+    }
+    return true;
 }
 
 void configureSlot(int slot, const QByteArray &model, int idno, int channels)

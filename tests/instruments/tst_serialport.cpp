@@ -11,6 +11,7 @@ private slots:
     void init()
     {
         QStandardPaths::setTestModeEnabled(true);
+        SerialPortTable::setRegistryApplication(QStringLiteral("QLV2-PORTS-serialport"));
         for (int n : {1, 2, 3, 4, 5, 6, 12, 25, 200})
             SerialPortTable::unbind(n);
     }

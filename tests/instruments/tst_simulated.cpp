@@ -116,6 +116,7 @@ private slots:
     void silentControllerOnTheRealClock()
     {
         QStandardPaths::setTestModeEnabled(true);
+        SerialPortTable::setRegistryApplication(QStringLiteral("QLV2-PORTS-simulated"));
         Sim::Simulator sim;
         QVERIFY(sim.start());
         sim.add("T542", 12, 1).behaviour = Sim::Behaviour::Silent;

@@ -126,13 +126,13 @@ int main(int argc, char **argv)
     parser.process(app);
 
     Sim::Simulator sim;
-    for (const QString &spec : parser.values(QStringLiteral("controller"))) {
-        const QStringList p = spec.split(':');
+    for (const QString &given : parser.values(QStringLiteral("controller"))) {
+        const QStringList p = given.split(':');
         const QByteArray model = p.value(0).toLatin1();
         const int idno = p.value(1).toInt();
         const int channels = p.value(2, QStringLiteral("1")).toInt();
         if (!knownModel(model) || idno < 1 || idno > 999 || channels < 1 || channels > 4) {
-            std::fprintf(stderr, "bad controller: %s\n", qPrintable(spec));
+            std::fprintf(stderr, "bad controller: %s\n", qPrintable(given));
             return 2;
         }
         sim.add(model, idno, channels);
