@@ -1,0 +1,61 @@
+#pragma once
+#include "core/slots.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+// The poll loop and the record hand-over. What the loop needs of the windows, the port and the
+// files reaches it through these hooks, which the main window installs; tests install their own.
+struct PollHooks {
+    // Port.
+    std::function<bool()> portOpen;
+    std::function<void()> openPort;          // when closed
+    std::function<void()> clearPortBuffers;
+    // Opens the general settings dialog and returns when it has closed.
+    std::function<void()> runSettingsDialog;
+    // Data file at the start of measuring.
+    std::function<void()> loadDataFile;      // the data file named in the settings
+    std::function<void()> newDataFileName;
+    std::function<void(const QString &)> addRecentFile;
+    // Windows.
+    std::function<void()> prepareRackWindows; // create them and re-caption the visible ones
+    std::function<void(bool)> measuringIndicators; // measuring switched on (true) or off
+    std::function<void(int slot, bool busy, bool all)> refreshLamps;
+    std::function<void(int slot)> showReading;
+    // Logging.
+    std::function<bool()> logTimerEnabled;
+    std::function<void(bool)> setLogTimerEnabled;
+    std::function<void()> startStopLogging;
+    // One poll exchange: send the poll command, then read and decode the reply.
+    std::function<void(int slot)> sendPoll;
+    std::function<bool(int slot)> readReply;
+    // The record hand-over's three destinations.
+    std::function<void(const QString &info, int tnr)> writeRecord;
+    std::function<void(const QString &info, int tnr)> appendTableRow;
+    std::function<void(qint32 rows)> feedGraphs;
+};
+
+PollHooks &pollHooks();
+
+namespace Toestellen {
+inline qint16 HuidigToestel = 1;
+inline qint16 OpvraagStatus = 0;
+} // namespace Toestellen
+
+// Runs the poll loop until a settings reload or the end of the program is asked for.
+void StartenMeten();
+void InstellenKnoppenMeten();
+void StartStopMeten();
+void UitvoerenOpvraagStap();
+void OpvragenToestel(qint16 slot, qint16 &state);
+void VolgendOpvraagToestel(qint16 &slot);
+void HerstartOpvraagCyclus();
+void InitialiserenToestellen();
+void VerwerkenLegeMeting(const QString &info);
+void VerwerkenMeting(const QString &info, qint16 tnr);
+QDateTime BerekenTijdstip(const QDateTime &t);
+QString ToestelLabel(const ToestelGegevens &toestel);
+
+// True when some valid slot is switched on: the loop then has work and pumps without blocking.
+bool HeeftTePollenToestel();

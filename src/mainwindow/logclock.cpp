@@ -1,0 +1,43 @@
+#include "mainwindow/logclock.h"
+
+namespace {
+QString twoDigits(qint64 v)
+{
+    if (v < 0)
+        return QLatin1Char('-') + QStringLiteral("%1").arg(-v, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
+}
+qint64 floorDiv(qint64 a, qint64 b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+} // namespace
+
+qint64 SecondBoundaries(qint64 fromMs, qint64 toMs)
+{
+    return floorDiv(toMs, 1000) - floorDiv(fromMs, 1000);
+}
+
+bool RecordDue(qint64 lastRecordMs, qint64 nowMs, qint32 intervalSeconds, bool cycleCompleted)
+{
+    return cycleCompleted && intervalSeconds <= SecondBoundaries(lastRecordMs, nowMs);
+}
+
+QString CounterText(qint32 rest)
+{
+    const qint32 hours = rest / 3600;
+    const qint32 minutes = (rest - hours * 3600) / 60;
+    const qint32 seconds = rest - hours * 3600 - minutes * 60;
+    return twoDigits(hours) + QLatin1Char(':') + twoDigits(minutes) + QLatin1Char(':') +
+           twoDigits(seconds) + QLatin1Char(' ');
+}
+
+QString ConnectionTimeText(qint64 elapsedMs, const QString &daysText)
+{
+    const qint64 totalSeconds = qMax<qint64>(0, elapsedMs / 1000);
+    const qint64 days = totalSeconds / 86400;
+    const qint64 rest = totalSeconds % 86400;
+    const QString clock = twoDigits(rest / 3600) + QLatin1Char(':') +
+                          twoDigits((rest % 3600) / 60) + QLatin1Char(':') +
+                          twoDigits(rest % 60) + QLatin1Char(' ');
+    if (days > 0)
+        return QString::number(days) + daysText + clock;
+    return clock;
+}

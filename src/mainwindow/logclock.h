@@ -1,0 +1,17 @@
+#pragma once
+#include <QString>
+#include <QtGlobal>
+
+// The arithmetic of the log timer, on the monotonic clock: when a record is due and what the
+// status bar's countdown and connection clock read. Wall time is used only for time stamps, so
+// setting the clock back (end of daylight saving time) does not hold logging up.
+
+// Whole seconds between two monotonic times, counted as second boundaries crossed.
+qint64 SecondBoundaries(qint64 fromMs, qint64 toMs);
+// A record is due when the interval has passed since the last one and a poll cycle has ended.
+bool RecordDue(qint64 lastRecordMs, qint64 nowMs, qint32 intervalSeconds, bool cycleCompleted);
+// Panel "Counter": hours, minutes and seconds left, each "00", and a blank ("00:00:-03 " once the
+// interval ran out while a cycle was still going).
+QString CounterText(qint32 secondsLeft);
+// Panel "ConnectionTime": elapsed time as "Hh:Nn:Ss ", with whole days in front.
+QString ConnectionTimeText(qint64 elapsedMs, const QString &daysText);

@@ -1,0 +1,93 @@
+#include "mainwindow/commandline.h"
+#include "mainwindow/logclock.h"
+
+#include <QtTest>
+
+class TestLogClock : public QObject {
+    Q_OBJECT
+private slots:
+    void due_data()
+    {
+        QTest::addColumn<qint64>("lastMs");
+        QTest::addColumn<qint64>("nowMs");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<bool>("cycle");
+        QTest::addColumn<bool>("due");
+        QTest::newRow("first record at once") << qint64(-60000) << qint64(0) << 60 << true << true;
+        QTest::newRow("cycle not ended") << qint64(-60000) << qint64(0) << 60 << false << false;
+        QTest::newRow("59 boundaries") << qint64(1000) << qint64(59999) << 60 << true << false;
+        QTest::newRow("60 boundaries") << qint64(1999) << qint64(61000) << 60 << true << true;
+        QTest::newRow("boundary counting") << qint64(999) << qint64(1000) << 1 << true << true;
+    }
+    void due()
+    {
+        QFETCH(qint64, lastMs);
+        QFETCH(qint64, nowMs);
+        QFETCH(int, interval);
+        QFETCH(bool, cycle);
+        QFETCH(bool, due);
+        QCOMPARE(RecordDue(lastMs, nowMs, interval, cycle), due);
+    }
+
+    void counter_data()
+    {
+        QTest::addColumn<int>("rest");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("4:59") << 299 << "00:04:59 ";
+        QTest::newRow("overdue") << -3 << "00:00:-03 ";
+        QTest::newRow("hours") << 3725 << "01:02:05 ";
+    }
+    void counter()
+    {
+        QFETCH(int, rest);
+        QFETCH(QString, text);
+        QCOMPARE(CounterText(rest), text);
+    }
+
+    void connectionTime()
+    {
+        QCOMPARE(ConnectionTimeText((26 * 3600 + 5 * 60) * 1000LL, " day(s) "),
+                 QString("1 day(s) 02:05:00 "));
+        QCOMPARE(ConnectionTimeText(3723000, " day(s) "), QString("01:02:03 "));
+    }
+
+    void arguments_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<bool>("sysinfo");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("none") << QStringList() << "CFG" << false << "";
+        QTest::newRow("config b") << QStringList{"cfg=b"} << "CFGb" << false << "";
+        QTest::newRow("config upper") << QStringList{"CFG=B"} << "CFGb" << false << "";
+        QTest::newRow("config blank") << QStringList{"cfg= "} << "CFG " << false << "";
+        QTest::newRow("config slash refused") << QStringList{"cfg=/"} << "CFG" << false << "";
+        QTest::newRow("sysinfo any case") << QStringList{"/SysInfo"} << "CFG" << true << "";
+        QTest::newRow("path kept") << QStringList{"/home/u/Run.csv"} << "CFG" << false
+                                   << "/home/u/Run.csv";
+        QTest::newRow("last file wins") << QStringList{"a.csv", "/sysinfo", "data/B.csv"} << "CFG"
+                                        << true << "data/B.csv";
+    }
+    void arguments()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, config);
+        QFETCH(bool, sysinfo);
+        QFETCH(QString, file);
+        const Opdrachtregel r = OntleedArgumenten(args);
+        QCOMPARE(r.configuratie, config);
+        QCOMPARE(r.systeemInfo, sysinfo);
+        QCOMPARE(r.gegevensbestand, file);
+    }
+
+    void configuration()
+    {
+        const Configuratie c = ConfiguratieVan("CFGb");
+        QCOMPARE(c.InstellingenBestand, QString("Qlv2.CFGb"));
+        QCOMPARE(c.RegisterNaam, QString("QLV2-CFGb"));
+        QCOMPARE(c.InstellingenExtensie, QString(".CFGb"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLogClock)
+#include "tst_logclock.moc"
