@@ -48,11 +48,8 @@ qint32 BegrensTijdsinterval(qint32 seconden)
 QString TijdsintervalTekst(qint32 seconden, const QString &scheiding)
 {
     const qint32 s = seconden >= EenDag || seconden < 0 ? 0 : seconden;
-    return QStringLiteral("%1%4%2%4%3")
-        .arg(s / 3600, 2, 10, QLatin1Char('0'))
-        .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(s % 60, 2, 10, QLatin1Char('0'))
-        .arg(scheiding);
+    auto twee = [](qint32 n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
+    return twee(s / 3600) + scheiding + twee(s / 60 % 60) + scheiding + twee(s % 60);
 }
 
 qint32 LeesTijdsinterval(const QString &tekst, const QString &scheiding)
