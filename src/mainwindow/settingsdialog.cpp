@@ -241,8 +241,6 @@ frmInstellen::frmInstellen(QWidget *transientParent)
     CommandStartTijdstip->setObjectName(QStringLiteral("CommandStartTijdstip"));
     CommandStopTijdstip = new QPushButton(QStringLiteral("..."), log);
     CommandStopTijdstip->setObjectName(QStringLiteral("CommandStopTijdstip"));
-    for (QPushButton *b : {CommandStartTijdstip, CommandStopTijdstip})
-        b->setFixedWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
     LabelStartTijdstip = new QLabel(log);
     LabelStartTijdstip->setObjectName(QStringLiteral("LabelStartTijdstip"));
     LabelStopTijdstip = new QLabel(log);
