@@ -300,6 +300,7 @@ const TaalRegel rows[] = {
     {499, u"\r\n\r\nChoisissez 'Oui' pour continuer, 'Non' pour arrêter l'exécution.\r\n\r\n"},
     {500, u"Français"},
     {501, u"L'appareil de la ligne ## n'a pas de numéro d'identification valable (1 à 999)!"},
+    {502, u"Enregistrements non écrits : ##"},
 };
 } // namespace
 

@@ -300,6 +300,7 @@ const TaalRegel rows[] = {
     {499, u"\r\n\r\nKies 'Ja' om verder te gaan, 'Nee' om de uitvoering te stoppen.\r\n\r\n"},
     {500, u"Nederlands"},
     {501, u"Apparaat in rij ## heeft geen geldig identificatienummer (1 tot 999)!"},
+    {502, u"Niet geschreven metingen: ##"},
 };
 } // namespace
 
