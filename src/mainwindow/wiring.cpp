@@ -34,6 +34,7 @@
 #include <QToolBar>
 #include <QPointer>
 #include <QScreen>
+#include <memory>
 
 using namespace Hoofdmodule;
 
@@ -402,8 +403,15 @@ frmTabel *TabelVenster() { return tableWindow; }
 
 void KoppelHoofdvenster(mdiQLV2 &w)
 {
-    static MainWindowHost host(w);
-    WindowHost::install(&host);
+    static std::unique_ptr<MainWindowHost> host;
+    host = std::make_unique<MainWindowHost>(w);
+    WindowHost::install(host.get());
+    QObject::connect(&w, &QObject::destroyed, [] {
+        WindowHost::install(nullptr);
+        host.reset();
+        pollHooks() = PollHooks();
+        MainLink::setMainWindow(nullptr);
+    });
     MainLink::setMainWindow(&w);
     MainLink::setBlankMessagePanel([&w] { w.setPanelText("Message", " "); });
 

@@ -3,6 +3,10 @@
 #include "core/shared.h"
 #include "core/slots.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/settingsdialog.h"
+#include "platform/pump.h"
+#include "support/language.h"
+#include "support/wrappers.h"
 #include "mainwindow/wiring.h"
 #include "platform/codec.h"
 #include "platform/dialogs.h"
@@ -11,6 +15,8 @@
 #include "simulator.h"
 
 #include <QApplication>
+#include <QLockFile>
+#include <QElapsedTimer>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -23,6 +29,8 @@ using namespace Hoofdmodule;
 class TestMainRoad : public QObject {
     Q_OBJECT
     QTemporaryDir home;
+    // Answers the program's own message boxes as their Escape button would.
+    QTimer boxCloser;
 
     QString documents() const { return home.path() + "/Documents"; }
     QString settingsFolder() const { return documents() + "/Marquel/QLV-2/Settings"; }
@@ -37,6 +45,48 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         QDir().mkpath(settingsFolder());
         SerialPortTable::setRegistryApplication("QLV2-PORTS-mainroad");
+    }
+
+    void init()
+    {
+        boxCloser.disconnect();
+        QObject::connect(&boxCloser, &QTimer::timeout, [] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->inherits("FormMelding") && w->isVisible())
+                    w->close();
+        });
+        boxCloser.start(100);
+        Pump::setEnding(false);
+        ProgrammaStoppen = false;
+        InstellingenHerladen = false;
+        LoggenActief = false;
+        MetenActief = false;
+        Bezig = false;
+        BestandOpCommando = false;
+        AantalRijen = 0;
+        QFile::remove(settingsFolder() + "/Qlv2.CFG");
+        QFile::remove(dataFile());
+        Registry::remove("QLV2-CFG", "Settings", "FileNameSettings");
+    }
+
+    // A settings file naming port 9 and the given controllers.
+    void writeSettings(const QList<std::tuple<int, QString, int>> &devices, bool startLog)
+    {
+        ResetToestellen();
+        for (const auto &[slot, type, idno] : devices) {
+            Toestel[slot].Type = type;
+            Toestel[slot].Idno = idno;
+            Toestel[slot].Kanalen = 1;
+        }
+        SeriePoort = "COM9";
+        Baudrate = "9600";
+        MeetInterval = 2;
+        StartLoggen = startLog;
+        LaadBestand = false;
+        QVERIFY(SchrijfInstellingen(settingsFolder() + "/Qlv2.CFG"));
+        ResetToestellen();
+        SeriePoort = "COM1";
+        StartLoggen = false;
     }
 
     void logsRecordsAndStopRecord()
@@ -105,6 +155,163 @@ private slots:
         // The poll frames reached the controllers.
         QVERIFY(!ph.frames.isEmpty());
         QVERIFY(!cond.frames.isEmpty());
+    }
+
+    // No settings file: the general settings dialog comes first, and its Cancel ends start-up.
+    void firstStartCancelled()
+    {
+        ScriptedDialogProvider dialogs;
+        mdiQLV2 window;
+        KoppelHoofdvenster(window);
+        window.setShowSplash(false);
+        bool sawDialog = false;
+        QTimer poke;
+        QObject::connect(&poke, &QTimer::timeout, [&] {
+            if (frmInstellen *d = frmInstellen::geopend()) {
+                sawDialog = true;
+                d->reject();
+            }
+        });
+        poke.start(50);
+        QVERIFY(!window.MDIForm_Load({}));
+        QVERIFY(sawDialog);
+        QVERIFY(!window.isVisible());
+        QVERIFY(!QFile::exists(dataFile()));
+    }
+
+    // Another copy runs with the same configuration and data file: No ends this one and
+    // leaves the other's files alone.
+    void secondCopyDeclined()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        sim.add("T542", 12, 1);
+        SerialPortTable::bind(9, sim.devicePath());
+        writeSettings({{1, "T542", 12}}, false);
+        const QString data = home.path() + "/second.csv";
+        const QString caption = mdiQLV2::TitelVoor("QLV2-CFG", data);
+        QLockFile other(instanceLockPath(caption));
+        other.setStaleLockTime(0);
+        QVERIFY(other.tryLock());
+        QFile pending(data + ".new");
+        QVERIFY(pending.open(QIODevice::WriteOnly));
+        pending.write("edited\r\n");
+        pending.close();
+
+        ScriptedDialogProvider dialogs;
+        dialogs.answerMessage(MsgBox::No);
+        mdiQLV2 window;
+        KoppelHoofdvenster(window);
+        window.setShowSplash(false);
+        QVERIFY(!window.MDIForm_Load({data}));
+        QVERIFY2(dialogs.messageTexts().value(0).startsWith("This application is already active!"),
+                 qPrintable(dialogs.messageTexts().join('|')));
+        window.close();
+        QVERIFY(QFile::exists(data + ".new"));
+        QVERIFY(sim.find(12)->frames.isEmpty());
+    }
+
+    // Closing by the user asks about changed settings; Cancel keeps the program running (with
+    // logging stopped), No ends it. File > Exit never asks.
+    void closeQuestions()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        sim.add("T542", 12, 1);
+        SerialPortTable::bind(9, sim.devicePath());
+        writeSettings({{1, "T542", 12}}, true);
+
+        ScriptedDialogProvider dialogs;
+        mdiQLV2 window;
+        KoppelHoofdvenster(window);
+        window.setShowSplash(false);
+        int step = 0;
+        QTimer driver;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            if (!LoggenActief && step == 0)
+                return; // wait until logging runs
+            ++step;
+            if (step == 1) {
+                InstellingenGewijzigd = true;
+                dialogs.answerMessage(MsgBox::Cancel);
+                window.close();
+            } else if (step == 2) {
+                QVERIFY(window.isVisible());
+                QVERIFY(!LoggenActief);
+                dialogs.answerMessage(MsgBox::No);
+                window.close();
+            }
+        });
+        driver.start(300);
+        QVERIFY(window.MDIForm_Load({}));
+        QCOMPARE(step, 2);
+        QCOMPARE(dialogs.messageTexts().count(Taaltekst(183)), 2);
+        QVERIFY(window.isUnloaded());
+    }
+
+    // File > Read settings makes the poll loop return, the settings are read again and
+    // polling goes on with the new controllers.
+    void settingsReloadReentersPollLoop()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        Sim::Controller &first = sim.add("T542", 12, 1);
+        Sim::Controller &second = sim.add("T512", 40, 1);
+        SerialPortTable::bind(9, sim.devicePath());
+        writeSettings({{1, "T512", 40}}, false);
+        const QString other = home.path() + "/other.CFG";
+        QFile::rename(settingsFolder() + "/Qlv2.CFG", other);
+        writeSettings({{1, "T542", 12}}, false);
+
+        ScriptedDialogProvider dialogs;
+        dialogs.answerFile(other);
+        mdiQLV2 window;
+        KoppelHoofdvenster(window);
+        window.setShowSplash(false);
+        QTimer driver;
+        int step = 0;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            ++step;
+            if (step == 2) {
+                QVERIFY(!first.frames.isEmpty());
+                QVERIFY(second.frames.isEmpty());
+                window.menuItem("mnuReadSettings")->trigger();
+            } else if (step == 6) {
+                window.mnuFileExit_Click();
+            }
+        });
+        driver.start(500);
+        QVERIFY(window.MDIForm_Load({}));
+        QVERIFY(!second.frames.isEmpty());
+        QCOMPARE(Toestel[1].Idno, 40);
+    }
+
+    // Closing while a reply wait is pending ends the program at once, not after the time-out.
+    void closeDuringReplyWait()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        Sim::Controller &slow = sim.add("T542", 12, 1);
+        slow.behaviour = Sim::Behaviour::Late;
+        slow.lateMs = 60000;
+        SerialPortTable::bind(9, sim.devicePath());
+        writeSettings({{1, "T542", 12}}, false);
+
+        ScriptedDialogProvider dialogs;
+        mdiQLV2 window;
+        KoppelHoofdvenster(window);
+        window.setShowSplash(false);
+        QElapsedTimer closing;
+        QObject::connect(&sim, &Sim::Simulator::frameReceived, &window, [&] {
+            if (!closing.isValid()) {
+                closing.start();
+                QTimer::singleShot(100, &window, [&window] { window.AfsluitenOnbewaakt(); });
+            }
+        });
+        QVERIFY(window.MDIForm_Load({}));
+        QVERIFY(closing.isValid());
+        QVERIFY(window.isUnloaded());
+        QVERIFY(dialogs.messageTexts().isEmpty());
     }
 };
 
