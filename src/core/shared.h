@@ -74,3 +74,10 @@ inline qint32 TerminalKleurZenden = 0xFF00FF;
 inline qint32 TerminalKleurOntvangen = 0;
 
 } // namespace Hoofdmodule
+
+namespace Hoofdmodule {
+// Table columns of a slot's control, relay and remark texts (set by the table window).
+inline qint16 KolomRegeling = 11;
+inline qint16 KolomRelais = 12;
+inline qint16 KolomOpmerking = 13;
+} // namespace Hoofdmodule

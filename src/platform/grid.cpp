@@ -1,0 +1,943 @@
+#include "platform/grid.h"
+
+#include "platform/datetimetext.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <cstring>
+
+namespace GridAlign {
+Qt::Alignment toQt(int code)
+{
+    switch (code) {
+    case LeftTop: return Qt::AlignLeft | Qt::AlignTop;
+    case LeftCenter: return Qt::AlignLeft | Qt::AlignVCenter;
+    case LeftBottom: return Qt::AlignLeft | Qt::AlignBottom;
+    case CenterTop: return Qt::AlignHCenter | Qt::AlignTop;
+    case CenterCenter: return Qt::AlignCenter;
+    case CenterBottom: return Qt::AlignHCenter | Qt::AlignBottom;
+    case RightTop: return Qt::AlignRight | Qt::AlignTop;
+    case RightCenter: return Qt::AlignRight | Qt::AlignVCenter;
+    case RightBottom: return Qt::AlignRight | Qt::AlignBottom;
+    default: return Qt::AlignLeft | Qt::AlignVCenter;
+    }
+}
+} // namespace GridAlign
+
+// ---------------------------------------------------------------------------------------------
+// GridStore
+
+namespace {
+constexpr int MaxCols = 64;
+// A cell keeps at most this many characters, so that one row always fits one byte chunk.
+constexpr qsizetype MaxCellLength = 4096;
+constexpr int MaxSharedLength = 24;
+constexpr quint32 MaxShared = 1u << 16;
+
+void putVarint(QByteArray &out, quint32 v)
+{
+    while (v >= 0x80) {
+        out.append(char(0x80 | (v & 0x7F)));
+        v >>= 7;
+    }
+    out.append(char(v));
+}
+
+quint32 getVarint(const char *&p)
+{
+    quint32 v = 0;
+    int shift = 0;
+    for (;;) {
+        const quint8 b = quint8(*p++);
+        v |= quint32(b & 0x7F) << shift;
+        if (!(b & 0x80))
+            return v;
+        shift += 7;
+    }
+}
+
+// Texts that repeat from row to row (units, relay marks, status words) have no digits.
+bool worthSharing(const QString &text)
+{
+    if (text.size() > MaxSharedLength)
+        return false;
+    for (QChar c : text)
+        if (c.isDigit())
+            return false;
+    return true;
+}
+
+bool isAscii(const QString &text)
+{
+    for (QChar c : text)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
+}
+
+// True when the text is the decimal number n, without building a string.
+bool isNumber(const QString &text, qint64 n)
+{
+    char buffer[24];
+    const int len = std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(n));
+    if (text.size() != len)
+        return false;
+    for (int i = 0; i < len; ++i)
+        if (text.at(i).unicode() != char16_t(buffer[i]))
+            return false;
+    return true;
+}
+} // namespace
+
+GridStore::GridStore(int cols) : m_cols(qBound(1, cols, MaxCols))
+{
+    m_lastShared.resize(size_t(m_cols));
+}
+
+GridStore::~GridStore() = default;
+
+qint64 GridStore::wallMs(const QDateTime &moment)
+{
+    if (!moment.isValid())
+        return NoTime;
+    return moment.date().toJulianDay() * 86400000LL + moment.time().msecsSinceStartOfDay();
+}
+
+QDateTime GridStore::fromWallMs(qint64 ms)
+{
+    if (ms == NoTime)
+        return QDateTime();
+    qint64 day = ms / 86400000LL;
+    qint64 rest = ms % 86400000LL;
+    if (rest < 0) {
+        rest += 86400000LL;
+        --day;
+    }
+    return QDateTime(QDate::fromJulianDay(day), QTime::fromMSecsSinceStartOfDay(int(rest)));
+}
+
+quint32 &GridStore::offsetRef(qint32 row)
+{
+    return m_offsetChunks[size_t(row >> RowChunkBits)][row & ((1 << RowChunkBits) - 1)];
+}
+
+quint32 GridStore::offsetOf(qint32 row) const
+{
+    return m_offsetChunks[size_t(row >> RowChunkBits)][row & ((1 << RowChunkBits) - 1)];
+}
+
+qint64 &GridStore::timeRef(qint32 row)
+{
+    return m_timeChunks[size_t(row >> RowChunkBits)][row & ((1 << RowChunkBits) - 1)];
+}
+
+qint64 GridStore::time(qint32 row) const
+{
+    if (row < 0 || row >= m_rows)
+        return NoTime;
+    return m_timeChunks[size_t(row >> RowChunkBits)][row & ((1 << RowChunkBits) - 1)];
+}
+
+void GridStore::setTime(qint32 row, qint64 time)
+{
+    if (row >= 0 && row < m_rows)
+        timeRef(row) = time;
+}
+
+const char *GridStore::bytesAt(quint32 offset) const
+{
+    return m_byteChunks[offset >> ByteChunkBits].get() + (offset & ((1u << ByteChunkBits) - 1));
+}
+
+void GridStore::resize(qint32 rows)
+{
+    rows = qMax(0, rows);
+    if (rows == 0) {
+        m_offsetChunks.clear();
+        m_timeChunks.clear();
+        m_byteChunks.clear();
+        m_byteEnd = 0;
+        m_lastOffset = NoCells;
+        m_lastRow = -1;
+        m_shared.clear();
+        m_sharedIndex.clear();
+        m_lastShared.assign(size_t(m_cols), {});
+        m_rows = 0;
+        return;
+    }
+    const size_t chunksNeeded = size_t((rows + (1 << RowChunkBits) - 1) >> RowChunkBits);
+    while (m_offsetChunks.size() < chunksNeeded) {
+        m_offsetChunks.emplace_back(new quint32[1 << RowChunkBits]);
+        m_timeChunks.emplace_back(new qint64[1 << RowChunkBits]);
+    }
+    for (qint32 r = m_rows; r < rows; ++r) {
+        offsetRef(r) = NoCells;
+        timeRef(r) = NoTime;
+    }
+    if (rows < m_rows && m_lastRow >= rows) {
+        m_lastRow = -1;
+        m_lastOffset = NoCells;
+    }
+    m_rows = rows;
+}
+
+quint32 GridStore::internText(int col, const QString &text)
+{
+    auto &last = m_lastShared[size_t(col)];
+    if (!last.first.isNull() && last.first == text)
+        return last.second;
+    auto it = m_sharedIndex.constFind(text);
+    quint32 id;
+    if (it != m_sharedIndex.cend()) {
+        id = it.value();
+    } else {
+        id = quint32(m_shared.size());
+        m_shared.append(text);
+        m_sharedIndex.insert(text, id);
+    }
+    last = {text, id};
+    return id;
+}
+
+void GridStore::encodeCell(QByteArray &out, qint32 row, int col, const QString &input,
+                           bool timeCell)
+{
+    if (timeCell) {
+        out.append(char(Time));
+        return;
+    }
+    const QString text = input.size() > MaxCellLength ? input.left(MaxCellLength) : input;
+    if (text.isEmpty()) {
+        out.append(char(Empty));
+    } else if (text.size() == 1 && text.at(0) == QLatin1Char(' ')) {
+        out.append(char(Blank));
+    } else if (col == 0 && isNumber(text, qint64(row) + 1)) {
+        out.append(char(RowNumber));
+    } else if (worthSharing(text)
+               && (m_sharedIndex.size() < qsizetype(MaxShared) || m_sharedIndex.contains(text))) {
+        out.append(char(Shared));
+        putVarint(out, internText(col, text));
+    } else if (isAscii(text)) {
+        if (text.size() < 0x80) {
+            out.append(char(ShortAscii | text.size()));
+        } else {
+            out.append(char(LongAscii));
+            putVarint(out, quint32(text.size()));
+        }
+        for (QChar c : text)
+            out.append(char(c.unicode()));
+    } else {
+        out.append(char(Utf16));
+        putVarint(out, quint32(text.size()));
+        out.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    }
+}
+
+void GridStore::storeEncoding(qint32 row, const QByteArray &encoding)
+{
+    const quint32 chunkSize = 1u << ByteChunkBits;
+    const quint32 size = quint32(encoding.size());
+    // The newest encoding can be replaced where it lies: a live row is written twice (first
+    // numbered, then filled), and this keeps that free.
+    if (row == m_lastRow && offsetRef(row) == m_lastOffset && m_lastOffset != NoCells)
+        m_byteEnd = m_lastOffset;
+    quint32 chunk = m_byteEnd >> ByteChunkBits;
+    quint32 pos = m_byteEnd & (chunkSize - 1);
+    if (chunk < m_byteChunks.size() && pos + size > chunkSize) {
+        ++chunk;
+        pos = 0;
+    }
+    if (chunk >= 4095) { // 1 GB of text in one grid: keep the row empty rather than overflow
+        offsetRef(row) = NoCells;
+        return;
+    }
+    while (m_byteChunks.size() <= chunk)
+        m_byteChunks.emplace_back(new char[chunkSize]);
+    const quint32 offset = (chunk << ByteChunkBits) | pos;
+    std::memcpy(m_byteChunks[chunk].get() + pos, encoding.constData(), size);
+    offsetRef(row) = offset;
+    m_byteEnd = offset + size;
+    m_lastOffset = offset;
+    m_lastRow = row;
+}
+
+void GridStore::decodeRow(qint32 row, std::vector<CellRef> &cells) const
+{
+    cells.clear();
+    const quint32 offset = offsetOf(row);
+    if (offset == NoCells) {
+        cells.assign(size_t(m_cols), CellRef{Empty, 0, nullptr, 0});
+        return;
+    }
+    const char *p = bytesAt(offset);
+    for (int c = 0; c < m_cols; ++c) {
+        CellRef cell{quint8(*p++), 0, nullptr, 0};
+        if (cell.tag & ShortAscii) {
+            cell.length = cell.tag & 0x7F;
+            cell.tag = ShortAscii;
+            cell.bytes = p;
+            p += cell.length;
+        } else if (cell.tag == LongAscii) {
+            cell.length = qint32(getVarint(p));
+            cell.bytes = p;
+            p += cell.length;
+        } else if (cell.tag == Utf16) {
+            cell.length = qint32(getVarint(p));
+            cell.bytes = p;
+            p += cell.length * 2;
+        } else if (cell.tag == Shared) {
+            cell.shared = getVarint(p);
+        }
+        cells.push_back(cell);
+    }
+}
+
+QString GridStore::cellText(qint32 row, int col, const CellRef &cell) const
+{
+    switch (cell.tag) {
+    case Blank: return QStringLiteral(" ");
+    case RowNumber: return QString::number(qint64(row) + 1);
+    case Shared: return m_shared.value(qsizetype(cell.shared));
+    case ShortAscii:
+    case LongAscii: return QString::fromLatin1(cell.bytes, cell.length);
+    case Utf16: {
+        QString text(cell.length, Qt::Uninitialized);
+        std::memcpy(text.data(), cell.bytes, size_t(cell.length) * 2);
+        return text;
+    }
+    default: Q_UNUSED(col); return QString();
+    }
+}
+
+QString GridStore::text(qint32 row, int col) const
+{
+    if (row < 0 || row >= m_rows || col < 0 || col >= m_cols)
+        return QString();
+    thread_local std::vector<CellRef> cells;
+    decodeRow(row, cells);
+    return cells[size_t(col)].tag == Time ? QString() : cellText(row, col, cells[size_t(col)]);
+}
+
+bool GridStore::showsTime(qint32 row, int col) const
+{
+    if (row < 0 || row >= m_rows || col < 0 || col >= m_cols || offsetOf(row) == NoCells)
+        return false;
+    thread_local std::vector<CellRef> cells;
+    decodeRow(row, cells);
+    return cells[size_t(col)].tag == Time;
+}
+
+void GridStore::rewriteRow(qint32 row, int col, const QString *text, bool timeCell)
+{
+    thread_local std::vector<CellRef> cells;
+    decodeRow(row, cells);
+    QByteArray encoding;
+    encoding.reserve(64);
+    for (int c = 0; c < m_cols; ++c) {
+        if (c == col) {
+            encodeCell(encoding, row, c, text ? *text : QString(), timeCell);
+            continue;
+        }
+        const CellRef &cell = cells[size_t(c)];
+        switch (cell.tag) {
+        case Shared:
+            encoding.append(char(Shared));
+            putVarint(encoding, cell.shared);
+            break;
+        case ShortAscii:
+        case LongAscii:
+        case Utf16:
+            encodeCell(encoding, row, c, cellText(row, c, cell), false);
+            break;
+        default:
+            encoding.append(char(cell.tag));
+        }
+    }
+    storeEncoding(row, encoding);
+}
+
+void GridStore::setText(qint32 row, int col, const QString &text)
+{
+    if (row < 0 || row >= m_rows || col < 0 || col >= m_cols)
+        return;
+    rewriteRow(row, col, &text, false);
+}
+
+void GridStore::setRow(qint32 row, qint64 time, std::span<const QString> texts, quint32 timeMask)
+{
+    if (row < 0 || row >= m_rows)
+        return;
+    timeRef(row) = time;
+    QByteArray encoding;
+    encoding.reserve(96);
+    for (int c = 0; c < m_cols; ++c) {
+        const bool timeCell = c < 32 && (timeMask >> c) & 1u;
+        encodeCell(encoding, row, c, size_t(c) < texts.size() ? texts[size_t(c)] : QString(),
+                   timeCell);
+    }
+    storeEncoding(row, encoding);
+}
+
+void GridStore::setCols(int cols)
+{
+    cols = qBound(1, cols, MaxCols);
+    if (cols == m_cols)
+        return;
+    // Re-encode every row with the new width; rare (set-up only), so simplicity wins.
+    const int oldCols = m_cols;
+    const qint32 rows = m_rows;
+    std::vector<std::vector<QString>> texts(static_cast<size_t>(rows));
+    std::vector<qint64> times(static_cast<size_t>(rows));
+    std::vector<quint32> masks(static_cast<size_t>(rows));
+    std::vector<bool> empty(static_cast<size_t>(rows));
+    for (qint32 r = 0; r < rows; ++r) {
+        times[size_t(r)] = time(r);
+        empty[size_t(r)] = offsetOf(r) == NoCells;
+        if (empty[size_t(r)])
+            continue;
+        for (int c = 0; c < oldCols && c < cols; ++c) {
+            if (showsTime(r, c) && c < 32)
+                masks[size_t(r)] |= 1u << c;
+            texts[size_t(r)].push_back(text(r, c));
+        }
+    }
+    resize(0);
+    m_cols = cols;
+    m_lastShared.assign(size_t(m_cols), {});
+    resize(rows);
+    for (qint32 r = 0; r < rows; ++r) {
+        if (empty[size_t(r)])
+            timeRef(r) = times[size_t(r)];
+        else
+            setRow(r, times[size_t(r)], texts[size_t(r)], masks[size_t(r)]);
+    }
+}
+
+qint64 GridStore::bytesUsed() const
+{
+    qint64 bytes = qint64(m_offsetChunks.size()) * (1 << RowChunkBits) * (4 + 8);
+    // The last byte chunk counts only as far as it is used: it is filled before another starts.
+    if (!m_byteChunks.empty())
+        bytes += qint64(m_byteChunks.size() - 1) * (1 << ByteChunkBits)
+            + (m_byteEnd & ((1u << ByteChunkBits) - 1));
+    for (const QString &s : m_shared)
+        bytes += 2 * (s.size() * 2 + 32); // the text in the list and as hash key
+    return bytes;
+}
+
+// ---------------------------------------------------------------------------------------------
+// GridData
+
+GridData::GridData(QObject *parent) : QAbstractTableModel(parent), m_store(2)
+{
+    m_header = QStringList(2);
+    m_widths.assign(2, -1);
+    m_align.assign(2, GridAlign::General);
+    m_headerAlign.assign(2, GridAlign::General);
+    m_store.resize(1);
+}
+
+void GridData::setRows(qint32 rows)
+{
+    rows = qMax(1, rows);
+    const qint32 dataRows = rows - 1;
+    const qint32 old = m_store.rows();
+    if (dataRows == old)
+        return;
+    if (dataRows > old) {
+        beginInsertRows(QModelIndex(), old, dataRows - 1);
+        m_store.resize(dataRows);
+        endInsertRows();
+    } else {
+        beginRemoveRows(QModelIndex(), dataRows, old - 1);
+        m_store.resize(dataRows);
+        endRemoveRows();
+    }
+    m_row = qMin(m_row, rows - 1);
+    m_rowSel = qMin(m_rowSel, rows - 1);
+}
+
+void GridData::setCols(int cols)
+{
+    cols = qBound(1, cols, MaxCols);
+    if (cols == this->cols())
+        return;
+    beginResetModel();
+    m_store.setCols(cols);
+    m_header.resize(cols);
+    m_widths.resize(size_t(cols), -1);
+    m_align.resize(size_t(cols), GridAlign::General);
+    m_headerAlign.resize(size_t(cols), GridAlign::General);
+    m_col = qMin(m_col, cols - 1);
+    m_colSel = qMin(m_colSel, cols - 1);
+    endResetModel();
+    emit widthsChanged();
+}
+
+QString GridData::renderTime(qint32 dataRow, int col) const
+{
+    const QDateTime time = GridStore::fromWallMs(m_store.time(dataRow));
+    if (!time.isValid())
+        return QString();
+    if (m_timeRenderer)
+        return m_timeRenderer(time, col);
+    return col == 1 ? DateTimeText::formatDate(time.date()) : DateTimeText::formatTime(time.time());
+}
+
+QString GridData::textMatrix(qint32 row, int col) const
+{
+    if (col < 0 || col >= cols())
+        return QString();
+    if (row == 0)
+        return m_header.value(col);
+    const qint32 dataRow = row - 1;
+    if (m_store.showsTime(dataRow, col))
+        return renderTime(dataRow, col);
+    return m_store.text(dataRow, col);
+}
+
+void GridData::setTextMatrix(qint32 row, int col, const QString &text)
+{
+    if (col < 0 || col >= cols() || row < 0 || row >= rows())
+        return;
+    if (row == 0) {
+        m_header[col] = text;
+        emit headerDataChanged(Qt::Horizontal, col, col);
+        return;
+    }
+    m_store.setText(row - 1, col, text);
+    const QModelIndex i = index(row - 1, col);
+    emit dataChanged(i, i, {Qt::DisplayRole});
+}
+
+void GridData::setRowTexts(qint32 row, const QDateTime &time, std::span<const QString> texts,
+                           quint32 timeMask)
+{
+    if (row < 1 || row >= rows())
+        return;
+    m_store.setRow(row - 1, GridStore::wallMs(time), texts, timeMask);
+    emit dataChanged(index(row - 1, 0), index(row - 1, cols() - 1), {Qt::DisplayRole});
+}
+
+qint32 GridData::appendNumberedRow()
+{
+    const qint32 dataRow = m_store.rows();
+    beginInsertRows(QModelIndex(), dataRow, dataRow);
+    m_store.resize(dataRow + 1);
+    m_store.setText(dataRow, 0, QString::number(qint64(dataRow) + 1));
+    endInsertRows();
+    return dataRow + 1;
+}
+
+void GridData::clearTexts()
+{
+    beginResetModel();
+    const qint32 dataRows = m_store.rows();
+    m_store.clear();
+    m_store.resize(dataRows);
+    for (QString &h : m_header)
+        h.clear();
+    endResetModel();
+}
+
+QDateTime GridData::rowTime(qint32 row) const
+{
+    return GridStore::fromWallMs(m_store.time(row - 1));
+}
+
+void GridData::setRowTime(qint32 row, const QDateTime &time)
+{
+    m_store.setTime(row - 1, GridStore::wallMs(time));
+}
+
+void GridData::refreshTimes()
+{
+    if (m_store.rows() > 0)
+        emit dataChanged(index(0, 0), index(m_store.rows() - 1, cols() - 1), {Qt::DisplayRole});
+}
+
+int GridData::colWidth(int col) const
+{
+    if (col < 0 || col >= cols())
+        return 0;
+    const int w = m_widths[size_t(col)];
+    return w < 0 ? DefaultColWidth : w;
+}
+
+void GridData::setColWidth(int col, int twips)
+{
+    if (col < 0 || col >= cols())
+        return;
+    m_widths[size_t(col)] = twips < 0 ? -1 : twips;
+    emit widthsChanged();
+}
+
+int GridData::colAlignment(int col) const
+{
+    return col >= 0 && col < cols() ? m_align[size_t(col)] : GridAlign::General;
+}
+
+void GridData::setColAlignment(int col, int code)
+{
+    if (col < 0 || col >= cols())
+        return;
+    m_align[size_t(col)] = code;
+    if (m_store.rows() > 0)
+        emit dataChanged(index(0, col), index(m_store.rows() - 1, col), {Qt::TextAlignmentRole});
+}
+
+int GridData::headerAlignment(int col) const
+{
+    return col >= 0 && col < cols() ? m_headerAlign[size_t(col)] : GridAlign::General;
+}
+
+void GridData::setHeaderAlignment(int col, int code)
+{
+    if (col < 0 || col >= cols())
+        return;
+    m_headerAlign[size_t(col)] = code;
+    emit headerDataChanged(Qt::Horizontal, col, col);
+}
+
+int GridData::cellAlignment(qint32 row, int col) const
+{
+    return row == 0 ? headerAlignment(col) : colAlignment(col);
+}
+
+void GridData::setFont(const QFont &font)
+{
+    m_font = font;
+    emit appearanceChanged();
+}
+
+void GridData::setForeColor(const QColor &colour)
+{
+    m_foreColor = colour;
+    emit appearanceChanged();
+}
+
+void GridData::setRow(qint32 row)
+{
+    setSelection(row, m_col, row, m_col);
+}
+
+void GridData::setCol(int col)
+{
+    setSelection(m_row, col, m_row, col);
+}
+
+void GridData::setRowSel(qint32 row)
+{
+    setSelection(m_row, m_col, row, m_colSel);
+}
+
+void GridData::setColSel(int col)
+{
+    setSelection(m_row, m_col, m_rowSel, col);
+}
+
+void GridData::setSelection(qint32 row, int col, qint32 rowSel, int colSel)
+{
+    const qint32 lastRow = rows() - 1;
+    const int lastCol = cols() - 1;
+    m_row = qBound(0, row, lastRow);
+    m_rowSel = qBound(0, rowSel, lastRow);
+    m_col = qBound(0, col, lastCol);
+    m_colSel = qBound(0, colSel, lastCol);
+    emit selectionMoved();
+}
+
+int GridData::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_store.rows());
+}
+
+int GridData::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : cols();
+}
+
+QVariant GridData::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return QVariant();
+    switch (role) {
+    case Qt::DisplayRole: return textMatrix(index.row() + 1, index.column());
+    case Qt::TextAlignmentRole: return int(GridAlign::toQt(colAlignment(index.column())));
+    case Qt::ForegroundRole: return m_foreColor.isValid() ? QVariant(m_foreColor) : QVariant();
+    default: return QVariant();
+    }
+}
+
+QVariant GridData::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return QVariant();
+    switch (role) {
+    case Qt::DisplayRole: return m_header.value(section);
+    case Qt::TextAlignmentRole: return int(GridAlign::toQt(headerAlignment(section)));
+    default: return QVariant();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Grid
+
+Grid::Grid(QWidget *parent) : QTableView(parent), m_data(new GridData(this))
+{
+    setModel(m_data);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setMinimumSectionSize(0);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    viewport()->setMouseTracking(true);
+    viewport()->installEventFilter(this);
+    horizontalHeader()->viewport()->setMouseTracking(true);
+    horizontalHeader()->viewport()->installEventFilter(this);
+
+    // Column 0 is drawn by a second view laid over the first: it shares the model and the
+    // selection but never scrolls sideways.
+    m_frozen = new QTableView(this);
+    m_frozen->setModel(m_data);
+    m_frozen->setSelectionModel(selectionModel());
+    m_frozen->setFocusPolicy(Qt::NoFocus);
+    m_frozen->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_frozen->setWordWrap(false);
+    m_frozen->setCornerButtonEnabled(false);
+    m_frozen->verticalHeader()->hide();
+    m_frozen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_frozen->horizontalHeader()->setSectionsClickable(false);
+    m_frozen->horizontalHeader()->setHighlightSections(false);
+    m_frozen->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_frozen->setFrameShape(QFrame::NoFrame);
+    m_frozen->setStyleSheet(QStringLiteral("QTableView { border: none; }"));
+    m_frozen->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    m_frozen->viewport()->setMouseTracking(true);
+    m_frozen->viewport()->installEventFilter(this);
+    m_frozen->horizontalHeader()->viewport()->setMouseTracking(true);
+    m_frozen->horizontalHeader()->viewport()->installEventFilter(this);
+    viewport()->stackUnder(m_frozen);
+
+    connect(m_frozen->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
+            &QAbstractSlider::setValue);
+    connect(verticalScrollBar(), &QAbstractSlider::valueChanged, m_frozen->verticalScrollBar(),
+            &QAbstractSlider::setValue);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int section, int, int size) {
+                if (m_syncing)
+                    return;
+                m_syncing = true;
+                m_data->setColWidth(section, pixelsToTwips(size));
+                m_syncing = false;
+                if (section == 0)
+                    placeFrozen();
+            });
+    connect(m_data, &GridData::widthsChanged, this, &Grid::applyWidths);
+    connect(m_data, &GridData::appearanceChanged, this, &Grid::applyAppearance);
+    connect(m_data, &GridData::selectionMoved, this, &Grid::applySelection);
+    connect(m_data, &QAbstractItemModel::modelReset, this, &Grid::applyWidths);
+    applyAppearance();
+    applyWidths();
+}
+
+Grid::~Grid() = default;
+
+int Grid::twipsToPixels(int twips) const
+{
+    return int(qRound(twips * logicalDpiX() / 1440.0));
+}
+
+int Grid::pixelsToTwips(int pixels) const
+{
+    return int(qRound(pixels * 1440.0 / logicalDpiX()));
+}
+
+void Grid::applyWidths()
+{
+    if (m_syncing)
+        return;
+    m_syncing = true;
+    for (int c = 0; c < m_data->cols(); ++c) {
+        const int twips = m_data->colWidth(c);
+        setColumnHidden(c, twips == 0);
+        if (twips > 0)
+            setColumnWidth(c, twipsToPixels(twips));
+        m_frozen->setColumnHidden(c, c != 0 || twips == 0);
+        if (c == 0 && twips > 0)
+            m_frozen->setColumnWidth(0, twipsToPixels(twips));
+    }
+    m_frozen->setVisible(m_data->colWidth(0) > 0);
+    m_syncing = false;
+    placeFrozen();
+}
+
+void Grid::applyAppearance()
+{
+    setFont(m_data->font());
+    m_frozen->setFont(m_data->font());
+    horizontalHeader()->setFont(m_data->font());
+    m_frozen->horizontalHeader()->setFont(m_data->font());
+    const int height = QFontMetrics(m_data->font()).height() + 4;
+    verticalHeader()->setDefaultSectionSize(height);
+    m_frozen->verticalHeader()->setDefaultSectionSize(height);
+    // The header row's height follows the font too.
+    horizontalHeader()->setFixedHeight(height + 2);
+    m_frozen->horizontalHeader()->setFixedHeight(height + 2);
+    placeFrozen();
+}
+
+void Grid::applySelection()
+{
+    if (m_syncing)
+        return;
+    m_syncing = true;
+    QItemSelectionModel *sm = selectionModel();
+    const qint32 r1 = m_data->selectedRowFirst(), r2 = m_data->selectedRowLast();
+    const int c1 = m_data->selectedColFirst(), c2 = m_data->selectedColLast();
+    if (r1 < 1 || m_data->rowCount() == 0) {
+        sm->clearSelection();
+    } else {
+        const QItemSelection range(m_data->index(r1 - 1, c1), m_data->index(r2 - 1, c2));
+        sm->select(range, QItemSelectionModel::ClearAndSelect);
+        const QModelIndex corner = m_data->index(m_data->rowSel() - 1, m_data->colSel());
+        sm->setCurrentIndex(corner, QItemSelectionModel::NoUpdate);
+    }
+    m_syncing = false;
+}
+
+void Grid::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    QTableView::selectionChanged(selected, deselected);
+    if (m_syncing)
+        return;
+    // The user's rectangle: the current cell is the corner that moved, the anchor the other.
+    const QModelIndexList indexes = selectionModel()->selectedIndexes();
+    if (indexes.isEmpty())
+        return;
+    int top = indexes.first().row(), bottom = top, left = indexes.first().column(), right = left;
+    for (const QModelIndex &i : indexes) {
+        top = qMin(top, i.row());
+        bottom = qMax(bottom, i.row());
+        left = qMin(left, i.column());
+        right = qMax(right, i.column());
+    }
+    QModelIndex current = selectionModel()->currentIndex();
+    if (!current.isValid())
+        current = indexes.last();
+    const int corRow = qBound(top, current.row(), bottom);
+    const int corCol = qBound(left, current.column(), right);
+    const int ancRow = corRow == top ? bottom : top;
+    const int ancCol = corCol == left ? right : left;
+    m_syncing = true;
+    m_data->setSelection(ancRow + 1, ancCol, corRow + 1, corCol);
+    m_syncing = false;
+}
+
+void Grid::placeFrozen()
+{
+    const int width = m_data->colWidth(0) > 0 ? columnWidth(0) : 0;
+    m_frozen->setGeometry(frameWidth(), frameWidth(), width,
+                          viewport()->height() + horizontalHeader()->height());
+}
+
+qint32 Grid::topRow() const
+{
+    const int r = rowAt(0);
+    return r < 0 ? (m_data->rowCount() > 0 ? 1 : 0) : r + 1;
+}
+
+void Grid::setTopRow(qint32 row)
+{
+    if (row < 1 || row > m_data->rowCount())
+        return;
+    // Scrolling works in whole rows, so the wanted row lands on top unless the end of the
+    // table comes first (then the last page shows, as the grid control does).
+    executeDelayedItemsLayout();
+    verticalScrollBar()->setValue(qMin(int(row - 1), verticalScrollBar()->maximum()));
+}
+
+void Grid::resizeEvent(QResizeEvent *event)
+{
+    QTableView::resizeEvent(event);
+    placeFrozen();
+}
+
+void Grid::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, dy);
+    placeFrozen();
+}
+
+void Grid::trackMouse(const QPoint &viewportPos)
+{
+    const int r = rowAt(viewportPos.y());
+    const int c = columnAt(viewportPos.x());
+    m_mouseRow = r < 0 ? -1 : r + 1;
+    m_mouseCol = c;
+}
+
+void Grid::mouseMoveEvent(QMouseEvent *event)
+{
+    trackMouse(event->position().toPoint());
+    QTableView::mouseMoveEvent(event);
+}
+
+void Grid::mouseReleaseEvent(QMouseEvent *event)
+{
+    trackMouse(event->position().toPoint());
+    QTableView::mouseReleaseEvent(event);
+    emit gridMouseUp(event->button());
+}
+
+void Grid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    trackMouse(event->position().toPoint());
+    QTableView::mouseDoubleClickEvent(event);
+    emit gridDoubleClicked();
+}
+
+void Grid::keyPressEvent(QKeyEvent *event)
+{
+    emit gridKeyDown(event->key());
+    QTableView::keyPressEvent(event);
+}
+
+bool Grid::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseMove && type != QEvent::MouseButtonDblClick
+        && type != QEvent::MouseButtonRelease)
+        return QTableView::eventFilter(watched, event);
+    const QPoint pos = static_cast<QMouseEvent *>(event)->position().toPoint();
+    if (watched == horizontalHeader()->viewport()
+        || watched == m_frozen->horizontalHeader()->viewport()) {
+        auto *header = watched == horizontalHeader()->viewport() ? horizontalHeader()
+                                                                 : m_frozen->horizontalHeader();
+        m_mouseRow = 0;
+        m_mouseCol = header->logicalIndexAt(pos.x());
+        if (type == QEvent::MouseButtonDblClick)
+            emit gridDoubleClicked();
+    } else if (watched == m_frozen->viewport()) {
+        const int r = m_frozen->rowAt(pos.y());
+        m_mouseRow = r < 0 ? -1 : r + 1;
+        m_mouseCol = 0;
+        if (type == QEvent::MouseButtonDblClick)
+            emit gridDoubleClicked();
+        else if (type == QEvent::MouseButtonRelease)
+            emit gridMouseUp(static_cast<QMouseEvent *>(event)->button());
+    } else if (watched == viewport() && type == QEvent::MouseMove) {
+        trackMouse(pos);
+    }
+    return QTableView::eventFilter(watched, event);
+}

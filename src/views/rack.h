@@ -1,0 +1,142 @@
+#pragma once
+#include <QColor>
+#include <QLabel>
+#include <QPixmap>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class QStatusBar;
+
+// The round activity lamp in the top band of a rack window.
+class RackLamp : public QWidget {
+    Q_OBJECT
+public:
+    explicit RackLamp(QWidget *parent = nullptr);
+    QColor colour() const { return m_colour; }
+    void setColour(const QColor &colour);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor m_colour;
+};
+
+// The live face of one controller: its name, one block per channel (name, value, unit), an
+// activity lamp and a status bar of four panels (stop, control texts, relays, time of reading).
+// The blocks and their fonts scale with the window. Sizes are worked out in twips, the unit the
+// saved window geometry uses, and converted to pixels only when placed.
+class FormRack : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormRack(qint16 slot, QWidget *parent = nullptr);
+
+    qint16 Ti = 0; // slot 1..31 shown
+    qint16 Ki = 0; // held for callers
+
+    void LaadStrings();
+    void Form_Resize();
+    void FormInstellenControls();
+    void WissenVensterMetingen();
+    void LaadVensterTitel();
+    void FormCopy();
+    // Puts a window that lies off the screen back at the left or top edge, re-labels it and
+    // tells the main window (geactiveerd) that it became the active one.
+    void Form_Activate();
+
+    // The controls the reading display and the settings file work on; k is the channel - 1.
+    QLabel *LabelModule() const { return m_module; }
+    QLabel *LabelKanaal(int k) const { return m_kanaal[size_t(k)]; }
+    QLabel *LabelWaarde(int k) const { return m_waarde[size_t(k)]; }
+    QLabel *LabelEenheid(int k) const { return m_eenheid[size_t(k)]; }
+    RackLamp *ShapeLED() const { return m_lamp; }
+    QStatusBar *StatusBar() const { return m_statusBar; }
+    // Panels 1..4 of the status bar.
+    QLabel *Panel(int n) const { return m_panels[size_t(n - 1)]; }
+
+    // Panel 1's two looks: raised with "STOP" (stop is offered) or sunken with the stop picture.
+    void ToonStopPaneel(bool gestopt);
+    bool StopPaneelIngedrukt() const { return m_stopSunken; }
+    // The status bar as one full-width text, or back to its panels.
+    void ToonStatusTekst(const QString &text);
+    void ToonPanelen();
+    QString StatusTekst() const;
+
+    // Whether the window is shown by the program's own choice (its container is not hidden),
+    // independent of whether the main window is on screen yet.
+    bool Zichtbaar() const;
+    // Lets the program end unload the window instead of hiding it.
+    void setAfsluitenToegestaan(bool allowed) { m_allowClose = allowed; }
+
+    // Design client size in twips.
+    static constexpr int DesignWidth = 3780;
+    static constexpr int DesignHeight = 2280;
+    // Current geometry of a control in twips (what the layout computed).
+    QRect twipsOf(const QWidget *control) const;
+    int twipsPerPixel() const;
+
+    static QPixmap stopPicture();
+    static QColor greyTextColour();
+
+signals:
+    void instellingenGewijzigd();
+    void geactiveerd();
+    void bestandGesleept(const QString &path);
+    void instellingenGevraagd(int slot, int channelTab);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct Placed {
+        QWidget *widget = nullptr;
+        QRect tw; // twips
+    };
+    Placed &placed(const QWidget *control);
+    void apply(Placed &p);
+    void setFontPoints(QLabel *label, int points);
+    QWidget *container() const;
+
+    QWidget *m_picture = nullptr;
+    QWidget *m_band = nullptr;
+    QLabel *m_module = nullptr;
+    RackLamp *m_lamp = nullptr;
+    std::array<QLabel *, 4> m_kanaal{};
+    std::array<QLabel *, 4> m_waarde{};
+    std::array<QLabel *, 4> m_eenheid{};
+    QStatusBar *m_statusBar = nullptr;
+    std::array<QLabel *, 4> m_panels{};
+    std::vector<Placed> m_placed;
+    bool m_stopSunken = false;
+    bool m_allowClose = false;
+    bool m_inLayout = false;
+};
+
+// The window table of the rack windows, slots 1..31; an entry is created when first looked at.
+class RackVensterTabel {
+public:
+    FormRack *operator[](int slot);
+    // The window of a slot when it exists, without creating one.
+    FormRack *bestaand(int slot) const;
+    // Unloads every rack window (before a settings reload and at the end).
+    void Ontladen();
+    // Called with each new window, so the main window can put it in its work area.
+    void setMaker(std::function<void(FormRack *)> maker) { m_maker = std::move(maker); }
+
+private:
+    std::array<QPointer<FormRack>, 32> m_windows;
+    std::function<void(FormRack *)> m_maker;
+};
+
+extern RackVensterTabel RackVenster;
+
+// "#" and the identification number in three digits ("#007"); 1000 shows as "#1000".
+QString RackAdresTekst(qint32 idno);

@@ -1,0 +1,481 @@
+#include "views/table.h"
+
+#include "core/conversions.h"
+#include "core/shared.h"
+#include "core/slots.h"
+#include "platform/datetimetext.h"
+#include "platform/dialogs.h"
+#include "platform/grid.h"
+#include "platform/registry.h"
+#include "support/language.h"
+#include "views/rack.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QTabBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+using namespace Hoofdmodule;
+
+namespace {
+constexpr quint32 TimeColumns = (1u << 1) | (1u << 2);
+
+// The first quoted field of a data-file line, taken off the line with everything up to its
+// closing quote. Commas are never looked at: fields are found by their quotes.
+QString takeField(QString &line)
+{
+    const qsizetype open = line.indexOf(QLatin1Char('"'));
+    if (open < 0) {
+        line.clear();
+        return QString();
+    }
+    const qsizetype close = line.indexOf(QLatin1Char('"'), open + 1);
+    if (close < 0) {
+        const QString field = line.mid(open + 1);
+        line.clear();
+        return field;
+    }
+    const QString field = line.mid(open + 1, close - open - 1);
+    line.remove(0, close + 1);
+    return field;
+}
+} // namespace
+
+QString TabelToestelLabel(int slot)
+{
+    const ToestelGegevens &t = Toestel[slot];
+    const QString name = t.Naam.trimmed();
+    if (!name.isEmpty())
+        return name;
+    return t.Type.trimmed() + QLatin1Char(' ') + RackAdresTekst(t.Idno);
+}
+
+QString TabelTijdTekst(const QDateTime &moment, int col)
+{
+    if (!RelatieveTijd || !TijdBasis.isValid()) {
+        return col == 1 ? DateTimeText::formatDate(moment.date())
+                        : DateTimeText::formatTime(moment.time());
+    }
+    qint64 d = TijdBasis.secsTo(moment);
+    const QString sign = d >= 0 ? QStringLiteral("+") : QStringLiteral("-");
+    d = qAbs(d);
+    const qint64 days = d / 86400;
+    if (col == 1)
+        return sign + QString::number(days);
+    const qint64 rest = d - 86400 * days;
+    return sign + QStringLiteral("%1:%2:%3")
+                      .arg(rest / 3600, 2, 10, QLatin1Char('0'))
+                      .arg((rest % 3600) / 60, 2, 10, QLatin1Char('0'))
+                      .arg(rest % 60, 2, 10, QLatin1Char('0'));
+}
+
+frmTabel::frmTabel(QWidget *parent) : QWidget(parent), m_tabs(new QTabBar(this))
+{
+    setAcceptDrops(true);
+    setMouseTracking(true);
+    setObjectName(QStringLiteral("tabel"));
+    setProperty("Tag", QStringLiteral("tabel"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_tabs->setExpanding(false);
+    m_tabs->setUsesScrollButtons(true);
+    m_tabs->setDrawBase(true);
+    layout->addWidget(m_tabs);
+    auto *area = new QWidget(this);
+    auto *stack = new QGridLayout(area);
+    stack->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(area, 1);
+    for (int i = 0; i < AantalTabellen; ++i) {
+        m_tabs->addTab(QString());
+        m_tabs->setTabVisible(i, false);
+        m_tabs->setTabEnabled(i, false);
+        auto *grid = new Grid(area);
+        grid->data().setCols(AantalKolommen);
+        grid->data().setRows(2);
+        grid->data().setTimeRenderer(&TabelTijdTekst);
+        grid->hide();
+        stack->addWidget(grid, 0, 0);
+        connect(grid, &Grid::gridDoubleClicked, this, [this, i] { MSHFlexGrid_DblClick(i); });
+        connect(grid, &Grid::gridKeyDown, this, [this, i](int key) {
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)
+                && Geselecteerd(i) >= 1 && !LoggenActief)
+                MSHFlexGrid_DblClick(i);
+        });
+        m_grids[size_t(i)] = grid;
+    }
+    connect(m_tabs, &QTabBar::currentChanged, this, [this] { InstellenZichtbaarheidTabel(); });
+    connect(m_tabs, &QTabBar::tabBarDoubleClicked, this, [this](int tab) {
+        if (tab < 0)
+            return;
+        InstellenZichtbaarheidTabel();
+        emit instellingenGevraagd(tab + 1);
+    });
+    m_tabs->installEventFilter(this);
+    setWindowTitle(Taaltekst(122));
+    connect(&LanguageNotifier::instance(), &LanguageNotifier::languageLoaded, this,
+            [this] {
+                for (int i = 0; i < AantalTabellen; ++i)
+                    InitieerTabel(i);
+                LaadVensterTitel();
+            });
+}
+
+int frmTabel::Tab() const
+{
+    return m_tabs->currentIndex();
+}
+
+void frmTabel::setTab(int tab)
+{
+    if (tab >= 0 && tab < AantalTabellen)
+        m_tabs->setCurrentIndex(tab);
+    InstellenZichtbaarheidTabel();
+}
+
+void frmTabel::StelTabelIn(bool InstellenKolomBreedte)
+{
+    setWindowTitle(Taaltekst(122));
+    KolomRegeling = KolomVanKanaal(5);
+    KolomRelais = 12;
+    KolomOpmerking = 13;
+    for (int i = 0; i < AantalTabellen; ++i) {
+        if (ToestelGeldig(i + 1)) {
+            m_tabs->setTabVisible(i, true);
+            m_tabs->setTabEnabled(i, true);
+            m_tabs->setTabText(i, TabelToestelLabel(i + 1));
+            if (InstellenKolomBreedte)
+                WisTabelGegevens(i);
+            InitieerTabel(i);
+        } else {
+            m_tabs->setTabVisible(i, false);
+            m_tabs->setTabText(i, QString());
+            m_tabs->setTabEnabled(i, false);
+        }
+    }
+    for (int i = 0; i < AantalTabellen; ++i)
+        if (InstellenKolomBreedte)
+            StelNieuweKolomBreedteIn(i);
+    // The current tab may have become unavailable: move to the first available one.
+    if (!m_tabs->isTabVisible(m_tabs->currentIndex())) {
+        for (int i = 0; i < AantalTabellen; ++i)
+            if (m_tabs->isTabVisible(i)) {
+                m_tabs->setCurrentIndex(i);
+                break;
+            }
+    }
+    InstellenZichtbaarheidTabel();
+}
+
+void frmTabel::InitieerTabel(int Mi)
+{
+    GridData &g = m_grids[size_t(Mi)]->data();
+    auto head = [&g](int col, const QString &text, int align) {
+        g.setTextMatrix(0, col, text);
+        g.setColAlignment(col, align);
+        g.setHeaderAlignment(col, align);
+    };
+    head(0, Taaltekst(123), GridAlign::RightCenter);
+    head(1, Taaltekst(124), GridAlign::RightCenter);
+    head(2, Taaltekst(125), GridAlign::RightCenter);
+    QString unit = Taaltekst(201);
+    unit.remove(QLatin1Char(':'));
+    for (qint16 k = 1; k <= MaxKanalen; ++k) {
+        const int v = KolomVanKanaal(k);
+        head(v, QStringLiteral("CH%1").arg(k), GridAlign::RightCenter);
+        head(v + 1, unit, GridAlign::LeftCenter);
+    }
+    head(KolomRegeling, Taaltekst(319), GridAlign::LeftCenter);
+    head(KolomRelais, Taaltekst(317), GridAlign::LeftCenter);
+    head(KolomOpmerking, Taaltekst(318), GridAlign::LeftCenter);
+}
+
+void frmTabel::StelNieuweKolomBreedteIn(int Mi)
+{
+    GridData &g = m_grids[size_t(Mi)]->data();
+    g.setColWidth(0, 600);
+    g.setColWidth(1, 1000);
+    g.setColWidth(2, 1000);
+    for (qint16 k = 1; k <= MaxKanalen; ++k) {
+        g.setColWidth(KolomVanKanaal(k), 800);
+        g.setColWidth(KolomVanKanaal(k) + 1, 600);
+    }
+    g.setColWidth(KolomRegeling, 3000);
+    g.setColWidth(KolomRelais, 1500);
+}
+
+void frmTabel::WisTabelGegevens(int i)
+{
+    if (i < 0 || i >= AantalTabellen)
+        return;
+    GridData &g = m_grids[size_t(i)]->data();
+    g.setRows(1);
+    g.clearTexts();
+    g.setRows(2);
+    g.setCols(AantalKolommen);
+    m_pendingTop[size_t(i)] = 0;
+    InitieerTabel(i);
+}
+
+void frmTabel::VulTabellenAan(const QString &Info, qint16 Tnr)
+{
+    static const QString stop = QStringLiteral("Stop");
+    for (int slot = 1; slot <= MaxToestellen; ++slot) {
+        if (Tnr == 0 || slot == Tnr)
+            VulEnkeleTabelAan(slot, Info);
+        else
+            VulEnkeleTabelAan(slot, stop);
+    }
+}
+
+void frmTabel::scrollToRow(int i, qint32 row)
+{
+    Grid *grid = m_grids[size_t(i)];
+    // Hidden grids scroll when they are shown: laying out 31 views per record costs time.
+    if (grid->isVisible()) {
+        grid->setTopRow(row);
+        m_pendingTop[size_t(i)] = 0;
+    } else {
+        m_pendingTop[size_t(i)] = row;
+    }
+}
+
+void frmTabel::VulEnkeleTabelAan(int Mi, const QString &Info)
+{
+    if (Mi < 1 || Mi > MaxToestellen || !ToestelGeldig(Mi))
+        return;
+    const qint32 r = AantalRijen;
+    if (r < 1)
+        return;
+    GridData &g = m_grids[size_t(Mi - 1)]->data();
+    // A grid that missed records (its slot became valid later) gets numbered empty rows first.
+    while (g.rows() < r + 1)
+        g.appendNumberedRow();
+
+    std::array<QString, AantalKolommen> cells;
+    cells[0] = QString::number(r);
+    if (Info != QStringLiteral("Stop")) {
+        ToestelGegevens &t = Toestel[Mi];
+        const QString blank = QStringLiteral(" ");
+        QString control;
+        for (qint16 k = 1; k <= MaxKanalen; ++k) {
+            const int v = KolomVanKanaal(k);
+            if (k > t.Kanalen || !t.Actief) {
+                cells[size_t(v)] = blank;
+                cells[size_t(v + 1)] = blank;
+            } else if (t.FoutTeller != 0) {
+                cells[size_t(v)] = blank;
+                cells[size_t(v + 1)] = blank;
+                control = Taaltekst(294);
+                t.Relais.clear();
+            } else {
+                const KanaalGegevens &c = t.Kanaal[size_t(k)];
+                cells[size_t(v)] = c.Waarde.trimmed();
+                cells[size_t(v + 1)] = c.Eenheid.trimmed();
+                if (!control.trimmed().isEmpty())
+                    control += QLatin1Char(' ') + c.Status.trimmed();
+                else
+                    control = c.Status.trimmed();
+            }
+        }
+        cells[size_t(KolomRegeling)] = control.trimmed();
+        cells[size_t(KolomRelais)] = t.Relais.trimmed();
+        cells[size_t(KolomOpmerking)] = QString();
+    }
+    g.setRowTexts(r, MeetTijdstip, cells, TimeColumns);
+    g.setRow(r);
+    if (g.rows() == r + 1)
+        g.appendNumberedRow();
+    scrollToRow(Mi - 1, r);
+}
+
+void frmTabel::VulEnkeleTabelAanUitBestand(int y, QString &Info)
+{
+    if (y < 1 || y > MaxToestellen || !ToestelGeldig(y))
+        return;
+    const qint32 r = AantalRijen;
+    Grid *grid = m_grids[size_t(y - 1)];
+    grid->setVisible(false);
+    if (r < 1) {
+        for (int f = 0; f < 11; ++f)
+            takeField(Info);
+        return;
+    }
+    GridData &g = grid->data();
+    while (g.rows() < r + 1)
+        g.appendNumberedRow();
+    std::array<QString, AantalKolommen> cells;
+    cells[0] = QString::number(r);
+    for (qint16 k = 1; k <= MaxKanalen; ++k) {
+        const int v = KolomVanKanaal(k);
+        cells[size_t(v)] = PuntNaarDecimaal(takeField(Info));
+        cells[size_t(v + 1)] = takeField(Info);
+        // Empty value and unit cells hold one blank, as in rows logged live.
+        if (cells[size_t(v)].isEmpty())
+            cells[size_t(v)] = QStringLiteral(" ");
+        if (cells[size_t(v + 1)].isEmpty())
+            cells[size_t(v + 1)] = QStringLiteral(" ");
+    }
+    cells[size_t(KolomRegeling)] = takeField(Info).trimmed();
+    cells[size_t(KolomRelais)] = takeField(Info).trimmed();
+    cells[size_t(KolomOpmerking)] = takeField(Info).trimmed();
+    g.setRowTexts(r, MeetTijdstip, cells, TimeColumns);
+    g.setRow(r);
+    if (g.rows() == r + 1)
+        g.appendNumberedRow();
+    m_pendingTop[size_t(y - 1)] = r;
+}
+
+void frmTabel::LaadVensterTitel()
+{
+    setWindowTitle(Taaltekst(122));
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        sub->setWindowTitle(windowTitle());
+    for (int slot = 1; slot <= MaxToestellen; ++slot)
+        if (m_tabs->isTabVisible(slot - 1))
+            m_tabs->setTabText(slot - 1, TabelToestelLabel(slot));
+}
+
+void frmTabel::InstellenZichtbaarheidTabel()
+{
+    const int current = m_tabs->currentIndex();
+    for (int i = 0; i < AantalTabellen; ++i) {
+        Grid *grid = m_grids[size_t(i)];
+        const bool shown = i == current && ToestelGeldig(i + 1);
+        if (shown && grid->isHidden()) {
+            grid->show();
+            if (m_pendingTop[size_t(i)] > 0)
+                scrollToRow(i, m_pendingTop[size_t(i)]);
+        } else if (!shown && !grid->isHidden()) {
+            grid->hide();
+        }
+    }
+}
+
+void frmTabel::MSHFlexGrid_DblClick(int Index)
+{
+    if (Index < 0 || Index >= AantalTabellen)
+        return;
+    Grid *grid = m_grids[size_t(Index)];
+    GridData &g = grid->data();
+    const qint32 row = grid->mouseRow();
+    const int col = grid->mouseCol();
+    if (row == 0 && col >= 0) {
+        g.setSelection(0, col, 0, col);
+        g.setColWidth(col, -1);
+        return;
+    }
+    if (row > 0 && col == KolomOpmerking && !LoggenActief) {
+        if (!g.textMatrix(row, 1).trimmed().isEmpty() && !g.textMatrix(row, 2).trimmed().isEmpty())
+            emit opmerkingGevraagd(Index, row);
+        return;
+    }
+    if (auto font = DialogProvider::current().chooseFont(this, g.font(), QString())) {
+        g.setFont(*font);
+        InstellingenGewijzigd = true;
+        emit instellingenGewijzigd();
+    }
+}
+
+qint32 frmTabel::Geselecteerd(int Mi, qint32 m) const
+{
+    if (Mi < 0 || Mi >= AantalTabellen)
+        return 0;
+    const GridData &g = m_grids[size_t(Mi)]->data();
+    if (g.row() == 0)
+        return 0;
+    if (m > 0)
+        return m >= g.selectedRowFirst() && m <= g.selectedRowLast() ? m : 0;
+    return qAbs(g.rowSel() - g.row()) + 1;
+}
+
+void frmTabel::DeselecteerAlles(int Mi)
+{
+    if (Mi < 0 || Mi >= AantalTabellen)
+        return;
+    GridData &g = m_grids[size_t(Mi)]->data();
+    g.setSelection(g.row(), g.col(), g.row(), g.col());
+}
+
+qint32 frmTabel::BepBestandskolom(qint32 j)
+{
+    return j <= 2 ? 1 : j - 2;
+}
+
+void frmTabel::VernieuwTijden()
+{
+    for (Grid *grid : m_grids)
+        grid->data().refreshTimes();
+}
+
+QWidget *frmTabel::container() const
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        return sub;
+    return const_cast<frmTabel *>(this);
+}
+
+void frmTabel::closeEvent(QCloseEvent *event)
+{
+    Registry::write(RegisterNaam, QStringLiteral("Table"), QStringLiteral("Tab"),
+                    QString::number(Tab()));
+    if (m_allowClose) {
+        event->accept();
+        return;
+    }
+    InstellingenGewijzigd = true;
+    emit instellingenGewijzigd();
+    event->ignore();
+    container()->hide();
+}
+
+bool frmTabel::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate) {
+        for (int slot = 1; slot <= MaxToestellen; ++slot)
+            if (ToestelGeldig(slot)) {
+                emit geactiveerd();
+                break;
+            }
+    }
+    return QWidget::event(event);
+}
+
+bool frmTabel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_tabs && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            InstellenZichtbaarheidTabel();
+            if (Tab() >= 0)
+                emit instellingenGevraagd(Tab() + 1);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmTabel::mouseMoveEvent(QMouseEvent *event)
+{
+    InstellingenGewijzigd = true;
+    QWidget::mouseMoveEvent(event);
+}
+
+void frmTabel::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void frmTabel::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.first().isLocalFile()) {
+        event->acceptProposedAction();
+        emit bestandGesleept(urls.first().toLocalFile());
+    }
+}

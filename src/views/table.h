@@ -1,0 +1,81 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <QWidget>
+#include <array>
+
+class Grid;
+class QTabBar;
+
+// The table window: one grid per controller slot (grid i for slot i + 1) holding every logged
+// reading, behind a tab strip that offers only the valid slots. Each grid has 14 columns: row
+// number, date, time, value and unit of channels 1..4, control, relays and remark.
+class frmTabel : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int AantalTabellen = 31;
+    static constexpr int AantalKolommen = 14;
+
+    explicit frmTabel(QWidget *parent = nullptr);
+
+    qint16 Ti = 0; // for the common window interface
+
+    void StelTabelIn(bool InstellenKolomBreedte);
+    void InitieerTabel(int Mi);
+    void StelNieuweKolomBreedteIn(int Mi);
+    void WisTabelGegevens(int i);
+    // Adds the current record (row AantalRijen, time MeetTijdstip) to every valid slot's grid;
+    // with Tnr only that slot gets the readings and the others a stop row.
+    void VulTabellenAan(const QString &Info, qint16 Tnr = 0);
+    void VulEnkeleTabelAan(int Mi, const QString &Info);
+    // Takes the slot's eleven fields off the front of a data-file line into a new row.
+    void VulEnkeleTabelAanUitBestand(int y, QString &Info);
+    void LaadVensterTitel();
+    void InstellenZichtbaarheidTabel();
+    void MSHFlexGrid_DblClick(int Index);
+    // Selected rows of a grid (32-bit: a table can hold more rows than 16 bits count).
+    qint32 Geselecteerd(int Mi, qint32 m = 0) const;
+    void DeselecteerAlles(int Mi);
+    static qint32 BepBestandskolom(qint32 j);
+    // Re-renders every date and time cell after a change of the relative-time setting.
+    void VernieuwTijden();
+
+    Grid *MSHFlexGrid(int i) const { return m_grids[size_t(i)]; }
+    QTabBar *SSTab() const { return m_tabs; }
+    int Tab() const;
+    void setTab(int tab);
+
+    void setAfsluitenToegestaan(bool allowed) { m_allowClose = allowed; }
+
+signals:
+    void geactiveerd();
+    void instellingenGewijzigd();
+    // A tab was activated: open the controller settings for that slot.
+    void instellingenGevraagd(int slot);
+    // A double-click on a remark cell with logging off.
+    void opmerkingGevraagd(int grid, qint32 row);
+    void bestandGesleept(const QString &path);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void scrollToRow(int i, qint32 row);
+    QWidget *container() const;
+
+    QTabBar *m_tabs;
+    std::array<Grid *, AantalTabellen> m_grids{};
+    std::array<qint32, AantalTabellen> m_pendingTop{};
+    bool m_allowClose = false;
+};
+
+// The date (column 1) or time (column 2) of a row as the table shows it: absolute, or signed
+// days and signed hh:mm:ss from TijdBasis when RelatieveTijd is on and TijdBasis is set.
+QString TabelTijdTekst(const QDateTime &moment, int col);
+// The slot's name, or its model code and address when it has none.
+QString TabelToestelLabel(int slot);

@@ -1,0 +1,343 @@
+#include "fixture.h"
+
+#include "core/shared.h"
+#include "core/slots.h"
+#include "support/language.h"
+#include "views/rack.h"
+#include "views/readingdisplay.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QStatusBar>
+#include <QtTest>
+
+using namespace Hoofdmodule;
+
+namespace {
+QColor textColour(QLabel *label)
+{
+    return label->palette().color(QPalette::WindowText);
+}
+} // namespace
+
+class TestRack : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        qint16 english = 0;
+        LaadTaal(english);
+    }
+    void init()
+    {
+        resetViews();
+        RackVenster.Ontladen();
+    }
+    void cleanup() { RackVenster.Ontladen(); }
+
+    void layout_data()
+    {
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<QSize>("size");
+        for (int n : {1, 2, 3, 4}) {
+            QTest::addRow("%d channels, design size", n) << n << QSize(252, 152);
+            QTest::addRow("%d channels, large", n) << n << QSize(900, 500);
+        }
+    }
+    void layout()
+    {
+        QFETCH(int, channels);
+        QFETCH(QSize, size);
+        configureSlot(3, channels);
+        FormRack *rack = RackVenster[3];
+        rack->resize(size);
+        rack->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rack));
+        TonenMeting(*rack, false);
+        const int tpp = rack->twipsPerPixel();
+        const int W = rack->width() * tpp;
+        for (int k = 0; k < 4; ++k) {
+            QCOMPARE(rack->LabelWaarde(k)->isVisible(), k < channels);
+            QCOMPARE(rack->LabelEenheid(k)->isVisible(), k < channels);
+            QCOMPARE(rack->LabelKanaal(k)->isVisible(), k < channels);
+        }
+        for (int k = 0; k < channels; ++k) {
+            const QRect value = rack->twipsOf(rack->LabelWaarde(k));
+            const QRect unit = rack->twipsOf(rack->LabelEenheid(k));
+            const int F = channels == 1 ? 2 : 1;
+            QCOMPARE(value.width(), W * F / 3);
+            QCOMPARE(unit.left(), value.left() + value.width() + 10);
+            QCOMPARE(unit.top(), value.top());
+            QCOMPARE(unit.height(), value.height());
+            // The unit label is a sixth of the width in every layout.
+            QVERIFY(qAbs(unit.width() - W / 6) <= 2);
+            QVERIFY(rack->LabelWaarde(k)->font().pointSize() > 0);
+            QVERIFY(rack->LabelEenheid(k)->font().pointSize()
+                    <= rack->LabelWaarde(k)->font().pointSize());
+            // Everything stays above the status bar.
+            QVERIFY(rack->LabelWaarde(k)->geometry().bottom() < rack->StatusBar()->geometry().top());
+            if (k % 2 == 1)
+                QCOMPARE(value.left(), W / 2);
+            if (k >= 2) {
+                const QRect above = rack->twipsOf(rack->LabelWaarde(k - 2));
+                QVERIFY(rack->twipsOf(rack->LabelKanaal(k)).top() >= above.bottom());
+                QCOMPARE(value.left(), above.left());
+            }
+        }
+        savePicture(*rack, QStringLiteral("rack_%1ch_%2x%3")
+                               .arg(channels).arg(size.width()).arg(size.height()));
+    }
+
+    void valueFontGrowsWithWindow()
+    {
+        configureSlot(1, 2);
+        FormRack *rack = RackVenster[1];
+        rack->resize(252, 152);
+        rack->show();
+        const int small = rack->LabelWaarde(0)->font().pointSize();
+        rack->resize(900, 500);
+        QVERIFY(rack->LabelWaarde(0)->font().pointSize() > small);
+    }
+
+    void shrunkWindowKeepsHeights()
+    {
+        configureSlot(1, 4);
+        FormRack *rack = RackVenster[1];
+        rack->resize(400, 300);
+        rack->show();
+        const int height = rack->twipsOf(rack->LabelWaarde(0)).height();
+        rack->resize(400, 40);
+        QCOMPARE(rack->twipsOf(rack->LabelWaarde(0)).height(), height);
+    }
+
+    void display_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("noValue");
+        QTest::addColumn<QString>("relays");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QColor>("colour");
+        QTest::addColumn<QString>("panel2");
+        QTest::addColumn<bool>("stopped");
+        QTest::newRow("normal") << "" << false << "----" << "12.5" << RackKleur::Groen << ""
+                                << false;
+        QTest::newRow("below range") << "<" << false << "----" << "12.5" << RackKleur::Geel
+                                     << "< " << false;
+        QTest::newRow("alarm wins over >") << "> ALARM" << false << "1---" << "12.5"
+                                           << RackKleur::Rood << "> ALARM " << false;
+        QTest::newRow("no value") << "ALARM" << true << "----" << "OR." << RackKleur::Rood << ""
+                                  << false;
+        QTest::newRow("relays stopped") << "" << false << "STOP" << "12.5" << RackKleur::Groen
+                                        << "" << true;
+        QTest::newRow("status stopped") << "STOP" << false << "----" << "12.5"
+                                        << RackKleur::Groen << "STOP " << true;
+    }
+    void display()
+    {
+        QFETCH(QString, status);
+        QFETCH(bool, noValue);
+        QFETCH(QString, relays);
+        QFETCH(QString, value);
+        QFETCH(QColor, colour);
+        QFETCH(QString, panel2);
+        QFETCH(bool, stopped);
+        configureSlot(5, 1);
+        Toestel[5].Kanaal[1].Status = status;
+        Toestel[5].Kanaal[1].GeenWaarde = noValue;
+        Toestel[5].Relais = relays;
+        FormRack *rack = RackVenster[5];
+        rack->show();
+        qint16 slot = 5;
+        bool leeg = false;
+        TonenMeting(slot, leeg);
+        QCOMPARE(rack->LabelWaarde(0)->text(), value);
+        QCOMPARE(rack->LabelEenheid(0)->text(), QStringLiteral("°C"));
+        QCOMPARE(textColour(rack->LabelWaarde(0)), colour);
+        QCOMPARE(rack->Panel(2)->text(), panel2);
+        QCOMPARE(rack->Panel(3)->text(), relays);
+        QCOMPARE(rack->Panel(4)->text(), QStringLiteral("09:04:05 "));
+        QCOMPARE(rack->StopPaneelIngedrukt(), stopped);
+        QCOMPARE(rack->Panel(1)->text(), stopped ? QString() : QStringLiteral("STOP"));
+        QCOMPARE(rack->Panel(1)->pixmap().isNull(), !stopped);
+        QCOMPARE(rack->StatusTekst(), QString());
+        savePicture(*rack, QStringLiteral("rack_state_%1")
+                               .arg(QString::fromLatin1(QTest::currentDataTag())
+                                        .replace(QLatin1Char(' '), QLatin1Char('_'))));
+    }
+
+    void manualService()
+    {
+        configureSlot(2, 2);
+        Toestel[2].Defect = true;
+        FormRack *rack = RackVenster[2];
+        rack->show();
+        qint16 slot = 2;
+        bool leeg = false;
+        TonenMeting(slot, leeg);
+        QCOMPARE(rack->LabelWaarde(0)->text(), QStringLiteral("MAN."));
+        QCOMPARE(textColour(rack->LabelWaarde(0)), RackKleur::Geel);
+        QCOMPARE(rack->LabelWaarde(1)->text(), QString());
+        QCOMPARE(rack->StatusTekst(), Taaltekst(283));
+        QVERIFY(!rack->Panel(2)->isVisible()); // the full-width text hides the panels
+        savePicture(*rack, QStringLiteral("rack_state_manual"));
+        // The next good reading brings the panels back.
+        Toestel[2].Defect = false;
+        TonenMeting(slot, leeg);
+        QCOMPARE(rack->StatusTekst(), QString());
+        QVERIFY(rack->Panel(2)->isVisible());
+        QCOMPARE(rack->LabelWaarde(1)->text(), QStringLiteral("13.5"));
+    }
+
+    void disabledSlot()
+    {
+        configureSlot(2, 2);
+        Toestel[2].Actief = false;
+        FormRack *rack = RackVenster[2];
+        rack->show();
+        qint16 slot = 2;
+        bool leeg = false;
+        TonenMeting(slot, leeg);
+        QCOMPARE(rack->StatusTekst(), Taaltekst(380));
+        QCOMPARE(rack->LabelWaarde(0)->text(), QString());
+    }
+
+    void failingSlotKeepsNames()
+    {
+        configureSlot(2, 2);
+        Toestel[2].Kanaal[1].Naam = QStringLiteral("Oven");
+        FormRack *rack = RackVenster[2];
+        rack->show();
+        qint16 slot = 2;
+        bool leeg = false;
+        TonenMeting(slot, leeg);
+        Toestel[2].FoutTeller = 3;
+        TonenMeting(slot, leeg);
+        QCOMPARE(rack->LabelWaarde(0)->text(), QString());
+        QCOMPARE(rack->LabelEenheid(0)->text(), QString());
+        QCOMPARE(rack->LabelKanaal(0)->text(), QStringLiteral("Oven"));
+    }
+
+    void measuringOffOnlyGreys()
+    {
+        configureSlot(2, 2);
+        FormRack *rack = RackVenster[2];
+        rack->show();
+        qint16 slot = 2;
+        bool leeg = false;
+        TonenMeting(slot, leeg);
+        MetenActief = false;
+        Toestel[2].Kanaal[1].Waarde = QStringLiteral("99.9");
+        TonenMeting(slot, leeg);
+        QCOMPARE(rack->LabelWaarde(0)->text(), QStringLiteral("12.5"));
+        for (int k = 0; k < 4; ++k)
+            QCOMPARE(textColour(rack->LabelWaarde(k)), FormRack::greyTextColour());
+    }
+
+    void hiddenWindowIsLeftAlone()
+    {
+        configureSlot(2, 2);
+        FormRack *rack = RackVenster[2];
+        qint16 slot = 2;
+        bool leeg = false;
+        TonenMeting(slot, leeg);
+        QCOMPARE(rack->LabelWaarde(0)->text(), QString());
+    }
+
+    void lamps_data()
+    {
+        QTest::addColumn<int>("polled");
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<bool>("all");
+        QTest::addColumn<int>("failures");
+        QTest::addColumn<bool>("active");
+        QTest::addColumn<QColor>("expected");
+        const QColor unchanged(1, 2, 3);
+        QTest::newRow("polled, busy") << 4 << true << true << 0 << true << RackKleur::Groen;
+        QTest::newRow("polled, done") << 4 << false << false << 0 << true << RackKleur::Donkergroen;
+        QTest::newRow("polled, failing") << 4 << true << true << 3 << true << RackKleur::Rood;
+        QTest::newRow("other, failing") << 6 << true << false << 3 << true << RackKleur::Rood;
+        QTest::newRow("other, all") << 6 << true << true << 0 << true << RackKleur::Donkergroen;
+        QTest::newRow("other, not all") << 6 << true << false << 2 << true << unchanged;
+        QTest::newRow("inactive") << 4 << true << true << 5 << false << RackKleur::Grijs;
+    }
+    void lamps()
+    {
+        QFETCH(int, polled);
+        QFETCH(bool, busy);
+        QFETCH(bool, all);
+        QFETCH(int, failures);
+        QFETCH(bool, active);
+        QFETCH(QColor, expected);
+        configureSlot(4, 1);
+        Toestel[4].FoutTeller = failures;
+        Toestel[4].Actief = active;
+        FormRack *rack = RackVenster[4];
+        rack->show();
+        rack->ShapeLED()->setColour(QColor(1, 2, 3));
+        VernieuwenToestelVensters(qint16(polled), busy, all);
+        QCOMPARE(rack->ShapeLED()->colour(), expected);
+    }
+
+    void caption_data()
+    {
+        QTest::addColumn<int>("idno");
+        QTest::addColumn<QString>("channelName");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("named channel") << 17 << "  Oven " << "Device3: T542 #017" << "Oven";
+        QTest::newRow("empty name") << 17 << "  " << "Device3: T542 #017" << "CH1";
+        QTest::newRow("bad number") << 1500 << "Oven" << "Device3: T542 #1000" << "";
+    }
+    void caption()
+    {
+        QFETCH(int, idno);
+        QFETCH(QString, channelName);
+        QFETCH(QString, caption);
+        QFETCH(QString, label);
+        configureSlot(3, 2, QStringLiteral(" T542  "), idno);
+        Toestel[3].Naam = QStringLiteral(" Line 1 ");
+        Toestel[3].Kanaal[1].Naam = channelName;
+        FormRack rack(3);
+        rack.LabelKanaal(0)->setText(QString());
+        rack.LaadVensterTitel();
+        QCOMPARE(rack.windowTitle(), caption);
+        QCOMPARE(rack.LabelModule()->text(), QStringLiteral("Line 1"));
+        QCOMPARE(Toestel[3].Type, QStringLiteral("T542"));
+        // An invalid slot keeps its channel captions.
+        QCOMPARE(rack.LabelKanaal(0)->text(), label);
+    }
+
+    void closeHidesAndCopy()
+    {
+        configureSlot(7, 2);
+        FormRack *rack = RackVenster[7];
+        QCOMPARE(rack->property("Tag").toString(), QStringLiteral("meting7"));
+        rack->show();
+        qint16 slot = 7;
+        bool leeg = false;
+        TonenMeting(slot, leeg);
+        rack->FormCopy();
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QStringLiteral("09:04:05 \t12.5\t°C\t13.5\t°C\r\n"));
+        InstellingenGewijzigd = false;
+        QVERIFY(!rack->close());
+        QVERIFY(rack->isHidden());
+        QVERIFY(InstellingenGewijzigd);
+        QCOMPARE(RackVenster.bestaand(7), rack); // the same window comes back
+        rack->show();
+        QCOMPARE(rack->LabelWaarde(0)->text(), QStringLiteral("12.5"));
+    }
+
+    void offScreenWindowMovesBack()
+    {
+        configureSlot(7, 1);
+        FormRack *rack = RackVenster[7];
+        rack->show();
+        rack->move(-300, -50);
+        rack->Form_Activate();
+        QCOMPARE(rack->pos(), QPoint(0, 0));
+    }
+};
+
+QTEST_MAIN(TestRack)
+#include "tst_rack.moc"
