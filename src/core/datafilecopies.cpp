@@ -86,8 +86,10 @@ bool SchrijfMeetbestand(const QString &bestandsnaam)
 {
     frmTabel *tabel = dataViews().tabel;
     for (;;) {
+        // Unbuffered, so a short write shows in write()'s count: a buffered QSaveFile reports a
+        // file cut short by a full disk as committed.
         QSaveFile file(bestandsnaam);
-        if (!file.open(QIODevice::WriteOnly)) {
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
             const int answer = WindowHost::current().message(
                 inUse(bestandsnaam), MsgBox::RetryCancel | MsgBox::Exclamation, bestandsnaam);
             if (answer == MsgBox::Retry)
@@ -95,7 +97,8 @@ bool SchrijfMeetbestand(const QString &bestandsnaam)
             return false;
         }
         QByteArray out = Cp1252::encode(KopRegel()) + lineEnd;
-        for (qint32 r = 1; tabel && r <= AantalRijen; ++r) {
+        bool written = true;
+        for (qint32 r = 1; written && tabel && r <= AantalRijen; ++r) {
             QStringList fields;
             bool timeDone = false;
             for (int d = 1; d <= MaxToestellen; ++d) {
@@ -125,12 +128,11 @@ bool SchrijfMeetbestand(const QString &bestandsnaam)
                 continue;
             out += Cp1252::encode(joinFields(fields)) + lineEnd;
             if (out.size() > (1 << 20)) {
-                if (file.write(out) != out.size())
-                    break;
+                written = file.write(out) == out.size();
                 out.clear();
             }
         }
-        if (file.write(out) == out.size() && file.commit())
+        if (written && file.write(out) == out.size() && file.commit())
             return true;
         // A short file is never left in the name's place: the old one (if any) stays.
         const QString reason = file.errorString();
@@ -174,7 +176,13 @@ bool HerschrijfWerkkopie(const QString &naam, const RegelBewerking &bewerking)
     QFile in(first ? naam : working);
     QFile out(output);
     bool ok = in.open(QIODevice::ReadOnly)
-              && out.open(QIODevice::WriteOnly | QIODevice::Truncate);
+              && out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+    QByteArray pending;
+    // Written in large pieces, each checked for its full length.
+    auto writePending = [&] {
+        ok = ok && out.write(pending) == pending.size();
+        pending.clear();
+    };
     qint64 number = 0;
     while (ok && !in.atEnd()) {
         const QByteArray raw = in.readLine();
@@ -192,10 +200,12 @@ bool HerschrijfWerkkopie(const QString &naam, const RegelBewerking &bewerking)
         if (!bewerking(line, ++number))
             continue;
         // Lines the edit leaves alone keep their bytes exactly.
-        const QByteArray bytes = line == original ? raw : Cp1252::encode(line) + lineEnd;
-        ok = out.write(bytes) == bytes.size();
+        pending += line == original ? raw : Cp1252::encode(line) + lineEnd;
+        if (pending.size() >= (1 << 20))
+            writePending();
     }
-    ok = ok && in.error() == QFileDevice::NoError && out.flush() && ::fsync(out.handle()) == 0;
+    writePending();
+    ok = ok && in.error() == QFileDevice::NoError && ::fsync(out.handle()) == 0;
     out.close();
     ok = ok && out.error() == QFileDevice::NoError;
     in.close();

@@ -287,9 +287,9 @@ bool IsAlleenLezen(const QString &bestandsnaam)
     const QFileInfo info(bestandsnaam);
     if (!info.exists())
         return false;
-    // The bits, not isWritable(): the administrator may write anything.
-    const QFile::Permissions write = QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup
-                                     | QFile::WriteOther;
+    // The mode bits, not isWritable() or the "user" bits: those ask whether we may write, and
+    // the administrator may write anything.
+    const QFile::Permissions write = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     return (info.permissions() & write) == 0;
 }
 
