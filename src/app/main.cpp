@@ -1,13 +1,36 @@
+#include "mainwindow/mainwindow.h"
+#include "mainwindow/shutdownsignals.h"
+#include "mainwindow/wiring.h"
+#include "support/mainlink.h"
+
 #include <QApplication>
-#include <QLabel>
+#include <QIcon>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("QLV-2");
-    QApplication::setOrganizationName("Marquel");
-    QLabel label("Marquel QLV-2");
-    label.resize(320, 120);
-    label.show();
+    QApplication::setApplicationName(QStringLiteral("QLV-2"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Marquel QLV-2"));
+    QApplication::setOrganizationName(QStringLiteral("Marquel"));
+    QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+    // The program ends when its start-up returns, not when a window closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+    MainLink::ensureResources();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/program.png")));
+
+    mdiQLV2 window;
+    KoppelHoofdvenster(window);
+
+    // A system shutdown, a service manager or Ctrl+C closes the program unattended: logging
+    // stops with its stop record and no question waits for an answer.
+    ShutdownSignals signalsOfSystem;
+    QObject::connect(&signalsOfSystem, &ShutdownSignals::requested, &window,
+                     [&window](int) { window.AfsluitenOnbewaakt(); });
+
+    QTimer::singleShot(0, &window, [&window] {
+        window.MDIForm_Load(QCoreApplication::arguments().mid(1));
+        QCoreApplication::exit(0);
+    });
     return app.exec();
 }

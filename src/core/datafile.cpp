@@ -1,5 +1,7 @@
 #include "core/datafile.h"
 
+#include <unistd.h>
+
 #include "core/shared.h"
 #include "core/slots.h"
 #include "core/windowsettings.h"
@@ -12,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
+#include <unistd.h>
 
 using namespace Hoofdmodule;
 
@@ -264,6 +267,9 @@ bool DataLog::SchrijfMeting(const QString &tekst, int slot)
         recordFailed(path, reason);
         return false;
     }
+    // Users log for days on PCs that may lose power: a record counts as written once it is on
+    // the disk, not in the system's cache.
+    ::fdatasync(m_file.handle());
     m_startNewLine = false;
     m_failing = false;
     // Closed and reopened after every record, by the expanded name: a "#date#" file moves on

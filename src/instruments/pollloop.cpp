@@ -1,6 +1,7 @@
 #include "instruments/pollloop.h"
 
 #include "core/shared.h"
+#include "instruments/decoders.h"
 #include "platform/clock.h"
 #include "platform/pump.h"
 
@@ -29,21 +30,6 @@ bool HeeftGeldigToestel()
         if (ToestelGeldig(d))
             return true;
     return false;
-}
-
-void countFailure(int slot)
-{
-    ToestelGegevens &t = Toestel[slot];
-    if (t.FoutTeller < 10000)
-        ++t.FoutTeller;
-}
-
-void markDefect(int slot)
-{
-    ToestelGegevens &t = Toestel[slot];
-    t.Defect = true;
-    t.Wachtbeurten = 5;
-    countFailure(slot);
 }
 
 // After a wrapped cycle, wait until more whole seconds than the reply time-out (in seconds)
@@ -165,9 +151,9 @@ void OpvragenToestel(qint16 slot, qint16 &state)
         // about the controller: poll it again later instead of counting it.
         if (!MetenActief || Bezig || Pump::ending())
             return;
-        countFailure(slot);
+        VerhogenFoutTeller(slot);
         if (t.FoutTeller > 10) {
-            markDefect(slot);
+            MarkerenToestelDefect(slot);
             return;
         }
         state = 2;
@@ -211,13 +197,6 @@ void VerwerkenMeting(const QString &info, qint16 tnr)
     call(h.writeRecord, info, int(tnr));
     call(h.appendTableRow, info, int(tnr));
     call(h.feedGraphs, AantalRijen);
-}
-
-QDateTime BerekenTijdstip(const QDateTime &t)
-{
-    if (t == MeetTijdstip && AantalRijen > 0)
-        return t.addSecs(1);
-    return t;
 }
 
 QString ToestelLabel(const ToestelGegevens &toestel)

@@ -34,6 +34,8 @@ struct PollHooks {
     std::function<void(const QString &info, int tnr)> writeRecord;
     std::function<void(const QString &info, int tnr)> appendTableRow;
     std::function<void(qint32 rows)> feedGraphs;
+    // Once a second the recorder-mode graphs are offered a sample.
+    std::function<void(qint32 rows)> sampleRecorders;
 };
 
 PollHooks &pollHooks();
@@ -54,7 +56,6 @@ void HerstartOpvraagCyclus();
 void InitialiserenToestellen();
 void VerwerkenLegeMeting(const QString &info);
 void VerwerkenMeting(const QString &info, qint16 tnr);
-QDateTime BerekenTijdstip(const QDateTime &t);
 QString ToestelLabel(const ToestelGegevens &toestel);
 
 // True when some valid slot is switched on: the loop then has work and pumps without blocking.

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 
 class QAction;
 class QLabel;
@@ -44,13 +45,76 @@ public:
 
     void LaadStrings();
     void ZetTitel();
+
+    // Start-up: runs the whole program and returns when it is to end (false: start-up ended
+    // early, after a message or the user's choice).
+    bool MDIForm_Load(const QStringList &arguments);
+    // Why the window closes: by the user (the settings question may come), from code (File >
+    // Exit: no settings question), or unattended (a system shutdown: no question at all).
+    enum class UnloadMode { User, FromCode, Unattended };
+    bool MDIForm_QueryUnload(UnloadMode mode);
+    void MDIForm_Unload();
+    void mnuFileExit_Click();
+    void AfsluitenOnbewaakt();
+    bool isUnloaded() const { return m_unloaded; }
+    // For tests and the program: whether start-up shows the splash window.
+    void setShowSplash(bool show) { m_showSplash = show; }
+    // Hooks for the windows built later: before a settings reload (unload graph and rack
+    // windows), settling a pending working copy at exit (false: the user cancelled).
+    void setBeforeReload(std::function<void()> hook) { m_beforeReload = std::move(hook); }
+    void setSettleWorkingCopy(std::function<bool()> hook) { m_settleWorkingCopy = std::move(hook); }
+    void setAfterShow(std::function<void()> hook) { m_afterShow = std::move(hook); }
+
+    // Logging control, log timer and schedule.
+    void StartStopVerbinding();
+    void StopVerbinding();
+    void ToevoegenEindPunt();
+    void PlaatsVerbindingsTijd();
+    void TimerOpvragen_Timer();
+    void TimerControleTeller_Timer();
+    void StatusBar_PanelClick(const QString &key);
+    // Indicators of the port, measuring and logging.
+    void PlaatsAanduidingenCOM();
+    void InstellenKnopLoggen();
+    void InstellenKnopMeten();
+    void InstellenKnoppenData();
+    void mnuData_Click();
+    void ActiverenKnopBewaren();
+    void InstellenKnopMenus();
+    // Monotonic time of the last record (the countdown and the record-due test read it).
+    qint64 laatsteLogMs() const { return m_laatsteLogMs; }
+
+    // Serial port set-up and connection state.
+    void initCommPoort();
+    void InstellenCommPoort();
+    void OpenCommPoort();
+    void SluitCommPoort();
+    bool CommConditiesOK() const;
+    bool poortOpen() const;
+    void WissenBuffersComm();
+    QString ZoekSerielePoorten();
     // The caption a window of the given configuration and data file bears.
     static QString TitelVoor(const QString &registerNaam, const QString &meetbestand);
 
 signals:
     void closeRequested();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    UnloadMode m_unloadMode = UnloadMode::User;
+    bool m_unloaded = false;
+    bool m_declinedSecondCopy = false;
+    bool m_showSplash = true;
+    std::function<void()> m_beforeReload;
+    std::function<bool()> m_settleWorkingCopy;
+    std::function<void()> m_afterShow;
+    qint64 m_verbindingsStartMs = 0;
+    qint64 m_laatsteLogMs = 0;
+    bool m_inLogTimer = false;  // the log timer's handler is running (maybe in a message box)
+    bool m_inStartStop = false; // StartStopVerbinding is running
     QAction *addItem(QMenu *menu, const QString &name, const QKeySequence &shortcut = {});
     void buildMenus();
     void buildToolbar();

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QCoreApplication>
 #include <QScrollBar>
 #include <cstring>
 
@@ -432,6 +433,11 @@ qint64 GridStore::bytesUsed() const
 
 GridData::GridData(QObject *parent) : QAbstractTableModel(parent), m_store(2)
 {
+    // The narrow default widths (a date in 1000 twips) were made for a small sans-serif font.
+    // Where that font is missing a narrow one keeps a date readable in its column.
+    m_font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans Narrow"),
+                        QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Arial Narrow")});
+    m_font.setPointSizeF(8.25);
     m_header = QStringList(2);
     m_widths.assign(2, -1);
     m_align.assign(2, GridAlign::General);
@@ -685,6 +691,20 @@ QVariant GridData::headerData(int section, Qt::Orientation orientation, int role
 // ---------------------------------------------------------------------------------------------
 // Grid
 
+namespace {
+// The view of the fixed column; its layout is brought up to date before it follows a scroll,
+// or its scroll range would still be the one before the newest rows.
+class FrozenColumnView : public QTableView {
+public:
+    using QTableView::QTableView;
+    void layoutNow()
+    {
+        executeDelayedItemsLayout();
+        updateGeometries();
+    }
+};
+} // namespace
+
 Grid::Grid(QWidget *parent) : QTableView(parent), m_data(new GridData(this))
 {
     setModel(m_data);
@@ -695,10 +715,13 @@ Grid::Grid(QWidget *parent) : QTableView(parent), m_data(new GridData(this))
     setCornerButtonEnabled(false);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(0);
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setMinimumSectionSize(0);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Whole rows, so that a row number is a scroll position and the top row is never cut.
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     viewport()->setMouseTracking(true);
     viewport()->installEventFilter(this);
     horizontalHeader()->viewport()->setMouseTracking(true);
@@ -706,7 +729,7 @@ Grid::Grid(QWidget *parent) : QTableView(parent), m_data(new GridData(this))
 
     // Column 0 is drawn by a second view laid over the first: it shares the model and the
     // selection but never scrolls sideways.
-    m_frozen = new QTableView(this);
+    m_frozen = new FrozenColumnView(this);
     m_frozen->setModel(m_data);
     m_frozen->setSelectionModel(selectionModel());
     m_frozen->setFocusPolicy(Qt::NoFocus);
@@ -715,24 +738,23 @@ Grid::Grid(QWidget *parent) : QTableView(parent), m_data(new GridData(this))
     m_frozen->setCornerButtonEnabled(false);
     m_frozen->verticalHeader()->hide();
     m_frozen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_frozen->verticalHeader()->setMinimumSectionSize(0);
     m_frozen->horizontalHeader()->setSectionsClickable(false);
     m_frozen->horizontalHeader()->setHighlightSections(false);
     m_frozen->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_frozen->setFrameShape(QFrame::NoFrame);
-    m_frozen->setStyleSheet(QStringLiteral("QTableView { border: none; }"));
     m_frozen->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    // The fixed column follows the main view pixel by pixel: at the end of the table the main
+    // view aligns its last row with the bottom, which whole-row steps cannot copy.
+    m_frozen->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_frozen->viewport()->setMouseTracking(true);
     m_frozen->viewport()->installEventFilter(this);
     m_frozen->horizontalHeader()->viewport()->setMouseTracking(true);
     m_frozen->horizontalHeader()->viewport()->installEventFilter(this);
     viewport()->stackUnder(m_frozen);
 
-    connect(m_frozen->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
-            &QAbstractSlider::setValue);
-    connect(verticalScrollBar(), &QAbstractSlider::valueChanged, m_frozen->verticalScrollBar(),
-            &QAbstractSlider::setValue);
     connect(horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int section, int, int size) {
                 if (m_syncing)
@@ -791,9 +813,6 @@ void Grid::applyAppearance()
     const int height = QFontMetrics(m_data->font()).height() + 4;
     verticalHeader()->setDefaultSectionSize(height);
     m_frozen->verticalHeader()->setDefaultSectionSize(height);
-    // The header row's height follows the font too.
-    horizontalHeader()->setFixedHeight(height + 2);
-    m_frozen->horizontalHeader()->setFixedHeight(height + 2);
     placeFrozen();
 }
 
@@ -801,6 +820,25 @@ void Grid::applySelection()
 {
     if (m_syncing)
         return;
+    // A hidden grid (another tab) takes its selection when it is shown: a record moves the
+    // current row of every grid, and only the one on screen needs its view told at once.
+    if (!isVisible()) {
+        m_selectionDirty = true;
+        return;
+    }
+    // On screen the selection follows at the next turn of the event loop: telling the view
+    // moves its cursor, which lays it out, and a burst of records needs that only once.
+    if (!m_selectionDirty) {
+        m_selectionDirty = true;
+        QMetaObject::invokeMethod(this, &Grid::flushSelection, Qt::QueuedConnection);
+    }
+}
+
+void Grid::flushSelection()
+{
+    if (!m_selectionDirty || m_syncing)
+        return;
+    m_selectionDirty = false;
     m_syncing = true;
     QItemSelectionModel *sm = selectionModel();
     const qint32 r1 = m_data->selectedRowFirst(), r2 = m_data->selectedRowLast();
@@ -847,12 +885,15 @@ void Grid::selectionChanged(const QItemSelection &selected, const QItemSelection
 void Grid::placeFrozen()
 {
     const int width = m_data->colWidth(0) > 0 ? columnWidth(0) : 0;
+    m_frozen->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
     m_frozen->setGeometry(frameWidth(), frameWidth(), width,
                           viewport()->height() + horizontalHeader()->height());
 }
 
-qint32 Grid::topRow() const
+qint32 Grid::topRow()
 {
+    flushSelection();
+    flushScroll();
     const int r = rowAt(0);
     return r < 0 ? (m_data->rowCount() > 0 ? 1 : 0) : r + 1;
 }
@@ -861,22 +902,53 @@ void Grid::setTopRow(qint32 row)
 {
     if (row < 1 || row > m_data->rowCount())
         return;
+    // Laying the view out again costs more than the record itself, so a burst of records
+    // scrolls once, when events are next handled (or when someone asks for the top row).
+    const bool scheduled = m_pendingTop > 0;
+    m_pendingTop = row;
+    if (!scheduled)
+        QMetaObject::invokeMethod(this, &Grid::flushScroll, Qt::QueuedConnection);
+}
+
+void Grid::flushScroll()
+{
+    if (m_pendingTop <= 0)
+        return;
+    const qint32 row = qMin(m_pendingTop, qint32(m_data->rowCount()));
+    m_pendingTop = 0;
+    if (row < 1)
+        return;
     // Scrolling works in whole rows, so the wanted row lands on top unless the end of the
     // table comes first (then the last page shows, as the grid control does).
     executeDelayedItemsLayout();
     verticalScrollBar()->setValue(qMin(int(row - 1), verticalScrollBar()->maximum()));
 }
 
+void Grid::showEvent(QShowEvent *event)
+{
+    QTableView::showEvent(event);
+    flushSelection();
+}
+
+void Grid::syncFrozen()
+{
+    static_cast<FrozenColumnView *>(m_frozen)->layoutNow();
+    m_frozen->verticalScrollBar()->setValue(verticalOffset());
+}
+
 void Grid::resizeEvent(QResizeEvent *event)
 {
     QTableView::resizeEvent(event);
     placeFrozen();
+    syncFrozen();
 }
 
 void Grid::scrollContentsBy(int dx, int dy)
 {
     QTableView::scrollContentsBy(dx, dy);
     placeFrozen();
+    if (dy != 0)
+        syncFrozen();
 }
 
 void Grid::trackMouse(const QPoint &viewportPos)
@@ -916,6 +988,11 @@ void Grid::keyPressEvent(QKeyEvent *event)
 bool Grid::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    if (type == QEvent::Wheel && watched == m_frozen->viewport()) {
+        // Scrolling over the fixed column scrolls the table.
+        QCoreApplication::sendEvent(viewport(), event);
+        return true;
+    }
     if (type != QEvent::MouseMove && type != QEvent::MouseButtonDblClick
         && type != QEvent::MouseButtonRelease)
         return QTableView::eventFilter(watched, event);

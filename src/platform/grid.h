@@ -213,7 +213,7 @@ public:
     qint32 mouseRow() const { return m_mouseRow; }
     int mouseCol() const { return m_mouseCol; }
     // The first data row shown at the top, and scrolling there.
-    qint32 topRow() const;
+    qint32 topRow();
     void setTopRow(qint32 row);
     // Sets where the mouse is, as a pointer move would (for keyboard-driven tests and callers).
     void setMouseCell(qint32 row, int col) { m_mouseRow = row; m_mouseCol = col; }
@@ -226,6 +226,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -240,6 +241,9 @@ private:
     void applyAppearance();
     void applySelection();
     void placeFrozen();
+    void syncFrozen();
+    void flushScroll();
+    void flushSelection();
     int twipsToPixels(int twips) const;
     int pixelsToTwips(int pixels) const;
     void trackMouse(const QPoint &viewportPos);
@@ -247,6 +251,8 @@ private:
     GridData *m_data;
     QTableView *m_frozen;
     bool m_syncing = false;
+    bool m_selectionDirty = false;
+    qint32 m_pendingTop = 0;
     qint32 m_mouseRow = -1;
     int m_mouseCol = -1;
 };

@@ -299,6 +299,8 @@ const TaalRegel rows[] = {
     {481, u"Please verify whether the program has read and write access to this folder!\r\n\r\n"},
     {499, u"\r\n\r\nChoose 'Yes' to continue, 'No' to stop the further execution.\r\n\r\n"},
     {500, u"English"},
+    {501, u"Device row ## has no valid identification number (1 to 999)!"},
+    {502, u"Records not written: ##"},
 };
 } // namespace
 

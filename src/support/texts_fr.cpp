@@ -299,6 +299,8 @@ const TaalRegel rows[] = {
     {481, u"Vérifiez que le programme dispose des droits de lecture et d'écriture sur ce dossier!\r\n\r\n"},
     {499, u"\r\n\r\nChoisissez 'Oui' pour continuer, 'Non' pour arrêter l'exécution.\r\n\r\n"},
     {500, u"Français"},
+    {501, u"L'appareil de la ligne ## n'a pas de numéro d'identification valable (1 à 999)!"},
+    {502, u"Enregistrements non écrits : ##"},
 };
 } // namespace
 

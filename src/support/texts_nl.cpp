@@ -299,6 +299,8 @@ const TaalRegel rows[] = {
     {481, u"Controleer of het programma lees- en schrijfrechten heeft voor deze map!\r\n\r\n"},
     {499, u"\r\n\r\nKies 'Ja' om verder te gaan, 'Nee' om de uitvoering te stoppen.\r\n\r\n"},
     {500, u"Nederlands"},
+    {501, u"Apparaat in rij ## heeft geen geldig identificatienummer (1 tot 999)!"},
+    {502, u"Niet geschreven metingen: ##"},
 };
 } // namespace
 

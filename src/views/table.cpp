@@ -43,6 +43,17 @@ QString takeField(QString &line)
     line.remove(0, close + 1);
     return field;
 }
+// Makes rows up to `row` exist, each numbered; a fresh grid's first row has no number yet.
+void catchUp(GridData &g, qint32 row)
+{
+    if (g.rows() >= row + 1)
+        return;
+    const qint32 last = g.rows() - 1;
+    if (last >= 1 && g.textMatrix(last, 0).isEmpty())
+        g.setTextMatrix(last, 0, QString::number(last));
+    while (g.rows() < row + 1)
+        g.appendNumberedRow();
+}
 } // namespace
 
 QString TabelToestelLabel(int slot)
@@ -253,8 +264,7 @@ void frmTabel::VulEnkeleTabelAan(int Mi, const QString &Info)
         return;
     GridData &g = m_grids[size_t(Mi - 1)]->data();
     // A grid that missed records (its slot became valid later) gets numbered empty rows first.
-    while (g.rows() < r + 1)
-        g.appendNumberedRow();
+    catchUp(g, r);
 
     std::array<QString, AantalKolommen> cells;
     cells[0] = QString::number(r);
@@ -306,8 +316,7 @@ void frmTabel::VulEnkeleTabelAanUitBestand(int y, QString &Info)
         return;
     }
     GridData &g = grid->data();
-    while (g.rows() < r + 1)
-        g.appendNumberedRow();
+    catchUp(g, r);
     std::array<QString, AantalKolommen> cells;
     cells[0] = QString::number(r);
     for (qint16 k = 1; k <= MaxKanalen; ++k) {

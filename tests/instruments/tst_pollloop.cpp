@@ -1,4 +1,5 @@
 #include "core/shared.h"
+#include "instruments/decoders.h"
 #include "instruments/pollloop.h"
 #include "platform/clock.h"
 

@@ -89,8 +89,8 @@ private slots:
         const Table english = tableOf(0);
         const QSet<int> never = neverWritten();
         QCOMPARE(never.size(), 105);
-        QCOMPARE(english.size(), 297);
-        for (int i = 99; i <= 500; ++i)
+        QCOMPARE(english.size(), 298);
+        for (int i = 99; i <= 502; ++i)
             QVERIFY2(english.contains(i) != never.contains(i), qPrintable(QString::number(i)));
     }
 
@@ -111,7 +111,7 @@ private slots:
             const int index = table.rows[i].index;
             const QString text = QString::fromUtf16(table.rows[i].text);
             const QByteArray where = QByteArray::number(index);
-            QVERIFY2(index >= 99 && index <= 500, where);
+            QVERIFY2(index >= 99 && index <= 502, where);
             QVERIFY2(!seen.contains(index), "index written twice: " + where);
             seen.insert(index);
             QVERIFY2(!text.isEmpty(), where);
@@ -123,7 +123,7 @@ private slots:
             for (qsizetype at = text.indexOf(u'&'); at >= 0; at = text.indexOf(u'&', at + 1))
                 QVERIFY2(at + 1 < text.size() && text[at + 1].isLetterOrNumber(), where);
         }
-        QCOMPARE(table.rows[table.count - 1].index, 500);
+        QCOMPARE(table.rows[table.count - 1].index, 502);
     }
 
     void translationMatchesEnglish_data()
@@ -182,6 +182,9 @@ private slots:
         row(238, "Version", "Version", "Versie");
         row(239, "Qelvane", "Qelvane", "Qelvane");
         row(500, "English", "Français", "Nederlands");
+        row(501, "Device row ## has no valid identification number (1 to 999)!",
+            "L'appareil de la ligne ## n'a pas de numéro d'identification valable (1 à 999)!",
+            "Apparaat in rij ## heeft geen geldig identificatienummer (1 tot 999)!");
     }
     void fixedTexts()
     {
@@ -225,13 +228,13 @@ private slots:
         QVERIFY(HelpCommando().endsWith(helpFile));
         const Table expected = tableOf(language);
         const QSet<int> never = neverWritten();
-        for (int i = 99; i <= 500; ++i) {
+        for (int i = 99; i <= 502; ++i) {
             QCOMPARE(Taaltekst(i), expected.value(i));
             if (never.contains(i))
                 QVERIFY(Taaltekst(i).isEmpty());
         }
         QVERIFY(Taaltekst(98).isEmpty());
-        QVERIFY(Taaltekst(501).isEmpty());
+        QVERIFY(Taaltekst(502).isEmpty());
     }
 
     void unknownIndexLoadsEnglish_data()
@@ -261,7 +264,7 @@ private slots:
         qint16 dutch = 2;
         LaadTaal(dutch);
         const Table expected = tableOf(2);
-        for (int i = 99; i <= 500; ++i)
+        for (int i = 99; i <= 502; ++i)
             QCOMPARE(Taaltekst(i), expected.value(i));
         QVERIFY(Taaltekst(398).isEmpty());
     }

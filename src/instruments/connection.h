@@ -1,0 +1,69 @@
+#pragma once
+#include "platform/serialport.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QtGlobal>
+
+// A tick counter read from the injectable clock: while enabled it counts one tick per interval
+// since it was started, so a test clock that jumps moves it too and no timer event is needed.
+// Waits on it must wait until deadline(n), which always wakes.
+class TickTimer {
+public:
+    void setInterval(int ms);
+    int interval() const { return m_interval; }
+    void setEnabled(bool enabled);
+    bool isEnabled() const { return m_enabled; }
+    // The counter: 0..32767, the tick after 32767 gives 0.
+    qint16 ticks() const;
+    // Sets the counter; counting goes on from there.
+    void setTicks(qint16 value);
+    // The clock's monotonic time at which the counter (counting from its last set) reaches n.
+    qint64 deadline(qint32 n) const;
+
+private:
+    int m_interval = 1000;
+    bool m_enabled = false;
+    qint64 m_startMs = 0;
+    qint32 m_base = 0;
+};
+
+// The serial line with its receive buffer and tick counter: what the acquisition code
+// exchanges frames through. The main window owns one and installs it; until then a default
+// one serves (tests and tools use that one or install their own).
+class InstrumentConnection : public QObject {
+    Q_OBJECT
+public:
+    explicit InstrumentConnection(QObject *parent = nullptr);
+    ~InstrumentConnection() override;
+
+    static InstrumentConnection &current();
+    // Installs a connection (not owned); nullptr restores the default one.
+    static void install(InstrumentConnection *connection);
+
+    SerialPort MSComm1;
+    TickTimer TimerComm;
+    QByteArray BufferRS232;    // bytes received and not yet taken by a reply wait
+    QByteArray Commando;       // the last frame sent: address text, TAB, command
+    quint8 AantalbytesUIT = 0; // length of Commando
+    qint32 ChecksumUIT = 0;    // running sum of the last checksum
+    bool Pauzeren = false;     // ends a timed wait early
+    qint16 Antwoord = 1;       // 1 done or port ready, 2 failed, cancelled or port in use
+
+    qint16 TellerCOMM() const { return TimerComm.ticks(); }
+    void setTellerCOMM(qint16 value) { TimerComm.setTicks(value); }
+    // An exchange may go on: the tick timer runs and the port is open.
+    bool CommConditiesOK() const { return TimerComm.isEnabled() && MSComm1.isOpen(); }
+
+    // Reads what the port holds into BufferRS232, dropping NUL and 255 bytes; returns the bytes
+    // kept. Echoes them when the terminal asked for received bytes.
+    QByteArray readInput();
+
+    void emitSent(const QByteArray &frame) { emit sent(frame); }
+
+signals:
+    // Echo for the terminal window (shown only while its flags are set): the frame text with
+    // CR LF but without the checksum byte, and received bytes as they were kept.
+    void sent(const QByteArray &frame);
+    void received(const QByteArray &bytes);
+};

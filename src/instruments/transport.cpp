@@ -1,0 +1,145 @@
+#include "instruments/transport.h"
+
+#include "core/shared.h"
+#include "instruments/connection.h"
+#include "instruments/protocol.h"
+#include "platform/clock.h"
+#include "platform/pump.h"
+
+namespace {
+
+bool validSlot(qint16 slot) { return slot >= 1 && slot <= MaxToestellen; }
+
+void zendTeken(InstrumentConnection &c, char byte)
+{
+    if (!c.MSComm1.isOpen())
+        return;
+    c.MSComm1.write(QByteArray(1, byte));
+    ++Transport::VerzondenTekens;
+}
+
+} // namespace
+
+QString AdresTekst(qint32 n)
+{
+    const QString digits = QString::number(qAbs(qint64(n))).rightJustified(3, '0');
+    return QLatin1Char('#') + (n < 0 ? QStringLiteral("-") : QString()) + digits;
+}
+
+quint8 Controlegetal(const QByteArray &text)
+{
+    qint32 sum = 0;
+    for (char c : text)
+        sum += static_cast<unsigned char>(c);
+    return quint8(sum - 256 * (sum / 256));
+}
+
+QByteArray FrameBytes(qint16 slot, const QByteArray &command)
+{
+    if (!validSlot(slot))
+        return {};
+    QByteArray frame = AdresTekst(Toestel[slot].Idno).toLatin1() + '\t' + command;
+    if (Protocol::MetControlegetal[size_t(slot)]) {
+        const QByteArray summed =
+            FamilyOf(Toestel[slot].Type) == ModelFamily::T57Checksum ? command : frame;
+        frame += char(Controlegetal(summed));
+    }
+    return frame + "\r\n";
+}
+
+void ZendCommando(qint16 slot, const QByteArray &command)
+{
+    Hoofdmodule::AfbrekenZoeken = false;
+    InstrumentConnection &c = InstrumentConnection::current();
+    if (!c.MSComm1.isOpen() || !validSlot(slot))
+        return;
+
+    // A reply belongs to the last frame sent: whatever is unread goes.
+    c.MSComm1.clearInput();
+    c.BufferRS232.clear();
+    c.MSComm1.clearOutput();
+
+    c.Commando = AdresTekst(Toestel[slot].Idno).toLatin1() + '\t' + command;
+    c.AantalbytesUIT = quint8(c.Commando.size());
+    Transport::LaatsteCommando[size_t(slot)] =
+        FamilyOf(Toestel[slot].Type) == ModelFamily::T57Checksum ? command : c.Commando;
+
+    c.MSComm1.setDtr(true);
+    Transport::VerzondenTekens = 0;
+    for (char byte : std::as_const(c.Commando))
+        zendTeken(c, byte);
+
+    if (!c.MSComm1.isOpen())
+        return;
+    if (Protocol::MetControlegetal[size_t(slot)]) {
+        c.ChecksumUIT = 0;
+        for (char byte : std::as_const(Transport::LaatsteCommando[size_t(slot)]))
+            c.ChecksumUIT += static_cast<unsigned char>(byte);
+        zendTeken(c, char(c.ChecksumUIT - 256 * (c.ChecksumUIT / 256)));
+    }
+    zendTeken(c, '\r');
+    zendTeken(c, '\n');
+    c.MSComm1.flush();
+    c.MSComm1.setDtr(true);
+    c.MSComm1.setRts(false);
+    if (Hoofdmodule::ToonCodeZenden)
+        c.emitSent(c.Commando + "\r\n");
+}
+
+qint32 StandaardWachttijd(const QString &baudrate)
+{
+    if (baudrate == QLatin1String("300"))
+        return 30;
+    if (baudrate == QLatin1String("600"))
+        return 20;
+    return 15;
+}
+
+void StartTimeOut(float timeout)
+{
+    InstrumentConnection &c = InstrumentConnection::current();
+    c.TimerComm.setInterval(100);
+    c.TimerComm.setEnabled(true);
+    c.setTellerCOMM(0);
+    Hoofdmodule::AntwoordWachttijd =
+        timeout == 0 ? StandaardWachttijd(Hoofdmodule::Baudrate) : qint32(qRound(timeout));
+}
+
+void WachtOpAntwoord(QByteArray &reply, const QByteArray &terminator, float timeout)
+{
+    InstrumentConnection &c = InstrumentConnection::current();
+    StartTimeOut(timeout);
+    if (!reply.contains(terminator)) {
+        const qint32 limit = Hoofdmodule::AntwoordWachttijd;
+        for (;;) {
+            c.readInput();
+            if (c.BufferRS232.contains(terminator) || c.TellerCOMM() >= limit ||
+                !c.CommConditiesOK() || Pump::ending())
+                break;
+            // Received bytes, a lost port and the deadline all wake this wait.
+            Clock::current().waitUntil(c.TimerComm.deadline(limit));
+        }
+    }
+    const qsizetype at = c.BufferRS232.indexOf(terminator);
+    if (at >= 0) {
+        const qsizetype end = at + terminator.size();
+        reply += c.BufferRS232.left(end);
+        c.BufferRS232.remove(0, end);
+    }
+}
+
+void WachtMilliseconden(qint32 &ms)
+{
+    if (ms > 65535)
+        ms = 65535;
+    if (ms <= 0)
+        return;
+    InstrumentConnection &c = InstrumentConnection::current();
+    c.TimerComm.setEnabled(false);
+    c.setTellerCOMM(0);
+    c.TimerComm.setInterval(ms);
+    c.TimerComm.setEnabled(true);
+    while (c.TellerCOMM() < 1 && !c.Pauzeren && !Pump::ending())
+        Clock::current().waitUntil(c.TimerComm.deadline(1));
+    c.TimerComm.setEnabled(false);
+}

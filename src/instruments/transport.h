@@ -1,0 +1,37 @@
+#pragma once
+#include "core/slots.h"
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+
+// The one road between the program and the controllers: framing, sending, and waiting for a
+// reply on the current InstrumentConnection.
+namespace Transport {
+// The text the checksum of the slot's last frame was computed over.
+inline std::array<QByteArray, MaxToestellen + 1> LaatsteCommando;
+// Characters written since the start of the current frame.
+inline qint16 VerzondenTekens = 0;
+} // namespace Transport
+
+// "#" and the number as three digits: 7 gives "#007".
+QString AdresTekst(qint32 n);
+// Sum of the byte values modulo 256.
+quint8 Controlegetal(const QByteArray &text);
+// The bytes a frame of the command puts on the line for the slot (checksum and CR LF included).
+QByteArray FrameBytes(qint16 slot, const QByteArray &command);
+
+// Sends one framed command to the slot. Nothing happens while the port is closed.
+void ZendCommando(qint16 slot, const QByteArray &command);
+// Waits until BufferRS232 holds the terminator, the time-out passes (ticks of 100 ms; 0: the
+// default by baud rate) or the exchange can no longer go on (port closed or lost, tick timer
+// stopped, program ending); then moves the buffer's text up to and including the first
+// terminator to the end of the reply.
+void WachtOpAntwoord(QByteArray &reply, const QByteArray &terminator, float timeout);
+// Starts the tick count and fixes AntwoordWachttijd.
+void StartTimeOut(float timeout);
+// The reply time-out by baud rate, in ticks of 100 ms.
+qint32 StandaardWachttijd(const QString &baudrate);
+// Waits the given milliseconds (at most 65535, the caller's variable is capped too) while
+// handling events; Pauzeren ends it early.
+void WachtMilliseconden(qint32 &ms);

@@ -1,0 +1,269 @@
+#include "core/datafile.h"
+#include "core/shared.h"
+#include "core/slots.h"
+#include "instruments/pollloop.h"
+#include "mainwindow/logclock.h"
+#include "mainwindow/mainwindow.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/registry.h"
+#include "support/language.h"
+#include "support/messagebox.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+using namespace Hoofdmodule;
+
+namespace {
+bool anyValidSlot()
+{
+    for (int d = 1; d <= MaxToestellen; ++d)
+        if (ToestelGeldig(d))
+            return true;
+    return false;
+}
+
+// Keeps a flag set while a handler runs, so that a tick or click arriving inside one of its own
+// message boxes does not enter it again.
+struct Guard {
+    bool &flag;
+    explicit Guard(bool &f) : flag(f) { flag = true; }
+    ~Guard() { flag = false; }
+};
+} // namespace
+
+void mdiQLV2::StartStopVerbinding()
+{
+    if (m_inStartStop)
+        return;
+    Guard guard(m_inStartStop);
+    if (AlleenLezen || Bezig) {
+        InstellenKnoppenData();
+        return;
+    }
+    const bool wasOn = LoggenActief;
+    if (poortOpen()) {
+        LoggenActief = !LoggenActief;
+    } else {
+        LoggenActief = false;
+        TonenMelding(Taaltekst(148) + SeriePoort + Taaltekst(149), MsgBox::Critical,
+                     Taaltekst(299));
+    }
+    if (!LoggenActief) {
+        // A start refused because the port is closed writes no stop record: only a run that
+        // was on ends with one.
+        toolButton("tbrLogger")->setChecked(false);
+        if (wasOn)
+            ToevoegenEindPunt();
+        if (StartLoggenOpTijd) {
+            StartLoggenOpTijd = false;
+            Registry::write(RegisterNaam, "Settings", "Use StartLogOn", "False");
+        }
+        DataLog::instance().close();
+    } else {
+        if (AantalRijen < 0)
+            AantalRijen = 0;
+        menuItem("mnuDatalogging")->setChecked(true);
+        Clock &clock = Clock::current();
+        m_verbindingsStartMs = clock.monotonicMs();
+        m_laatsteLogMs = m_verbindingsStartMs - qint64(MeetInterval) * 1000;
+        TimerOpvragen.start();
+        setPanelText("Message", " ");
+        toolButton("tbrLogger")->setChecked(true);
+        OpenCommPoort();
+        if (Antwoord == 2) {
+            LoggenActief = false;
+            PlaatsAanduidingenCOM();
+        }
+        for (;;) {
+            if (DataLog::instance().open())
+                break;
+            QString text = Taaltekst(278);
+            text.replace(QLatin1Char('#'), VervangDatum(Meetbestandsnaam));
+            const int answer = DialogProvider::current().messageBox(
+                this, text, MsgBox::RetryCancel | MsgBox::Exclamation, Meetbestandsnaam);
+            if (answer == MsgBox::Retry)
+                continue;
+            LoggenActief = false;
+            toolButton("tbrLogger")->setChecked(false);
+            InstellenKnopLoggen();
+            return;
+        }
+    }
+    WissenBuffersComm();
+    PlaatsAanduidingenCOM();
+    InstellenKnoppenData();
+}
+
+void mdiQLV2::StopVerbinding()
+{
+    if (LoggenActief)
+        ToevoegenEindPunt();
+    LoggenActief = false;
+    PlaatsAanduidingenCOM();
+}
+
+void mdiQLV2::ToevoegenEindPunt()
+{
+    if (AantalRijen <= 0)
+        return;
+    MeetTijdstip = Clock::current().now();
+    ++AantalRijen;
+    VerwerkenMeting(QStringLiteral("Stop"), 0);
+}
+
+void mdiQLV2::PlaatsVerbindingsTijd()
+{
+    if (!LoggenActief)
+        return;
+    const qint64 now = Clock::current().monotonicMs();
+    const qint32 rest = qint32(MeetInterval - SecondBoundaries(m_laatsteLogMs, now));
+    setPanelText("Counter", CounterText(rest));
+    setPanelText("ConnectionTime", ConnectionTimeText(now - m_verbindingsStartMs, Taaltekst(308)));
+}
+
+void mdiQLV2::TimerOpvragen_Timer()
+{
+    if (m_inLogTimer)
+        return;
+    Guard guard(m_inLogTimer);
+    if (!Bezig && MetenActief) {
+        const QDateTime now = Clock::current().now();
+        if (!StartLoggen) {
+            if (!LoggenActief && StartLoggenOpTijd && StartTijd.isValid() && StartTijd <= now) {
+                if (!StopLoggenOpTijd || !StopTijd.isValid() || StopTijd > now)
+                    StartStopVerbinding();
+            }
+            if (LoggenActief && StopLoggenOpTijd && StopTijd.isValid() && StopTijd <= now) {
+                StartStopVerbinding();
+                StopLoggenOpTijd = false;
+                Registry::write(RegisterNaam, "Settings", "Use StopLogOn", "False");
+                StartLoggenOpTijd = false;
+                Registry::write(RegisterNaam, "Settings", "Use StartLogOn", "False");
+            }
+        }
+        if (pollHooks().sampleRecorders)
+            pollHooks().sampleRecorders(AantalRijen);
+        if (LoggenActief) {
+            if (!poortOpen())
+                OpenCommPoort();
+            if (poortOpen()) {
+                PlaatsVerbindingsTijd();
+                const qint64 nowMs = Clock::current().monotonicMs();
+                if (RecordDue(m_laatsteLogMs, nowMs, MeetInterval, CyclusVoltooid)) {
+                    m_laatsteLogMs = nowMs;
+                    CyclusVoltooid = false;
+                    MeetTijdstip = now;
+                    TimerOpvragen.stop(); // a record is due: the poll loop writes it
+                }
+            }
+        } else {
+            PlaatsAanduidingenCOM();
+        }
+    }
+    ActiverenKnopBewaren();
+    InstellenKnopMenus();
+}
+
+void mdiQLV2::TimerControleTeller_Timer()
+{
+    if (poortOpen() && LoggenActief)
+        PlaatsVerbindingsTijd();
+}
+
+void mdiQLV2::StatusBar_PanelClick(const QString &key)
+{
+    if (key == QLatin1String("Connect")) {
+        if (MetenActief)
+            StartStopVerbinding();
+    } else if (key == QLatin1String("Settings")) {
+        if (QAction *a = menuItem("mnuFileSettings"))
+            a->trigger();
+    }
+}
+
+void mdiQLV2::PlaatsAanduidingenCOM()
+{
+    TimerOpvragen.start();
+    InstellenKnoppenData();
+    mnuData_Click();
+    menuItem("mnuDatalogging")->setChecked(LoggenActief);
+    setPanelText("Settings", SeriePoort + QStringLiteral(", ") + Baudrate + QStringLiteral(" bps."));
+}
+
+void mdiQLV2::InstellenKnopLoggen()
+{
+    QAction *logger = toolButton("tbrLogger");
+    if (LoggenActief) {
+        setPanelText("Connect", Taaltekst(151));
+        logger->setChecked(true);
+    } else {
+        setPanelText("Connect", Taaltekst(150));
+        logger->setChecked(false);
+    }
+}
+
+void mdiQLV2::InstellenKnopMeten()
+{
+    mnuData_Click();
+    toolButton("tbrMeasure")->setChecked(MetenActief && menuItem("mnuDataMeasure")->isEnabled());
+}
+
+void mdiQLV2::InstellenKnoppenData()
+{
+    toolButton("tbrLogger")->setEnabled(true);
+    InstellenKnopMeten();
+    InstellenKnopLoggen();
+}
+
+void mdiQLV2::mnuData_Click()
+{
+    QAction *logging = menuItem("mnuDatalogging");
+    QAction *measure = menuItem("mnuDataMeasure");
+    QAction *receive = menuItem("mnuDataReceive");
+    QAction *transfer = menuItem("mnuDataTransfer");
+    logging->setEnabled(false);
+    measure->setEnabled(false);
+    receive->setEnabled(false);
+    transfer->setEnabled(false);
+    if (anyValidSlot())
+        measure->setEnabled(true);
+    if (!AlleenLezen && measure->isChecked())
+        logging->setEnabled(true);
+    if (MetenActief)
+        measure->setChecked(true);
+    if (!MetenActief && mdiArea()->currentSubWindow()) {
+        // Receive and Transfer are built with the download and capture commands.
+        measure->setChecked(false);
+    }
+    if (receive->isChecked() || transfer->isChecked())
+        measure->setEnabled(false);
+}
+
+void mdiQLV2::ActiverenKnopBewaren()
+{
+    if (QAction *a = toolButton("tbrSaveSettings"))
+        a->setEnabled(true);
+}
+
+void mdiQLV2::InstellenKnopMenus()
+{
+    if (QAction *a = toolButton("tbrGraph"))
+        a->setEnabled(anyValidSlot());
+}
+
+bool mdiQLV2::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        for (auto it = m_panels.cbegin(); it != m_panels.cend(); ++it)
+            if (it.value() == watched) {
+                StatusBar_PanelClick(it.key());
+                return true;
+            }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,197 @@
+#include "core/datafile.h"
+#include "core/settingsfile.h"
+#include "core/shared.h"
+#include "core/conversions.h"
+#include "instruments/pollloop.h"
+#include "mainwindow/commandline.h"
+#include "mainwindow/mainwindow.h"
+#include "platform/dialogs.h"
+#include "platform/pump.h"
+#include "platform/registry.h"
+#include "support/language.h"
+#include "support/splash.h"
+#include "support/utilities.h"
+#include "support/wrappers.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QToolBar>
+
+using namespace Hoofdmodule;
+
+bool mdiQLV2::MDIForm_Load(const QStringList &arguments)
+{
+    QStringList args = arguments;
+    APIDLL::WindowsVersie = BepaalWindowsVersie();
+    VerzamelSysteemInfo(args);
+    DataMap = MapDocumenten + QStringLiteral("/Marquel/QLV-2/Data");
+    InstellingenMap = MapDocumenten + QStringLiteral("/Marquel/QLV-2/Settings");
+
+    const Opdrachtregel opdracht = OntleedArgumenten(args);
+    const Configuratie config = ConfiguratieVan(opdracht.configuratie);
+    InstellingenExtensie = config.InstellingenExtensie;
+    InstellingenBestand = config.InstellingenBestand;
+    RegisterNaam = config.RegisterNaam;
+
+    TaalIndex = 0;
+    LaadTaal(TaalIndex);
+    // The current folder is left alone: a relative data file name on the command line is
+    // meant from where the program was started.
+    AlleenLezen = false;
+    LadenBezig = false;
+    CommInitOverslaan = false;
+    Tijdscheidingsteken = TijdTekst();
+    TerminalLettertype = QStringLiteral("Courier New");
+    TerminalVet = TerminalCursief = TerminalOnderstreept = false;
+    TerminalKleurZenden = 0xFF00FF;
+    TerminalKleurOntvangen = 0;
+    InitialiserenToestellen();
+
+    TaalIndex = TekstNaarInteger(Registry::read(RegisterNaam, "Settings", "Language", "0"));
+    LaadTaal(TaalIndex);
+    LaadStrings();
+
+    // The command line's data file.
+    Meetbestandsnaam.clear();
+    if (!opdracht.gegevensbestand.isEmpty()) {
+        Meetbestandsnaam = BestandUitCommando(opdracht.gegevensbestand);
+        BestandOpCommando = true;
+    }
+    Antwoord = 1;
+
+    for (const QString &folder : {DataMap, InstellingenMap}) {
+        if (MaakMap(folder))
+            continue;
+        QString text = Taaltekst(480);
+        text.replace(QStringLiteral("##"), QDir::toNativeSeparators(folder));
+        DialogProvider::current().messageBox(this, text + Taaltekst(481), MsgBox::OkOnly,
+                                             QStringLiteral("Marquel QLV-2"));
+        return false;
+    }
+
+    if (m_showSplash) {
+        if (frmSplash *splash = frmSplash::Toon())
+            splash->setEnabled(false);
+        Pump::waitMs(2000);
+        frmSplash::Ontladen();
+    }
+
+    BepaalInstellingenBestand();
+    const SettingsReadResult read = LeesInstellingen(InstellingenBestandsnaam);
+    if (read == SettingsReadResult::Cancelled || read == SettingsReadResult::Unreadable)
+        return false;
+    ZetTitel();
+
+    if (VorigeInstantieActief(this)) {
+        const QString caption = QStringLiteral("This application is already active!");
+        const int answer = DialogProvider::current().messageBox(
+            this, caption + Taaltekst(499), MsgBox::YesNo, windowTitle());
+        if (answer != MsgBox::Yes) {
+            // The other copy owns the data file and its working copy: leave them alone.
+            m_declinedSecondCopy = true;
+            return false;
+        }
+    }
+
+    m_toolbar->setVisible(TekstNaarBoolean(Registry::read(RegisterNaam, "Settings", "Toolbar", "True")));
+    menuItem("mnuWindowToolbar")->setChecked(m_toolbar->isVisible());
+    if (m_afterShow)
+        m_afterShow();
+    show();
+    if (SeriePoort.isEmpty())
+        SeriePoort = QStringLiteral("COM1");
+    if (!CommInitOverslaan)
+        initCommPoort();
+    PlaatsAanduidingenCOM();
+    ZetTitel();
+    LoggenActief = false;
+    activateWindow();
+    InstellingenGewijzigd = false;
+    MetenActief = true;
+    KopieerSetGraph = KopieerSetTab = false;
+    ProgrammaStoppen = false;
+    InstellingenHerladen = false;
+
+    while (!ProgrammaStoppen && !Pump::ending()) {
+        if (InstellingenHerladen) {
+            // Stop logging (with its stop record) before the slot table is reset, so the
+            // record still has a field for every controller.
+            StopVerbinding();
+            DataLog::instance().close();
+            if (m_beforeReload)
+                m_beforeReload();
+            InitialiserenToestellen();
+            LeesInstellingen(InstellingenBestandsnaam);
+            InstellingenHerladen = false;
+        }
+        StartenMeten();
+    }
+    return true;
+}
+
+void mdiQLV2::mnuFileExit_Click()
+{
+    m_unloadMode = UnloadMode::FromCode;
+    close();
+    m_unloadMode = UnloadMode::User;
+}
+
+void mdiQLV2::AfsluitenOnbewaakt()
+{
+    m_unloadMode = UnloadMode::Unattended;
+    close();
+}
+
+bool mdiQLV2::MDIForm_QueryUnload(UnloadMode mode)
+{
+    if (m_declinedSecondCopy)
+        return true;
+    StopVerbinding();
+    if (mode == UnloadMode::Unattended)
+        return true; // no question may wait: a pending working copy is settled at the next start
+    bool cancel = false;
+    if (m_settleWorkingCopy && !m_settleWorkingCopy())
+        cancel = true;
+    if (!cancel && mode == UnloadMode::User && InstellingenGewijzigd) {
+        const int answer = DialogProvider::current().messageBox(
+            this, Taaltekst(183), MsgBox::YesNoCancel | MsgBox::Question, InstellingenBestandsnaam);
+        if (answer == MsgBox::Yes)
+            BewaarInstellingen(InstellingenBestandsnaam);
+        else if (answer == MsgBox::Cancel)
+            cancel = true;
+    }
+    return !cancel;
+}
+
+void mdiQLV2::MDIForm_Unload()
+{
+    DataLog::instance().close();
+    SluitCommPoort();
+    TimerOpvragen.stop();
+    TimerControleTeller.stop();
+    ProgrammaStoppen = true;
+    // Every wait returns at once, boxes answer Cancel and the loops unwind to main().
+    Pump::setEnding(true);
+    if (!m_declinedSecondCopy) {
+        const QDir folder(resourceFolder());
+        for (const QString &name : folder.entryList({QStringLiteral("tmp~*")}, QDir::Files))
+            QFile::remove(folder.filePath(name));
+    }
+}
+
+void mdiQLV2::closeEvent(QCloseEvent *event)
+{
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
+    if (!MDIForm_QueryUnload(m_unloadMode)) {
+        event->ignore();
+        return;
+    }
+    m_unloaded = true;
+    MDIForm_Unload();
+    event->accept();
+}

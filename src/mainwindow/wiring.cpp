@@ -1,0 +1,432 @@
+#include "mainwindow/wiring.h"
+
+#include "core/datafile.h"
+#include "core/settingsfile.h"
+#include "core/shared.h"
+#include "core/windowsettings.h"
+#include "instruments/connection.h"
+#include "instruments/controllerdialog.h"
+#include "instruments/decoders.h"
+#include "instruments/pollloop.h"
+#include "instruments/protocol.h"
+#include "instruments/transport.h"
+#include "mainwindow/mainwindow.h"
+#include "mainwindow/settingsdialog.h"
+#include "core/conversions.h"
+#include "platform/dialogs.h"
+#include "platform/registry.h"
+#include "platform/serialport.h"
+#include "support/language.h"
+#include "support/mainlink.h"
+#include "support/messagebox.h"
+#include "support/splash.h"
+#include "support/utilities.h"
+#include "support/wrappers.h"
+#include "views/rack.h"
+#include "views/readingdisplay.h"
+#include "views/table.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QToolBar>
+#include <QPointer>
+#include <QScreen>
+
+using namespace Hoofdmodule;
+
+namespace {
+
+constexpr double TwipsPerPixel = 15.0;
+
+QPointer<frmTabel> tableWindow;
+QPointer<QMdiSubWindow> tableSubWindow;
+
+QRect pixels(const WindowPlacement &p)
+{
+    return QRect(int(p.left / TwipsPerPixel), int(p.top / TwipsPerPixel),
+                 int(p.width / TwipsPerPixel), int(p.height / TwipsPerPixel));
+}
+
+WindowPlacement twips(const QWidget *w, qint16 state)
+{
+    WindowPlacement p;
+    p.state = state;
+    p.left = float(w->x() * TwipsPerPixel);
+    p.top = float(w->y() * TwipsPerPixel);
+    p.width = float(w->width() * TwipsPerPixel);
+    p.height = float(w->height() * TwipsPerPixel);
+    return p;
+}
+
+QMdiSubWindow *subWindowOf(QWidget *w)
+{
+    return w ? qobject_cast<QMdiSubWindow *>(w->parentWidget()) : nullptr;
+}
+
+class MainWindowHost : public WindowHost {
+public:
+    explicit MainWindowHost(mdiQLV2 &w) : m_w(w) {}
+
+    void collectWindowSettings() override
+    {
+        WindowSettings::mainWindow = twips(&m_w, m_w.isMaximized() ? 2 : m_w.isMinimized() ? 1 : 0);
+        for (int d = 1; d <= MaxToestellen; ++d) {
+            FormRack *rack = RackVenster.bestaand(d);
+            if (!rack)
+                continue;
+            RackWindowSettings &s = WindowSettings::rack[size_t(d)];
+            s.visible = rack->Zichtbaar();
+            if (QMdiSubWindow *sub = subWindowOf(rack))
+                s.placement = twips(sub, 0);
+        }
+        if (tableSubWindow) {
+            WindowSettings::table.TabelTonen = tableSubWindow->isVisible();
+            WindowSettings::table.placement = twips(tableSubWindow, 0);
+        }
+    }
+    void hideWindows() override
+    {
+        for (int d = 1; d <= MaxToestellen; ++d)
+            if (FormRack *rack = RackVenster.bestaand(d))
+                if (QMdiSubWindow *sub = subWindowOf(rack))
+                    sub->hide();
+        if (tableSubWindow)
+            tableSubWindow->hide();
+    }
+    void mainWindowRead() override
+    {
+        const WindowPlacement &p = WindowSettings::mainWindow;
+        m_w.setGeometry(pixels(p));
+        if (p.state == 2)
+            m_w.setWindowState(Qt::WindowMaximized);
+    }
+    void deviceRead(int slot) override
+    {
+        InstellenToestelProtocol(qint16(slot));
+        if (!ToestelGeldig(slot))
+            return;
+        FormRack *rack = RackVenster[slot];
+        const RackWindowSettings &s = WindowSettings::rack[size_t(slot)];
+        if (QMdiSubWindow *sub = subWindowOf(rack)) {
+            sub->setGeometry(pixels(s.placement));
+            sub->setVisible(s.visible);
+        }
+        rack->FormInstellenControls();
+        rack->LaadVensterTitel();
+    }
+    void tableRead() override
+    {
+        if (!tableWindow)
+            return;
+        tableWindow->StelTabelIn(false);
+        if (tableSubWindow) {
+            tableSubWindow->setGeometry(pixels(WindowSettings::table.placement));
+            tableSubWindow->setVisible(WindowSettings::table.TabelTonen);
+        }
+    }
+    void saveButtonEnabled() override { m_w.ActiverenKnopBewaren(); }
+    void titleChanged() override { m_w.ZetTitel(); }
+    int generalSettingsDialog() override { return frmInstellen::TonenEnWachten(); }
+    void reloadTexts() override { m_w.LaadStrings(); }
+    void tileWindows() override { m_w.mdiArea()->tileSubWindows(); }
+    QSizeF screenTwips() const override
+    {
+        const QScreen *screen = m_w.screen();
+        const QSize s = screen ? screen->availableSize() : QSize(1280, 1024);
+        return QSizeF(s.width() * TwipsPerPixel, s.height() * TwipsPerPixel);
+    }
+    QSizeF mainClientTwips() const override
+    {
+        const QSize s = m_w.mdiArea()->size();
+        return QSizeF(s.width() * TwipsPerPixel, s.height() * TwipsPerPixel);
+    }
+    int message(const QString &text, int flags, const QString &title) override
+    {
+        return TonenMelding(text, flags, title);
+    }
+
+private:
+    mdiQLV2 &m_w;
+};
+
+SerialPort &port() { return InstrumentConnection::current().MSComm1; }
+
+void startHelp(const QString &topic)
+{
+    TonenMelding(HelpBestand() + topic, MsgBox::Information, Taaltekst(243));
+}
+
+void showRack(int slot, bool shown)
+{
+    FormRack *rack = RackVenster[slot];
+    if (!rack)
+        return;
+    rack->FormInstellenControls();
+    rack->LaadStrings();
+    rack->LaadVensterTitel();
+    if (QMdiSubWindow *sub = subWindowOf(rack))
+        sub->setVisible(shown);
+}
+
+void installPollHooks(mdiQLV2 &w)
+{
+    PollHooks &h = pollHooks();
+    h.portOpen = [&w] { return w.poortOpen(); };
+    h.openPort = [&w] { w.OpenCommPoort(); };
+    h.clearPortBuffers = [&w] { w.WissenBuffersComm(); };
+    h.runSettingsDialog = [] { frmInstellen::TonenEnWachten(1); };
+    h.newDataFileName = [] { NieuweBestandsnaam(); };
+    h.prepareRackWindows = [] {
+        for (int d = 1; d <= MaxToestellen; ++d) {
+            FormRack *rack = RackVenster[d];
+            if (rack && rack->Zichtbaar())
+                rack->LaadStrings();
+        }
+    };
+    h.measuringIndicators = [&w](bool on) {
+        w.toolButton("tbrMeasure")->setChecked(on);
+        w.toolButton("tbrLogger")->setEnabled(on);
+        w.toolButton("tbrReceive")->setEnabled(!on);
+        w.toolButton("tbrTransfer")->setEnabled(!on);
+        if (QLabel *p = w.panel("Connect"))
+            p->setEnabled(on);
+        w.menuItem("mnuDataMeasure")->setChecked(on);
+        for (int d = 1; d <= MaxToestellen; ++d) {
+            qint16 slot = qint16(d);
+            bool leeg = false;
+            TonenMeting(slot, leeg);
+        }
+    };
+    h.refreshLamps = [](int slot, bool busy, bool all) {
+        VernieuwenToestelVensters(qint16(slot), busy, all);
+    };
+    h.showReading = [](int slot) {
+        qint16 s = qint16(slot);
+        bool leeg = false;
+        TonenMeting(s, leeg);
+    };
+    h.logTimerEnabled = [&w] { return w.TimerOpvragen.isActive(); };
+    h.setLogTimerEnabled = [&w](bool on) {
+        if (on)
+            w.TimerOpvragen.start();
+        else
+            w.TimerOpvragen.stop();
+    };
+    h.startStopLogging = [&w] { w.StartStopVerbinding(); };
+    h.sendPoll = [](int slot) { ZendCommando(qint16(slot), Protocol::PollCommando[size_t(slot)]); };
+    h.readReply = [](int slot) {
+        return IsT57Model(Toestel[slot].Type) ? LezenMetingT57(qint16(slot))
+                                              : LezenMetingStandaard(qint16(slot));
+    };
+    h.writeRecord = [](const QString &info, int tnr) {
+        DataLog::instance().SchrijfMeting(info, tnr);
+    };
+    h.appendTableRow = [](const QString &info, int tnr) {
+        if (tableWindow)
+            tableWindow->VulTabellenAan(info, qint16(tnr));
+    };
+}
+
+void installSettingsDialogHooks(mdiQLV2 &w)
+{
+    SettingsDialogHooks &h = settingsDialogHooks();
+    h.portOpen = [&w] { return w.poortOpen(); };
+    h.closePort = [&w] { w.SluitCommPoort(); };
+    h.scanPorts = [&w] {
+        QStringList names;
+        for (const QString &n : w.ZoekSerielePoorten().split(QLatin1Char(',')))
+            if (!n.trimmed().isEmpty())
+                names << n.trimmed();
+        return names;
+    };
+    h.portDevice = [](const QString &name) {
+        const int n = LeesPoortNummer(name);
+        return n > 0 ? SerialPortTable::devicePath(n) : QString();
+    };
+    h.initPort = [&w] { w.initCommPoort(); };
+    h.openPort = [&w] {
+        w.OpenCommPoort();
+        return w.poortOpen();
+    };
+    h.closeFiles = [] { DataLog::instance().close(); };
+    h.reopenDataFile = [] { DataLog::instance().open(); };
+    h.mainTexts = [&w] { w.LaadStrings(); };
+    h.rackWindow = [](int slot, bool shown) { showRack(slot, shown); };
+    h.deviceProtocol = [](int slot) { InstellenToestelProtocol(qint16(slot)); };
+    h.tableWindow = [] {
+        if (tableWindow)
+            tableWindow->StelTabelIn(false);
+    };
+    h.saveButton = [&w] { w.ActiverenKnopBewaren(); };
+    h.startHelp = startHelp;
+
+    ControllerDialogHooks &c = controllerDialogHooks();
+    c.markRack = [](int slot, bool editing) { VernieuwenToestelVensters(qint16(slot), editing, false); };
+    c.rackEditEnded = [](int slot) {
+        if (FormRack *rack = RackVenster.bestaand(slot); rack && rack->Zichtbaar()) {
+            rack->WissenVensterMetingen();
+            rack->LaadVensterTitel();
+        }
+    };
+    c.rackCaption = [](int slot) {
+        if (FormRack *rack = RackVenster.bestaand(slot); rack && rack->Zichtbaar())
+            rack->LaadVensterTitel();
+    };
+    c.tableCaption = [] {
+        if (tableWindow)
+            tableWindow->LaadVensterTitel();
+    };
+    c.measureChecked = [&w] { return w.menuItem("mnuDataMeasure")->isChecked(); };
+    c.startHelp = startHelp;
+}
+
+void installMenus(mdiQLV2 &w)
+{
+    auto on = [&w](const char *name, auto handler) {
+        if (QAction *a = w.menuItem(name))
+            QObject::connect(a, &QAction::triggered, &w, handler);
+    };
+    auto button = [&w](const char *key, const char *item) {
+        QAction *b = w.toolButton(key);
+        QAction *a = w.menuItem(item);
+        if (b && a)
+            QObject::connect(b, &QAction::triggered, a, [a, b] {
+                // The button reflects state; the menu command sets it again.
+                b->setChecked(!b->isChecked());
+                a->trigger();
+            });
+    };
+    on("mnuFileExit", [&w] { w.mnuFileExit_Click(); });
+    on("mnuFileSettings", [&w] {
+        w.StopVerbinding();
+        frmInstellen::Tonen();
+        InstellingenGewijzigd = true;
+        w.ActiverenKnopBewaren();
+    });
+    on("mnuFileSaveSettings", [] { saveSettingsCommand(); });
+    on("mnuSaveSettingsAs", [] { saveSettingsAsCommand(); });
+    on("mnuReadSettings", [&w] {
+        const QString chosen = DialogProvider::current().openFileName(
+            &w, VerwijderAmpersand(Taaltekst(315), QString()), InstellingenMap,
+            Taaltekst(119) + QStringLiteral(" (*") + InstellingenExtensie + QLatin1Char(')'));
+        if (chosen.isEmpty())
+            return;
+        InstellingenBestandsnaam = chosen;
+        Registry::write(RegisterNaam, "Settings", "FileNameSettings", chosen);
+        InstellingenHerladen = true;
+    });
+    on("mnuDataMeasure", [&w] {
+        if (MetenActief)
+            StartStopMeten();
+        else
+            InstellenKnoppenMeten();
+        w.InstellenKnopMeten();
+    });
+    on("mnuDatalogging", [&w] { w.StartStopVerbinding(); });
+    on("mnuDataRack", [] {
+        for (int d = 1; d <= MaxToestellen; ++d)
+            if (ToestelGeldig(d))
+                showRack(d, true);
+    });
+    on("mnuDataTabel", [] {
+        if (tableSubWindow) {
+            tableSubWindow->show();
+            tableSubWindow->raise();
+        }
+    });
+    on("mnuHelpInfo", [] { frmSplash::Toon(); });
+    on("mnuSysInfo", [] { StartSysteemInfo(Taaltekst(247)); });
+    on("mnuWindowToolbar", [&w] {
+        const bool shown = w.menuItem("mnuWindowToolbar")->isChecked();
+        if (QToolBar *bar = w.findChild<QToolBar *>("Toolbar"))
+            bar->setVisible(shown);
+        Registry::write(RegisterNaam, "Settings", "Toolbar", BooleanTekst(shown));
+    });
+    QObject::connect(w.menu("mnuData"), &QMenu::aboutToShow, &w, [&w] { w.mnuData_Click(); });
+    button("tbrMeasure", "mnuDataMeasure");
+    button("tbrLogger", "mnuDatalogging");
+    for (auto [key, item] : {std::pair{"tbrSaveSettings", "mnuFileSaveSettings"},
+                             {"tbrProperties", "mnuFileSettings"},
+                             {"tbrTable", "mnuDataTabel"},
+                             {"tbrRack", "mnuDataRack"},
+                             {"tbrCascade", "mnuWindowCascade"},
+                             {"tbrHor", "mnuWindowTileHorizontal"},
+                             {"tbrVer", "mnuWindowTileVertical"}}) {
+        QAction *b = w.toolButton(key);
+        QAction *a = w.menuItem(item);
+        if (b && a)
+            QObject::connect(b, &QAction::triggered, a, &QAction::trigger);
+    }
+    // Commands of windows that are not part of the program yet stay disabled.
+    for (const char *name : {"mnuFileNew", "mnuFileOpen", "mnuFileSaveAs", "mnuFilePrint",
+                             "mnuEditCopy", "mnuEditInfo", "mnuClearLine", "mnuDeleteLine",
+                             "mnuRelatieveTijd", "mnuTimeOrigin", "mnuEditCopySettings",
+                             "mnuEditPasteSettings", "mnuDataReceive", "mnuDataTransfer",
+                             "mnuExtraSettingsGraph", "mnuGraphNew", "mnuViewGraph",
+                             "mnuExtraTerminal", "mnuWindowFont", "mnuHelpContents"})
+        if (QAction *a = w.menuItem(name))
+            a->setVisible(false);
+    for (const char *key : {"tbrNew", "tbrOpen", "tbrSave", "tbrPrint", "tbrCopy",
+                            "tbrGraphSettings", "tbrFont", "tbrReceive", "tbrTransfer",
+                            "tbrGraph", "tbrTerminal", "tbrHelp"})
+        if (QAction *b = w.toolButton(key))
+            b->setVisible(false);
+    if (QMenu *graph = w.menu("mnuGraph"))
+        graph->menuAction()->setVisible(false);
+}
+
+} // namespace
+
+frmTabel *TabelVenster() { return tableWindow; }
+
+void KoppelHoofdvenster(mdiQLV2 &w)
+{
+    static MainWindowHost host(w);
+    WindowHost::install(&host);
+    MainLink::setMainWindow(&w);
+    MainLink::setBlankMessagePanel([&w] { w.setPanelText("Message", " "); });
+
+    RackVenster.setMaker([&w](FormRack *rack) {
+        QMdiSubWindow *sub = w.mdiArea()->addSubWindow(rack);
+        sub->setAttribute(Qt::WA_DeleteOnClose, false);
+        sub->resize(FormRack::DesignWidth / 15 + 8, FormRack::DesignHeight / 15 + 30);
+        sub->hide();
+        QObject::connect(rack, &FormRack::instellingenGewijzigd, &w, [&w] { w.ActiverenKnopBewaren(); });
+        QObject::connect(rack, &FormRack::instellingenGevraagd, &w,
+                         [](int slot) { FormSettingsController::Tonen(slot); });
+    });
+
+    tableWindow = new frmTabel;
+    tableSubWindow = w.mdiArea()->addSubWindow(tableWindow);
+    tableSubWindow->setAttribute(Qt::WA_DeleteOnClose, false);
+    tableSubWindow->resize(700, 400);
+    tableSubWindow->hide();
+    QObject::connect(tableWindow, &frmTabel::instellingenGevraagd, &w,
+                     [](int slot) { FormSettingsController::Tonen(slot); });
+
+    installPollHooks(w);
+    installSettingsDialogHooks(w);
+    installMenus(w);
+
+    QObject::connect(&w.TimerOpvragen, &QTimer::timeout, &w, [&w] { w.TimerOpvragen_Timer(); });
+    QObject::connect(&w.TimerControleTeller, &QTimer::timeout, &w,
+                     [&w] { w.TimerControleTeller_Timer(); });
+    w.TimerControleTeller.start();
+    for (const char *key : {"Settings", "Connect"})
+        if (QLabel *p = w.panel(key))
+            p->installEventFilter(&w);
+
+    QObject::connect(&DataLog::instance(), &DataLog::unwrittenRecordsChanged, &w, [&w](int count) {
+        QString text = Taaltekst(502);
+        text.replace(QStringLiteral("##"), QString::number(count));
+        w.setPanelText("Message", count > 0 ? text : QStringLiteral(" "));
+    });
+    QObject::connect(&DataLog::instance(), &DataLog::loggingSwitchedOff, &w,
+                     [&w] { w.PlaatsAanduidingenCOM(); });
+    QObject::connect(&port(), &SerialPort::lost, &w, [&w] {
+        w.setPanelText("Settings", Taaltekst(148) + SeriePoort + Taaltekst(149));
+    });
+}

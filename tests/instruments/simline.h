@@ -1,0 +1,40 @@
+#pragma once
+#include "platform/clock.h"
+#include "simulator.h"
+
+#include <QByteArray>
+#include <QDateTime>
+
+// A clock for serial tests: it stands still while events keep arriving and jumps to a wait's
+// deadline only after the line has been quiet for a while in real time. Replies that arrive
+// are always handled before a time-out, and a silent controller costs a fraction of a second
+// instead of the full time-out.
+class QuietClock : public Clock {
+public:
+    explicit QuietClock(int quietMs = 300) : m_quietMs(quietMs) {}
+    qint64 monotonicMs() const override { return m_ms; }
+    QDateTime now() const override { return m_start.addMSecs(m_ms); }
+    void waitUntil(qint64 deadlineMs) override;
+
+private:
+    int m_quietMs;
+    qint64 m_ms = 0;
+    QDateTime m_start = QDateTime(QDate(2026, 1, 5), QTime(10, 0, 0));
+};
+
+// A simulator on a pseudo-terminal bound to a port number and opened as the program's port.
+// Installs the quiet clock for its lifetime.
+class SimLine {
+public:
+    // Each test program uses its own port number: tests run in parallel and share the table.
+    explicit SimLine(int portNumber);
+    ~SimLine();
+    bool open();
+
+    Sim::Simulator sim;
+    QuietClock clock;
+    int portNumber;
+};
+
+// Configures a slot for a model and fills its protocol texts.
+void configureSlot(int slot, const QByteArray &model, int idno, int channels);

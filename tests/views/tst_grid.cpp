@@ -1,0 +1,174 @@
+#include "platform/grid.h"
+#include "platform/pump.h"
+
+#include <QHeaderView>
+#include <QtTest>
+
+class TestGrid : public QObject {
+    Q_OBJECT
+private slots:
+    void texts_data()
+    {
+        QTest::addColumn<int>("col");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << 3 << "";
+        QTest::newRow("blank") << 3 << " ";
+        QTest::newRow("number") << 3 << "-12.50";
+        QTest::newRow("row number") << 0 << "5";
+        QTest::newRow("other number in column 0") << 0 << "7";
+        QTest::newRow("shared unit") << 4 << "°C";
+        QTest::newRow("non-ASCII with digits") << 13 << "µ 12 Ω";
+        QTest::newRow("long ASCII") << 13 << QString(300, QLatin1Char('x')) + "1";
+    }
+    void texts()
+    {
+        QFETCH(int, col);
+        QFETCH(QString, text);
+        GridData g;
+        g.setCols(14);
+        g.setRows(10);
+        g.setTextMatrix(4, 4, QStringLiteral("°C"));
+        g.setTextMatrix(5, col, text);
+        g.setTextMatrix(6, 4, QStringLiteral("°C"));
+        QCOMPARE(g.textMatrix(5, col), text);
+        QCOMPARE(g.textMatrix(4, 4), QStringLiteral("°C"));
+        QCOMPARE(g.textMatrix(6, 4), QStringLiteral("°C"));
+        // Editing an older row keeps the rows after it.
+        g.setTextMatrix(4, 5, QStringLiteral("x"));
+        QCOMPARE(g.textMatrix(5, col), text);
+        QCOMPARE(g.textMatrix(4, 4), QStringLiteral("°C"));
+    }
+
+    void overlongCellIsCut()
+    {
+        GridData g;
+        g.setCols(3);
+        g.setRows(3);
+        g.setTextMatrix(1, 2, QString(100000, QLatin1Char('7')));
+        QCOMPARE(g.textMatrix(1, 2).size(), 4096);
+    }
+
+    void rowsAndTimes()
+    {
+        GridData g;
+        g.setCols(14);
+        g.setRows(2);
+        const QDateTime t(QDate(2026, 3, 29), QTime(2, 30, 5));
+        std::array<QString, 14> cells;
+        cells[0] = QStringLiteral("1");
+        cells[3] = QStringLiteral("1.5");
+        g.setTimeRenderer([](const QDateTime &m, int col) {
+            return col == 1 ? m.date().toString(Qt::ISODate) : m.time().toString();
+        });
+        g.setRowTexts(1, t, cells, 0b110);
+        QCOMPARE(g.rowTime(1), t);
+        QCOMPARE(g.textMatrix(1, 1), QStringLiteral("2026-03-29"));
+        QCOMPARE(g.textMatrix(1, 2), QStringLiteral("02:30:05"));
+        QCOMPARE(g.appendNumberedRow(), 2);
+        QCOMPARE(g.textMatrix(2, 0), QStringLiteral("2"));
+        QVERIFY(!g.rowTime(2).isValid());
+        // Growing the column count keeps what rows hold.
+        g.setCols(16);
+        QCOMPARE(g.textMatrix(1, 3), QStringLiteral("1.5"));
+        QCOMPARE(g.textMatrix(1, 2), QStringLiteral("02:30:05"));
+        g.clearTexts();
+        QCOMPARE(g.rows(), 3);
+        QCOMPARE(g.textMatrix(1, 3), QString());
+    }
+
+    void compactRows()
+    {
+        GridStore store(14);
+        store.resize(100000);
+        std::array<QString, 14> cells;
+        for (qint32 r = 0; r < 100000; ++r) {
+            cells[0] = QString::number(r + 1);
+            for (int k = 0; k < 4; ++k) {
+                cells[size_t(3 + 2 * k)] = QString::number(20.0 + (r % 1000) / 10.0, 'f', 1);
+                cells[size_t(4 + 2 * k)] = QStringLiteral("°C");
+            }
+            cells[12] = QStringLiteral("----");
+            store.setRow(r, GridStore::wallMs(QDateTime::currentDateTime()), cells, 0b110);
+        }
+        QVERIFY2(store.bytesUsed() / 100000 < 100, qPrintable(QString::number(store.bytesUsed())));
+        QCOMPARE(store.text(99999, 0), QStringLiteral("100000"));
+        QCOMPARE(store.text(12345, 6), QStringLiteral("°C"));
+    }
+
+    void selection_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("col");
+        QTest::addColumn<int>("rowSel");
+        QTest::addColumn<int>("colSel");
+        QTest::newRow("downwards") << 2 << 3 << 5 << 6;
+        QTest::newRow("upwards") << 5 << 6 << 2 << 3;
+        QTest::newRow("one cell") << 4 << 4 << 4 << 4;
+    }
+    void selection()
+    {
+        QFETCH(int, row);
+        QFETCH(int, col);
+        QFETCH(int, rowSel);
+        QFETCH(int, colSel);
+        Grid grid;
+        GridData &g = grid.data();
+        g.setCols(8);
+        g.setRows(10);
+        grid.show();
+        g.setSelection(row, col, rowSel, colSel);
+        Pump::once();
+        // The view shows the rectangle, with the cursor at the far corner.
+        const QModelIndexList shown = grid.selectionModel()->selectedIndexes();
+        QCOMPARE(shown.size(), (qAbs(rowSel - row) + 1) * (qAbs(colSel - col) + 1));
+        QCOMPARE(grid.selectionModel()->currentIndex().row(), rowSel - 1);
+        // Setting the current cell collapses the selection onto it.
+        g.setRow(row);
+        QCOMPARE(g.rowSel(), row);
+        QCOMPARE(g.colSel(), col);
+        // A click and a shift-click come back as anchor and corner.
+        const QRect from = grid.visualRect(g.index(row - 1, col));
+        const QRect to = grid.visualRect(g.index(rowSel - 1, colSel));
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, from.center());
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::ShiftModifier, to.center());
+        QCOMPARE(grid.mouseRow(), rowSel);
+        QCOMPARE(grid.mouseCol(), colSel);
+        QCOMPARE(g.row(), row);
+        QCOMPARE(g.col(), col);
+        QCOMPARE(g.rowSel(), rowSel);
+        QCOMPARE(g.colSel(), colSel);
+    }
+
+    void widths()
+    {
+        Grid grid;
+        GridData &g = grid.data();
+        g.setCols(5);
+        g.setColWidth(1, 1440);
+        g.setColWidth(2, 0);
+        g.setColWidth(3, 600);
+        g.setColWidth(3, -1);
+        QCOMPARE(grid.columnWidth(1), grid.logicalDpiX());
+        QVERIFY(grid.isColumnHidden(2));
+        QCOMPARE(g.colWidth(2), 0);
+        QCOMPARE(g.colWidth(3), GridData::DefaultColWidth);
+        // Dragging a column border is kept in twips.
+        grid.horizontalHeader()->resizeSection(4, grid.logicalDpiX() / 2);
+        QCOMPARE(g.colWidth(4), 720);
+    }
+
+    void alignment()
+    {
+        GridData g;
+        g.setCols(3);
+        g.setColAlignment(1, GridAlign::RightCenter);
+        g.setHeaderAlignment(1, GridAlign::LeftCenter);
+        QCOMPARE(g.cellAlignment(0, 1), int(GridAlign::LeftCenter));
+        QCOMPARE(g.cellAlignment(1, 1), int(GridAlign::RightCenter));
+        QCOMPARE(g.data(g.index(0, 1), Qt::TextAlignmentRole).toInt(),
+                 int(Qt::AlignRight | Qt::AlignVCenter));
+    }
+};
+
+QTEST_MAIN(TestGrid)
+#include "tst_grid.moc"

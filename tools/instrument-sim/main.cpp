@@ -1,0 +1,197 @@
+// Simulated controllers on a pseudo-terminal, for demonstrations and end-to-end runs.
+//
+//   instrument-sim --controller T542:12:2 --controller T5781:3:4 [--bind 3] [--link PATH]
+//                  [--script FILE]
+//
+// Prints the device path, then reads commands from the script file and from standard input,
+// one a line:
+//   value IDNO CH TEXT [UNIT]     status IDNO CH TEXT      novalue IDNO CH on|off
+//   relay IDNO N on|off           stop IDNO on|off         maintenance IDNO on|off
+//   mode IDNO normal|silent|ack|garbage|wrong|truncated|late|hangup
+//   late IDNO MS                  show IDNO                quit
+#include "simulator.h"
+
+#include "platform/serialport.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QSocketNotifier>
+#include <QStandardPaths>
+#include <QTextStream>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+const char *const models[] = {"T512", "T542", "T552", "T574", "T578", "T575",
+                              "T5741", "T5781", "T5751"};
+
+bool knownModel(const QByteArray &m)
+{
+    for (const char *k : models)
+        if (m == k)
+            return true;
+    return false;
+}
+
+bool onOff(const QByteArray &word) { return word == "on" || word == "1" || word == "true"; }
+
+QString run(Sim::Simulator &sim, const QByteArray &line)
+{
+    const QList<QByteArray> w = line.simplified().split(' ');
+    if (w.isEmpty() || w[0].isEmpty() || w[0].startsWith('#'))
+        return {};
+    if (w[0] == "quit") {
+        QCoreApplication::quit();
+        return {};
+    }
+    if (w.size() < 2)
+        return QStringLiteral("? %1").arg(QString::fromLatin1(line));
+    Sim::Controller *c = sim.find(w[1].toInt());
+    if (!c)
+        return QStringLiteral("no controller %1").arg(QString::fromLatin1(w[1]));
+    auto channel = [&](int at) -> Sim::Channel * {
+        const int k = w.size() > at ? w[at].toInt() : 0;
+        return k >= 1 && k <= 4 ? &c->channel[size_t(k - 1)] : nullptr;
+    };
+    const QByteArray cmd = w[0];
+    if (cmd == "value" && w.size() >= 4 && channel(2)) {
+        channel(2)->value = w[3];
+        channel(2)->noValue = false;
+        if (w.size() >= 5)
+            channel(2)->unit = w[4];
+    } else if (cmd == "status" && w.size() >= 3 && channel(2)) {
+        channel(2)->status = w.mid(3).join(' ');
+    } else if (cmd == "novalue" && w.size() >= 4 && channel(2)) {
+        channel(2)->noValue = onOff(w[3]);
+    } else if (cmd == "relay" && w.size() >= 4) {
+        const int r = w[2].toInt();
+        if (r < 1 || r > 4)
+            return QStringLiteral("relay 1..4");
+        c->relay[size_t(r - 1)] = onOff(w[3]);
+    } else if (cmd == "stop" && w.size() >= 3) {
+        c->stop = onOff(w[2]);
+    } else if (cmd == "maintenance" && w.size() >= 3) {
+        c->maintenance = onOff(w[2]);
+    } else if (cmd == "late" && w.size() >= 3) {
+        c->lateMs = w[2].toInt();
+    } else if (cmd == "mode" && w.size() >= 3) {
+        static const std::pair<const char *, Sim::Behaviour> modes[] = {
+            {"normal", Sim::Behaviour::Normal},     {"silent", Sim::Behaviour::Silent},
+            {"ack", Sim::Behaviour::AckOnly},       {"garbage", Sim::Behaviour::Garbage},
+            {"wrong", Sim::Behaviour::WrongAddress}, {"truncated", Sim::Behaviour::Truncated},
+            {"late", Sim::Behaviour::Late},         {"hangup", Sim::Behaviour::HangUp}};
+        bool found = false;
+        for (const auto &[name, b] : modes) {
+            if (w[2] == name) {
+                c->behaviour = b;
+                found = true;
+            }
+        }
+        if (!found)
+            return QStringLiteral("unknown mode %1").arg(QString::fromLatin1(w[2]));
+    } else if (cmd == "show") {
+        return QString::fromLatin1(c->normalReply().toPercentEncoding("#<?{/:. -"));
+    } else {
+        return QStringLiteral("? %1").arg(QString::fromLatin1(line));
+    }
+    return {};
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("instrument-sim"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Simulated measurement controllers on a pseudo-terminal."));
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("controller"),
+                      QStringLiteral("A controller: model code, identification number and "
+                                     "channels, e.g. T542:12:2 (repeatable)."),
+                      QStringLiteral("model:idno:channels")});
+    parser.addOption({QStringLiteral("bind"),
+                      QStringLiteral("Bind port number n (COMn) to the pseudo-terminal."),
+                      QStringLiteral("n")});
+    parser.addOption({QStringLiteral("link"),
+                      QStringLiteral("Also make a symbolic link to the pseudo-terminal."),
+                      QStringLiteral("path")});
+    parser.addOption({QStringLiteral("script"),
+                      QStringLiteral("Run the commands of a file at start."),
+                      QStringLiteral("file")});
+    parser.process(app);
+
+    Sim::Simulator sim;
+    for (const QString &given : parser.values(QStringLiteral("controller"))) {
+        const QStringList p = given.split(':');
+        const QByteArray model = p.value(0).toLatin1();
+        const int idno = p.value(1).toInt();
+        const int channels = p.value(2, QStringLiteral("1")).toInt();
+        if (!knownModel(model) || idno < 1 || idno > 999 || channels < 1 || channels > 4) {
+            std::fprintf(stderr, "bad controller: %s\n", qPrintable(given));
+            return 2;
+        }
+        sim.add(model, idno, channels);
+    }
+    if (sim.controllers().empty())
+        sim.add("T542", 1, 2);
+    if (!sim.start()) {
+        std::fprintf(stderr, "no pseudo-terminal available\n");
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(sim.devicePath()));
+    std::fflush(stdout);
+
+    const QString link = parser.value(QStringLiteral("link"));
+    if (!link.isEmpty()) {
+        QFile::remove(link);
+        if (!QFile::link(sim.devicePath(), link))
+            std::fprintf(stderr, "cannot link %s\n", qPrintable(link));
+    }
+    if (parser.isSet(QStringLiteral("bind"))) {
+        const int n = parser.value(QStringLiteral("bind")).toInt();
+        if (n < 1 || n > 255) {
+            std::fprintf(stderr, "port number 1..255\n");
+            return 2;
+        }
+        SerialPortTable::bind(n, link.isEmpty() ? sim.devicePath() : link);
+    }
+
+    auto report = [](const QString &text) {
+        if (!text.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+            std::fflush(stderr);
+        }
+    };
+    if (parser.isSet(QStringLiteral("script"))) {
+        QFile f(parser.value(QStringLiteral("script")));
+        if (!f.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "cannot read %s\n", qPrintable(f.fileName()));
+            return 2;
+        }
+        while (!f.atEnd())
+            report(run(sim, f.readLine().trimmed()));
+    }
+
+    QByteArray pending;
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        char buffer[512];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) {
+            input.setEnabled(false); // standard input closed: keep serving
+            return;
+        }
+        pending.append(buffer, qsizetype(n));
+        qsizetype end;
+        while ((end = pending.indexOf('\n')) >= 0) {
+            report(run(sim, pending.left(end).trimmed()));
+            pending.remove(0, end + 1);
+        }
+    });
+    return app.exec();
+}
