@@ -10,6 +10,7 @@
 #include "platform/codec.h"
 #include "platform/datetimetext.h"
 #include "platform/dialogs.h"
+#include "platform/grid.h"
 #include "support/language.h"
 #include "support/progress.h"
 #include "views/readingdisplay.h"
@@ -18,6 +19,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
+#include <limits>
+#include <vector>
 
 using namespace Hoofdmodule;
 
@@ -43,39 +47,160 @@ private:
     bool m_set = false;
 };
 
-// Record times repeat their date on every line and often their whole text: remember the last
-// date text read, so that most lines only read their time.
+// Reads record times fast. Every record repeats its date, so the date text is remembered and
+// only the time after it is read, by a small reader of the locale's time format (hours,
+// minutes, seconds, AM/PM and separators). Anything else goes to the full reader, which also
+// checks the first lines the small one reads: on any difference the small one is switched off.
 class TimeReader {
 public:
+    TimeReader()
+    {
+        const QLocale locale;
+        m_am = locale.amText();
+        m_pm = locale.pmText();
+        const QString format = DateTimeText::timeFormat(locale);
+        for (qsizetype i = 0; i < format.size();) {
+            const QChar c = format[i];
+            qsizetype n = 1;
+            while (i + n < format.size() && format[i + n] == c)
+                ++n;
+            Token t;
+            if (c == QLatin1Char('h') || c == QLatin1Char('H')) {
+                t.kind = c == QLatin1Char('h') ? Hour12 : Hour24;
+            } else if (c == QLatin1Char('m')) {
+                t.kind = Minute;
+            } else if (c == QLatin1Char('s')) {
+                t.kind = Second;
+            } else if (c == QLatin1Char('A') || c == QLatin1Char('a')) {
+                // "AP", "ap", "A" or "a"
+                t.kind = AmPm;
+                n = 1;
+                if (i + 1 < format.size()
+                    && format[i + 1].toLower() == QLatin1Char('p'))
+                    n = 2;
+            } else if (c.isLetter() || c == QLatin1Char('\'')) {
+                m_fast = false; // a token this reader does not know
+                break;
+            } else {
+                t.kind = Literal;
+                t.literal = c;
+                n = 1;
+            }
+            t.width = int(n);
+            if (t.kind == Hour12 || t.kind == Hour24 || t.kind == Minute || t.kind == Second)
+                if (n > 2)
+                    m_fast = false;
+            m_tokens.push_back(t);
+            i += n;
+        }
+        bool hasAmPm = false, has12 = false;
+        for (const Token &t : m_tokens) {
+            hasAmPm |= t.kind == AmPm;
+            has12 |= t.kind == Hour12;
+        }
+        // Qt reads "h" as a 24-hour hour when the format has no AM/PM.
+        if (!hasAmPm && has12)
+            for (Token &t : m_tokens)
+                if (t.kind == Hour12)
+                    t.kind = Hour24;
+    }
+
     QDateTime read(const QString &text)
     {
-        if (text == m_lastText)
-            return m_last;
-        QDateTime result;
-        const qsizetype cut = text.lastIndexOf(QLatin1Char(' '));
-        if (cut > 0 && m_lastDate.isValid() && QStringView(text).left(cut) == m_lastDateText) {
-            const QTime time = DateTimeText::parseTime(text.mid(cut + 1));
+        if (m_lastDate.isValid() && text.size() > m_datePrefix.size()
+            && text.startsWith(m_datePrefix)) {
+            const QStringView timeText = QStringView(text).mid(m_datePrefix.size());
+            QTime time = m_fast ? fastTime(timeText) : QTime();
+            if (m_fast && m_checks > 0) {
+                --m_checks;
+                const QTime full = DateTimeText::parseTime(timeText.toString());
+                if (full != time) {
+                    m_fast = false;
+                    time = full;
+                }
+            } else if (!time.isValid()) {
+                time = DateTimeText::parseTime(timeText.toString());
+            }
             if (time.isValid())
-                result = QDateTime(m_lastDate, time);
+                return QDateTime(m_lastDate, time);
         }
-        if (!result.isValid()) {
-            result = DateTimeText::parse(text);
-            // Learn the date part only when the text is the date, a blank and a time.
-            if (result.isValid() && cut > 0
-                && DateTimeText::parseTime(text.mid(cut + 1)) == result.time()) {
-                m_lastDateText = text.left(cut);
+        const QDateTime result = DateTimeText::parse(text);
+        if (result.isValid()) {
+            // Learn the date text when the line starts with the date as we write it.
+            const QString prefix = DateTimeText::formatDate(result.date()) + QLatin1Char(' ');
+            if (text.startsWith(prefix)
+                && DateTimeText::parseTime(text.mid(prefix.size())) == result.time()) {
+                m_datePrefix = prefix;
                 m_lastDate = result.date();
             }
         }
-        m_lastText = text;
-        m_last = result;
         return result;
     }
 
 private:
-    QString m_lastText;
-    QDateTime m_last;
-    QString m_lastDateText;
+    enum Kind { Hour12, Hour24, Minute, Second, AmPm, Literal };
+    struct Token {
+        Kind kind;
+        int width = 1;
+        QChar literal;
+    };
+
+    QTime fastTime(QStringView s) const
+    {
+        qsizetype p = 0;
+        int h = -1, m = 0, sec = 0, half = -1;
+        for (const Token &t : m_tokens) {
+            switch (t.kind) {
+            case Literal:
+                if (p >= s.size() || s[p] != t.literal)
+                    return QTime();
+                ++p;
+                break;
+            case AmPm:
+                if (s.mid(p).startsWith(m_am, Qt::CaseInsensitive)) {
+                    half = 0;
+                    p += m_am.size();
+                } else if (s.mid(p).startsWith(m_pm, Qt::CaseInsensitive)) {
+                    half = 1;
+                    p += m_pm.size();
+                } else {
+                    return QTime();
+                }
+                break;
+            default: {
+                int value = 0, digits = 0;
+                while (p < s.size() && digits < 2 && s[p].isDigit()) {
+                    value = value * 10 + s[p].digitValue();
+                    ++p;
+                    ++digits;
+                }
+                if (digits == 0 || (t.width == 2 && digits != 2))
+                    return QTime();
+                if (t.kind == Minute)
+                    m = value;
+                else if (t.kind == Second)
+                    sec = value;
+                else
+                    h = value;
+                break;
+            }
+            }
+        }
+        if (p != s.size() || h < 0)
+            return QTime();
+        if (half >= 0) {
+            if (h < 1 || h > 12)
+                return QTime();
+            h = h % 12 + 12 * half;
+        }
+        return QTime(h, m, sec); // invalid when out of range
+    }
+
+    std::vector<Token> m_tokens;
+    bool m_fast = true;
+    int m_checks = 64;
+    QString m_am, m_pm;
+    QString m_datePrefix;
     QDate m_lastDate;
 };
 
@@ -142,6 +267,7 @@ void LeesMeetbestand(const QString &naam)
     int shownValue = -1;
     qint64 linesSinceStep = 0;
     bool cancelled = false;
+    bool presized = false;
     QByteArray pending;
     bool atEnd = false;
     // Read in large blocks and cut them into lines here: one system call per line would
@@ -153,6 +279,18 @@ void LeesMeetbestand(const QString &naam)
             break;
         }
         atEnd = block.isEmpty();
+        if (tabel && !presized) {
+            // One insertion of about the file's rows instead of one per row per grid.
+            presized = true;
+            const qsizetype lines = block.count('\n');
+            if (lines > 1) {
+                const qint64 estimate = qMin<qint64>(length / (block.size() / lines) * 51 / 50 + 8,
+                                                     std::numeric_limits<qint32>::max() / 2);
+                for (int d = 1; d <= MaxToestellen; ++d)
+                    if (ToestelGeldig(d))
+                        tabel->MSHFlexGrid(d - 1)->data().setRows(qint32(estimate) + 2);
+            }
+        }
         if (!pending.isEmpty()) {
             block.prepend(pending);
             pending.clear();
@@ -209,6 +347,18 @@ void LeesMeetbestand(const QString &naam)
     if (AantalRijen < 0)
         AantalRijen = 0;
     if (tabel) {
+        // Rows made ahead and not filled go again; the row after the last record keeps its
+        // number, as when rows are added one by one.
+        for (int d = 1; d <= MaxToestellen; ++d) {
+            if (!ToestelGeldig(d))
+                continue;
+            GridData &g = tabel->MSHFlexGrid(d - 1)->data();
+            if (g.rows() > AantalRijen + 2) {
+                g.setRows(AantalRijen + 2);
+                if (AantalRijen > 0)
+                    g.setTextMatrix(AantalRijen + 1, 0, QString::number(AantalRijen + 1));
+            }
+        }
         tabel->InstellenZichtbaarheidTabel();
         tabel->update();
     }
