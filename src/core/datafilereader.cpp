@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <limits>
+#include <optional>
 #include <vector>
 
 using namespace Hoofdmodule;
@@ -121,8 +122,12 @@ public:
             } else if (!time.isValid()) {
                 time = DateTimeText::parseTime(timeText.toString());
             }
-            if (time.isValid())
-                return QDateTime(m_lastDate, time);
+            if (time.isValid()) {
+                // A day without a clock change has one offset: the time is made without asking
+                // the system for each line (each such question re-reads the zone settings).
+                return m_dayOffset ? QDateTime(m_lastDate, time, Qt::OffsetFromUTC, *m_dayOffset)
+                                   : QDateTime(m_lastDate, time);
+            }
         }
         const QDateTime result = DateTimeText::parse(text);
         if (result.isValid()) {
@@ -132,6 +137,11 @@ public:
                 && DateTimeText::parseTime(text.mid(prefix.size())) == result.time()) {
                 m_datePrefix = prefix;
                 m_lastDate = result.date();
+                m_dayOffset.reset();
+                const int offset = QDateTime(m_lastDate, QTime(0, 0)).offsetFromUtc();
+                if (QDateTime(m_lastDate, QTime(12, 0)).offsetFromUtc() == offset
+                    && QDateTime(m_lastDate, QTime(23, 59, 59)).offsetFromUtc() == offset)
+                    m_dayOffset = offset;
             }
         }
         return result;
@@ -202,6 +212,7 @@ private:
     QString m_am, m_pm;
     QString m_datePrefix;
     QDate m_lastDate;
+    std::optional<int> m_dayOffset;
 };
 
 void readError(const QString &naam)
@@ -317,7 +328,7 @@ void LeesMeetbestand(const QString &naam)
             const int value = int(qMin<qint64>(100, count * 100 / length));
             // The window needs a turn of the event loop when its bar moves, and often enough
             // between that for Cancel to be seen at once.
-            if (value != shownValue || ++linesSinceStep >= 256) {
+            if (value != shownValue || ++linesSinceStep >= 1024) {
                 shownValue = value;
                 linesSinceStep = 0;
                 StapVoortgang(value, &cancelled);
@@ -336,7 +347,7 @@ void LeesMeetbestand(const QString &naam)
             ++AantalRijen;
             MeetTijdstip = moment;
             if (RelatieveTijd && !TijdBasis.isValid())
-                TijdBasis = moment;
+                TijdBasis = moment.toLocalTime();
             if (tabel)
                 for (int d : slotsWithType)
                     tabel->VulEnkeleTabelAanUitBestand(d, line);
@@ -346,6 +357,8 @@ void LeesMeetbestand(const QString &naam)
     }
     if (AantalRijen < 0)
         AantalRijen = 0;
+    if (MeetTijdstip.isValid())
+        MeetTijdstip = MeetTijdstip.toLocalTime();
     if (tabel) {
         // Rows made ahead and not filled go again; the row after the last record keeps its
         // number, as when rows are added one by one.

@@ -188,6 +188,43 @@ private slots:
         QCOMPARE(cell(1, AantalRijen + 1, 3), QString());
     }
 
+    // Record times read back exactly in each locale's own form, around noon and midnight too,
+    // more lines than the reader checks against the full parser.
+    void recordTimesReadBack_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::newRow("en_US, 12-hour") << QLocale(QLocale::English, QLocale::UnitedStates);
+        QTest::newRow("nl_NL, 24-hour") << QLocale(QLocale::Dutch, QLocale::Netherlands);
+        QTest::newRow("fr_FR") << QLocale(QLocale::French, QLocale::France);
+        QTest::newRow("C") << QLocale::c();
+    }
+
+    void recordTimesReadBack()
+    {
+        QFETCH(QLocale, locale);
+        QLocale::setDefault(locale);
+        configure({1});
+        const QString path = m_dir.filePath("times.csv");
+        QList<QDateTime> times;
+        for (int i = 0; i < 200; ++i)
+            times << QDateTime(QDate(2026, 1, 5), QTime(11, 58, 0)).addSecs(i * 7);
+        for (int i = 0; i < 200; ++i)
+            times << QDateTime(QDate(2026, 1, 5), QTime(23, 58, 0)).addSecs(i * 3);
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("\"Time\"\r\n");
+            for (const QDateTime &t : times)
+                f.write("\"" + DateTimeText::format(t).toUtf8() + "\",\"1\"\r\n");
+        }
+        Meetbestandsnaam = path;
+        LaadMeetbestand();
+        QCOMPARE(AantalRijen, times.size());
+        const GridData &g = m_tabel->MSHFlexGrid(0)->data();
+        for (int i = 0; i < times.size(); ++i)
+            QCOMPARE(g.rowTime(i + 1), times[i]);
+    }
+
     void relativeTimeTakesFirstRecordAsBase()
     {
         configure({1, 3});
