@@ -301,3 +301,13 @@ void mdiQLV2::ZetTitel()
 {
     setWindowTitle(TitelVoor(Hoofdmodule::RegisterNaam, Hoofdmodule::Meetbestandsnaam));
 }
+
+void mdiQLV2::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        // Let the layout give the work area its size before the children are placed in it.
+        QTimer::singleShot(0, this, &mdiQLV2::shown);
+    }
+}

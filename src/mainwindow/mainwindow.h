@@ -98,14 +98,18 @@ public:
 
 signals:
     void closeRequested();
+    // The window came on screen (its work area now has its size).
+    void shown();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     UnloadMode m_unloadMode = UnloadMode::User;
     bool m_unloaded = false;
+    bool m_shownOnce = false;
     bool m_declinedSecondCopy = false;
     bool m_showSplash = true;
     std::function<void()> m_beforeReload;

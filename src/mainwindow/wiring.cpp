@@ -66,6 +66,24 @@ QMdiSubWindow *subWindowOf(QWidget *w)
     return w ? qobject_cast<QMdiSubWindow *>(w->parentWidget()) : nullptr;
 }
 
+// Child windows are placed within the work area, which has its size only once the main window
+// is on screen: placements read before that wait until it is shown.
+void place(QMdiSubWindow *sub, const WindowPlacement &p, bool visible)
+{
+    if (!sub)
+        return;
+    QWidget *main = sub->mdiArea() ? sub->mdiArea()->window() : nullptr;
+    if (main && !main->isVisible()) {
+        QObject *context = sub;
+        QObject::connect(qobject_cast<mdiQLV2 *>(main), &mdiQLV2::shown, context,
+                         [sub, p, visible] { place(sub, p, visible); },
+                         Qt::SingleShotConnection);
+        return;
+    }
+    sub->setGeometry(pixels(p));
+    sub->setVisible(visible);
+}
+
 class MainWindowHost : public WindowHost {
 public:
     explicit MainWindowHost(mdiQLV2 &w) : m_w(w) {}
@@ -110,10 +128,7 @@ public:
             return;
         FormRack *rack = RackVenster[slot];
         const RackWindowSettings &s = WindowSettings::rack[size_t(slot)];
-        if (QMdiSubWindow *sub = subWindowOf(rack)) {
-            sub->setGeometry(pixels(s.placement));
-            sub->setVisible(s.visible);
-        }
+        place(subWindowOf(rack), s.placement, s.visible);
         rack->FormInstellenControls();
         rack->LaadVensterTitel();
     }
@@ -122,10 +137,7 @@ public:
         if (!tableWindow)
             return;
         tableWindow->StelTabelIn(false);
-        if (tableSubWindow) {
-            tableSubWindow->setGeometry(pixels(WindowSettings::table.placement));
-            tableSubWindow->setVisible(WindowSettings::table.TabelTonen);
-        }
+        place(tableSubWindow, WindowSettings::table.placement, WindowSettings::table.TabelTonen);
     }
     void saveButtonEnabled() override { m_w.ActiverenKnopBewaren(); }
     void titleChanged() override { m_w.ZetTitel(); }
@@ -140,6 +152,12 @@ public:
     }
     QSizeF mainClientTwips() const override
     {
+        // Before the window is on screen its work area has no size yet: judge by the size the
+        // main window is about to take.
+        if (!m_w.isVisible()) {
+            const WindowPlacement &p = WindowSettings::mainWindow;
+            return p.state == 2 ? screenTwips() : QSizeF(p.width, p.height);
+        }
         const QSize s = m_w.mdiArea()->size();
         return QSizeF(s.width() * TwipsPerPixel, s.height() * TwipsPerPixel);
     }

@@ -1,7 +1,8 @@
 // Simulated controllers on a pseudo-terminal, for demonstrations and end-to-end runs.
 //
 //   instrument-sim --controller T542:12:2 --controller T5781:3:4 [--bind 3] [--link PATH]
-//                  [--script FILE]
+//                  [--script FILE] [--demo-settings PATH] [--wander]
+//   instrument-sim --default-settings-path
 //
 // Prints the device path, then reads commands from the script file and from standard input,
 // one a line:
@@ -11,7 +12,17 @@
 //   late IDNO MS                  show IDNO                quit
 #include "simulator.h"
 
+#include "core/settingsfile.h"
+#include "core/shared.h"
+#include "core/slots.h"
+#include "core/windowsettings.h"
 #include "platform/serialport.h"
+#include "support/language.h"
+#include "support/wrappers.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QTimer>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -100,6 +111,68 @@ QString run(Sim::Simulator &sim, const QByteArray &line)
     return {};
 }
 
+// The settings file the program reads in its default configuration.
+QString defaultSettingsPath()
+{
+    QStringList args;
+    VerzamelSysteemInfo(args);
+    return Hoofdmodule::MapDocumenten + QStringLiteral("/Marquel/QLV-2/Settings/Qlv2.CFG");
+}
+
+// A settings file naming the simulated line and its controllers, so that the program polls
+// them at its first start. Racks are laid out side by side and the table below them.
+bool writeDemoSettings(const Sim::Simulator &sim, int port, const QString &path)
+{
+    qint16 english = 0;
+    LaadTaal(english);
+    ResetToestellen();
+    int slot = 0;
+    for (const auto &c : sim.controllers()) {
+        if (++slot > MaxToestellen)
+            break;
+        ToestelGegevens &t = Toestel[slot];
+        t.Type = QString::fromLatin1(c->model);
+        t.Idno = c->idno;
+        t.Kanalen = qint16(c->channels);
+        t.Naam = QStringLiteral("%1 #%2").arg(t.Type).arg(c->idno, 3, 10, QLatin1Char('0'));
+        RackWindowSettings &rack = WindowSettings::rack[size_t(slot)];
+        rack.visible = true;
+        rack.placement.left = float(((slot - 1) % 4) * 4000);
+        rack.placement.top = float(((slot - 1) / 4) * 2800);
+        rack.placement.width = 3900;
+        rack.placement.height = 2700;
+    }
+    WindowSettings::table.TabelTonen = true;
+    WindowSettings::table.placement.top = float(((slot + 3) / 4) * 2800);
+    WindowSettings::table.placement.left = 0;
+    WindowSettings::table.placement.width = 15900;
+    WindowSettings::table.placement.height = 4500;
+    WindowSettings::mainWindow.width = 16500;
+    WindowSettings::mainWindow.height = 12500;
+    Hoofdmodule::SeriePoort = QStringLiteral("COM%1").arg(port);
+    Hoofdmodule::Baudrate = QStringLiteral("9600");
+    Hoofdmodule::MeetInterval = 5;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return SchrijfInstellingen(path);
+}
+
+// Lets the values drift a little each second, so a demonstration looks alive.
+void wander(Sim::Simulator &sim)
+{
+    auto *rng = QRandomGenerator::global();
+    for (const auto &c : sim.controllers())
+        for (int k = 0; k < c->channels; ++k) {
+            Sim::Channel &ch = c->channel[size_t(k)];
+            bool ok = false;
+            const double v = ch.value.toDouble(&ok);
+            if (!ok)
+                continue;
+            const double step = (rng->generateDouble() - 0.5) * 0.02 * (qAbs(v) + 1.0);
+            const int decimals = ch.value.contains('.') ? int(ch.value.size() - ch.value.indexOf('.') - 1) : 0;
+            ch.value = QByteArray::number(v + step, 'f', decimals);
+        }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -123,7 +196,20 @@ int main(int argc, char **argv)
     parser.addOption({QStringLiteral("script"),
                       QStringLiteral("Run the commands of a file at start."),
                       QStringLiteral("file")});
+    parser.addOption({QStringLiteral("demo-settings"),
+                      QStringLiteral("Write a settings file naming the bound port and these "
+                                     "controllers, unless the file exists."),
+                      QStringLiteral("path")});
+    parser.addOption({QStringLiteral("default-settings-path"),
+                      QStringLiteral("Print the program's default settings file and stop.")});
+    parser.addOption({QStringLiteral("wander"),
+                      QStringLiteral("Let the values drift a little every second.")});
     parser.process(app);
+
+    if (parser.isSet(QStringLiteral("default-settings-path"))) {
+        std::printf("%s\n", qPrintable(defaultSettingsPath()));
+        return 0;
+    }
 
     Sim::Simulator sim;
     for (const QString &given : parser.values(QStringLiteral("controller"))) {
@@ -159,6 +245,14 @@ int main(int argc, char **argv)
             return 2;
         }
         SerialPortTable::bind(n, link.isEmpty() ? sim.devicePath() : link);
+        const QString demo = parser.value(QStringLiteral("demo-settings"));
+        if (!demo.isEmpty() && !QFile::exists(demo) && !writeDemoSettings(sim, n, demo))
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(demo));
+    }
+    QTimer wanderTimer;
+    if (parser.isSet(QStringLiteral("wander"))) {
+        QObject::connect(&wanderTimer, &QTimer::timeout, [&sim] { wander(sim); });
+        wanderTimer.start(1000);
     }
 
     auto report = [](const QString &text) {
