@@ -13,6 +13,7 @@ inline bool LoggenActief = false;          // logging to the data file on
 inline bool Bezig = false;                 // a settings dialog is open
 inline bool InstellingenHerladen = false;  // rebuild windows and re-read the settings file
 inline bool LadenBezig = false;            // a data file is being read
+inline bool AfbrekenLaden = false;         // the user cancelled reading a data file
 inline bool AlleenLezen = false;           // the data file in memory is read-only
 inline bool InstellingenGewijzigd = false; // settings changed since the last save
 inline bool TransferActief = false;        // transfer capture running

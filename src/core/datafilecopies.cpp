@@ -1,0 +1,395 @@
+#include "core/datafilecopies.h"
+
+#include "core/conversions.h"
+#include "core/datafile.h"
+#include "core/datafilereader.h"
+#include "core/services.h"
+#include "core/shared.h"
+#include "core/slots.h"
+#include "core/windowsettings.h"
+#include "mainwindow/mainwindow.h"
+#include "platform/codec.h"
+#include "platform/datetimetext.h"
+#include "platform/dialogs.h"
+#include "platform/grid.h"
+#include "platform/registry.h"
+#include "support/language.h"
+#include "views/table.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace Hoofdmodule;
+
+namespace {
+
+const QByteArray lineEnd("\r\n");
+
+QString inUse(const QString &name)
+{
+    QString text = Taaltekst(278);
+    text.replace(QLatin1Char('#'), QDir::toNativeSeparators(name));
+    return text;
+}
+
+// The system message box of the main window.
+int systemBox(const QString &text, int flags, const QString &title)
+{
+    return DialogProvider::current().messageBox(mdiQLV2::instance(), text, flags, title);
+}
+
+QString joinFields(const QStringList &fields)
+{
+    QString line;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            line += QLatin1Char(',');
+        line += Aanhalingsteken + DataVeldTekst(fields[i]) + Aanhalingsteken;
+    }
+    return line;
+}
+
+// Copies a file byte for byte to a name that does not exist yet. The copy may be written to,
+// whatever the source's permissions were.
+bool copyFile(const QString &from, const QString &to)
+{
+    if (!QFile::copy(from, to))
+        return false;
+    QFile(to).setPermissions(QFile(to).permissions() | QFile::WriteOwner | QFile::WriteUser);
+    return true;
+}
+
+bool sameSecond(const QDateTime &a, const QDateTime &b)
+{
+    return a.isValid() && b.isValid() && a.toSecsSinceEpoch() == b.toSecsSinceEpoch();
+}
+
+} // namespace
+
+QString BackupNaam(const QString &naam)
+{
+    static const QRegularExpression csv(QStringLiteral("\\.csv"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    if (!naam.contains(csv))
+        return naam + QStringLiteral(".bak");
+    QString out = naam;
+    out.replace(csv, QStringLiteral(".bak"));
+    return out;
+}
+
+bool SchrijfMeetbestand(const QString &bestandsnaam)
+{
+    frmTabel *tabel = dataViews().tabel;
+    for (;;) {
+        // Unbuffered, so a short write shows in write()'s count: a buffered QSaveFile reports a
+        // file cut short by a full disk as committed.
+        QSaveFile file(bestandsnaam);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            const int answer = WindowHost::current().message(
+                inUse(bestandsnaam), MsgBox::RetryCancel | MsgBox::Exclamation, bestandsnaam);
+            if (answer == MsgBox::Retry)
+                continue;
+            return false;
+        }
+        QByteArray out = Cp1252::encode(KopRegel()) + lineEnd;
+        bool written = true;
+        for (qint32 r = 1; written && tabel && r <= AantalRijen; ++r) {
+            QStringList fields;
+            bool timeDone = false;
+            for (int d = 1; d <= MaxToestellen; ++d) {
+                if (!ToestelGeldig(d))
+                    continue;
+                const GridData &g = tabel->MSHFlexGrid(d - 1)->data();
+                if (!timeDone) {
+                    // The absolute record time, also when the table shows relative times:
+                    // the file must read back.
+                    const QDateTime moment = g.rowTime(r);
+                    fields << (moment.isValid() ? DateTimeText::format(moment)
+                                                : g.textMatrix(r, 1) + QLatin1Char(' ')
+                                                      + g.textMatrix(r, 2));
+                    timeDone = true;
+                }
+                for (qint16 k = 1; k <= MaxKanalen; ++k) {
+                    const int v = KolomVanKanaal(k);
+                    if (k <= Toestel[d].Kanalen)
+                        fields << g.textMatrix(r, v).trimmed() << g.textMatrix(r, v + 1).trimmed();
+                    else
+                        fields << QString() << QString();
+                }
+                fields << g.textMatrix(r, KolomRegeling) << g.textMatrix(r, KolomRelais)
+                       << g.textMatrix(r, KolomOpmerking);
+            }
+            if (!timeDone)
+                continue;
+            out += Cp1252::encode(joinFields(fields)) + lineEnd;
+            if (out.size() > (1 << 20)) {
+                written = file.write(out) == out.size();
+                out.clear();
+            }
+        }
+        if (written && file.write(out) == out.size() && file.commit())
+            return true;
+        // A short file is never left in the name's place: the old one (if any) stays.
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        WindowHost::current().message(inUse(bestandsnaam) + QStringLiteral("\n\n") + reason,
+                                      MsgBox::OkOnly | MsgBox::Exclamation, bestandsnaam);
+        return false;
+    }
+}
+
+bool MaakBackup(const QString &naam, const QString &werkkopie)
+{
+    if (AlleenLezen)
+        return false;
+    const QString backup = BackupNaam(naam);
+    if (QFileInfo::exists(backup) && !QFile::remove(backup))
+        return false;
+    const bool hadData = QFileInfo::exists(naam);
+    if (hadData && !QFile::rename(naam, backup))
+        return false;
+    if (!werkkopie.isEmpty() && !naam.isEmpty()) {
+        if (!QFile::rename(werkkopie, naam)) {
+            // Put the data file back: the user keeps what was accepted before.
+            if (hadData)
+                QFile::rename(backup, naam);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool HerschrijfWerkkopie(const QString &naam, const RegelBewerking &bewerking)
+{
+    const QString working = WerkkopieNaam(naam);
+    const QString output = HerschrijfNaam(naam);
+    // The working copy is taken from the data file at the first edit; the log reopens it by
+    // itself at the next record.
+    const bool first = !QFileInfo::exists(working);
+    if (first)
+        DataLog::instance().close();
+    QFile in(first ? naam : working);
+    QFile out(output);
+    bool ok = in.open(QIODevice::ReadOnly)
+              && out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+    QByteArray pending;
+    // Written in large pieces, each checked for its full length.
+    auto writePending = [&] {
+        ok = ok && out.write(pending) == pending.size();
+        pending.clear();
+    };
+    qint64 number = 0;
+    while (ok && !in.atEnd()) {
+        const QByteArray raw = in.readLine();
+        if (raw.isEmpty() && in.error() != QFileDevice::NoError) {
+            ok = false;
+            break;
+        }
+        qsizetype body = raw.size();
+        if (body > 0 && raw[body - 1] == '\n')
+            --body;
+        if (body > 0 && raw[body - 1] == '\r')
+            --body;
+        const QString original = Cp1252::decode(raw.left(body));
+        QString line = original;
+        if (!bewerking(line, ++number))
+            continue;
+        // Lines the edit leaves alone keep their bytes exactly.
+        pending += line == original ? raw : Cp1252::encode(line) + lineEnd;
+        if (pending.size() >= (1 << 20))
+            writePending();
+    }
+    writePending();
+    ok = ok && in.error() == QFileDevice::NoError && ::fsync(out.handle()) == 0;
+    out.close();
+    ok = ok && out.error() == QFileDevice::NoError;
+    in.close();
+    // rename() replaces the working copy in one step: it is the old or the new one, never half.
+    if (ok)
+        ok = std::rename(QFile::encodeName(output).constData(),
+                         QFile::encodeName(working).constData()) == 0;
+    if (!ok) {
+        QFile::remove(output);
+        WindowHost::current().message(inUse(working), MsgBox::OkOnly | MsgBox::Exclamation, naam);
+    }
+    return ok;
+}
+
+void HerstelNieuwBestand(const QString &naam, bool &herladen, bool jaNee)
+{
+    const bool reload = herladen;
+    herladen = false;
+    const QString working = WerkkopieNaam(naam);
+    if (!QFileInfo::exists(working))
+        return;
+    const int answer = jaNee ? systemBox(Taaltekst(425), MsgBox::YesNo | MsgBox::Exclamation, naam)
+                             : systemBox(Taaltekst(424), MsgBox::YesNoCancel | MsgBox::Exclamation,
+                                         naam);
+    if (answer == MsgBox::Yes) {
+        // A read-only data file cannot take the edits: say so rather than do nothing.
+        if (AlleenLezen || IsAlleenLezen(naam) || !MaakBackup(naam, working))
+            systemBox(inUse(naam), MsgBox::OkOnly | MsgBox::Exclamation, naam);
+    } else if (answer == MsgBox::No) {
+        QFile::remove(working);
+        if (reload) {
+            LaadMeetbestand();
+            systemBox(Taaltekst(277), MsgBox::OkOnly | MsgBox::Information, naam);
+        }
+    } else {
+        herladen = true;
+    }
+}
+
+void BewaarMeetbestandAls(QString &naam, bool nieuwBestand)
+{
+    const QString old = naam;
+    QString chosen;
+    int result = 4;
+    while (result == 4) {
+        chosen = KiesBestandOpslaan(naam, QStringLiteral(".csv"), 182, nieuwBestand ? 284 : 186, 0);
+        if (LaatsteAntwoord == 2) {
+            result = 2;
+            break;
+        }
+        const QString target = VervangDatum(chosen);
+        if (!nieuwBestand && chosen == old) {
+            systemBox(Taaltekst(282), MsgBox::OkOnly | MsgBox::Exclamation,
+                      Taaltekst(186) + QStringLiteral(": ") + chosen);
+            continue;
+        }
+        result = 1;
+        bool failed = false;
+        if (QFileInfo::exists(target)) {
+            if (systemBox(Taaltekst(118), MsgBox::YesNo | MsgBox::Exclamation, target)
+                != MsgBox::Yes) {
+                result = 4;
+                continue;
+            }
+            const QString backup = BackupNaam(target);
+            failed = (QFileInfo::exists(backup) && !QFile::remove(backup))
+                     || !QFile::rename(target, backup);
+        }
+        if (!failed && !nieuwBestand) {
+            const QString oldPath = VervangDatum(old);
+            if (!old.isEmpty() && QFileInfo::exists(oldPath)) {
+                // The log's file is closed for the copy, so the copy holds every record; it is
+                // reopened under the chosen name below.
+                DataLog::instance().close();
+                failed = !copyFile(oldPath, target);
+            } else if (!SchrijfMeetbestand(target)) {
+                // Already told; the old name stays.
+                result = 2;
+                break;
+            }
+        }
+        if (failed) {
+            const int answer = systemBox(inUse(chosen), MsgBox::OkCancel | MsgBox::Exclamation,
+                                         chosen);
+            result = answer == MsgBox::Ok ? 4 : 2;
+            continue;
+        }
+        if (dataViews().updateFileMenu) {
+            dataViews().updateFileMenu(chosen);
+        } else {
+            ToevoegenRecentBestand(chosen);
+            VulRecenteBestanden();
+        }
+    }
+    if (result == 1) {
+        Registry::write(RegisterNaam, QStringLiteral("Settings"), QStringLiteral("LastFile"),
+                        chosen);
+        Meetbestandsnaam = chosen;
+        naam = chosen;
+        if (mdiQLV2 *main = mdiQLV2::instance())
+            main->ZetTitel();
+    } else {
+        naam = old;
+    }
+    // Logging goes on in the data file now named, from the next record.
+    if (LoggenActief && !DataLog::instance().isOpen())
+        DataLog::instance().open();
+    ZetAntwoord(qint16(result));
+    LaatsteAntwoord = qint16(result);
+}
+
+int VeldVanToestel(int grid, int positie)
+{
+    int before = 0;
+    for (int d = 1; d <= grid && d <= MaxToestellen; ++d)
+        if (ToestelGeldig(d))
+            ++before;
+    return 1 + 11 * before + positie;
+}
+
+QDateTime RijTijd(int grid, qint32 rij)
+{
+    frmTabel *tabel = dataViews().tabel;
+    if (!tabel || grid < 0 || grid >= frmTabel::AantalTabellen)
+        return QDateTime();
+    const GridData &g = tabel->MSHFlexGrid(grid)->data();
+    if (rij < 1 || rij >= g.rows())
+        return QDateTime();
+    // The table keeps each row's record time, whichever way it shows it.
+    const QDateTime stored = g.rowTime(rij);
+    if (stored.isValid())
+        return stored;
+    const QString day = g.textMatrix(rij, 1).trimmed();
+    const QString time = g.textMatrix(rij, 2).trimmed();
+    if (day.isEmpty() || time.isEmpty())
+        return QDateTime();
+    if (RelatieveTijd)
+        return TekstNaarDuur(day, time);
+    return DateTimeText::parse(day + QLatin1Char(' ') + time);
+}
+
+QDateTime TekstNaarDuur(const QString &dagen, const QString &tijd)
+{
+    if (!TijdBasis.isValid() || tijd.size() < 9)
+        return QDateTime();
+    const int sign = tijd.contains(QLatin1Char('-')) ? -1 : 1;
+    const qint64 days = dagen.toLongLong(); // carries its own sign
+    const qint64 secs = tijd.mid(1, 2).toLongLong() * 3600 + tijd.mid(4, 2).toLongLong() * 60
+                        + tijd.mid(7, 2).toLongLong();
+    return TijdBasis.addDays(days).addSecs(sign * secs);
+}
+
+bool WijzigVeldInMeetbestand(int grid, qint32 rij, int positie, const QString &tekst)
+{
+    if (AlleenLezen)
+        return false; // edits that could never be accepted are not made
+    const QDateTime moment = RijTijd(grid, rij);
+    if (!moment.isValid())
+        return false;
+    const int veld = VeldVanToestel(grid, positie);
+    const QString value = DataVeldTekst(tekst);
+    return HerschrijfWerkkopie(VervangDatum(Meetbestandsnaam), [&](QString &line, qint64 number) {
+        if (number == 1)
+            return true;
+        QString rest = line;
+        const QDateTime at = DateTimeText::parse(NeemVeld(rest, 1).remove(QLatin1Char('"')));
+        if (sameSecond(at, moment))
+            VervangVeld(line, veld, value);
+        return true;
+    });
+}
+
+void WisSelectieInTabel(qint32 rij)
+{
+    frmTabel *tabel = dataViews().tabel;
+    if (!tabel)
+        return;
+    for (int d = 1; d <= MaxToestellen; ++d) {
+        if (!ToestelGeldig(d))
+            continue;
+        GridData &g = tabel->MSHFlexGrid(d - 1)->data();
+        if (rij < 1 || rij >= g.rows())
+            continue;
+        for (int c = 1; c <= KolomOpmerking; ++c)
+            g.setTextMatrix(rij, c, QString());
+    }
+}

@@ -1,0 +1,443 @@
+#include "core/datafile.h"
+#include "core/datafilecopies.h"
+#include "core/datafilereader.h"
+#include "core/services.h"
+#include "core/shared.h"
+#include "core/slots.h"
+#include "platform/codec.h"
+#include "platform/datetimetext.h"
+#include "platform/dialogs.h"
+#include "platform/grid.h"
+#include "platform/registry.h"
+#include "support/language.h"
+#include "views/table.h"
+
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace Hoofdmodule;
+
+namespace {
+
+void configure(const QList<int> &valid)
+{
+    ResetToestellen();
+    for (int d : valid) {
+        ToestelGegevens &t = Toestel[d];
+        t.Type = QStringLiteral("T542");
+        t.Idno = 10 + d;
+        t.Kanalen = 2;
+        t.Actief = true;
+        for (int k = 1; k <= MaxKanalen; ++k)
+            t.Kanaal[size_t(k)].Naam = QStringLiteral("CH%1").arg(k);
+    }
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QString fixture(const QString &name) { return QStringLiteral(QLV2_FIXTURES "/") + name; }
+
+// Lowers the largest file this process may write, so a write fails part-way as on a full disk
+// (root ignores permissions, so a read-only folder proves nothing).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit lowered = m_old;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+
+private:
+    rlimit m_old{};
+};
+
+} // namespace
+
+class TestDataFileCopies : public QObject {
+    Q_OBJECT
+    QTemporaryDir *m_dir = nullptr;
+    frmTabel *m_tabel = nullptr;
+    QString m_run;      // the data file of each test
+    QByteArray m_original;
+
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QString cell(int slot, int row, int col) const
+    {
+        return m_tabel->MSHFlexGrid(slot - 1)->data().textMatrix(row, col).trimmed();
+    }
+    // The edge-case file as the data file, loaded into the table.
+    void loadRun()
+    {
+        configure({1, 3});
+        Meetbestandsnaam = m_run;
+        LaadMeetbestand();
+        QCOMPARE(AantalRijen, 3);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        RegisterNaam = QStringLiteral("QLV2-COPIES-TEST");
+    }
+
+    void init()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        qint16 english = 0;
+        LaadTaal(english);
+        delete m_dir;
+        m_dir = new QTemporaryDir;
+        QVERIFY(m_dir->isValid());
+        DataMap = m_dir->path();
+        LaatsteMap = DataMap;
+        delete m_tabel;
+        m_tabel = new frmTabel;
+        dataViews() = DataViews();
+        dataViews().tabel = m_tabel;
+        RelatieveTijd = false;
+        TijdBasis = QDateTime();
+        LoggenActief = false;
+        AlleenLezen = false;
+        DataLog::instance().close();
+        m_run = path("run.csv");
+        QVERIFY(QFile::copy(fixture("datafile-edge.csv"), m_run));
+        m_original = readAll(m_run);
+        for (int n = 1; n <= 4; ++n)
+            Registry::remove(RegisterNaam, "Recent Files", QStringLiteral("RecentFile%1").arg(n));
+    }
+
+    void cleanupTestCase()
+    {
+        DataLog::instance().close();
+        dataViews() = DataViews();
+        delete m_tabel;
+        delete m_dir;
+    }
+
+    void backupName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("backup");
+        QTest::newRow("lower case") << "/d/run.csv" << "/d/run.bak";
+        QTest::newRow("capitals") << "/d/RUN.CSV" << "/d/RUN.bak";
+        QTest::newRow("mixed case, twice") << "/d/a.Csv.x.csv" << "/d/a.bak.x.bak";
+        QTest::newRow("no .csv: never the file's own name") << "/d/run.txt" << "/d/run.txt.bak";
+        QTest::newRow("no extension") << "/d/data" << "/d/data.bak";
+    }
+
+    void backupName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, backup);
+        QCOMPARE(BackupNaam(name), backup);
+    }
+
+    void backupOfNameWithoutCsvKeepsTheData()
+    {
+        const QString data = path("data");
+        writeFile(data, "old\r\n");
+        writeFile(data + ".new", "new\r\n");
+        QVERIFY(MaakBackup(data, data + ".new"));
+        QCOMPARE(readAll(data), QByteArray("new\r\n"));
+        QCOMPARE(readAll(data + ".bak"), QByteArray("old\r\n"));
+        QVERIFY(!QFile::exists(data + ".new"));
+    }
+
+    // Two remarks: the first edit makes the working copy, the second starts from it; the data
+    // file stays as it was until the question is answered.
+    void editsThenAcceptOrDrop_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Yes") << int(MsgBox::Yes);
+        QTest::newRow("No") << int(MsgBox::No);
+        QTest::newRow("Cancel") << int(MsgBox::Cancel);
+    }
+
+    void editsThenAcceptOrDrop()
+    {
+        QFETCH(int, answer);
+        loadRun();
+        QCOMPARE(VeldVanToestel(2, 11), 23);
+        QVERIFY(WijzigVeldInMeetbestand(0, 1, 11, "note A"));
+        QVERIFY(WijzigVeldInMeetbestand(2, 3, 11, "note \"B\""));
+        QByteArray expected = m_original;
+        expected.replace("\"first\"", "\"note A\"");
+        expected.replace("\"last\"", "\"note  B \"");
+        QCOMPARE(readAll(m_run), m_original);
+        QCOMPARE(readAll(m_run + ".new"), expected);
+        QVERIFY(!QFile::exists(m_run + ".newcopy"));
+
+        ScriptedDialogProvider dialogs;
+        dialogs.answerMessage(answer);
+        bool herladen = true;
+        HerstelNieuwBestand(m_run, herladen, false);
+        QVERIFY(dialogs.requests()[0].text.startsWith("The data tables has been changed."));
+        QCOMPARE(dialogs.requests()[0].flags & 7, int(MsgBox::YesNoCancel));
+        if (answer == MsgBox::Yes) {
+            QVERIFY(!herladen);
+            QCOMPARE(readAll(m_run), expected);
+            QCOMPARE(readAll(path("run.bak")), m_original);
+            QVERIFY(!QFile::exists(m_run + ".new"));
+        } else if (answer == MsgBox::No) {
+            QVERIFY(!herladen);
+            QCOMPARE(readAll(m_run), m_original);
+            QVERIFY(!QFile::exists(m_run + ".new"));
+            QVERIFY(!QFile::exists(path("run.bak")));
+            // Reloaded from the untouched file, and told so.
+            QCOMPARE(dialogs.messageTexts().last(), Taaltekst(277));
+            QCOMPARE(cell(1, 1, 13), QStringLiteral("first"));
+        } else {
+            QVERIFY(herladen);
+            QCOMPARE(readAll(m_run), m_original);
+            QCOMPARE(readAll(m_run + ".new"), expected);
+        }
+    }
+
+    void twoRecordsInOneSecondBothChange()
+    {
+        configure({1});
+        const QString header = "\"Time\",\"a\",\"b\",\"c\",\"d\",\"e\",\"f\",\"g\",\"h\",\"i\",\"j\",\"k\"\r\n";
+        const QString rec = "\"1/5/2026 9:00:00 AM\",\"1\",\"V\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"%1\"\r\n";
+        writeFile(m_run, (header + rec.arg("x") + rec.arg("y")).toLatin1());
+        ScriptedDialogProvider dialogs;
+        Meetbestandsnaam = m_run;
+        LaadMeetbestand();
+        QCOMPARE(AantalRijen, 2);
+        QVERIFY(WijzigVeldInMeetbestand(0, 2, 11, "both"));
+        QCOMPARE(readAll(m_run + ".new"), (header + rec.arg("both") + rec.arg("both")).toLatin1());
+    }
+
+    // A rewrite that cannot finish leaves the working copy as it was, and says so.
+    void failedRewriteKeepsWorkingCopy_data()
+    {
+        QTest::addColumn<bool>("diskFull");
+        QTest::newRow("output cannot be made") << false;
+        QTest::newRow("disk full part-way") << true;
+    }
+
+    void failedRewriteKeepsWorkingCopy()
+    {
+        QFETCH(bool, diskFull);
+        loadRun();
+        QVERIFY(WijzigVeldInMeetbestand(0, 1, 11, "kept"));
+        const QByteArray before = readAll(m_run + ".new");
+        ScriptedDialogProvider dialogs;
+        bool ok;
+        if (diskFull) {
+            FileSizeLimit limit(rlim_t(before.size() / 2));
+            ok = WijzigVeldInMeetbestand(0, 1, 11, "lost");
+        } else {
+            QVERIFY(QDir().mkpath(m_run + ".newcopy/blocker"));
+            ok = WijzigVeldInMeetbestand(0, 1, 11, "lost");
+        }
+        QVERIFY(!ok);
+        QCOMPARE(readAll(m_run + ".new"), before);
+        QCOMPARE(readAll(m_run), m_original);
+        if (diskFull)
+            QVERIFY(!QFile::exists(m_run + ".newcopy"));
+        QCOMPARE(dialogs.messageTexts().size(), 1);
+        QVERIFY(dialogs.messageTexts()[0].contains("access to"));
+    }
+
+    void readOnlyDataTakesNoEdits()
+    {
+        loadRun();
+        AlleenLezen = true;
+        QVERIFY(!WijzigVeldInMeetbestand(0, 1, 11, "never"));
+        QVERIFY(!QFile::exists(m_run + ".new"));
+    }
+
+    void yesWithReadOnlyDataFileIsTold()
+    {
+        writeFile(m_run + ".new", "edited\r\n");
+        QVERIFY(QFile::setPermissions(m_run, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        ScriptedDialogProvider dialogs;
+        dialogs.answerMessage(MsgBox::Yes);
+        bool herladen = false;
+        HerstelNieuwBestand(m_run, herladen, true);
+        QCOMPARE(dialogs.messageTexts().size(), 2);
+        QVERIFY(dialogs.messageTexts()[1].contains("access to"));
+        QCOMPARE(readAll(m_run), m_original);
+        QVERIFY(QFile::exists(m_run + ".new"));
+    }
+
+    void saveAsOntoExistingFile_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Yes: old contents kept as backup") << int(MsgBox::Yes);
+        QTest::newRow("No: the dialog comes back") << int(MsgBox::No);
+    }
+
+    void saveAsOntoExistingFile()
+    {
+        QFETCH(int, answer);
+        const QString target = path("Other.CSV");
+        writeFile(target, "other\r\n");
+        Meetbestandsnaam = m_run;
+        ScriptedDialogProvider dialogs;
+        dialogs.answerFile(target);
+        dialogs.answerMessage(answer);
+        // After No the dialog comes back and is cancelled.
+        QString name = m_run;
+        BewaarMeetbestandAls(name, false);
+        QCOMPARE(dialogs.requests()[0].kind, QStringLiteral("save"));
+        QCOMPARE(dialogs.requests()[0].title, Taaltekst(186));
+        QCOMPARE(dialogs.requests()[1].text, Taaltekst(118));
+        if (answer == MsgBox::Yes) {
+            QCOMPARE(dialogs.requests().size(), 2);
+            QCOMPARE(readAll(target), m_original);
+            QCOMPARE(readAll(path("Other.bak")), QByteArray("other\r\n"));
+            QCOMPARE(name, target);
+            QCOMPARE(Meetbestandsnaam, target);
+            QCOMPARE(Antwoord(), qint16(1));
+            QCOMPARE(Registry::read(RegisterNaam, "Settings", "LastFile"), target);
+            QCOMPARE(RecenteBestanden().value(0), target);
+        } else {
+            QCOMPARE(dialogs.requests().size(), 3);
+            QCOMPARE(dialogs.requests()[2].kind, QStringLiteral("save"));
+            QCOMPARE(readAll(target), QByteArray("other\r\n"));
+            QVERIFY(!QFile::exists(path("Other.bak")));
+            QCOMPARE(name, m_run);
+            QCOMPARE(Meetbestandsnaam, m_run);
+            QCOMPARE(Antwoord(), qint16(2));
+            QVERIFY(RecenteBestanden().isEmpty());
+        }
+        QCOMPARE(readAll(m_run), m_original);
+    }
+
+    void saveAsWithTheCurrentNameAsksForAnother()
+    {
+        Meetbestandsnaam = m_run;
+        ScriptedDialogProvider dialogs;
+        dialogs.answerFile(m_run);
+        dialogs.answerMessage(MsgBox::Ok);
+        dialogs.answerFile(path("second.csv"));
+        QString name = m_run;
+        BewaarMeetbestandAls(name, false);
+        QCOMPARE(dialogs.messageTexts(), QStringList{Taaltekst(282)});
+        QCOMPARE(dialogs.requests()[1].title, Taaltekst(186) + ": " + m_run);
+        QCOMPARE(name, path("second.csv"));
+        QCOMPARE(readAll(name), m_original);
+        QCOMPARE(readAll(m_run), m_original);
+    }
+
+    void newFileWithTheCurrentNameStartsEmpty()
+    {
+        Meetbestandsnaam = m_run;
+        ScriptedDialogProvider dialogs;
+        dialogs.answerFile(m_run);
+        dialogs.answerMessage(MsgBox::Yes);
+        QString name = m_run;
+        BewaarMeetbestandAls(name, true);
+        QCOMPARE(dialogs.requests()[0].title, Taaltekst(284));
+        QCOMPARE(dialogs.messageTexts(), QStringList{Taaltekst(118)});
+        QCOMPARE(Antwoord(), qint16(1));
+        QCOMPARE(name, m_run);
+        QVERIFY(!QFile::exists(m_run)); // logging makes it
+        QCOMPARE(readAll(path("run.bak")), m_original);
+    }
+
+    // Nothing was logged under the current name: the file is written from the table, with
+    // absolute times even while relative times are shown, so it reads back the same.
+    void saveAsWithoutDataFileWritesTheTable()
+    {
+        loadRun();
+        RelatieveTijd = true;
+        TijdBasis = QDateTime(QDate(2026, 1, 5), QTime(8, 0, 0));
+        m_tabel->VernieuwTijden();
+        QCOMPARE(cell(1, 1, 2), QStringLiteral("+01:00:00"));
+        Meetbestandsnaam = path("never.csv");
+        ScriptedDialogProvider dialogs;
+        dialogs.answerFile(path("fromtable.csv"));
+        QString name = Meetbestandsnaam;
+        BewaarMeetbestandAls(name, false);
+        QCOMPARE(Antwoord(), qint16(1));
+        const QByteArray written = readAll(path("fromtable.csv"));
+        QVERIFY(written.startsWith(Cp1252::encode(KopRegel()) + "\r\n"));
+        QVERIFY(written.contains("\"1/5/2026 9:00:05 AM\",\"1,5\",\"bar\",\"2.75\",\"V\""));
+
+        RelatieveTijd = false;
+        TijdBasis = QDateTime();
+        Meetbestandsnaam = path("fromtable.csv");
+        LaadMeetbestand();
+        QCOMPARE(AantalRijen, 3);
+        QCOMPARE(cell(1, 2, 2), QStringLiteral("9:00:05 AM"));
+        QCOMPARE(cell(1, 2, 13), QStringLiteral("comma, kept"));
+        QCOMPARE(cell(3, 3, 3), QStringLiteral("8"));
+    }
+
+    // A write that fails leaves no short file under the name and keeps the old name.
+    void failedWriteFromTableKeepsOldName_data()
+    {
+        QTest::addColumn<bool>("diskFull");
+        QTest::newRow("cannot be opened") << false;
+        QTest::newRow("disk full part-way") << true;
+    }
+
+    void failedWriteFromTableKeepsOldName()
+    {
+        QFETCH(bool, diskFull);
+        loadRun();
+        const QString never = path("never.csv");
+        Meetbestandsnaam = never;
+        const QString target = diskFull ? path("full.csv") : path("missing/folder.csv");
+        ScriptedDialogProvider dialogs;
+        dialogs.answerFile(target);
+        QString name = never;
+        {
+            FileSizeLimit limit(diskFull ? 100 : RLIM_INFINITY);
+            BewaarMeetbestandAls(name, false);
+        }
+        QCOMPARE(name, never);
+        QCOMPARE(Meetbestandsnaam, never);
+        QCOMPARE(Antwoord(), qint16(2));
+        QVERIFY(!QFile::exists(target));
+        QCOMPARE(dialogs.messageTexts().size(), 1);
+        QVERIFY(dialogs.messageTexts()[0].contains("access to"));
+    }
+
+    void saveAsWhileLoggingGoesOnInTheNewFile()
+    {
+        configure({1, 3});
+        Meetbestandsnaam = m_run;
+        QVERIFY(DataLog::instance().open());
+        LoggenActief = true;
+        ScriptedDialogProvider dialogs;
+        const QString target = path("moved.csv");
+        dialogs.answerFile(target);
+        QString name = m_run;
+        BewaarMeetbestandAls(name, false);
+        QCOMPARE(Antwoord(), qint16(1));
+        QCOMPARE(DataLog::instance().fileName(), target);
+        MeetTijdstip = QDateTime(QDate(2026, 1, 5), QTime(9, 1, 0));
+        QVERIFY(SchrijfMeting(QString(), 0));
+        QCOMPARE(readAll(m_run), m_original);
+        const QByteArray moved = readAll(target);
+        QVERIFY(moved.startsWith(m_original));
+        QVERIFY(moved.mid(m_original.size()).startsWith("\"1/5/2026 9:01:00 AM\""));
+        LoggenActief = false;
+        DataLog::instance().close();
+    }
+};
+
+QTEST_MAIN(TestDataFileCopies)
+#include "tst_datafilecopies.moc"

@@ -1,0 +1,360 @@
+#include "core/datafile.h"
+#include "core/datafilecopies.h"
+#include "core/datafilereader.h"
+#include "core/services.h"
+#include "core/shared.h"
+#include "core/slots.h"
+#include "core/windowsettings.h"
+#include "platform/datetimetext.h"
+#include "platform/dialogs.h"
+#include "platform/grid.h"
+#include "platform/registry.h"
+#include "support/language.h"
+#include "support/progress.h"
+#include "views/table.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace Hoofdmodule;
+
+namespace {
+
+void configure(const QList<int> &valid)
+{
+    ResetToestellen();
+    for (int d : valid) {
+        ToestelGegevens &t = Toestel[d];
+        t.Type = QStringLiteral("T542");
+        t.Idno = 10 + d;
+        t.Kanalen = 2;
+        t.Actief = true;
+        for (int k = 1; k <= MaxKanalen; ++k)
+            t.Kanaal[size_t(k)].Naam = QStringLiteral("CH%1").arg(k);
+    }
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QString fixture(const QString &name) { return QStringLiteral(QLV2_FIXTURES "/") + name; }
+
+} // namespace
+
+class TestDataFileReader : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    frmTabel *m_tabel = nullptr;
+
+    QString cell(int slot, int row, int col) const
+    {
+        return m_tabel->MSHFlexGrid(slot - 1)->data().textMatrix(row, col).trimmed();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        RegisterNaam = QStringLiteral("QLV2-READER-TEST");
+        QVERIFY(m_dir.isValid());
+        DataMap = m_dir.path();
+    }
+
+    void init()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        qint16 english = 0;
+        LaadTaal(english);
+        delete m_tabel;
+        m_tabel = new frmTabel;
+        dataViews() = DataViews();
+        dataViews().tabel = m_tabel;
+        RelatieveTijd = false;
+        TijdBasis = QDateTime();
+        LoggenActief = false;
+        AlleenLezen = false;
+        LaatsteAntwoord = 0;
+        ZetAntwoord(0);
+        for (int n = 1; n <= 4; ++n)
+            Registry::remove(RegisterNaam, QStringLiteral("Recent Files"),
+                             QStringLiteral("RecentFile%1").arg(n));
+    }
+
+    void cleanupTestCase()
+    {
+        dataViews() = DataViews();
+        delete m_tabel;
+    }
+
+    // Each file is read with a configuration; cells are "slot/row/column=text" (trimmed).
+    void readsEdgeCaseFiles_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QList<int>>("valid");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QStringList>("cells");
+
+        QTest::newRow("blank, second header, text line, short record, comma")
+            << "datafile-edge.csv" << QList<int>{1, 3} << 3
+            << QStringList{"1/1/1=1/5/2026", "1/1/2=9:00:00 AM", "1/1/3=1.5", "1/1/4=bar",
+                           "1/1/5=2.5", "1/1/11=OK", "1/1/12=1---", "1/1/13=first",
+                           "3/1/3=7", "3/1/12=--3-",
+                           "1/2/2=9:00:05 AM", "1/2/3=1,5", "1/2/11=HI LO",
+                           "1/2/13=comma, kept", "3/2/3=", "3/2/12=", "3/2/13=",
+                           "1/3/3=1.25", "3/3/3=8", "3/3/13=last"};
+        QTest::newRow("header only") << "datafile-header-only.csv" << QList<int>{1, 3} << 0
+                                     << QStringList{"1/1/3="};
+        QTest::newRow("first line is a record, taken as the header")
+            << "datafile-no-header.csv" << QList<int>{1, 3} << 2
+            << QStringList{"1/1/3=4", "3/1/3=6", "1/2/3=7", "3/2/3=9", "1/3/3="};
+        QTest::newRow("written with slot 2, read without it")
+            << "datafile-three-slots.csv" << QList<int>{1, 3} << 2
+            << QStringList{"1/1/3=11", "3/1/3=22", "3/1/4=A", "3/1/13=two", "3/2/3=23"};
+        QTest::newRow("same configuration")
+            << "datafile-three-slots.csv" << QList<int>{1, 2, 3} << 2
+            << QStringList{"2/1/3=22", "3/1/3=33", "3/1/13=three", "3/2/3=34"};
+    }
+
+    void readsEdgeCaseFiles()
+    {
+        QFETCH(QString, file);
+        QFETCH(QList<int>, valid);
+        QFETCH(int, rows);
+        QFETCH(QStringList, cells);
+        configure(valid);
+        ScriptedDialogProvider dialogs;
+        Meetbestandsnaam = fixture(file);
+        LaadMeetbestand();
+        QCOMPARE(AantalRijen, rows);
+        QCOMPARE(LaatsteAntwoord, qint16(1));
+        QCOMPARE(Antwoord(), qint16(1));
+        QVERIFY(dialogs.requests().isEmpty());
+        QVERIFY(!LadenBezig);
+        QVERIFY(!FrmVoortgang::isLoaded());
+        for (const QString &c : cells) {
+            const QStringList parts = c.section('=', 0, 0).split('/');
+            QCOMPARE(cell(parts[0].toInt(), parts[1].toInt(), parts[2].toInt()),
+                     c.section('=', 1));
+        }
+    }
+
+    void cancelPartwayKeepsRowsRead()
+    {
+        configure({1});
+        const QString path = m_dir.filePath("long.csv");
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("\"Time\"\r\n");
+            const QDateTime start(QDate(2026, 1, 5), QTime(0, 0, 0));
+            for (int i = 0; i < 20000; ++i)
+                f.write(QStringLiteral("\"%1\",\"%2\",\"V\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n")
+                            .arg(DateTimeText::format(start.addSecs(i)))
+                            .arg(i + 1)
+                            .toLatin1());
+        }
+        bool sawWindow = false;
+        QString caption;
+        QTimer cancel;
+        cancel.setInterval(0);
+        connect(&cancel, &QTimer::timeout, this, [&] {
+            if (!FrmVoortgang::isLoaded())
+                return;
+            sawWindow = true;
+            caption = FrmVoortgang::instance().windowTitle();
+            if (AantalRijen >= 10000)
+                QTest::mouseClick(FrmVoortgang::instance().CommandCancel, Qt::LeftButton);
+        });
+        cancel.start();
+        Meetbestandsnaam = path;
+        LaadMeetbestand();
+        cancel.stop();
+        QVERIFY(sawWindow);
+        QCOMPARE(caption, path);
+        QVERIFY2(AantalRijen >= 10000 && AantalRijen < 20000, qPrintable(QString::number(AantalRijen)));
+        QVERIFY(AfbrekenLaden);
+        QCOMPARE(LaatsteAntwoord, qint16(1));
+        QVERIFY(!FrmVoortgang::isLoaded());
+        QVERIFY(!LadenBezig);
+        // Every row counted is in the table, in file order, and none after it.
+        QCOMPARE(cell(1, AantalRijen, 3), QString::number(AantalRijen));
+        QCOMPARE(cell(1, AantalRijen + 1, 3), QString());
+    }
+
+    // Record times read back exactly in each locale's own form, around noon and midnight too,
+    // more lines than the reader checks against the full parser.
+    void recordTimesReadBack_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::newRow("en_US, 12-hour") << QLocale(QLocale::English, QLocale::UnitedStates);
+        QTest::newRow("nl_NL, 24-hour") << QLocale(QLocale::Dutch, QLocale::Netherlands);
+        QTest::newRow("fr_FR") << QLocale(QLocale::French, QLocale::France);
+        QTest::newRow("C") << QLocale::c();
+    }
+
+    void recordTimesReadBack()
+    {
+        QFETCH(QLocale, locale);
+        QLocale::setDefault(locale);
+        configure({1});
+        const QString path = m_dir.filePath("times.csv");
+        QList<QDateTime> times;
+        for (int i = 0; i < 200; ++i)
+            times << QDateTime(QDate(2026, 1, 5), QTime(11, 58, 0)).addSecs(i * 7);
+        for (int i = 0; i < 200; ++i)
+            times << QDateTime(QDate(2026, 1, 5), QTime(23, 58, 0)).addSecs(i * 3);
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("\"Time\"\r\n");
+            for (const QDateTime &t : times)
+                f.write("\"" + DateTimeText::format(t).toUtf8() + "\",\"1\"\r\n");
+        }
+        Meetbestandsnaam = path;
+        LaadMeetbestand();
+        QCOMPARE(AantalRijen, times.size());
+        const GridData &g = m_tabel->MSHFlexGrid(0)->data();
+        for (int i = 0; i < times.size(); ++i)
+            QCOMPARE(g.rowTime(i + 1), times[i]);
+    }
+
+    void relativeTimeTakesFirstRecordAsBase()
+    {
+        configure({1, 3});
+        RelatieveTijd = true;
+        Meetbestandsnaam = fixture("datafile-edge.csv");
+        LaadMeetbestand();
+        QCOMPARE(TijdBasis, QDateTime(QDate(2026, 1, 5), QTime(9, 0, 0)));
+        QCOMPARE(cell(1, 3, 2), QStringLiteral("+00:00:10"));
+    }
+
+    void missingFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("plain name") << "gone.csv" << true;
+        QTest::newRow("#date# name for a day without a file") << "run_#date#.csv" << false;
+    }
+
+    void missingFile()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, told);
+        configure({1});
+        ScriptedDialogProvider dialogs;
+        const QString path = m_dir.filePath(name);
+        ToevoegenRecentBestand(m_dir.filePath("other.csv"));
+        ToevoegenRecentBestand(path);
+        Meetbestandsnaam = path;
+        LaadMeetbestand();
+        QCOMPARE(dialogs.requests().size(), told ? 1 : 0);
+        if (told) {
+            QVERIFY(dialogs.requests()[0].text.startsWith("Non-existing file!"));
+            QVERIFY(dialogs.requests()[0].text.contains(path));
+            QCOMPARE(Antwoord(), qint16(2));
+            QCOMPARE(RecenteBestanden(), QStringList{m_dir.filePath("other.csv")});
+        } else {
+            QCOMPARE(Antwoord(), qint16(1));
+            QCOMPARE(RecenteBestanden().size(), 2);
+        }
+        QCOMPARE(Meetbestandsnaam, path);
+    }
+
+    void readErrorIsTold()
+    {
+        configure({1});
+        ScriptedDialogProvider dialogs;
+        // A folder exists but cannot be read as a file.
+        const QString path = m_dir.filePath("folder.csv");
+        QVERIFY(QDir().mkpath(path));
+        LeesMeetbestand(path);
+        QCOMPARE(LaatsteAntwoord, qint16(2));
+        QCOMPARE(dialogs.messageTexts(),
+                 QStringList{"An error is encountered when reading this data file!"});
+        QVERIFY(!LadenBezig);
+        QVERIFY(!FrmVoortgang::isLoaded());
+    }
+
+    // A working copy left from an earlier session is settled before the file is read.
+    void leftoverWorkingCopy_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Yes takes the edits") << int(MsgBox::Yes);
+        QTest::newRow("No keeps the original") << int(MsgBox::No);
+    }
+
+    void leftoverWorkingCopy()
+    {
+        QFETCH(int, answer);
+        configure({1, 3});
+        const QString path = m_dir.filePath("pending.csv");
+        QFile::remove(path);
+        QFile::remove(path + ".new");
+        QFile::remove(BackupNaam(path));
+        QVERIFY(QFile::copy(fixture("datafile-edge.csv"), path));
+        QByteArray edited = readAll(path);
+        edited.replace("\"first\"", "\"edited\"");
+        {
+            QFile f(path + ".new");
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(edited);
+        }
+        const QByteArray original = readAll(path);
+        ScriptedDialogProvider dialogs;
+        dialogs.answerMessage(answer);
+        Meetbestandsnaam = path;
+        LaadMeetbestand();
+        QCOMPARE(dialogs.requests().size(), 1);
+        QVERIFY(dialogs.requests()[0].text.startsWith("This file has previously been changed"));
+        QCOMPARE(dialogs.requests()[0].flags & 7, int(MsgBox::YesNo)); // no Cancel here
+        QVERIFY(!QFile::exists(path + ".new"));
+        if (answer == MsgBox::Yes) {
+            QCOMPARE(readAll(path), edited);
+            QCOMPARE(readAll(BackupNaam(path)), original);
+            QCOMPARE(cell(1, 1, 13), QStringLiteral("edited"));
+        } else {
+            QCOMPARE(readAll(path), original);
+            QVERIFY(!QFile::exists(BackupNaam(path)));
+            QCOMPARE(cell(1, 1, 13), QStringLiteral("first"));
+        }
+    }
+
+    void loadingStopsLogging()
+    {
+        configure({1, 3});
+        int stops = 0;
+        dataViews().stopVerbinding = [&] { ++stops; };
+        LoggenActief = true;
+        Meetbestandsnaam = fixture("datafile-edge.csv");
+        LaadMeetbestand();
+        QCOMPARE(stops, 1);
+        QVERIFY(!LoggenActief);
+        QVERIFY(!DataLog::instance().isOpen());
+        QCOMPARE(AantalRijen, 3);
+    }
+
+    void emptiesGraphsInUse()
+    {
+        configure({1});
+        QList<int> emptied, rebuilt;
+        dataViews().wisGrafiekGegevens = [&](int g) { emptied << g; };
+        dataViews().ladenGrafiek = [&](int g) { rebuilt << g; };
+        WindowSettings::graph[2].GrafiekIndex = 2;
+        WindowSettings::graph[5].GrafiekIndex = 0; // created, not in use
+        Meetbestandsnaam = fixture("datafile-no-header.csv");
+        LaadMeetbestand();
+        WindowSettings::graph[2].GrafiekIndex = 0;
+        QCOMPARE(emptied, QList<int>{2});
+        QCOMPARE(rebuilt, QList<int>{2});
+    }
+};
+
+QTEST_MAIN(TestDataFileReader)
+#include "tst_datafilereader.moc"
