@@ -9,6 +9,10 @@
 
 int main(int argc, char *argv[])
 {
+    // Without TZ the C library looks at /etc/localtime again for every local time it works
+    // out; the program converts times for every record and every row it reads.
+    if (qEnvironmentVariableIsEmpty("TZ"))
+        qputenv("TZ", ":/etc/localtime");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QLV-2"));
     QApplication::setApplicationDisplayName(QStringLiteral("Marquel QLV-2"));
