@@ -1,4 +1,5 @@
 #include "core/datafile.h"
+#include "core/datafilecopies.h"
 #include "core/shared.h"
 #include "core/slots.h"
 #include "instruments/pollloop.h"
@@ -46,6 +47,15 @@ void mdiQLV2::StartStopVerbinding()
         return;
     }
     const bool wasOn = LoggenActief;
+    if (!LoggenActief) {
+        // A working copy left from editing logged lines is settled before a new run starts.
+        bool cancelled = true;
+        HerstelNieuwBestand(VervangDatum(Meetbestandsnaam), cancelled, false);
+        if (cancelled) {
+            StopVerbinding();
+            return;
+        }
+    }
     if (poortOpen()) {
         LoggenActief = !LoggenActief;
     } else {

@@ -1,4 +1,5 @@
 #include "core/datafile.h"
+#include "core/services.h"
 #include "core/settingsfile.h"
 #include "core/shared.h"
 #include "core/conversions.h"
@@ -97,6 +98,7 @@ bool mdiQLV2::MDIForm_Load(const QStringList &arguments)
 
     m_toolbar->setVisible(TekstNaarBoolean(Registry::read(RegisterNaam, "Settings", "Toolbar", "True")));
     menuItem("mnuWindowToolbar")->setChecked(m_toolbar->isVisible());
+    VulRecenteBestanden();
     if (m_afterShow)
         m_afterShow();
     show();

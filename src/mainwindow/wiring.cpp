@@ -1,6 +1,9 @@
 #include "mainwindow/wiring.h"
 
 #include "core/datafile.h"
+#include "core/datafilecopies.h"
+#include "core/datafilereader.h"
+#include "core/services.h"
 #include "core/settingsfile.h"
 #include "core/shared.h"
 #include "core/windowsettings.h"
@@ -198,6 +201,11 @@ void installPollHooks(mdiQLV2 &w)
     h.clearPortBuffers = [&w] { w.WissenBuffersComm(); };
     h.runSettingsDialog = [] { frmInstellen::TonenEnWachten(1); };
     h.newDataFileName = [] { NieuweBestandsnaam(); };
+    h.loadDataFile = [] { LaadMeetbestand(); };
+    h.addRecentFile = [](const QString &name) {
+        if (dataViews().updateFileMenu)
+            dataViews().updateFileMenu(name);
+    };
     h.prepareRackWindows = [] {
         for (int d = 1; d <= MaxToestellen; ++d) {
             FormRack *rack = RackVenster[d];
@@ -319,6 +327,39 @@ void installMenus(mdiQLV2 &w)
             });
     };
     on("mnuFileExit", [&w] { w.mnuFileExit_Click(); });
+    on("mnuFileOpen", [&w] {
+        OpenMeetbestand(Meetbestandsnaam);
+        w.LaadStrings();
+    });
+    on("mnuFileSaveAs", [] { BewaarMeetbestandAls(Meetbestandsnaam, false); });
+    on("mnuFileNew", [&w] {
+        // A new data file: logging stops with its stop record and the table starts empty.
+        w.StopVerbinding();
+        DataLog::instance().close();
+        QString name = Meetbestandsnaam;
+        BewaarMeetbestandAls(name, true);
+        if (Antwoord() == 1) {
+            HerstelGrafieken();
+            AantalRijen = 0;
+        }
+        w.LaadStrings();
+    });
+    for (int i = 0; i < 4; ++i) {
+        QAction *entry = w.menuItem(QStringLiteral("mnuRecentFile%1").arg(i));
+        QObject::connect(entry, &QAction::triggered, &w, [&w, entry] {
+            const QString name = entry->data().toString();
+            if (name.isEmpty())
+                return;
+            // Opening a file while logging stops logging first, as File > Open does.
+            w.StopVerbinding();
+            DataLog::instance().close();
+            Meetbestandsnaam = name;
+            HerstelGrafieken();
+            LaadMeetbestand();
+            dataViews().updateFileMenu(name);
+            w.ZetTitel();
+        });
+    }
     on("mnuFileSettings", [&w] {
         w.StopVerbinding();
         frmInstellen::Tonen();
@@ -368,6 +409,9 @@ void installMenus(mdiQLV2 &w)
     button("tbrMeasure", "mnuDataMeasure");
     button("tbrLogger", "mnuDatalogging");
     for (auto [key, item] : {std::pair{"tbrSaveSettings", "mnuFileSaveSettings"},
+                             {"tbrNew", "mnuFileNew"},
+                             {"tbrOpen", "mnuFileOpen"},
+                             {"tbrSave", "mnuFileSaveAs"},
                              {"tbrProperties", "mnuFileSettings"},
                              {"tbrTable", "mnuDataTabel"},
                              {"tbrRack", "mnuDataRack"},
@@ -380,7 +424,7 @@ void installMenus(mdiQLV2 &w)
             QObject::connect(b, &QAction::triggered, a, &QAction::trigger);
     }
     // Commands of windows that are not part of the program yet stay disabled.
-    for (const char *name : {"mnuFileNew", "mnuFileOpen", "mnuFileSaveAs", "mnuFilePrint",
+    for (const char *name : {"mnuFilePrint",
                              "mnuEditCopy", "mnuEditInfo", "mnuClearLine", "mnuDeleteLine",
                              "mnuRelatieveTijd", "mnuTimeOrigin", "mnuEditCopySettings",
                              "mnuEditPasteSettings", "mnuDataReceive", "mnuDataTransfer",
@@ -388,7 +432,7 @@ void installMenus(mdiQLV2 &w)
                              "mnuExtraTerminal", "mnuWindowFont", "mnuHelpContents"})
         if (QAction *a = w.menuItem(name))
             a->setVisible(false);
-    for (const char *key : {"tbrNew", "tbrOpen", "tbrSave", "tbrPrint", "tbrCopy",
+    for (const char *key : {"tbrPrint", "tbrCopy",
                             "tbrGraphSettings", "tbrFont", "tbrReceive", "tbrTransfer",
                             "tbrGraph", "tbrTerminal", "tbrHelp"})
         if (QAction *b = w.toolButton(key))
@@ -432,6 +476,24 @@ void KoppelHoofdvenster(mdiQLV2 &w)
     tableSubWindow->hide();
     QObject::connect(tableWindow, &frmTabel::instellingenGevraagd, &w,
                      [](int slot) { FormSettingsController::Tonen(slot); });
+
+    DataViews &views = dataViews();
+    views.tabel = tableWindow;
+    views.stopVerbinding = [&w] { w.StopVerbinding(); };
+    views.updateFileMenu = [](const QString &name) {
+        if (!name.isEmpty())
+            ToevoegenRecentBestand(name);
+        VulRecenteBestanden();
+    };
+    views.tonenMeting = [](qint16 slot) {
+        bool leeg = true;
+        TonenMeting(slot, leeg);
+    };
+    w.setSettleWorkingCopy([] {
+        bool cancelled = false;
+        HerstelNieuwBestand(VervangDatum(Meetbestandsnaam), cancelled, false);
+        return !cancelled;
+    });
 
     installPollHooks(w);
     installSettingsDialogHooks(w);
