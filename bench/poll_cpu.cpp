@@ -1,0 +1,142 @@
+// The poll loop's appetite: CPU while it polls silent controllers and while it is idle (both
+// must stay under 2 % of one core), and the time one poll exchange takes against the time its
+// bytes need on the wire at 9600 and 38400 baud.
+//
+// The controllers are simulated in this process on a pseudo-terminal, so their (small) work is
+// counted in the CPU figures too. A pseudo-terminal has no baud rate: the exchange time is the
+// program's own overhead plus the simulator's, and the wire time is worked out from the bytes.
+#include "core/shared.h"
+#include "core/slots.h"
+#include "instruments/connection.h"
+#include "instruments/decoders.h"
+#include "instruments/pollloop.h"
+#include "instruments/protocol.h"
+#include "instruments/transport.h"
+#include "platform/pump.h"
+#include "platform/serialport.h"
+#include "simulator.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <cstdio>
+#include <sys/resource.h>
+
+using namespace Hoofdmodule;
+
+namespace {
+
+double cpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+void report(const char *what, double cpu, double wall)
+{
+    const double percent = 100.0 * cpu / wall;
+    std::printf("%-40s %6.3f s CPU in %5.2f s = %6.3f %% of one core (goal < 2 %%): %s\n", what,
+                cpu, wall, percent, percent < 2.0 ? "ok" : "TOO HIGH");
+}
+
+void configure(Sim::Simulator &sim, Sim::Behaviour behaviour)
+{
+    ResetToestellen();
+    int slot = 0;
+    for (const auto &c : sim.controllers()) {
+        c->behaviour = behaviour;
+        ++slot;
+        Toestel[slot].Type = QString::fromLatin1(c->model);
+        Toestel[slot].Idno = c->idno;
+        Toestel[slot].Kanalen = qint16(c->channels);
+        InstellenToestelProtocol(qint16(slot));
+    }
+}
+
+void installHooks()
+{
+    PollHooks &h = pollHooks();
+    SerialPort &port = InstrumentConnection::current().MSComm1;
+    h.portOpen = [&port] { return port.isOpen(); };
+    h.sendPoll = [](int slot) { ZendCommando(qint16(slot), Protocol::PollCommando[size_t(slot)]); };
+    h.readReply = [](int slot) {
+        return IsT57Model(Toestel[slot].Type) ? LezenMetingT57(qint16(slot))
+                                              : LezenMetingStandaard(qint16(slot));
+    };
+}
+
+// Runs the poll loop for the given time and reports its CPU use.
+void measureLoop(const char *what, int durationMs, bool measuring)
+{
+    ProgrammaStoppen = false;
+    QTimer::singleShot(0, [measuring] {
+        if (!measuring)
+            StartStopMeten();
+    });
+    QTimer::singleShot(durationMs, [] { ProgrammaStoppen = true; });
+    QElapsedTimer wall;
+    wall.start();
+    const double start = cpuSeconds();
+    StartenMeten();
+    report(what, cpuSeconds() - start, wall.elapsed() / 1000.0);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int durationMs = argc > 1 ? std::atoi(argv[1]) * 1000 : 10000;
+
+    SerialPortTable::setRegistryApplication(QStringLiteral("QLV2-PORTS-bench"));
+    Sim::Simulator sim;
+    if (!sim.start()) {
+        std::fprintf(stderr, "no pseudo-terminal\n");
+        return 1;
+    }
+    sim.add("T542", 12, 2);
+    sim.add("T5781", 20, 1);
+    sim.add("T575", 30, 4);
+    SerialPortTable::bind(9, sim.devicePath());
+    SerialPort &port = InstrumentConnection::current().MSComm1;
+    port.setPortNumber(9);
+    if (!port.open()) {
+        std::fprintf(stderr, "cannot open the simulated line: %s\n", qPrintable(port.errorText()));
+        return 1;
+    }
+    installHooks();
+
+    configure(sim, Sim::Behaviour::Silent);
+    measureLoop("polling three silent controllers", durationMs, true);
+    std::printf("%-40s %d, %d, %d\n", "failed reads counted", Toestel[1].FoutTeller,
+                Toestel[2].FoutTeller, Toestel[3].FoutTeller);
+    measureLoop("measuring switched off (idle)", durationMs, false);
+
+    configure(sim, Sim::Behaviour::Normal);
+    for (const char *baud : {"9600", "38400"}) {
+        Baudrate = QString::fromLatin1(baud);
+        const int rounds = 200;
+        qint64 bytes = 0;
+        QElapsedTimer wall;
+        wall.start();
+        int good = 0;
+        for (int i = 0; i < rounds; ++i) {
+            const int slot = 1 + i % 3;
+            sim.clearFrames();
+            const QByteArray frame = FrameBytes(qint16(slot), Protocol::PollCommando[size_t(slot)]);
+            ZendCommando(qint16(slot), Protocol::PollCommando[size_t(slot)]);
+            if (LezenMetingStandaard(qint16(slot)) || IsT57Model(Toestel[slot].Type))
+                ++good;
+            bytes += frame.size() + sim.controllers()[size_t(slot - 1)]->normalReply().size();
+        }
+        const double perExchangeMs = double(wall.nsecsElapsed()) / 1e6 / rounds;
+        // 10 bits a byte on the wire: start bit, 8 data bits, stop bit.
+        const double wireMs = double(bytes) / rounds * 10.0 * 1000.0 / QByteArray(baud).toDouble();
+        std::printf("%-40s %6.2f ms per exchange; its %lld bytes take %6.2f ms on the wire at %s "
+                    "baud (%d of %d decoded)\n",
+                    "one poll exchange", perExchangeMs, bytes / rounds, wireMs, baud, good, rounds);
+    }
+    return 0;
+}
