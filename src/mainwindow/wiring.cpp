@@ -221,6 +221,8 @@ void installPollHooks(mdiQLV2 &w)
         if (QLabel *p = w.panel("Connect"))
             p->setEnabled(on);
         w.menuItem("mnuDataMeasure")->setChecked(on);
+        // Keeps the menu's enabled items (and so their shortcuts) in step with measuring.
+        w.mnuData_Click();
         for (int d = 1; d <= MaxToestellen; ++d) {
             qint16 slot = qint16(d);
             bool leeg = false;
@@ -320,9 +322,11 @@ void installMenus(mdiQLV2 &w)
         QAction *b = w.toolButton(key);
         QAction *a = w.menuItem(item);
         if (b && a)
-            QObject::connect(b, &QAction::triggered, a, [a, b] {
-                // The button reflects state; the menu command sets it again.
+            QObject::connect(b, &QAction::triggered, a, [&w, a, b] {
+                // The button reflects state; the menu command sets it again, and acts only
+                // when the Data menu's own rules enable it.
                 b->setChecked(!b->isChecked());
+                w.mnuData_Click();
                 a->trigger();
             });
     };

@@ -4,6 +4,7 @@
 #include "core/slots.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/settingsdialog.h"
+#include "mainwindow/shutdownsignals.h"
 #include "platform/pump.h"
 #include "support/language.h"
 #include "support/wrappers.h"
@@ -20,6 +21,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 
 using namespace Hoofdmodule;
 
@@ -312,6 +314,50 @@ private slots:
         QVERIFY(closing.isValid());
         QVERIFY(window.isUnloaded());
         QVERIFY(dialogs.messageTexts().isEmpty());
+    }
+
+    // SIGTERM (a system shutdown, a service manager) closes the program unattended: logging
+    // ends with its stop record, no question is asked, the settings file stays as it is.
+    void terminationSignalClosesUnattended()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        sim.add("T542", 12, 1);
+        SerialPortTable::bind(9, sim.devicePath());
+        writeSettings({{1, "T542", 12}}, true);
+        const QByteArray settingsBefore = [&] {
+            QFile f(settingsFolder() + "/Qlv2.CFG");
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+
+        ScriptedDialogProvider dialogs;
+        mdiQLV2 window;
+        KoppelHoofdvenster(window);
+        window.setShowSplash(false);
+        ShutdownSignals signalsOfSystem;
+        QObject::connect(&signalsOfSystem, &ShutdownSignals::requested, &window,
+                         [&window](int) { window.AfsluitenOnbewaakt(); });
+        QTimer driver;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            if (AantalRijen >= 1) {
+                InstellingenGewijzigd = true; // would be asked about on a user's close
+                driver.stop();
+                std::raise(SIGTERM);
+            }
+        });
+        driver.start(200);
+        QVERIFY(window.MDIForm_Load({}));
+        QVERIFY(window.isUnloaded());
+        QVERIFY(dialogs.messageTexts().isEmpty());
+        QFile data(dataFile());
+        QVERIFY(data.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromLatin1(data.readAll()).split("\r\n", Qt::SkipEmptyParts);
+        QVERIFY(lines.size() >= 3);
+        QVERIFY2(lines[lines.size() - 2].contains("\"0.00\""), qPrintable(lines.join('\n')));
+        QVERIFY2(!lines.last().contains("\"0.00\""), qPrintable(lines.last())); // the stop record
+        QFile settings(settingsFolder() + "/Qlv2.CFG");
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        QCOMPARE(settings.readAll(), settingsBefore);
     }
 };
 
