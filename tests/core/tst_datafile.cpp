@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+
+#include "coretestsupport.h"
 #include <csignal>
 #include <sys/resource.h>
 
@@ -21,23 +23,6 @@ using namespace Hoofdmodule;
 
 namespace {
 
-// Lowers the largest file this process may write, so that a write fails part-way as on a full
-// disk (root ignores permissions, so a read-only folder proves nothing).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 
 void setSlot(int d, const char *type, int idno, int channels, bool active)
 {

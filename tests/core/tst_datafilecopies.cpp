@@ -15,6 +15,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "coretestsupport.h"
 #include <csignal>
 #include <sys/resource.h>
 
@@ -22,25 +24,7 @@ using namespace Hoofdmodule;
 
 namespace {
 
-void configure(const QList<int> &valid)
-{
-    ResetToestellen();
-    for (int d : valid) {
-        ToestelGegevens &t = Toestel[d];
-        t.Type = QStringLiteral("T542");
-        t.Idno = 10 + d;
-        t.Kanalen = 2;
-        t.Actief = true;
-        for (int k = 1; k <= MaxKanalen; ++k)
-            t.Kanaal[size_t(k)].Naam = QStringLiteral("CH%1").arg(k);
-    }
-}
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -51,23 +35,6 @@ void writeFile(const QString &path, const QByteArray &bytes)
 
 QString fixture(const QString &name) { return QStringLiteral(QLV2_FIXTURES "/") + name; }
 
-// Lowers the largest file this process may write, so a write fails part-way as on a full disk
-// (root ignores permissions, so a read-only folder proves nothing).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 
 } // namespace
 
@@ -86,7 +53,7 @@ class TestDataFileCopies : public QObject {
     // The edge-case file as the data file, loaded into the table.
     void loadRun()
     {
-        configure({1, 3});
+        configureT542Slots({1, 3});
         Meetbestandsnaam = m_run;
         LaadMeetbestand();
         QCOMPARE(AantalRijen, 3);
@@ -120,7 +87,7 @@ private slots:
         DataLog::instance().close();
         m_run = path("run.csv");
         QVERIFY(QFile::copy(fixture("datafile-edge.csv"), m_run));
-        m_original = readAll(m_run);
+        m_original = readAllOrMissing(m_run);
         for (int n = 1; n <= 4; ++n)
             Registry::remove(RegisterNaam, "Recent Files", QStringLiteral("RecentFile%1").arg(n));
     }
@@ -157,8 +124,8 @@ private slots:
         writeFile(data, "old\r\n");
         writeFile(data + ".new", "new\r\n");
         QVERIFY(MaakBackup(data, data + ".new"));
-        QCOMPARE(readAll(data), QByteArray("new\r\n"));
-        QCOMPARE(readAll(data + ".bak"), QByteArray("old\r\n"));
+        QCOMPARE(readAllOrMissing(data), QByteArray("new\r\n"));
+        QCOMPARE(readAllOrMissing(data + ".bak"), QByteArray("old\r\n"));
         QVERIFY(!QFile::exists(data + ".new"));
     }
 
@@ -182,8 +149,8 @@ private slots:
         QByteArray expected = m_original;
         expected.replace("\"first\"", "\"note A\"");
         expected.replace("\"last\"", "\"note  B \"");
-        QCOMPARE(readAll(m_run), m_original);
-        QCOMPARE(readAll(m_run + ".new"), expected);
+        QCOMPARE(readAllOrMissing(m_run), m_original);
+        QCOMPARE(readAllOrMissing(m_run + ".new"), expected);
         QVERIFY(!QFile::exists(m_run + ".newcopy"));
 
         ScriptedDialogProvider dialogs;
@@ -194,12 +161,12 @@ private slots:
         QCOMPARE(dialogs.requests()[0].flags & 7, int(MsgBox::YesNoCancel));
         if (answer == MsgBox::Yes) {
             QVERIFY(!herladen);
-            QCOMPARE(readAll(m_run), expected);
-            QCOMPARE(readAll(path("run.bak")), m_original);
+            QCOMPARE(readAllOrMissing(m_run), expected);
+            QCOMPARE(readAllOrMissing(path("run.bak")), m_original);
             QVERIFY(!QFile::exists(m_run + ".new"));
         } else if (answer == MsgBox::No) {
             QVERIFY(!herladen);
-            QCOMPARE(readAll(m_run), m_original);
+            QCOMPARE(readAllOrMissing(m_run), m_original);
             QVERIFY(!QFile::exists(m_run + ".new"));
             QVERIFY(!QFile::exists(path("run.bak")));
             // Reloaded from the untouched file, and told so.
@@ -207,14 +174,14 @@ private slots:
             QCOMPARE(cell(1, 1, 13), QStringLiteral("first"));
         } else {
             QVERIFY(herladen);
-            QCOMPARE(readAll(m_run), m_original);
-            QCOMPARE(readAll(m_run + ".new"), expected);
+            QCOMPARE(readAllOrMissing(m_run), m_original);
+            QCOMPARE(readAllOrMissing(m_run + ".new"), expected);
         }
     }
 
     void twoRecordsInOneSecondBothChange()
     {
-        configure({1});
+        configureT542Slots({1});
         const QString header = "\"Time\",\"a\",\"b\",\"c\",\"d\",\"e\",\"f\",\"g\",\"h\",\"i\",\"j\",\"k\"\r\n";
         const QString rec = "\"1/5/2026 9:00:00 AM\",\"1\",\"V\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"%1\"\r\n";
         writeFile(m_run, (header + rec.arg("x") + rec.arg("y")).toLatin1());
@@ -223,7 +190,7 @@ private slots:
         LaadMeetbestand();
         QCOMPARE(AantalRijen, 2);
         QVERIFY(WijzigVeldInMeetbestand(0, 2, 11, "both"));
-        QCOMPARE(readAll(m_run + ".new"), (header + rec.arg("both") + rec.arg("both")).toLatin1());
+        QCOMPARE(readAllOrMissing(m_run + ".new"), (header + rec.arg("both") + rec.arg("both")).toLatin1());
     }
 
     // A rewrite that cannot finish leaves the working copy as it was, and says so.
@@ -239,7 +206,7 @@ private slots:
         QFETCH(bool, diskFull);
         loadRun();
         QVERIFY(WijzigVeldInMeetbestand(0, 1, 11, "kept"));
-        const QByteArray before = readAll(m_run + ".new");
+        const QByteArray before = readAllOrMissing(m_run + ".new");
         ScriptedDialogProvider dialogs;
         bool ok;
         if (diskFull) {
@@ -250,8 +217,8 @@ private slots:
             ok = WijzigVeldInMeetbestand(0, 1, 11, "lost");
         }
         QVERIFY(!ok);
-        QCOMPARE(readAll(m_run + ".new"), before);
-        QCOMPARE(readAll(m_run), m_original);
+        QCOMPARE(readAllOrMissing(m_run + ".new"), before);
+        QCOMPARE(readAllOrMissing(m_run), m_original);
         if (diskFull)
             QVERIFY(!QFile::exists(m_run + ".newcopy"));
         QCOMPARE(dialogs.messageTexts().size(), 1);
@@ -276,7 +243,7 @@ private slots:
         HerstelNieuwBestand(m_run, herladen, true);
         QCOMPARE(dialogs.messageTexts().size(), 2);
         QVERIFY(dialogs.messageTexts()[1].contains("access to"));
-        QCOMPARE(readAll(m_run), m_original);
+        QCOMPARE(readAllOrMissing(m_run), m_original);
         QVERIFY(QFile::exists(m_run + ".new"));
     }
 
@@ -304,8 +271,8 @@ private slots:
         QCOMPARE(dialogs.requests()[1].text, Taaltekst(118));
         if (answer == MsgBox::Yes) {
             QCOMPARE(dialogs.requests().size(), 2);
-            QCOMPARE(readAll(target), m_original);
-            QCOMPARE(readAll(path("Other.bak")), QByteArray("other\r\n"));
+            QCOMPARE(readAllOrMissing(target), m_original);
+            QCOMPARE(readAllOrMissing(path("Other.bak")), QByteArray("other\r\n"));
             QCOMPARE(name, target);
             QCOMPARE(Meetbestandsnaam, target);
             QCOMPARE(Antwoord(), qint16(1));
@@ -314,14 +281,14 @@ private slots:
         } else {
             QCOMPARE(dialogs.requests().size(), 3);
             QCOMPARE(dialogs.requests()[2].kind, QStringLiteral("save"));
-            QCOMPARE(readAll(target), QByteArray("other\r\n"));
+            QCOMPARE(readAllOrMissing(target), QByteArray("other\r\n"));
             QVERIFY(!QFile::exists(path("Other.bak")));
             QCOMPARE(name, m_run);
             QCOMPARE(Meetbestandsnaam, m_run);
             QCOMPARE(Antwoord(), qint16(2));
             QVERIFY(RecenteBestanden().isEmpty());
         }
-        QCOMPARE(readAll(m_run), m_original);
+        QCOMPARE(readAllOrMissing(m_run), m_original);
     }
 
     void saveAsWithTheCurrentNameAsksForAnother()
@@ -336,8 +303,8 @@ private slots:
         QCOMPARE(dialogs.messageTexts(), QStringList{Taaltekst(282)});
         QCOMPARE(dialogs.requests()[1].title, Taaltekst(186) + ": " + m_run);
         QCOMPARE(name, path("second.csv"));
-        QCOMPARE(readAll(name), m_original);
-        QCOMPARE(readAll(m_run), m_original);
+        QCOMPARE(readAllOrMissing(name), m_original);
+        QCOMPARE(readAllOrMissing(m_run), m_original);
     }
 
     void newFileWithTheCurrentNameStartsEmpty()
@@ -353,7 +320,7 @@ private slots:
         QCOMPARE(Antwoord(), qint16(1));
         QCOMPARE(name, m_run);
         QVERIFY(!QFile::exists(m_run)); // logging makes it
-        QCOMPARE(readAll(path("run.bak")), m_original);
+        QCOMPARE(readAllOrMissing(path("run.bak")), m_original);
     }
 
     // Nothing was logged under the current name: the file is written from the table, with
@@ -371,7 +338,7 @@ private slots:
         QString name = Meetbestandsnaam;
         BewaarMeetbestandAls(name, false);
         QCOMPARE(Antwoord(), qint16(1));
-        const QByteArray written = readAll(path("fromtable.csv"));
+        const QByteArray written = readAllOrMissing(path("fromtable.csv"));
         QVERIFY(written.startsWith(Cp1252::encode(KopRegel()) + "\r\n"));
         QVERIFY(written.contains("\"1/5/2026 9:00:05 AM\",\"1,5\",\"bar\",\"2.75\",\"V\""));
 
@@ -417,7 +384,7 @@ private slots:
 
     void saveAsWhileLoggingGoesOnInTheNewFile()
     {
-        configure({1, 3});
+        configureT542Slots({1, 3});
         Meetbestandsnaam = m_run;
         QVERIFY(DataLog::instance().open());
         LoggenActief = true;
@@ -430,8 +397,8 @@ private slots:
         QCOMPARE(DataLog::instance().fileName(), target);
         MeetTijdstip = QDateTime(QDate(2026, 1, 5), QTime(9, 1, 0));
         QVERIFY(SchrijfMeting(QString(), 0));
-        QCOMPARE(readAll(m_run), m_original);
-        const QByteArray moved = readAll(target);
+        QCOMPARE(readAllOrMissing(m_run), m_original);
+        const QByteArray moved = readAllOrMissing(target);
         QVERIFY(moved.startsWith(m_original));
         QVERIFY(moved.mid(m_original.size()).startsWith("\"1/5/2026 9:01:00 AM\""));
         LoggenActief = false;

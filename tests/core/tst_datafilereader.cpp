@@ -20,29 +20,13 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "coretestsupport.h"
+
 using namespace Hoofdmodule;
 
 namespace {
 
-void configure(const QList<int> &valid)
-{
-    ResetToestellen();
-    for (int d : valid) {
-        ToestelGegevens &t = Toestel[d];
-        t.Type = QStringLiteral("T542");
-        t.Idno = 10 + d;
-        t.Kanalen = 2;
-        t.Actief = true;
-        for (int k = 1; k <= MaxKanalen; ++k)
-            t.Kanaal[size_t(k)].Naam = QStringLiteral("CH%1").arg(k);
-    }
-}
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 QString fixture(const QString &name) { return QStringLiteral(QLV2_FIXTURES "/") + name; }
 
@@ -128,7 +112,7 @@ private slots:
         QFETCH(QList<int>, valid);
         QFETCH(int, rows);
         QFETCH(QStringList, cells);
-        configure(valid);
+        configureT542Slots(valid);
         ScriptedDialogProvider dialogs;
         Meetbestandsnaam = fixture(file);
         LaadMeetbestand();
@@ -147,7 +131,7 @@ private slots:
 
     void cancelPartwayKeepsRowsRead()
     {
-        configure({1});
+        configureT542Slots({1});
         const QString path = m_dir.filePath("long.csv");
         {
             QFile f(path);
@@ -203,7 +187,7 @@ private slots:
     {
         QFETCH(QLocale, locale);
         QLocale::setDefault(locale);
-        configure({1});
+        configureT542Slots({1});
         const QString path = m_dir.filePath("times.csv");
         QList<QDateTime> times;
         for (int i = 0; i < 200; ++i)
@@ -227,7 +211,7 @@ private slots:
 
     void relativeTimeTakesFirstRecordAsBase()
     {
-        configure({1, 3});
+        configureT542Slots({1, 3});
         RelatieveTijd = true;
         Meetbestandsnaam = fixture("datafile-edge.csv");
         LaadMeetbestand();
@@ -247,7 +231,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(bool, told);
-        configure({1});
+        configureT542Slots({1});
         ScriptedDialogProvider dialogs;
         const QString path = m_dir.filePath(name);
         ToevoegenRecentBestand(m_dir.filePath("other.csv"));
@@ -269,7 +253,7 @@ private slots:
 
     void readErrorIsTold()
     {
-        configure({1});
+        configureT542Slots({1});
         ScriptedDialogProvider dialogs;
         // A folder exists but cannot be read as a file.
         const QString path = m_dir.filePath("folder.csv");
@@ -293,20 +277,20 @@ private slots:
     void leftoverWorkingCopy()
     {
         QFETCH(int, answer);
-        configure({1, 3});
+        configureT542Slots({1, 3});
         const QString path = m_dir.filePath("pending.csv");
         QFile::remove(path);
         QFile::remove(path + ".new");
         QFile::remove(BackupNaam(path));
         QVERIFY(QFile::copy(fixture("datafile-edge.csv"), path));
-        QByteArray edited = readAll(path);
+        QByteArray edited = readAllOrMissing(path);
         edited.replace("\"first\"", "\"edited\"");
         {
             QFile f(path + ".new");
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(edited);
         }
-        const QByteArray original = readAll(path);
+        const QByteArray original = readAllOrMissing(path);
         ScriptedDialogProvider dialogs;
         dialogs.answerMessage(answer);
         Meetbestandsnaam = path;
@@ -316,11 +300,11 @@ private slots:
         QCOMPARE(dialogs.requests()[0].flags & 7, int(MsgBox::YesNo)); // no Cancel here
         QVERIFY(!QFile::exists(path + ".new"));
         if (answer == MsgBox::Yes) {
-            QCOMPARE(readAll(path), edited);
-            QCOMPARE(readAll(BackupNaam(path)), original);
+            QCOMPARE(readAllOrMissing(path), edited);
+            QCOMPARE(readAllOrMissing(BackupNaam(path)), original);
             QCOMPARE(cell(1, 1, 13), QStringLiteral("edited"));
         } else {
-            QCOMPARE(readAll(path), original);
+            QCOMPARE(readAllOrMissing(path), original);
             QVERIFY(!QFile::exists(BackupNaam(path)));
             QCOMPARE(cell(1, 1, 13), QStringLiteral("first"));
         }
@@ -328,7 +312,7 @@ private slots:
 
     void loadingStopsLogging()
     {
-        configure({1, 3});
+        configureT542Slots({1, 3});
         int stops = 0;
         dataViews().stopVerbinding = [&] { ++stops; };
         LoggenActief = true;
@@ -342,7 +326,7 @@ private slots:
 
     void emptiesGraphsInUse()
     {
-        configure({1});
+        configureT542Slots({1});
         QList<int> emptied, rebuilt;
         dataViews().wisGrafiekGegevens = [&](int g) { emptied << g; };
         dataViews().ladenGrafiek = [&](int g) { rebuilt << g; };

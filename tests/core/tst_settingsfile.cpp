@@ -12,6 +12,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "coretestsupport.h"
 #include <sys/resource.h>
 #include <csignal>
 
@@ -39,23 +41,6 @@ public:
     QList<int> devicesRead;
 };
 
-// Lowers the largest file this process may write, so that a write fails part-way as on a full
-// disk (root ignores permissions, so a read-only folder proves nothing).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 
 void resetAll()
 {
