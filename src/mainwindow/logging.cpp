@@ -13,6 +13,8 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -268,6 +270,21 @@ void mdiQLV2::InstellenKnopMenus()
 
 bool mdiQLV2::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == mdiArea()->viewport()) {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            if (QAction *a = menuItem("mnuFileSettings"))
+                a->trigger();
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            if (mouse->button() == Qt::RightButton) {
+                menu("mnuWindow")->popup(mouse->globalPosition().toPoint());
+                return true;
+            }
+        }
+        return false;
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         for (auto it = m_panels.cbegin(); it != m_panels.cend(); ++it)
             if (it.value() == watched) {

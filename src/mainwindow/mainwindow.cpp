@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMouseEvent>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStyle>
@@ -33,6 +34,11 @@ mdiQLV2::mdiQLV2(QWidget *parent) : QMainWindow(parent)
     buildMenus();
     buildToolbar();
     buildStatusBar();
+
+    setAcceptDrops(true);
+    // A double click on the empty work area opens the settings; the right button pops up the
+    // Window menu.
+    m_mdi->viewport()->installEventFilter(this);
 
     TimerOpvragen.setInterval(1000);
     TimerControleTeller.setInterval(250);

@@ -55,6 +55,8 @@ public:
     bool MDIForm_QueryUnload(UnloadMode mode);
     void MDIForm_Unload();
     void mnuFileExit_Click();
+    // Files dropped on the main window (or handed on by a child window): a data file is opened.
+    void MDIForm_OLEDragDrop(const QStringList &files);
     void AfsluitenOnbewaakt();
     bool isUnloaded() const { return m_unloaded; }
     // For tests and the program: whether start-up shows the splash window.
@@ -104,6 +106,9 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

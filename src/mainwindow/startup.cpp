@@ -1,5 +1,6 @@
 #include "core/datafile.h"
 #include "core/services.h"
+#include "core/datafilereader.h"
 #include "core/settingsfile.h"
 #include "core/shared.h"
 #include "core/conversions.h"
@@ -17,6 +18,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMdiArea>
+#include <QMenu>
 #include <QDir>
 #include <QToolBar>
 
@@ -196,4 +202,50 @@ void mdiQLV2::closeEvent(QCloseEvent *event)
     m_unloaded = true;
     MDIForm_Unload();
     event->accept();
+}
+
+void mdiQLV2::MDIForm_OLEDragDrop(const QStringList &files)
+{
+    const QString first = files.value(0);
+    if (first.isEmpty())
+        return;
+    if (!first.right(4).toLower().endsWith(QLatin1String(".csv"))) {
+        DialogProvider::current().messageBox(this, Taaltekst(312), MsgBox::Exclamation, first);
+        return;
+    }
+    // The file being logged is closed by a load: logging stops first, with its stop record.
+    StopVerbinding();
+    DataLog::instance().close();
+    Meetbestandsnaam = QFileInfo(first).absoluteFilePath();
+    HerstelGrafieken();
+    LaadMeetbestand();
+    ToevoegenRecentBestand(Meetbestandsnaam);
+    VulRecenteBestanden();
+    ZetTitel();
+}
+
+void mdiQLV2::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void mdiQLV2::dropEvent(QDropEvent *event)
+{
+    QStringList files;
+    for (const QUrl &url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    event->acceptProposedAction();
+    MDIForm_OLEDragDrop(files);
+}
+
+void mdiQLV2::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    // A new size is a setting worth keeping.
+    if (isVisible()) {
+        InstellingenGewijzigd = true;
+        ActiverenKnopBewaren();
+    }
 }

@@ -471,6 +471,8 @@ void KoppelHoofdvenster(mdiQLV2 &w)
         QObject::connect(rack, &FormRack::instellingenGewijzigd, &w, [&w] { w.ActiverenKnopBewaren(); });
         QObject::connect(rack, &FormRack::instellingenGevraagd, &w,
                          [](int slot) { FormSettingsController::Tonen(slot); });
+        QObject::connect(rack, &FormRack::bestandGesleept, &w,
+                         [&w](const QString &path) { w.MDIForm_OLEDragDrop({path}); });
     });
 
     tableWindow = new frmTabel;
@@ -480,6 +482,8 @@ void KoppelHoofdvenster(mdiQLV2 &w)
     tableSubWindow->hide();
     QObject::connect(tableWindow, &frmTabel::instellingenGevraagd, &w,
                      [](int slot) { FormSettingsController::Tonen(slot); });
+    QObject::connect(tableWindow, &frmTabel::bestandGesleept, &w,
+                     [&w](const QString &path) { w.MDIForm_OLEDragDrop({path}); });
 
     DataViews &views = dataViews();
     views.tabel = tableWindow;

@@ -316,6 +316,49 @@ private slots:
         QVERIFY(dialogs.messageTexts().isEmpty());
     }
 
+    // A data file dropped while logging: logging stops first (stop record in the logged file),
+    // then the dropped file is opened. Any other file is refused with a message.
+    void dropWhileLogging()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        sim.add("T542", 12, 1);
+        SerialPortTable::bind(9, sim.devicePath());
+        writeSettings({{1, "T542", 12}}, true);
+        const QString dropped = home.path() + "/dropped.csv";
+        QFile::remove(dropped);
+
+        ScriptedDialogProvider dialogs;
+        mdiQLV2 window;
+        KoppelHoofdvenster(window);
+        window.setShowSplash(false);
+        QTimer driver;
+        int step = 0;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            if (step == 0 && AantalRijen >= 1) {
+                step = 1;
+                window.MDIForm_OLEDragDrop({home.path() + "/notes.txt"});
+                QVERIFY(LoggenActief);
+                QFile f(dropped);
+                QVERIFY(f.open(QIODevice::WriteOnly));
+                f.close();
+                window.MDIForm_OLEDragDrop({dropped});
+                QVERIFY(!LoggenActief);
+                window.mnuFileExit_Click();
+            }
+        });
+        driver.start(200);
+        QVERIFY(window.MDIForm_Load({}));
+        QCOMPARE(step, 1);
+        QVERIFY(dialogs.messageTexts().contains(Taaltekst(312)));
+        QCOMPARE(Meetbestandsnaam, dropped);
+        QFile data(dataFile());
+        QVERIFY(data.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromLatin1(data.readAll()).split("\r\n", Qt::SkipEmptyParts);
+        QVERIFY(lines.size() >= 3);
+        QVERIFY2(!lines.last().contains("\"0.00\""), qPrintable(lines.last()));
+    }
+
     // SIGTERM (a system shutdown, a service manager) closes the program unattended: logging
     // ends with its stop record, no question is asked, the settings file stays as it is.
     void terminationSignalClosesUnattended()
