@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QCoreApplication>
 #include <QScrollBar>
+#include <algorithm>
 #include <cstring>
 
 namespace GridAlign {
@@ -37,15 +38,6 @@ constexpr qsizetype MaxCellLength = 4096;
 constexpr int MaxSharedLength = 24;
 constexpr quint32 MaxShared = 1u << 16;
 
-void putVarint(QByteArray &out, quint32 v)
-{
-    while (v >= 0x80) {
-        out.append(char(0x80 | (v & 0x7F)));
-        v >>= 7;
-    }
-    out.append(char(v));
-}
-
 quint32 getVarint(const char *&p)
 {
     quint32 v = 0;
@@ -70,7 +62,7 @@ bool worthSharing(const QString &text)
     return true;
 }
 
-bool isAscii(const QString &text)
+bool isAscii(QStringView text)
 {
     for (QChar c : text)
         if (c.unicode() >= 0x80)
@@ -78,19 +70,52 @@ bool isAscii(const QString &text)
     return true;
 }
 
-// True when the text is the decimal number n, without building a string.
-bool isNumber(const QString &text, qint64 n)
+// True when the text is the decimal number n (n >= 0), without building a string.
+bool isNumber(QStringView text, qint64 n)
 {
-    char buffer[24];
-    const int len = std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(n));
-    if (text.size() != len)
+    if (text.isEmpty() || text.size() > 19 || (text.size() > 1 && text.front() == u'0'))
         return false;
-    for (int i = 0; i < len; ++i)
-        if (text.at(i).unicode() != char16_t(buffer[i]))
+    qint64 value = 0;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < u'0' || u > u'9')
             return false;
-    return true;
+        value = value * 10 + (u - u'0');
+    }
+    return value == n;
 }
 } // namespace
+
+// One row's encoding while it is built. Reused from row to row, so that filling a row costs
+// no allocation; each cell reserves its worst case before it writes.
+struct GridStore::Encoder {
+    std::vector<char> bytes = std::vector<char>(256);
+    size_t size = 0;
+
+    char *reserve(size_t n)
+    {
+        if (size + n > bytes.size())
+            bytes.resize(std::max(bytes.size() * 2, size + n));
+        return bytes.data() + size;
+    }
+    void put(char c) { *reserve(1) = c; ++size; }
+    // Only after reserve(): at most 5 bytes.
+    void putVarintReserved(quint32 v)
+    {
+        char *p = bytes.data() + size;
+        while (v >= 0x80) {
+            *p++ = char(0x80 | (v & 0x7F));
+            v >>= 7;
+        }
+        *p++ = char(v);
+        size = size_t(p - bytes.data());
+    }
+    void putVarint(quint32 v)
+    {
+        reserve(5);
+        putVarintReserved(v);
+    }
+};
 
 GridStore::GridStore(int cols) : m_cols(qBound(1, cols, MaxCols))
 {
@@ -202,44 +227,54 @@ quint32 GridStore::internText(int col, const QString &text)
     return id;
 }
 
-void GridStore::encodeCell(QByteArray &out, qint32 row, int col, const QString &input,
+void GridStore::encodeCell(Encoder &out, qint32 row, int col, const QString &input,
                            bool timeCell)
 {
     if (timeCell) {
-        out.append(char(Time));
+        out.put(char(Time));
         return;
     }
-    const QString text = input.size() > MaxCellLength ? input.left(MaxCellLength) : input;
+    const QStringView text = QStringView(input).left(MaxCellLength);
     if (text.isEmpty()) {
-        out.append(char(Empty));
-    } else if (text.size() == 1 && text.at(0) == QLatin1Char(' ')) {
-        out.append(char(Blank));
+        out.put(char(Empty));
+    } else if (text.size() == 1 && text.front() == u' ') {
+        out.put(char(Blank));
     } else if (col == 0 && isNumber(text, qint64(row) + 1)) {
-        out.append(char(RowNumber));
-    } else if (worthSharing(text)
-               && (m_sharedIndex.size() < qsizetype(MaxShared) || m_sharedIndex.contains(text))) {
-        out.append(char(Shared));
-        putVarint(out, internText(col, text));
+        out.put(char(RowNumber));
+    } else if (worthSharing(input) // never cut: shared texts are short
+               && (m_sharedIndex.size() < qsizetype(MaxShared) || m_sharedIndex.contains(input))) {
+        const quint32 id = internText(col, input);
+        out.reserve(6);
+        out.bytes[out.size++] = char(Shared);
+        out.putVarintReserved(id);
     } else if (isAscii(text)) {
-        if (text.size() < 0x80) {
-            out.append(char(ShortAscii | text.size()));
+        const size_t length = size_t(text.size());
+        out.reserve(6 + length);
+        if (length < 0x80) {
+            out.bytes[out.size++] = char(ShortAscii | length);
         } else {
-            out.append(char(LongAscii));
-            putVarint(out, quint32(text.size()));
+            out.bytes[out.size++] = char(LongAscii);
+            out.putVarintReserved(quint32(length));
         }
-        for (QChar c : text)
-            out.append(char(c.unicode()));
+        char *p = out.bytes.data() + out.size;
+        const char16_t *u = text.utf16();
+        for (size_t i = 0; i < length; ++i)
+            p[i] = char(u[i]);
+        out.size += length;
     } else {
-        out.append(char(Utf16));
-        putVarint(out, quint32(text.size()));
-        out.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+        const size_t bytes = size_t(text.size()) * 2;
+        out.reserve(6 + bytes);
+        out.bytes[out.size++] = char(Utf16);
+        out.putVarintReserved(quint32(text.size()));
+        std::memcpy(out.bytes.data() + out.size, text.utf16(), bytes);
+        out.size += bytes;
     }
 }
 
-void GridStore::storeEncoding(qint32 row, const QByteArray &encoding)
+void GridStore::storeEncoding(qint32 row, const Encoder &encoding)
 {
     const quint32 chunkSize = 1u << ByteChunkBits;
-    const quint32 size = quint32(encoding.size());
+    const quint32 size = quint32(encoding.size);
     // The newest encoding can be replaced where it lies: a live row is written twice (first
     // numbered, then filled), and this keeps that free.
     if (row == m_lastRow && offsetRef(row) == m_lastOffset && m_lastOffset != NoCells)
@@ -257,7 +292,7 @@ void GridStore::storeEncoding(qint32 row, const QByteArray &encoding)
     while (m_byteChunks.size() <= chunk)
         m_byteChunks.emplace_back(new char[chunkSize]);
     const quint32 offset = (chunk << ByteChunkBits) | pos;
-    std::memcpy(m_byteChunks[chunk].get() + pos, encoding.constData(), size);
+    std::memcpy(m_byteChunks[chunk].get() + pos, encoding.bytes.data(), size);
     offsetRef(row) = offset;
     m_byteEnd = offset + size;
     m_lastOffset = offset;
@@ -334,8 +369,8 @@ void GridStore::rewriteRow(qint32 row, int col, const QString *text, bool timeCe
 {
     thread_local std::vector<CellRef> cells;
     decodeRow(row, cells);
-    QByteArray encoding;
-    encoding.reserve(64);
+    thread_local Encoder encoding;
+    encoding.size = 0;
     for (int c = 0; c < m_cols; ++c) {
         if (c == col) {
             encodeCell(encoding, row, c, text ? *text : QString(), timeCell);
@@ -344,8 +379,8 @@ void GridStore::rewriteRow(qint32 row, int col, const QString *text, bool timeCe
         const CellRef &cell = cells[size_t(c)];
         switch (cell.tag) {
         case Shared:
-            encoding.append(char(Shared));
-            putVarint(encoding, cell.shared);
+            encoding.put(char(Shared));
+            encoding.putVarint(cell.shared);
             break;
         case ShortAscii:
         case LongAscii:
@@ -353,7 +388,7 @@ void GridStore::rewriteRow(qint32 row, int col, const QString *text, bool timeCe
             encodeCell(encoding, row, c, cellText(row, c, cell), false);
             break;
         default:
-            encoding.append(char(cell.tag));
+            encoding.put(char(cell.tag));
         }
     }
     storeEncoding(row, encoding);
@@ -371,14 +406,27 @@ void GridStore::setRow(qint32 row, qint64 time, std::span<const QString> texts, 
     if (row < 0 || row >= m_rows)
         return;
     timeRef(row) = time;
-    QByteArray encoding;
-    encoding.reserve(96);
+    thread_local Encoder encoding;
+    encoding.size = 0;
     for (int c = 0; c < m_cols; ++c) {
         const bool timeCell = c < 32 && (timeMask >> c) & 1u;
         encodeCell(encoding, row, c, size_t(c) < texts.size() ? texts[size_t(c)] : QString(),
                    timeCell);
     }
     storeEncoding(row, encoding);
+}
+
+qint32 GridStore::appendNumberedRow()
+{
+    const qint32 row = m_rows;
+    resize(row + 1);
+    thread_local Encoder encoding;
+    encoding.size = 0;
+    encoding.put(char(RowNumber));
+    for (int c = 1; c < m_cols; ++c)
+        encoding.put(char(Empty));
+    storeEncoding(row, encoding);
+    return row;
 }
 
 void GridStore::setCols(int cols)
@@ -443,22 +491,37 @@ GridData::GridData(QObject *parent) : QAbstractTableModel(parent), m_store(2)
     m_align.assign(2, GridAlign::General);
     m_headerAlign.assign(2, GridAlign::General);
     m_store.resize(1);
+    m_announced = 1;
+}
+
+void GridData::announceRows()
+{
+    m_announceQueued = false;
+    const qint32 rows = m_store.rows();
+    if (rows <= m_announced)
+        return;
+    beginInsertRows(QModelIndex(), m_announced, rows - 1);
+    m_announced = rows;
+    endInsertRows();
 }
 
 void GridData::setRows(qint32 rows)
 {
     rows = qMax(1, rows);
     const qint32 dataRows = rows - 1;
+    announceRows();
     const qint32 old = m_store.rows();
     if (dataRows == old)
         return;
     if (dataRows > old) {
         beginInsertRows(QModelIndex(), old, dataRows - 1);
         m_store.resize(dataRows);
+        m_announced = dataRows;
         endInsertRows();
     } else {
         beginRemoveRows(QModelIndex(), dataRows, old - 1);
         m_store.resize(dataRows);
+        m_announced = dataRows;
         endRemoveRows();
     }
     m_row = qMin(m_row, rows - 1);
@@ -472,6 +535,7 @@ void GridData::setCols(int cols)
         return;
     beginResetModel();
     m_store.setCols(cols);
+    m_announced = m_store.rows();
     m_header.resize(cols);
     m_widths.resize(size_t(cols), -1);
     m_align.resize(size_t(cols), GridAlign::General);
@@ -514,8 +578,10 @@ void GridData::setTextMatrix(qint32 row, int col, const QString &text)
         return;
     }
     m_store.setText(row - 1, col, text);
-    const QModelIndex i = index(row - 1, col);
-    emit dataChanged(i, i, {Qt::DisplayRole});
+    if (announced(row - 1)) {
+        const QModelIndex i = index(row - 1, col);
+        emit dataChanged(i, i, {Qt::DisplayRole});
+    }
 }
 
 void GridData::setRowTexts(qint32 row, const QDateTime &time, std::span<const QString> texts,
@@ -524,16 +590,17 @@ void GridData::setRowTexts(qint32 row, const QDateTime &time, std::span<const QS
     if (row < 1 || row >= rows())
         return;
     m_store.setRow(row - 1, GridStore::wallMs(time), texts, timeMask);
-    emit dataChanged(index(row - 1, 0), index(row - 1, cols() - 1), {Qt::DisplayRole});
+    if (announced(row - 1))
+        emit dataChanged(index(row - 1, 0), index(row - 1, cols() - 1), {Qt::DisplayRole});
 }
 
 qint32 GridData::appendNumberedRow()
 {
-    const qint32 dataRow = m_store.rows();
-    beginInsertRows(QModelIndex(), dataRow, dataRow);
-    m_store.resize(dataRow + 1);
-    m_store.setText(dataRow, 0, QString::number(qint64(dataRow) + 1));
-    endInsertRows();
+    const qint32 dataRow = m_store.appendNumberedRow();
+    if (!m_announceQueued) {
+        m_announceQueued = true;
+        QMetaObject::invokeMethod(this, &GridData::announceRows, Qt::QueuedConnection);
+    }
     return dataRow + 1;
 }
 
@@ -543,6 +610,7 @@ void GridData::clearTexts()
     const qint32 dataRows = m_store.rows();
     m_store.clear();
     m_store.resize(dataRows);
+    m_announced = dataRows;
     for (QString &h : m_header)
         h.clear();
     endResetModel();
@@ -560,8 +628,8 @@ void GridData::setRowTime(qint32 row, const QDateTime &time)
 
 void GridData::refreshTimes()
 {
-    if (m_store.rows() > 0)
-        emit dataChanged(index(0, 0), index(m_store.rows() - 1, cols() - 1), {Qt::DisplayRole});
+    if (m_announced > 0)
+        emit dataChanged(index(0, 0), index(m_announced - 1, cols() - 1), {Qt::DisplayRole});
 }
 
 int GridData::colWidth(int col) const
@@ -590,8 +658,8 @@ void GridData::setColAlignment(int col, int code)
     if (col < 0 || col >= cols())
         return;
     m_align[size_t(col)] = code;
-    if (m_store.rows() > 0)
-        emit dataChanged(index(0, col), index(m_store.rows() - 1, col), {Qt::TextAlignmentRole});
+    if (m_announced > 0)
+        emit dataChanged(index(0, col), index(m_announced - 1, col), {Qt::TextAlignmentRole});
 }
 
 int GridData::headerAlignment(int col) const
@@ -657,7 +725,7 @@ void GridData::setSelection(qint32 row, int col, qint32 rowSel, int colSel)
 
 int GridData::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_store.rows());
+    return parent.isValid() ? 0 : int(m_announced);
 }
 
 int GridData::columnCount(const QModelIndex &parent) const
@@ -839,6 +907,7 @@ void Grid::flushSelection()
     if (!m_selectionDirty || m_syncing)
         return;
     m_selectionDirty = false;
+    m_data->announceRows(); // the selection may reach rows the view does not know yet
     m_syncing = true;
     QItemSelectionModel *sm = selectionModel();
     const qint32 r1 = m_data->selectedRowFirst(), r2 = m_data->selectedRowLast();
@@ -892,6 +961,7 @@ void Grid::placeFrozen()
 
 qint32 Grid::topRow()
 {
+    m_data->announceRows();
     flushSelection();
     flushScroll();
     const int r = rowAt(0);
@@ -900,7 +970,7 @@ qint32 Grid::topRow()
 
 void Grid::setTopRow(qint32 row)
 {
-    if (row < 1 || row > m_data->rowCount())
+    if (row < 1 || row >= m_data->rows())
         return;
     // Laying the view out again costs more than the record itself, so a burst of records
     // scrolls once, when events are next handled (or when someone asks for the top row).
@@ -914,6 +984,7 @@ void Grid::flushScroll()
 {
     if (m_pendingTop <= 0)
         return;
+    m_data->announceRows();
     const qint32 row = qMin(m_pendingTop, qint32(m_data->rowCount()));
     m_pendingTop = 0;
     if (row < 1)
