@@ -51,23 +51,28 @@ quint32 getVarint(const char *&p)
     }
 }
 
-// Texts that repeat from row to row (units, relay marks, status words) have no digits.
-bool worthSharing(const QString &text)
-{
-    if (text.size() > MaxSharedLength)
-        return false;
-    for (QChar c : text)
-        if (c.isDigit())
-            return false;
-    return true;
-}
+// What one pass over a text tells the encoder: texts that repeat from row to row (units,
+// relay marks, status words) are short and have no digits, and ASCII texts take one byte a
+// character.
+struct TextKind {
+    bool share;
+    bool ascii;
+};
 
-bool isAscii(QStringView text)
+TextKind kindOf(QStringView text)
 {
-    for (QChar c : text)
-        if (c.unicode() >= 0x80)
-            return false;
-    return true;
+    bool digit = false, ascii = true;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80) {
+            ascii = false;
+            if (c.isDigit())
+                digit = true;
+        } else if (u >= u'0' && u <= u'9') {
+            digit = true;
+        }
+    }
+    return {!digit && text.size() <= MaxSharedLength, ascii};
 }
 
 // True when the text is the decimal number n (n >= 0), without building a string.
@@ -94,10 +99,11 @@ struct GridStore::Encoder {
 
     char *reserve(size_t n)
     {
-        if (size + n > bytes.size())
-            bytes.resize(std::max(bytes.size() * 2, size + n));
+        if (size + n > bytes.size()) [[unlikely]]
+            grow(n);
         return bytes.data() + size;
     }
+    Q_NEVER_INLINE void grow(size_t n) { bytes.resize(std::max(bytes.size() * 2, size + n)); }
     void put(char c) { *reserve(1) = c; ++size; }
     // Only after reserve(): at most 5 bytes.
     void putVarintReserved(quint32 v)
@@ -237,17 +243,24 @@ void GridStore::encodeCell(Encoder &out, qint32 row, int col, const QString &inp
     const QStringView text = QStringView(input).left(MaxCellLength);
     if (text.isEmpty()) {
         out.put(char(Empty));
-    } else if (text.size() == 1 && text.front() == u' ') {
+        return;
+    }
+    if (text.size() == 1 && text.front() == u' ') {
         out.put(char(Blank));
-    } else if (col == 0 && isNumber(text, qint64(row) + 1)) {
+        return;
+    }
+    if (col == 0 && isNumber(text, qint64(row) + 1)) {
         out.put(char(RowNumber));
-    } else if (worthSharing(input) // never cut: shared texts are short
-               && (m_sharedIndex.size() < qsizetype(MaxShared) || m_sharedIndex.contains(input))) {
+        return;
+    }
+    const TextKind kind = kindOf(text);
+    if (kind.share // never cut: shared texts are short
+        && (m_sharedIndex.size() < qsizetype(MaxShared) || m_sharedIndex.contains(input))) {
         const quint32 id = internText(col, input);
         out.reserve(6);
         out.bytes[out.size++] = char(Shared);
         out.putVarintReserved(id);
-    } else if (isAscii(text)) {
+    } else if (kind.ascii) {
         const size_t length = size_t(text.size());
         out.reserve(6 + length);
         if (length < 0x80) {
@@ -760,6 +773,64 @@ QVariant GridData::headerData(int section, Qt::Orientation orientation, int role
 // Grid
 
 namespace {
+// A column header that keeps its size hint until what it depends on changes. Qt's header
+// forgets its own whenever the view lays itself out, which every appended row makes it do,
+// and then measures every header text again: most of the cost of a live record.
+class GridHeader : public QHeaderView {
+public:
+    explicit GridHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+    QSize sizeHint() const override
+    {
+        if (!m_hint.isValid())
+            m_hint = QHeaderView::sizeHint();
+        return m_hint;
+    }
+    void forgetHint() { m_hint = QSize(); }
+
+    void setModel(QAbstractItemModel *model) override
+    {
+        if (this->model())
+            disconnect(this->model(), nullptr, this, nullptr);
+        QHeaderView::setModel(model);
+        forgetHint();
+        if (!model)
+            return;
+        const auto forget = [this] { forgetHint(); };
+        connect(model, &QAbstractItemModel::headerDataChanged, this, forget);
+        connect(model, &QAbstractItemModel::modelReset, this, forget);
+        connect(model, &QAbstractItemModel::layoutChanged, this, forget);
+        connect(model, &QAbstractItemModel::columnsInserted, this, forget);
+        connect(model, &QAbstractItemModel::columnsRemoved, this, forget);
+    }
+
+protected:
+    bool event(QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::FontChange:
+        case QEvent::StyleChange:
+        case QEvent::LayoutDirectionChange:
+        case QEvent::Polish:
+            forgetHint();
+            break;
+        default:
+            break;
+        }
+        return QHeaderView::event(event);
+    }
+
+private:
+    mutable QSize m_hint;
+};
+
+void useGridHeader(QTableView *view)
+{
+    view->setHorizontalHeader(new GridHeader(view));
+    view->horizontalHeader()->setSectionsClickable(false);
+    view->horizontalHeader()->setHighlightSections(false);
+}
+
 // The view of the fixed column; its layout is brought up to date before it follows a scroll,
 // or its scroll range would still be the one before the newest rows.
 class FrozenColumnView : public QTableView {
@@ -775,6 +846,7 @@ public:
 
 Grid::Grid(QWidget *parent) : QTableView(parent), m_data(new GridData(this))
 {
+    useGridHeader(this);
     setModel(m_data);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -798,6 +870,7 @@ Grid::Grid(QWidget *parent) : QTableView(parent), m_data(new GridData(this))
     // Column 0 is drawn by a second view laid over the first: it shares the model and the
     // selection but never scrolls sideways.
     m_frozen = new FrozenColumnView(this);
+    useGridHeader(m_frozen);
     m_frozen->setModel(m_data);
     m_frozen->setSelectionModel(selectionModel());
     m_frozen->setFocusPolicy(Qt::NoFocus);
@@ -868,6 +941,9 @@ void Grid::applyWidths()
             m_frozen->setColumnWidth(0, twipsToPixels(twips));
     }
     m_frozen->setVisible(m_data->colWidth(0) > 0);
+    // Hidden columns do not count in the header's height.
+    static_cast<GridHeader *>(horizontalHeader())->forgetHint();
+    static_cast<GridHeader *>(m_frozen->horizontalHeader())->forgetHint();
     m_syncing = false;
     placeFrozen();
 }
