@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QCoreApplication>
 #include <QScrollBar>
+#include <algorithm>
 #include <cstring>
 
 namespace GridAlign {
@@ -37,15 +38,6 @@ constexpr qsizetype MaxCellLength = 4096;
 constexpr int MaxSharedLength = 24;
 constexpr quint32 MaxShared = 1u << 16;
 
-void putVarint(QByteArray &out, quint32 v)
-{
-    while (v >= 0x80) {
-        out.append(char(0x80 | (v & 0x7F)));
-        v >>= 7;
-    }
-    out.append(char(v));
-}
-
 quint32 getVarint(const char *&p)
 {
     quint32 v = 0;
@@ -59,38 +51,77 @@ quint32 getVarint(const char *&p)
     }
 }
 
-// Texts that repeat from row to row (units, relay marks, status words) have no digits.
-bool worthSharing(const QString &text)
+// What one pass over a text tells the encoder: texts that repeat from row to row (units,
+// relay marks, status words) are short and have no digits, and ASCII texts take one byte a
+// character.
+struct TextKind {
+    bool share;
+    bool ascii;
+};
+
+TextKind kindOf(QStringView text)
 {
-    if (text.size() > MaxSharedLength)
-        return false;
-    for (QChar c : text)
-        if (c.isDigit())
-            return false;
-    return true;
+    bool digit = false, ascii = true;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80) {
+            ascii = false;
+            if (c.isDigit())
+                digit = true;
+        } else if (u >= u'0' && u <= u'9') {
+            digit = true;
+        }
+    }
+    return {!digit && text.size() <= MaxSharedLength, ascii};
 }
 
-bool isAscii(const QString &text)
+// True when the text is the decimal number n (n >= 0), without building a string.
+bool isNumber(QStringView text, qint64 n)
 {
-    for (QChar c : text)
-        if (c.unicode() >= 0x80)
-            return false;
-    return true;
-}
-
-// True when the text is the decimal number n, without building a string.
-bool isNumber(const QString &text, qint64 n)
-{
-    char buffer[24];
-    const int len = std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(n));
-    if (text.size() != len)
+    if (text.isEmpty() || text.size() > 19 || (text.size() > 1 && text.front() == u'0'))
         return false;
-    for (int i = 0; i < len; ++i)
-        if (text.at(i).unicode() != char16_t(buffer[i]))
+    qint64 value = 0;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < u'0' || u > u'9')
             return false;
-    return true;
+        value = value * 10 + (u - u'0');
+    }
+    return value == n;
 }
 } // namespace
+
+// One row's encoding while it is built. Reused from row to row, so that filling a row costs
+// no allocation; each cell reserves its worst case before it writes.
+struct GridStore::Encoder {
+    std::vector<char> bytes = std::vector<char>(256);
+    size_t size = 0;
+
+    char *reserve(size_t n)
+    {
+        if (size + n > bytes.size()) [[unlikely]]
+            grow(n);
+        return bytes.data() + size;
+    }
+    Q_NEVER_INLINE void grow(size_t n) { bytes.resize(std::max(bytes.size() * 2, size + n)); }
+    void put(char c) { *reserve(1) = c; ++size; }
+    // Only after reserve(): at most 5 bytes.
+    void putVarintReserved(quint32 v)
+    {
+        char *p = bytes.data() + size;
+        while (v >= 0x80) {
+            *p++ = char(0x80 | (v & 0x7F));
+            v >>= 7;
+        }
+        *p++ = char(v);
+        size = size_t(p - bytes.data());
+    }
+    void putVarint(quint32 v)
+    {
+        reserve(5);
+        putVarintReserved(v);
+    }
+};
 
 GridStore::GridStore(int cols) : m_cols(qBound(1, cols, MaxCols))
 {
@@ -202,44 +233,61 @@ quint32 GridStore::internText(int col, const QString &text)
     return id;
 }
 
-void GridStore::encodeCell(QByteArray &out, qint32 row, int col, const QString &input,
+void GridStore::encodeCell(Encoder &out, qint32 row, int col, const QString &input,
                            bool timeCell)
 {
     if (timeCell) {
-        out.append(char(Time));
+        out.put(char(Time));
         return;
     }
-    const QString text = input.size() > MaxCellLength ? input.left(MaxCellLength) : input;
+    const QStringView text = QStringView(input).left(MaxCellLength);
     if (text.isEmpty()) {
-        out.append(char(Empty));
-    } else if (text.size() == 1 && text.at(0) == QLatin1Char(' ')) {
-        out.append(char(Blank));
-    } else if (col == 0 && isNumber(text, qint64(row) + 1)) {
-        out.append(char(RowNumber));
-    } else if (worthSharing(text)
-               && (m_sharedIndex.size() < qsizetype(MaxShared) || m_sharedIndex.contains(text))) {
-        out.append(char(Shared));
-        putVarint(out, internText(col, text));
-    } else if (isAscii(text)) {
-        if (text.size() < 0x80) {
-            out.append(char(ShortAscii | text.size()));
+        out.put(char(Empty));
+        return;
+    }
+    if (text.size() == 1 && text.front() == u' ') {
+        out.put(char(Blank));
+        return;
+    }
+    if (col == 0 && isNumber(text, qint64(row) + 1)) {
+        out.put(char(RowNumber));
+        return;
+    }
+    const TextKind kind = kindOf(text);
+    if (kind.share // never cut: shared texts are short
+        && (m_sharedIndex.size() < qsizetype(MaxShared) || m_sharedIndex.contains(input))) {
+        const quint32 id = internText(col, input);
+        out.reserve(6);
+        out.bytes[out.size++] = char(Shared);
+        out.putVarintReserved(id);
+    } else if (kind.ascii) {
+        const size_t length = size_t(text.size());
+        out.reserve(6 + length);
+        if (length < 0x80) {
+            out.bytes[out.size++] = char(ShortAscii | length);
         } else {
-            out.append(char(LongAscii));
-            putVarint(out, quint32(text.size()));
+            out.bytes[out.size++] = char(LongAscii);
+            out.putVarintReserved(quint32(length));
         }
-        for (QChar c : text)
-            out.append(char(c.unicode()));
+        char *p = out.bytes.data() + out.size;
+        const char16_t *u = text.utf16();
+        for (size_t i = 0; i < length; ++i)
+            p[i] = char(u[i]);
+        out.size += length;
     } else {
-        out.append(char(Utf16));
-        putVarint(out, quint32(text.size()));
-        out.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+        const size_t bytes = size_t(text.size()) * 2;
+        out.reserve(6 + bytes);
+        out.bytes[out.size++] = char(Utf16);
+        out.putVarintReserved(quint32(text.size()));
+        std::memcpy(out.bytes.data() + out.size, text.utf16(), bytes);
+        out.size += bytes;
     }
 }
 
-void GridStore::storeEncoding(qint32 row, const QByteArray &encoding)
+void GridStore::storeEncoding(qint32 row, const Encoder &encoding)
 {
     const quint32 chunkSize = 1u << ByteChunkBits;
-    const quint32 size = quint32(encoding.size());
+    const quint32 size = quint32(encoding.size);
     // The newest encoding can be replaced where it lies: a live row is written twice (first
     // numbered, then filled), and this keeps that free.
     if (row == m_lastRow && offsetRef(row) == m_lastOffset && m_lastOffset != NoCells)
@@ -257,7 +305,7 @@ void GridStore::storeEncoding(qint32 row, const QByteArray &encoding)
     while (m_byteChunks.size() <= chunk)
         m_byteChunks.emplace_back(new char[chunkSize]);
     const quint32 offset = (chunk << ByteChunkBits) | pos;
-    std::memcpy(m_byteChunks[chunk].get() + pos, encoding.constData(), size);
+    std::memcpy(m_byteChunks[chunk].get() + pos, encoding.bytes.data(), size);
     offsetRef(row) = offset;
     m_byteEnd = offset + size;
     m_lastOffset = offset;
@@ -334,8 +382,8 @@ void GridStore::rewriteRow(qint32 row, int col, const QString *text, bool timeCe
 {
     thread_local std::vector<CellRef> cells;
     decodeRow(row, cells);
-    QByteArray encoding;
-    encoding.reserve(64);
+    thread_local Encoder encoding;
+    encoding.size = 0;
     for (int c = 0; c < m_cols; ++c) {
         if (c == col) {
             encodeCell(encoding, row, c, text ? *text : QString(), timeCell);
@@ -344,8 +392,8 @@ void GridStore::rewriteRow(qint32 row, int col, const QString *text, bool timeCe
         const CellRef &cell = cells[size_t(c)];
         switch (cell.tag) {
         case Shared:
-            encoding.append(char(Shared));
-            putVarint(encoding, cell.shared);
+            encoding.put(char(Shared));
+            encoding.putVarint(cell.shared);
             break;
         case ShortAscii:
         case LongAscii:
@@ -353,7 +401,7 @@ void GridStore::rewriteRow(qint32 row, int col, const QString *text, bool timeCe
             encodeCell(encoding, row, c, cellText(row, c, cell), false);
             break;
         default:
-            encoding.append(char(cell.tag));
+            encoding.put(char(cell.tag));
         }
     }
     storeEncoding(row, encoding);
@@ -371,14 +419,27 @@ void GridStore::setRow(qint32 row, qint64 time, std::span<const QString> texts, 
     if (row < 0 || row >= m_rows)
         return;
     timeRef(row) = time;
-    QByteArray encoding;
-    encoding.reserve(96);
+    thread_local Encoder encoding;
+    encoding.size = 0;
     for (int c = 0; c < m_cols; ++c) {
         const bool timeCell = c < 32 && (timeMask >> c) & 1u;
         encodeCell(encoding, row, c, size_t(c) < texts.size() ? texts[size_t(c)] : QString(),
                    timeCell);
     }
     storeEncoding(row, encoding);
+}
+
+qint32 GridStore::appendNumberedRow()
+{
+    const qint32 row = m_rows;
+    resize(row + 1);
+    thread_local Encoder encoding;
+    encoding.size = 0;
+    encoding.put(char(RowNumber));
+    for (int c = 1; c < m_cols; ++c)
+        encoding.put(char(Empty));
+    storeEncoding(row, encoding);
+    return row;
 }
 
 void GridStore::setCols(int cols)
@@ -443,22 +504,37 @@ GridData::GridData(QObject *parent) : QAbstractTableModel(parent), m_store(2)
     m_align.assign(2, GridAlign::General);
     m_headerAlign.assign(2, GridAlign::General);
     m_store.resize(1);
+    m_announced = 1;
+}
+
+void GridData::announceRows()
+{
+    m_announceQueued = false;
+    const qint32 rows = m_store.rows();
+    if (rows <= m_announced)
+        return;
+    beginInsertRows(QModelIndex(), m_announced, rows - 1);
+    m_announced = rows;
+    endInsertRows();
 }
 
 void GridData::setRows(qint32 rows)
 {
     rows = qMax(1, rows);
     const qint32 dataRows = rows - 1;
+    announceRows();
     const qint32 old = m_store.rows();
     if (dataRows == old)
         return;
     if (dataRows > old) {
         beginInsertRows(QModelIndex(), old, dataRows - 1);
         m_store.resize(dataRows);
+        m_announced = dataRows;
         endInsertRows();
     } else {
         beginRemoveRows(QModelIndex(), dataRows, old - 1);
         m_store.resize(dataRows);
+        m_announced = dataRows;
         endRemoveRows();
     }
     m_row = qMin(m_row, rows - 1);
@@ -472,6 +548,7 @@ void GridData::setCols(int cols)
         return;
     beginResetModel();
     m_store.setCols(cols);
+    m_announced = m_store.rows();
     m_header.resize(cols);
     m_widths.resize(size_t(cols), -1);
     m_align.resize(size_t(cols), GridAlign::General);
@@ -514,8 +591,10 @@ void GridData::setTextMatrix(qint32 row, int col, const QString &text)
         return;
     }
     m_store.setText(row - 1, col, text);
-    const QModelIndex i = index(row - 1, col);
-    emit dataChanged(i, i, {Qt::DisplayRole});
+    if (announced(row - 1)) {
+        const QModelIndex i = index(row - 1, col);
+        emit dataChanged(i, i, {Qt::DisplayRole});
+    }
 }
 
 void GridData::setRowTexts(qint32 row, const QDateTime &time, std::span<const QString> texts,
@@ -524,16 +603,17 @@ void GridData::setRowTexts(qint32 row, const QDateTime &time, std::span<const QS
     if (row < 1 || row >= rows())
         return;
     m_store.setRow(row - 1, GridStore::wallMs(time), texts, timeMask);
-    emit dataChanged(index(row - 1, 0), index(row - 1, cols() - 1), {Qt::DisplayRole});
+    if (announced(row - 1))
+        emit dataChanged(index(row - 1, 0), index(row - 1, cols() - 1), {Qt::DisplayRole});
 }
 
 qint32 GridData::appendNumberedRow()
 {
-    const qint32 dataRow = m_store.rows();
-    beginInsertRows(QModelIndex(), dataRow, dataRow);
-    m_store.resize(dataRow + 1);
-    m_store.setText(dataRow, 0, QString::number(qint64(dataRow) + 1));
-    endInsertRows();
+    const qint32 dataRow = m_store.appendNumberedRow();
+    if (!m_announceQueued) {
+        m_announceQueued = true;
+        QMetaObject::invokeMethod(this, &GridData::announceRows, Qt::QueuedConnection);
+    }
     return dataRow + 1;
 }
 
@@ -543,6 +623,7 @@ void GridData::clearTexts()
     const qint32 dataRows = m_store.rows();
     m_store.clear();
     m_store.resize(dataRows);
+    m_announced = dataRows;
     for (QString &h : m_header)
         h.clear();
     endResetModel();
@@ -560,8 +641,8 @@ void GridData::setRowTime(qint32 row, const QDateTime &time)
 
 void GridData::refreshTimes()
 {
-    if (m_store.rows() > 0)
-        emit dataChanged(index(0, 0), index(m_store.rows() - 1, cols() - 1), {Qt::DisplayRole});
+    if (m_announced > 0)
+        emit dataChanged(index(0, 0), index(m_announced - 1, cols() - 1), {Qt::DisplayRole});
 }
 
 int GridData::colWidth(int col) const
@@ -590,8 +671,8 @@ void GridData::setColAlignment(int col, int code)
     if (col < 0 || col >= cols())
         return;
     m_align[size_t(col)] = code;
-    if (m_store.rows() > 0)
-        emit dataChanged(index(0, col), index(m_store.rows() - 1, col), {Qt::TextAlignmentRole});
+    if (m_announced > 0)
+        emit dataChanged(index(0, col), index(m_announced - 1, col), {Qt::TextAlignmentRole});
 }
 
 int GridData::headerAlignment(int col) const
@@ -657,7 +738,7 @@ void GridData::setSelection(qint32 row, int col, qint32 rowSel, int colSel)
 
 int GridData::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_store.rows());
+    return parent.isValid() ? 0 : int(m_announced);
 }
 
 int GridData::columnCount(const QModelIndex &parent) const
@@ -692,6 +773,64 @@ QVariant GridData::headerData(int section, Qt::Orientation orientation, int role
 // Grid
 
 namespace {
+// A column header that keeps its size hint until what it depends on changes. Qt's header
+// forgets its own whenever the view lays itself out, which every appended row makes it do,
+// and then measures every header text again: most of the cost of a live record.
+class GridHeader : public QHeaderView {
+public:
+    explicit GridHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+    QSize sizeHint() const override
+    {
+        if (!m_hint.isValid())
+            m_hint = QHeaderView::sizeHint();
+        return m_hint;
+    }
+    void forgetHint() { m_hint = QSize(); }
+
+    void setModel(QAbstractItemModel *model) override
+    {
+        if (this->model())
+            disconnect(this->model(), nullptr, this, nullptr);
+        QHeaderView::setModel(model);
+        forgetHint();
+        if (!model)
+            return;
+        const auto forget = [this] { forgetHint(); };
+        connect(model, &QAbstractItemModel::headerDataChanged, this, forget);
+        connect(model, &QAbstractItemModel::modelReset, this, forget);
+        connect(model, &QAbstractItemModel::layoutChanged, this, forget);
+        connect(model, &QAbstractItemModel::columnsInserted, this, forget);
+        connect(model, &QAbstractItemModel::columnsRemoved, this, forget);
+    }
+
+protected:
+    bool event(QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::FontChange:
+        case QEvent::StyleChange:
+        case QEvent::LayoutDirectionChange:
+        case QEvent::Polish:
+            forgetHint();
+            break;
+        default:
+            break;
+        }
+        return QHeaderView::event(event);
+    }
+
+private:
+    mutable QSize m_hint;
+};
+
+void useGridHeader(QTableView *view)
+{
+    view->setHorizontalHeader(new GridHeader(view));
+    view->horizontalHeader()->setSectionsClickable(false);
+    view->horizontalHeader()->setHighlightSections(false);
+}
+
 // The view of the fixed column; its layout is brought up to date before it follows a scroll,
 // or its scroll range would still be the one before the newest rows.
 class FrozenColumnView : public QTableView {
@@ -707,6 +846,7 @@ public:
 
 Grid::Grid(QWidget *parent) : QTableView(parent), m_data(new GridData(this))
 {
+    useGridHeader(this);
     setModel(m_data);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -730,6 +870,7 @@ Grid::Grid(QWidget *parent) : QTableView(parent), m_data(new GridData(this))
     // Column 0 is drawn by a second view laid over the first: it shares the model and the
     // selection but never scrolls sideways.
     m_frozen = new FrozenColumnView(this);
+    useGridHeader(m_frozen);
     m_frozen->setModel(m_data);
     m_frozen->setSelectionModel(selectionModel());
     m_frozen->setFocusPolicy(Qt::NoFocus);
@@ -800,6 +941,9 @@ void Grid::applyWidths()
             m_frozen->setColumnWidth(0, twipsToPixels(twips));
     }
     m_frozen->setVisible(m_data->colWidth(0) > 0);
+    // Hidden columns do not count in the header's height.
+    static_cast<GridHeader *>(horizontalHeader())->forgetHint();
+    static_cast<GridHeader *>(m_frozen->horizontalHeader())->forgetHint();
     m_syncing = false;
     placeFrozen();
 }
@@ -839,6 +983,7 @@ void Grid::flushSelection()
     if (!m_selectionDirty || m_syncing)
         return;
     m_selectionDirty = false;
+    m_data->announceRows(); // the selection may reach rows the view does not know yet
     m_syncing = true;
     QItemSelectionModel *sm = selectionModel();
     const qint32 r1 = m_data->selectedRowFirst(), r2 = m_data->selectedRowLast();
@@ -892,6 +1037,7 @@ void Grid::placeFrozen()
 
 qint32 Grid::topRow()
 {
+    m_data->announceRows();
     flushSelection();
     flushScroll();
     const int r = rowAt(0);
@@ -900,7 +1046,7 @@ qint32 Grid::topRow()
 
 void Grid::setTopRow(qint32 row)
 {
-    if (row < 1 || row > m_data->rowCount())
+    if (row < 1 || row >= m_data->rows())
         return;
     // Laying the view out again costs more than the record itself, so a burst of records
     // scrolls once, when events are next handled (or when someone asks for the top row).
@@ -914,6 +1060,7 @@ void Grid::flushScroll()
 {
     if (m_pendingTop <= 0)
         return;
+    m_data->announceRows();
     const qint32 row = qMin(m_pendingTop, qint32(m_data->rowCount()));
     m_pendingTop = 0;
     if (row < 1)

@@ -47,6 +47,8 @@ public:
     qint32 rows() const { return m_rows; }
     // Grows with empty rows or drops rows from the end.
     void resize(qint32 rows);
+    // Adds an empty row whose column 0 shows its row number; returns its index.
+    qint32 appendNumberedRow();
     void clear() { resize(0); }
 
     QString text(qint32 row, int col) const;
@@ -86,9 +88,10 @@ private:
     quint32 offsetOf(qint32 row) const;
     qint64 &timeRef(qint32 row);
     const char *bytesAt(quint32 offset) const;
-    void encodeCell(QByteArray &out, qint32 row, int col, const QString &text, bool timeCell);
+    struct Encoder;
+    void encodeCell(Encoder &out, qint32 row, int col, const QString &text, bool timeCell);
     quint32 internText(int col, const QString &text);
-    void storeEncoding(qint32 row, const QByteArray &encoding);
+    void storeEncoding(qint32 row, const Encoder &encoding);
     void decodeRow(qint32 row, std::vector<CellRef> &cells) const;
     QString cellText(qint32 row, int col, const CellRef &cell) const;
     void rewriteRow(qint32 row, int col, const QString *text, bool timeCell);
@@ -173,7 +176,13 @@ public:
 
     const GridStore &store() const { return m_store; }
 
+    // Rows added by appendNumberedRow reach the views together at the next turn of the event
+    // loop: a burst of records then costs the views one insertion instead of one per row.
+    // Until then rowCount() leaves them out; this tells the views at once.
+    void announceRows();
+
     // Qt model: data rows only (model row i is grid row i + 1); row 0 is the header.
+    // Rows not yet announced are left out (see announceRows).
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -186,8 +195,12 @@ signals:
 
 private:
     QString renderTime(qint32 dataRow, int col) const;
+    // Whether the views know of data row dataRow (0-based).
+    bool announced(qint32 dataRow) const { return dataRow < m_announced; }
 
     GridStore m_store;
+    qint32 m_announced = 0; // data rows the views know of
+    bool m_announceQueued = false;
     QStringList m_header;
     std::vector<int> m_widths;
     std::vector<int> m_align;

@@ -43,6 +43,15 @@ QString takeField(QString &line)
     line.remove(0, close + 1);
     return field;
 }
+// QString::trimmed() without its call when there is nothing to trim, as in nearly every
+// reading.
+QString trimmedText(const QString &text)
+{
+    if (text.isEmpty() || (!text.front().isSpace() && !text.back().isSpace()))
+        return text;
+    return text.trimmed();
+}
+
 // Makes rows up to `row` exist, each numbered; a fresh grid's first row has no number yet.
 void catchUp(GridData &g, qint32 row)
 {
@@ -255,9 +264,32 @@ void frmTabel::scrollToRow(int i, qint32 row)
     }
 }
 
+bool frmTabel::slotValid(int slot)
+{
+    KnownSlot &k = m_knownSlots[size_t(slot)];
+    const ToestelGegevens &t = Toestel[slot];
+    if (!k.known || k.idno != t.Idno || k.type != t.Type) {
+        // The key is taken after the check, which may correct the address.
+        k.valid = ToestelGeldig(slot);
+        k.type = t.Type;
+        k.idno = t.Idno;
+        k.known = true;
+    }
+    return k.valid;
+}
+
+const QString &frmTabel::rowNumberText(qint32 row)
+{
+    if (m_rowNumberFor != row) {
+        m_rowNumberText = QString::number(row);
+        m_rowNumberFor = row;
+    }
+    return m_rowNumberText;
+}
+
 void frmTabel::VulEnkeleTabelAan(int Mi, const QString &Info)
 {
-    if (Mi < 1 || Mi > MaxToestellen || !ToestelGeldig(Mi))
+    if (Mi < 1 || Mi > MaxToestellen || !slotValid(Mi))
         return;
     const qint32 r = AantalRijen;
     if (r < 1)
@@ -267,10 +299,10 @@ void frmTabel::VulEnkeleTabelAan(int Mi, const QString &Info)
     catchUp(g, r);
 
     std::array<QString, AantalKolommen> cells;
-    cells[0] = QString::number(r);
-    if (Info != QStringLiteral("Stop")) {
+    cells[0] = rowNumberText(r);
+    if (Info != QLatin1String("Stop")) {
         ToestelGegevens &t = Toestel[Mi];
-        const QString blank = QStringLiteral(" ");
+        static const QString blank = QStringLiteral(" ");
         QString control;
         for (qint16 k = 1; k <= MaxKanalen; ++k) {
             const int v = KolomVanKanaal(k);
@@ -284,16 +316,16 @@ void frmTabel::VulEnkeleTabelAan(int Mi, const QString &Info)
                 t.Relais.clear();
             } else {
                 const KanaalGegevens &c = t.Kanaal[size_t(k)];
-                cells[size_t(v)] = c.Waarde.trimmed();
-                cells[size_t(v + 1)] = c.Eenheid.trimmed();
-                if (!control.trimmed().isEmpty())
-                    control += QLatin1Char(' ') + c.Status.trimmed();
+                cells[size_t(v)] = trimmedText(c.Waarde);
+                cells[size_t(v + 1)] = trimmedText(c.Eenheid);
+                if (!trimmedText(control).isEmpty())
+                    control += QLatin1Char(' ') + trimmedText(c.Status);
                 else
-                    control = c.Status.trimmed();
+                    control = trimmedText(c.Status);
             }
         }
-        cells[size_t(KolomRegeling)] = control.trimmed();
-        cells[size_t(KolomRelais)] = t.Relais.trimmed();
+        cells[size_t(KolomRegeling)] = trimmedText(control);
+        cells[size_t(KolomRelais)] = trimmedText(t.Relais);
         cells[size_t(KolomOpmerking)] = QString();
     }
     g.setRowTexts(r, MeetTijdstip, cells, TimeColumns);
@@ -305,7 +337,7 @@ void frmTabel::VulEnkeleTabelAan(int Mi, const QString &Info)
 
 void frmTabel::VulEnkeleTabelAanUitBestand(int y, QString &Info)
 {
-    if (y < 1 || y > MaxToestellen || !ToestelGeldig(y))
+    if (y < 1 || y > MaxToestellen || !slotValid(y))
         return;
     const qint32 r = AantalRijen;
     Grid *grid = m_grids[size_t(y - 1)];

@@ -67,6 +67,20 @@ protected:
 private:
     void scrollToRow(int i, qint32 row);
     QWidget *container() const;
+    // ToestelGeldig for a slot, asked again only when the slot's type or address changed:
+    // every record asks it for all 31 slots.
+    bool slotValid(int slot);
+    const QString &rowNumberText(qint32 row);
+
+    struct KnownSlot {
+        QString type;
+        qint32 idno = 0;
+        bool known = false;
+        bool valid = false;
+    };
+    std::array<KnownSlot, AantalTabellen + 1> m_knownSlots{};
+    QString m_rowNumberText;
+    qint32 m_rowNumberFor = 0;
 
     QTabBar *m_tabs;
     std::array<Grid *, AantalTabellen> m_grids{};

@@ -1,7 +1,9 @@
 #include "platform/grid.h"
 #include "platform/pump.h"
 
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QSignalSpy>
 #include <QtTest>
 
 class TestGrid : public QObject {
@@ -16,6 +18,8 @@ private slots:
         QTest::newRow("number") << 3 << "-12.50";
         QTest::newRow("row number") << 0 << "5";
         QTest::newRow("other number in column 0") << 0 << "7";
+        QTest::newRow("row number with a leading zero") << 0 << "05";
+        QTest::newRow("row number with a sign") << 0 << "+5";
         QTest::newRow("shared unit") << 4 << "°C";
         QTest::newRow("non-ASCII with digits") << 13 << "µ 12 Ω";
         QTest::newRow("long ASCII") << 13 << QString(300, QLatin1Char('x')) + "1";
@@ -93,6 +97,61 @@ private slots:
         QVERIFY2(store.bytesUsed() / 100000 < 100, qPrintable(QString::number(store.bytesUsed())));
         QCOMPARE(store.text(99999, 0), QStringLiteral("100000"));
         QCOMPARE(store.text(12345, 6), QStringLiteral("°C"));
+    }
+
+    // Rows appended in a burst reach the views together at the next turn of the event loop;
+    // the grid itself holds them at once.
+    void appendedRowsReachViewsTogether()
+    {
+        GridData g;
+        g.setCols(3);
+        g.setRows(2);
+        QAbstractItemModelTester tester(&g, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QTableView view;
+        view.setModel(&g);
+        QSignalSpy inserted(&g, &QAbstractItemModel::rowsInserted);
+        for (int i = 0; i < 100; ++i)
+            g.appendNumberedRow();
+        g.setTextMatrix(50, 1, QStringLiteral("x"));
+        QCOMPARE(g.rows(), 102);
+        QCOMPARE(g.textMatrix(101, 0), QStringLiteral("101"));
+        QCOMPARE(g.textMatrix(50, 1), QStringLiteral("x"));
+        Pump::once();
+        QCOMPARE(inserted.count(), 1);
+        QCOMPARE(view.model()->rowCount(), 101);
+        QCOMPARE(view.model()->index(49, 1).data().toString(), QStringLiteral("x"));
+        QCOMPARE(view.model()->index(100, 0).data().toString(), QStringLiteral("101"));
+        // Rows still on their way when the grid shrinks or is cleared.
+        g.appendNumberedRow();
+        g.appendNumberedRow();
+        g.setRows(50);
+        QCOMPARE(view.model()->rowCount(), 49);
+        g.appendNumberedRow();
+        g.clearTexts();
+        QCOMPARE(view.model()->rowCount(), 50);
+        Pump::once();
+        QCOMPARE(view.model()->rowCount(), 50);
+        QCOMPARE(g.textMatrix(50, 0), QString());
+    }
+
+    // A grid on screen scrolls to and selects a row it has just been given.
+    void newRowSelectedAndScrolledTo()
+    {
+        Grid grid;
+        GridData &g = grid.data();
+        g.setCols(4);
+        g.setRows(2);
+        grid.resize(300, 200);
+        grid.show();
+        Pump::once();
+        for (int i = 0; i < 200; ++i)
+            g.appendNumberedRow();
+        g.setRow(150);
+        grid.setTopRow(150);
+        QCOMPARE(grid.topRow(), 150);
+        QCOMPARE(grid.selectionModel()->currentIndex().row(), 149);
+        Pump::once();
+        QCOMPARE(grid.topRow(), 150);
     }
 
     void selection_data()

@@ -205,6 +205,40 @@ private slots:
         QCOMPARE(g.textMatrix(6, 3), QStringLiteral("12.5"));
     }
 
+    // A slot's validity follows its model code and address from record to record, also
+    // without the table being set up again.
+    void slotChangedBetweenRecords_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<int>("idno");
+        QTest::addColumn<bool>("filled");
+        QTest::newRow("unchanged") << "T542" << 17 << true;
+        QTest::newRow("model code cleared") << "" << 17 << false;
+        QTest::newRow("unknown model code") << "X999" << 17 << false;
+        QTest::newRow("address out of range") << "T542" << 0 << false;
+        QTest::newRow("other valid address") << "T542" << 18 << true;
+    }
+    void slotChangedBetweenRecords()
+    {
+        QFETCH(QString, type);
+        QFETCH(int, idno);
+        QFETCH(bool, filled);
+        configureSlot(1, 1);
+        frmTabel table;
+        table.StelTabelIn(true);
+        logRecord(table, 1);
+        Toestel[1].Type = type;
+        Toestel[1].Idno = idno;
+        logRecord(table, 2);
+        const GridData &g = table.MSHFlexGrid(0)->data();
+        QCOMPARE(g.textMatrix(2, 3), filled ? QStringLiteral("12.5") : QString());
+        // A slot that was never valid starts filling once it is.
+        configureSlot(3, 1);
+        logRecord(table, 3);
+        QCOMPARE(table.MSHFlexGrid(2)->data().textMatrix(3, 3), QStringLiteral("12.5"));
+        QCOMPARE(table.MSHFlexGrid(2)->data().textMatrix(2, 0), QStringLiteral("2"));
+    }
+
     void relativeTime_data()
     {
         QTest::addColumn<qint64>("offset");
