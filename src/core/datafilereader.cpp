@@ -1,5 +1,6 @@
 #include "core/datafilereader.h"
 
+#include "core/conversions.h"
 #include "core/datafile.h"
 #include "core/datafilecopies.h"
 #include "core/services.h"
@@ -106,11 +107,11 @@ public:
                     t.kind = Hour24;
     }
 
-    QDateTime read(const QString &text)
+    QDateTime read(QStringView text)
     {
         if (m_lastDate.isValid() && text.size() > m_datePrefix.size()
             && text.startsWith(m_datePrefix)) {
-            const QStringView timeText = QStringView(text).mid(m_datePrefix.size());
+            const QStringView timeText = text.mid(m_datePrefix.size());
             QTime time = m_fast ? fastTime(timeText) : QTime();
             if (m_fast && m_checks > 0) {
                 --m_checks;
@@ -129,12 +130,12 @@ public:
                                    : QDateTime(m_lastDate, time);
             }
         }
-        const QDateTime result = DateTimeText::parse(text);
+        const QDateTime result = DateTimeText::parse(text.toString());
         if (result.isValid()) {
             // Learn the date text when the line starts with the date as we write it.
             const QString prefix = DateTimeText::formatDate(result.date()) + QLatin1Char(' ');
             if (text.startsWith(prefix)
-                && DateTimeText::parseTime(text.mid(prefix.size())) == result.time()) {
+                && DateTimeText::parseTime(text.mid(prefix.size()).toString()) == result.time()) {
                 m_datePrefix = prefix;
                 m_lastDate = result.date();
                 m_dayOffset.reset();
@@ -215,6 +216,23 @@ private:
     std::optional<int> m_dayOffset;
 };
 
+// The first quoted field of a line, as NeemVeld takes it; `rest` is where the line goes on.
+QStringView firstField(QStringView line, qsizetype &rest)
+{
+    const qsizetype open = line.indexOf(u'"');
+    if (open < 0) {
+        rest = line.size();
+        return QStringView();
+    }
+    const qsizetype close = line.indexOf(u'"', open + 1);
+    if (close < 0) {
+        rest = line.size();
+        return line.mid(open + 1);
+    }
+    rest = close + 1;
+    return line.mid(open + 1, close - open - 1);
+}
+
 void readError(const QString &naam)
 {
     WindowHost::current().message(Taaltekst(449), MsgBox::OkOnly | MsgBox::Critical, naam);
@@ -264,8 +282,11 @@ void LeesMeetbestand(const QString &naam)
     ToonVoortgang(0, 100, 0, Taaltekst(181));
     FrmVoortgang::instance().setWindowTitle(path);
     const qint64 length = qMax<qint64>(1, file.size());
-    if (tabel)
+    if (tabel) {
         tabel->StelTabelIn(false);
+        tabel->beginFileLoad();
+    }
+    const QString decimal = DecimaalTeken();
 
     // Slots whose model is known take their fields; only the valid ones keep them.
     QList<int> slotsWithType;
@@ -306,9 +327,11 @@ void LeesMeetbestand(const QString &naam)
             block.prepend(pending);
             pending.clear();
         }
+        // One byte is one character in this encoding, so the text and the bytes line up.
+        const QString text = Cp1252::decode(block);
         qsizetype start = 0;
         for (;;) {
-            qsizetype end = block.indexOf('\n', start);
+            qsizetype end = text.indexOf(u'\n', start);
             if (end < 0) {
                 if (!atEnd) {
                     pending = block.mid(start);
@@ -319,9 +342,9 @@ void LeesMeetbestand(const QString &naam)
                 end = block.size();
             }
             qsizetype stop = end;
-            if (stop > start && block[stop - 1] == '\r')
+            if (stop > start && text[stop - 1] == u'\r')
                 --stop;
-            QString line = Cp1252::decode(QByteArray::fromRawData(block.constData() + start, stop - start));
+            const QStringView line = QStringView(text).mid(start, stop - start);
             start = end + 1;
 
             count += line.size();
@@ -339,9 +362,8 @@ void LeesMeetbestand(const QString &naam)
                 AantalRijen = 0; // the header line
                 continue;
             }
-            QString first = NeemVeld(line, 0);
-            first.remove(QLatin1Char('"'));
-            const QDateTime moment = times.read(first);
+            qsizetype pos = 0;
+            const QDateTime moment = times.read(firstField(line, pos));
             if (!moment.isValid())
                 continue; // a blank line, a second header, any other text
             ++AantalRijen;
@@ -350,7 +372,7 @@ void LeesMeetbestand(const QString &naam)
                 TijdBasis = moment.toLocalTime();
             if (tabel)
                 for (int d : slotsWithType)
-                    tabel->VulEnkeleTabelAanUitBestand(d, line);
+                    tabel->fillFromFileLine(d, line, pos, decimal);
         }
         if (atEnd)
             break;
@@ -360,6 +382,7 @@ void LeesMeetbestand(const QString &naam)
     if (MeetTijdstip.isValid())
         MeetTijdstip = MeetTijdstip.toLocalTime();
     if (tabel) {
+        tabel->endFileLoad();
         // Rows made ahead and not filled go again; the row after the last record keeps its
         // number, as when rows are added one by one.
         for (int d = 1; d <= MaxToestellen; ++d) {

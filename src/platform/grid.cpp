@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QScrollBar>
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace GridAlign {
@@ -215,32 +216,33 @@ void GridStore::resize(qint32 rows)
     m_rows = rows;
 }
 
-quint32 GridStore::internText(int col, const QString &text)
+quint32 GridStore::internText(int col, QStringView text)
 {
     auto &last = m_lastShared[size_t(col)];
     if (!last.first.isNull() && last.first == text)
         return last.second;
-    auto it = m_sharedIndex.constFind(text);
+    const QString key = text.toString();
+    auto it = m_sharedIndex.constFind(key);
     quint32 id;
     if (it != m_sharedIndex.cend()) {
         id = it.value();
     } else {
         id = quint32(m_shared.size());
-        m_shared.append(text);
-        m_sharedIndex.insert(text, id);
+        m_shared.append(key);
+        m_sharedIndex.insert(key, id);
     }
-    last = {text, id};
+    last = {key, id};
     return id;
 }
 
-void GridStore::encodeCell(Encoder &out, qint32 row, int col, const QString &input,
+void GridStore::encodeCell(Encoder &out, qint32 row, int col, QStringView input,
                            bool timeCell)
 {
     if (timeCell) {
         out.put(char(Time));
         return;
     }
-    const QStringView text = QStringView(input).left(MaxCellLength);
+    const QStringView text = input.left(MaxCellLength);
     if (text.isEmpty()) {
         out.put(char(Empty));
         return;
@@ -255,8 +257,9 @@ void GridStore::encodeCell(Encoder &out, qint32 row, int col, const QString &inp
     }
     const TextKind kind = kindOf(text);
     if (kind.share // never cut: shared texts are short
-        && (m_sharedIndex.size() < qsizetype(MaxShared) || m_sharedIndex.contains(input))) {
-        const quint32 id = internText(col, input);
+        && (m_sharedIndex.size() < qsizetype(MaxShared)
+            || m_sharedIndex.contains(text.toString()))) {
+        const quint32 id = internText(col, text);
         out.reserve(6);
         out.bytes[out.size++] = char(Shared);
         out.putVarintReserved(id);
@@ -416,6 +419,16 @@ void GridStore::setText(qint32 row, int col, const QString &text)
 
 void GridStore::setRow(qint32 row, qint64 time, std::span<const QString> texts, quint32 timeMask)
 {
+    std::array<QStringView, MaxCols> views;
+    const size_t n = std::min(texts.size(), views.size());
+    for (size_t c = 0; c < n; ++c)
+        views[c] = texts[c];
+    setRow(row, time, std::span<const QStringView>(views.data(), n), timeMask);
+}
+
+void GridStore::setRow(qint32 row, qint64 time, std::span<const QStringView> texts,
+                       quint32 timeMask)
+{
     if (row < 0 || row >= m_rows)
         return;
     timeRef(row) = time;
@@ -423,7 +436,7 @@ void GridStore::setRow(qint32 row, qint64 time, std::span<const QString> texts, 
     encoding.size = 0;
     for (int c = 0; c < m_cols; ++c) {
         const bool timeCell = c < 32 && (timeMask >> c) & 1u;
-        encodeCell(encoding, row, c, size_t(c) < texts.size() ? texts[size_t(c)] : QString(),
+        encodeCell(encoding, row, c, size_t(c) < texts.size() ? texts[size_t(c)] : QStringView(),
                    timeCell);
     }
     storeEncoding(row, encoding);
@@ -591,10 +604,45 @@ void GridData::setTextMatrix(qint32 row, int col, const QString &text)
         return;
     }
     m_store.setText(row - 1, col, text);
-    if (announced(row - 1)) {
-        const QModelIndex i = index(row - 1, col);
-        emit dataChanged(i, i, {Qt::DisplayRole});
+    rowsChanged(row - 1, row - 1, col, col);
+}
+
+void GridData::rowsChanged(qint32 first, qint32 last, int firstCol, int lastCol)
+{
+    if (m_filling) {
+        if (m_fillLast < m_fillFirst) {
+            m_fillFirst = first;
+            m_fillLast = last;
+        } else {
+            m_fillFirst = qMin(m_fillFirst, first);
+            m_fillLast = qMax(m_fillLast, last);
+        }
+        return;
     }
+    if (announced(last))
+        emit dataChanged(index(first, firstCol), index(last, lastCol), {Qt::DisplayRole});
+}
+
+void GridData::beginFill()
+{
+    if (m_filling)
+        return;
+    m_filling = true;
+    m_selectionMovedInFill = false;
+    m_fillFirst = 0;
+    m_fillLast = -1;
+}
+
+void GridData::endFill()
+{
+    if (!m_filling)
+        return;
+    m_filling = false;
+    const qint32 last = qMin(m_fillLast, m_announced - 1);
+    if (m_fillFirst <= last)
+        emit dataChanged(index(m_fillFirst, 0), index(last, cols() - 1), {Qt::DisplayRole});
+    if (m_selectionMovedInFill)
+        emit selectionMoved();
 }
 
 void GridData::setRowTexts(qint32 row, const QDateTime &time, std::span<const QString> texts,
@@ -603,8 +651,16 @@ void GridData::setRowTexts(qint32 row, const QDateTime &time, std::span<const QS
     if (row < 1 || row >= rows())
         return;
     m_store.setRow(row - 1, GridStore::wallMs(time), texts, timeMask);
-    if (announced(row - 1))
-        emit dataChanged(index(row - 1, 0), index(row - 1, cols() - 1), {Qt::DisplayRole});
+    rowsChanged(row - 1, row - 1, 0, cols() - 1);
+}
+
+void GridData::setRowTexts(qint32 row, qint64 wallMs, std::span<const QStringView> texts,
+                           quint32 timeMask)
+{
+    if (row < 1 || row >= rows())
+        return;
+    m_store.setRow(row - 1, wallMs, texts, timeMask);
+    rowsChanged(row - 1, row - 1, 0, cols() - 1);
 }
 
 qint32 GridData::appendNumberedRow()
@@ -733,7 +789,10 @@ void GridData::setSelection(qint32 row, int col, qint32 rowSel, int colSel)
     m_rowSel = qBound(0, rowSel, lastRow);
     m_col = qBound(0, col, lastCol);
     m_colSel = qBound(0, colSel, lastCol);
-    emit selectionMoved();
+    if (m_filling)
+        m_selectionMovedInFill = true;
+    else
+        emit selectionMoved();
 }
 
 int GridData::rowCount(const QModelIndex &parent) const

@@ -57,6 +57,7 @@ public:
     // show the row's time instead of a text; a column-0 text equal to the row's number (1-based
     // grid row) is kept as "the row number".
     void setRow(qint32 row, qint64 time, std::span<const QString> texts, quint32 timeMask);
+    void setRow(qint32 row, qint64 time, std::span<const QStringView> texts, quint32 timeMask);
 
     // Record time as local wall-clock milliseconds (see wallMs), or NoTime.
     qint64 time(qint32 row) const;
@@ -89,8 +90,8 @@ private:
     qint64 &timeRef(qint32 row);
     const char *bytesAt(quint32 offset) const;
     struct Encoder;
-    void encodeCell(Encoder &out, qint32 row, int col, const QString &text, bool timeCell);
-    quint32 internText(int col, const QString &text);
+    void encodeCell(Encoder &out, qint32 row, int col, QStringView text, bool timeCell);
+    quint32 internText(int col, QStringView text);
     void storeEncoding(qint32 row, const Encoder &encoding);
     void decodeRow(qint32 row, std::vector<CellRef> &cells) const;
     QString cellText(qint32 row, int col, const CellRef &cell) const;
@@ -128,6 +129,10 @@ public:
     void setTextMatrix(qint32 row, int col, const QString &text);
     // Fills data row `row` (1..rows-1) in one step; see GridStore::setRow.
     void setRowTexts(qint32 row, const QDateTime &time, std::span<const QString> texts,
+                     quint32 timeMask);
+    // The same with texts that need not be strings of their own, and the time as
+    // GridStore::wallMs gives it.
+    void setRowTexts(qint32 row, qint64 wallMs, std::span<const QStringView> texts,
                      quint32 timeMask);
     // Adds one row at the end whose column 0 holds its number; returns its index.
     qint32 appendNumberedRow();
@@ -181,6 +186,12 @@ public:
     // Until then rowCount() leaves them out; this tells the views at once.
     void announceRows();
 
+    // Filling many rows at once (a file load): what changes between beginFill() and endFill()
+    // (cells of known rows, the selection) reaches the views once, at endFill(), instead of
+    // once per row.
+    void beginFill();
+    void endFill();
+
     // Qt model: data rows only (model row i is grid row i + 1); row 0 is the header.
     // Rows not yet announced are left out (see announceRows).
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -195,12 +206,16 @@ signals:
 
 private:
     QString renderTime(qint32 dataRow, int col) const;
+    void rowsChanged(qint32 firstDataRow, qint32 lastDataRow, int firstCol, int lastCol);
     // Whether the views know of data row dataRow (0-based).
     bool announced(qint32 dataRow) const { return dataRow < m_announced; }
 
     GridStore m_store;
     qint32 m_announced = 0; // data rows the views know of
     bool m_announceQueued = false;
+    bool m_filling = false;
+    bool m_selectionMovedInFill = false;
+    qint32 m_fillFirst = 0, m_fillLast = -1; // data rows changed while filling
     QStringList m_header;
     std::vector<int> m_widths;
     std::vector<int> m_align;

@@ -24,24 +24,26 @@ using namespace Hoofdmodule;
 namespace {
 constexpr quint32 TimeColumns = (1u << 1) | (1u << 2);
 
-// The first quoted field of a data-file line, taken off the line with everything up to its
-// closing quote. Commas are never looked at: fields are found by their quotes.
-QString takeField(QString &line)
+// The next quoted field of a data-file line from `pos` on; `pos` moves past its closing quote,
+// or to the end when there is none. Commas are never looked at: fields are found by their
+// quotes.
+QStringView takeField(QStringView line, qsizetype &pos)
 {
-    const qsizetype open = line.indexOf(QLatin1Char('"'));
-    if (open < 0) {
-        line.clear();
-        return QString();
+    // A plain loop: fields are a few characters long, too short for a library search to pay.
+    const char16_t *text = line.utf16();
+    const qsizetype size = line.size();
+    qsizetype open = pos;
+    while (open < size && text[open] != u'"')
+        ++open;
+    if (open >= size) {
+        pos = size;
+        return QStringView();
     }
-    const qsizetype close = line.indexOf(QLatin1Char('"'), open + 1);
-    if (close < 0) {
-        const QString field = line.mid(open + 1);
-        line.clear();
-        return field;
-    }
-    const QString field = line.mid(open + 1, close - open - 1);
-    line.remove(0, close + 1);
-    return field;
+    qsizetype close = open + 1;
+    while (close < size && text[close] != u'"')
+        ++close;
+    pos = close < size ? close + 1 : size;
+    return QStringView(text + open + 1, close - open - 1);
 }
 // QString::trimmed() without its call when there is nothing to trim, as in nearly every
 // reading.
@@ -337,6 +339,13 @@ void frmTabel::VulEnkeleTabelAan(int Mi, const QString &Info)
 
 void frmTabel::VulEnkeleTabelAanUitBestand(int y, QString &Info)
 {
+    qsizetype pos = 0;
+    fillFromFileLine(y, Info, pos, DecimaalTeken());
+    Info.remove(0, pos);
+}
+
+void frmTabel::fillFromFileLine(int y, QStringView line, qsizetype &pos, QStringView decimal)
+{
     if (y < 1 || y > MaxToestellen || !slotValid(y))
         return;
     const qint32 r = AantalRijen;
@@ -344,31 +353,54 @@ void frmTabel::VulEnkeleTabelAanUitBestand(int y, QString &Info)
     grid->setVisible(false);
     if (r < 1) {
         for (int f = 0; f < 11; ++f)
-            takeField(Info);
+            takeField(line, pos);
         return;
     }
     GridData &g = grid->data();
     catchUp(g, r);
-    std::array<QString, AantalKolommen> cells;
-    cells[0] = QString::number(r);
+    static constexpr char16_t blank[] = u" ";
+    const bool pointKept = decimal == u".";
+    std::array<QStringView, AantalKolommen> cells;
+    // Values whose decimal point changes need a text of their own; nearly all do not.
+    std::array<QString, MaxKanalen> changed;
+    cells[0] = rowNumberText(r);
     for (qint16 k = 1; k <= MaxKanalen; ++k) {
         const int v = KolomVanKanaal(k);
-        cells[size_t(v)] = PuntNaarDecimaal(takeField(Info));
-        cells[size_t(v + 1)] = takeField(Info);
+        QStringView value = takeField(line, pos);
+        if (!pointKept && value.contains(u'.')) {
+            QString &text = changed[size_t(k - 1)];
+            text = value.toString();
+            if (decimal.size() == 1)
+                text.replace(QLatin1Char('.'), decimal.front());
+            else
+                text.replace(QLatin1Char('.'), decimal.toString());
+            value = text;
+        }
+        const QStringView unit = takeField(line, pos);
         // Empty value and unit cells hold one blank, as in rows logged live.
-        if (cells[size_t(v)].isEmpty())
-            cells[size_t(v)] = QStringLiteral(" ");
-        if (cells[size_t(v + 1)].isEmpty())
-            cells[size_t(v + 1)] = QStringLiteral(" ");
+        cells[size_t(v)] = value.isEmpty() ? QStringView(blank) : value;
+        cells[size_t(v + 1)] = unit.isEmpty() ? QStringView(blank) : unit;
     }
-    cells[size_t(KolomRegeling)] = takeField(Info).trimmed();
-    cells[size_t(KolomRelais)] = takeField(Info).trimmed();
-    cells[size_t(KolomOpmerking)] = takeField(Info).trimmed();
-    g.setRowTexts(r, MeetTijdstip, cells, TimeColumns);
+    cells[size_t(KolomRegeling)] = takeField(line, pos).trimmed();
+    cells[size_t(KolomRelais)] = takeField(line, pos).trimmed();
+    cells[size_t(KolomOpmerking)] = takeField(line, pos).trimmed();
+    g.setRowTexts(r, GridStore::wallMs(MeetTijdstip), cells, TimeColumns);
     g.setRow(r);
     if (g.rows() == r + 1)
         g.appendNumberedRow();
     m_pendingTop[size_t(y - 1)] = r;
+}
+
+void frmTabel::beginFileLoad()
+{
+    for (Grid *grid : m_grids)
+        grid->data().beginFill();
+}
+
+void frmTabel::endFileLoad()
+{
+    for (Grid *grid : m_grids)
+        grid->data().endFill();
 }
 
 void frmTabel::LaadVensterTitel()

@@ -30,6 +30,12 @@ public:
     void VulEnkeleTabelAan(int Mi, const QString &Info);
     // Takes the slot's eleven fields off the front of a data-file line into a new row.
     void VulEnkeleTabelAanUitBestand(int y, QString &Info);
+    // The same from position `pos` of a line that stays as it is: `pos` moves past the fields
+    // taken. Values get `decimal` (DecimaalTeken()) for their decimal points.
+    void fillFromFileLine(int y, QStringView line, qsizetype &pos, QStringView decimal);
+    // Around the rows of a whole file: the grids tell their views once, at the end.
+    void beginFileLoad();
+    void endFileLoad();
     void LaadVensterTitel();
     void InstellenZichtbaarheidTabel();
     void MSHFlexGrid_DblClick(int Index);
