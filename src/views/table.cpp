@@ -1,5 +1,7 @@
 #include "views/table.h"
 
+#include <QFontMetrics>
+
 #include "core/conversions.h"
 #include "core/shared.h"
 #include "core/slots.h"
@@ -220,8 +222,17 @@ void frmTabel::StelNieuweKolomBreedteIn(int Mi)
 {
     GridData &g = m_grids[size_t(Mi)]->data();
     g.setColWidth(0, 600);
-    g.setColWidth(1, 1000);
-    g.setColWidth(2, 1000);
+    // The date and time columns are as wide as the locale's longest forms need ("10 Dec 2026"
+    // in some locales), never narrower than the usual 1000 twips.
+    const QFontMetrics metrics(g.font());
+    const QDateTime widest(QDate(2026, 12, 28), QTime(23, 58, 58));
+    const int padding = metrics.horizontalAdvance(QStringLiteral("MM"));
+    const int dpi = qMax(1, m_grids[size_t(Mi)]->logicalDpiX());
+    auto twipsFor = [&](int col) {
+        return (metrics.horizontalAdvance(TabelTijdTekst(widest, col)) + padding) * 1440 / dpi;
+    };
+    g.setColWidth(1, qMax(1000, twipsFor(1)));
+    g.setColWidth(2, qMax(1000, twipsFor(2)));
     for (qint16 k = 1; k <= MaxKanalen; ++k) {
         g.setColWidth(KolomVanKanaal(k), 800);
         g.setColWidth(KolomVanKanaal(k) + 1, 600);
