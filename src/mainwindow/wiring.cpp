@@ -18,6 +18,7 @@
 #include "core/conversions.h"
 #include "platform/dialogs.h"
 #include "platform/registry.h"
+#include "platform/grid.h"
 #include "platform/serialport.h"
 #include "support/language.h"
 #include "support/mainlink.h"
@@ -36,6 +37,7 @@
 #include <QMenu>
 #include <QToolBar>
 #include <QPointer>
+#include <QFontMetrics>
 #include <QScreen>
 #include <memory>
 
@@ -88,6 +90,44 @@ void place(QMdiSubWindow *sub, const WindowPlacement &p, bool visible)
     sub->setVisible(visible);
 }
 
+QFont fontOf(const FontSettings &f)
+{
+    QFont font(f.name);
+    if (f.size > 0)
+        font.setPointSizeF(f.size);
+    font.setBold(f.bold);
+    font.setItalic(f.italic);
+    font.setUnderline(f.underline);
+    font.setStrikeOut(f.strikeThrough);
+    return font;
+}
+
+FontSettings settingsOf(const QFont &font, qint32 colour)
+{
+    FontSettings f;
+    f.name = font.family();
+    f.size = float(font.pointSizeF());
+    f.bold = font.bold();
+    f.italic = font.italic();
+    f.underline = font.underline();
+    f.strikeThrough = font.strikeOut();
+    f.colour = colour;
+    return f;
+}
+
+// The date and time columns are never narrower than the locale's date or time needs: a file
+// written where dates are short must not cut the dates off where they are long.
+int fittedTimeColumn(const Grid &grid, int col, int twips)
+{
+    if (twips <= 0)
+        return twips; // a hidden column stays hidden
+    const QFontMetrics metrics(grid.data().font());
+    const QDateTime widest(QDate(2026, 12, 28), QTime(23, 58, 58));
+    const int pixels = metrics.horizontalAdvance(TabelTijdTekst(widest, col)) +
+                       metrics.horizontalAdvance(QStringLiteral("MM"));
+    return qMax(twips, pixels * 1440 / qMax(1, grid.logicalDpiX()));
+}
+
 class MainWindowHost : public WindowHost {
 public:
     explicit MainWindowHost(mdiQLV2 &w) : m_w(w) {}
@@ -108,6 +148,14 @@ public:
             WindowSettings::table.TabelTonen = tableSubWindow->isVisible();
             WindowSettings::table.placement = twips(tableSubWindow, 0);
         }
+        if (tableWindow)
+            for (int i = 0; i < frmTabel::AantalTabellen; ++i) {
+                const GridData &g = tableWindow->MSHFlexGrid(i)->data();
+                TableGridSettings &stored = WindowSettings::table.grids[size_t(i)];
+                stored.font = settingsOf(g.font(), QColorNaarKleur(g.foreColor()));
+                for (int c = 0; c < TabelKolommen; ++c)
+                    stored.columnWidths[size_t(c)] = g.colWidth(c);
+            }
     }
     void hideWindows() override
     {
@@ -140,6 +188,17 @@ public:
     {
         if (!tableWindow)
             return;
+        for (int i = 0; i < frmTabel::AantalTabellen; ++i) {
+            Grid &grid = *tableWindow->MSHFlexGrid(i);
+            GridData &g = grid.data();
+            const TableGridSettings &stored = WindowSettings::table.grids[size_t(i)];
+            g.setFont(fontOf(stored.font));
+            g.setForeColor(KleurNaarQColor(stored.font.colour));
+            for (int c = 0; c < TabelKolommen; ++c) {
+                const int width = stored.columnWidths[size_t(c)];
+                g.setColWidth(c, c == 1 || c == 2 ? fittedTimeColumn(grid, c, width) : width);
+            }
+        }
         tableWindow->StelTabelIn(false);
         place(tableSubWindow, WindowSettings::table.placement, WindowSettings::table.TabelTonen);
     }

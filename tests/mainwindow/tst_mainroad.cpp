@@ -9,6 +9,8 @@
 #include "support/language.h"
 #include "support/wrappers.h"
 #include "mainwindow/wiring.h"
+#include "platform/grid.h"
+#include "views/table.h"
 #include "platform/codec.h"
 #include "platform/dialogs.h"
 #include "platform/registry.h"
@@ -16,6 +18,7 @@
 #include "simulator.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLockFile>
 #include <QElapsedTimer>
 #include <QStandardPaths>
@@ -154,6 +157,14 @@ private slots:
         QCOMPARE(stop.count(','), lines[0].count(','));
         QVERIFY(!LoggenActief);
         QVERIFY(window.isUnloaded());
+        // The table took its fonts and widths from the settings file, with room for the dates.
+        const GridData &grid = TabelVenster()->MSHFlexGrid(0)->data();
+        QCOMPARE(grid.colWidth(11), 3000);
+        QVERIFY(grid.colWidth(1) >= 1000);
+        const QString date = grid.textMatrix(1, 1);
+        QVERIFY(!date.isEmpty());
+        QVERIFY(QFontMetrics(grid.font()).horizontalAdvance(date) * 1440 /
+                    TabelVenster()->MSHFlexGrid(0)->logicalDpiX() < grid.colWidth(1));
         // The poll frames reached the controllers.
         QVERIFY(!ph.frames.isEmpty());
         QVERIFY(!cond.frames.isEmpty());
