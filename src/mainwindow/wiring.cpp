@@ -143,6 +143,11 @@ public:
             s.visible = rack->Zichtbaar();
             if (QMdiSubWindow *sub = subWindowOf(rack))
                 s.placement = twips(sub, 0);
+            for (int k = 0; k < 4; ++k) {
+                QLabel *label = rack->LabelKanaal(k);
+                s.channelLabelFonts[size_t(k)] = settingsOf(
+                    label->font(), QColorNaarKleur(label->palette().color(QPalette::WindowText)));
+            }
         }
         if (tableSubWindow) {
             WindowSettings::table.TabelTonen = tableSubWindow->isVisible();
@@ -181,6 +186,13 @@ public:
         FormRack *rack = RackVenster[slot];
         const RackWindowSettings &s = WindowSettings::rack[size_t(slot)];
         place(subWindowOf(rack), s.placement, s.visible);
+        for (int k = 0; k < 4; ++k) {
+            QLabel *label = rack->LabelKanaal(k);
+            label->setFont(fontOf(s.channelLabelFonts[size_t(k)]));
+            QPalette palette = label->palette();
+            palette.setColor(QPalette::WindowText, KleurNaarQColor(s.channelLabelFonts[size_t(k)].colour));
+            label->setPalette(palette);
+        }
         rack->FormInstellenControls();
         rack->LaadVensterTitel();
     }
