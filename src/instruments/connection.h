@@ -48,7 +48,6 @@ public:
     quint8 AantalbytesUIT = 0; // length of Commando
     qint32 ChecksumUIT = 0;    // running sum of the last checksum
     bool Pauzeren = false;     // ends a timed wait early
-    qint16 Antwoord = 1;       // 1 done or port ready, 2 failed, cancelled or port in use
 
     qint16 TellerCOMM() const { return TimerComm.ticks(); }
     void setTellerCOMM(qint16 value) { TimerComm.setTicks(value); }
