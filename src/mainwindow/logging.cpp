@@ -1,5 +1,6 @@
 #include "core/datafile.h"
 #include "core/datafilecopies.h"
+#include "core/services.h"
 #include "core/shared.h"
 #include "core/slots.h"
 #include "instruments/pollloop.h"
@@ -254,12 +255,6 @@ void mdiQLV2::mnuData_Click()
     }
     if (receive->isChecked() || transfer->isChecked())
         measure->setEnabled(false);
-}
-
-void mdiQLV2::ActiverenKnopBewaren()
-{
-    if (QAction *a = toolButton("tbrSaveSettings"))
-        a->setEnabled(true);
 }
 
 void mdiQLV2::InstellenKnopMenus()

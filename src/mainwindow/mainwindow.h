@@ -81,7 +81,6 @@ public:
     void InstellenKnopMeten();
     void InstellenKnoppenData();
     void mnuData_Click();
-    void ActiverenKnopBewaren();
     void InstellenKnopMenus();
     // Monotonic time of the last record (the countdown and the record-due test read it).
     qint64 laatsteLogMs() const { return m_laatsteLogMs; }

@@ -214,7 +214,7 @@ public:
         tableWindow->StelTabelIn(false);
         place(tableSubWindow, WindowSettings::table.placement, WindowSettings::table.TabelTonen);
     }
-    void saveButtonEnabled() override { m_w.ActiverenKnopBewaren(); }
+    void saveButtonEnabled() override { ActiverenKnopBewaren(); }
     void titleChanged() override { m_w.ZetTitel(); }
     int generalSettingsDialog() override { return frmInstellen::TonenEnWachten(); }
     void reloadTexts() override { m_w.LaadStrings(); }
@@ -360,7 +360,7 @@ void installSettingsDialogHooks(mdiQLV2 &w)
         if (tableWindow)
             tableWindow->StelTabelIn(false);
     };
-    h.saveButton = [&w] { w.ActiverenKnopBewaren(); };
+    h.saveButton = [] { ActiverenKnopBewaren(); };
     h.startHelp = startHelp;
 
     ControllerDialogHooks &c = controllerDialogHooks();
@@ -439,7 +439,7 @@ void installMenus(mdiQLV2 &w)
         w.StopVerbinding();
         frmInstellen::Tonen();
         InstellingenGewijzigd = true;
-        w.ActiverenKnopBewaren();
+        ActiverenKnopBewaren();
     });
     on("mnuFileSaveSettings", [] { saveSettingsCommand(); });
     on("mnuSaveSettingsAs", [] { saveSettingsAsCommand(); });
@@ -539,7 +539,7 @@ void KoppelHoofdvenster(mdiQLV2 &w)
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
         sub->resize(FormRack::DesignWidth / 15 + 8, FormRack::DesignHeight / 15 + 30);
         sub->hide();
-        QObject::connect(rack, &FormRack::instellingenGewijzigd, &w, [&w] { w.ActiverenKnopBewaren(); });
+        QObject::connect(rack, &FormRack::instellingenGewijzigd, &w, [] { ActiverenKnopBewaren(); });
         QObject::connect(rack, &FormRack::instellingenGevraagd, &w,
                          [](int slot) { FormSettingsController::Tonen(slot); });
         QObject::connect(rack, &FormRack::bestandGesleept, &w,
