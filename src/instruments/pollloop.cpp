@@ -1,5 +1,6 @@
 #include "instruments/pollloop.h"
 
+#include "core/services.h"
 #include "core/shared.h"
 #include "instruments/decoders.h"
 #include "platform/clock.h"
@@ -23,14 +24,6 @@ template <typename F, typename... A> void call(const F &f, A &&...args)
 }
 
 bool slotUsable(int slot) { return ToestelGeldig(slot) && Toestel[slot].Actief; }
-
-bool HeeftGeldigToestel()
-{
-    for (int d = 1; d <= MaxToestellen; ++d)
-        if (ToestelGeldig(d))
-            return true;
-    return false;
-}
 
 // After a wrapped cycle, wait until more whole seconds than the reply time-out (in seconds)
 // have passed since the cycle began. Measured on the monotonic clock, so a wall clock set back
@@ -214,10 +207,10 @@ void StartenMeten()
     const auto portOpen = [&] { return h.portOpen ? h.portOpen() : false; };
     if (!portOpen())
         call(h.openPort);
-    if (!portOpen() || !HeeftGeldigToestel())
+    if (!portOpen() || !AantalToestellen() > 0)
         call(h.runSettingsDialog);
     call(h.clearPortBuffers);
-    if (HeeftGeldigToestel()) {
+    if (AantalToestellen() > 0) {
         if (LaadBestand || BestandOpCommando)
             call(h.loadDataFile);
         else

@@ -23,14 +23,6 @@
 using namespace Hoofdmodule;
 
 namespace {
-bool anyValidSlot()
-{
-    for (int d = 1; d <= MaxToestellen; ++d)
-        if (ToestelGeldig(d))
-            return true;
-    return false;
-}
-
 // Keeps a flag set while a handler runs, so that a tick or click arriving inside one of its own
 // message boxes does not enter it again.
 struct Guard {
@@ -243,7 +235,7 @@ void mdiQLV2::mnuData_Click()
     measure->setEnabled(false);
     receive->setEnabled(false);
     transfer->setEnabled(false);
-    if (anyValidSlot())
+    if (AantalToestellen() > 0)
         measure->setEnabled(true);
     if (!AlleenLezen && measure->isChecked())
         logging->setEnabled(true);
@@ -260,7 +252,7 @@ void mdiQLV2::mnuData_Click()
 void mdiQLV2::InstellenKnopMenus()
 {
     if (QAction *a = toolButton("tbrGraph"))
-        a->setEnabled(anyValidSlot());
+        a->setEnabled(AantalToestellen() > 0);
 }
 
 bool mdiQLV2::eventFilter(QObject *watched, QEvent *event)
