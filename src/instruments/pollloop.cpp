@@ -207,7 +207,7 @@ void StartenMeten()
     const auto portOpen = [&] { return h.portOpen ? h.portOpen() : false; };
     if (!portOpen())
         call(h.openPort);
-    if (!portOpen() || !AantalToestellen() > 0)
+    if (!portOpen() || AantalToestellen() == 0)
         call(h.runSettingsDialog);
     call(h.clearPortBuffers);
     if (AantalToestellen() > 0) {
