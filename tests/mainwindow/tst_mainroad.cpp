@@ -28,6 +28,17 @@
 
 using namespace Hoofdmodule;
 
+namespace {
+// The main window wired as the program wires it, without the splash's two seconds.
+struct ProgramWindow : mdiQLV2 {
+    ProgramWindow()
+    {
+        KoppelHoofdvenster(*this);
+        setShowSplash(false);
+    }
+};
+} // namespace
+
 // The program's whole road, offscreen, against simulated controllers on a pseudo-terminal:
 // start-up reads a settings file naming the line, polls three controllers (one silent), logs a
 // record every two seconds and ends with the stop record when it is closed.
@@ -136,9 +147,7 @@ private slots:
         StartLoggen = false;
 
         ScriptedDialogProvider dialogs;
-        mdiQLV2 window;
-        KoppelHoofdvenster(window);
-        window.setShowSplash(false);
+        ProgramWindow window;
         QTimer::singleShot(14000, &window, [&window] { window.mnuFileExit_Click(); });
         window.MDIForm_Load({});
 
@@ -174,9 +183,7 @@ private slots:
     void firstStartCancelled()
     {
         ScriptedDialogProvider dialogs;
-        mdiQLV2 window;
-        KoppelHoofdvenster(window);
-        window.setShowSplash(false);
+        ProgramWindow window;
         bool sawDialog = false;
         QTimer poke;
         QObject::connect(&poke, &QTimer::timeout, [&] {
@@ -213,9 +220,7 @@ private slots:
 
         ScriptedDialogProvider dialogs;
         dialogs.answerMessage(MsgBox::No);
-        mdiQLV2 window;
-        KoppelHoofdvenster(window);
-        window.setShowSplash(false);
+        ProgramWindow window;
         QVERIFY(!window.MDIForm_Load({data}));
         QVERIFY2(dialogs.messageTexts().value(0).startsWith("This application is already active!"),
                  qPrintable(dialogs.messageTexts().join('|')));
@@ -235,9 +240,7 @@ private slots:
         writeSettings({{1, "T542", 12}}, true);
 
         ScriptedDialogProvider dialogs;
-        mdiQLV2 window;
-        KoppelHoofdvenster(window);
-        window.setShowSplash(false);
+        ProgramWindow window;
         int step = 0;
         QTimer driver;
         QObject::connect(&driver, &QTimer::timeout, [&] {
@@ -278,9 +281,7 @@ private slots:
 
         ScriptedDialogProvider dialogs;
         dialogs.answerFile(other);
-        mdiQLV2 window;
-        KoppelHoofdvenster(window);
-        window.setShowSplash(false);
+        ProgramWindow window;
         QTimer driver;
         int step = 0;
         QObject::connect(&driver, &QTimer::timeout, [&] {
@@ -311,9 +312,7 @@ private slots:
         writeSettings({{1, "T542", 12}}, false);
 
         ScriptedDialogProvider dialogs;
-        mdiQLV2 window;
-        KoppelHoofdvenster(window);
-        window.setShowSplash(false);
+        ProgramWindow window;
         QElapsedTimer closing;
         QObject::connect(&sim, &Sim::Simulator::frameReceived, &window, [&] {
             if (!closing.isValid()) {
@@ -340,9 +339,7 @@ private slots:
         QFile::remove(dropped);
 
         ScriptedDialogProvider dialogs;
-        mdiQLV2 window;
-        KoppelHoofdvenster(window);
-        window.setShowSplash(false);
+        ProgramWindow window;
         QTimer driver;
         int step = 0;
         QObject::connect(&driver, &QTimer::timeout, [&] {
@@ -385,9 +382,7 @@ private slots:
         }();
 
         ScriptedDialogProvider dialogs;
-        mdiQLV2 window;
-        KoppelHoofdvenster(window);
-        window.setShowSplash(false);
+        ProgramWindow window;
         ShutdownSignals signalsOfSystem;
         QObject::connect(&signalsOfSystem, &ShutdownSignals::requested, &window,
                          [&window](int) { window.AfsluitenOnbewaakt(); });
