@@ -438,6 +438,9 @@ void installMenus(mdiQLV2 &w)
     on("mnuFileSettings", [&w] {
         w.StopVerbinding();
         frmInstellen::Tonen();
+        w.LaadStrings();
+        if (w.Antwoord == 1)
+            w.PlaatsAanduidingenCOM();
         InstellingenGewijzigd = true;
         ActiverenKnopBewaren();
     });
