@@ -3,6 +3,8 @@
 #include "platform/datetimetext.h"
 
 #include <QHeaderView>
+#include <QPainter>
+#include <QPaintEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QCoreApplication>
@@ -864,6 +866,28 @@ public:
     }
 
 protected:
+    // Section 0 stays at the left edge while the others scroll under it.
+    void paintEvent(QPaintEvent *event) override
+    {
+        QHeaderView::paintEvent(event);
+        const int width = fixedWidth();
+        if (width <= 0)
+            return;
+        QPainter painter(viewport());
+        painter.setClipRegion(event->region());
+        paintSection(&painter, QRect(0, 0, width, viewport()->height()), 0);
+    }
+
+public:
+    // The width of section 0 where it covers the others (0 when it is hidden or in its own place).
+    int fixedWidth() const
+    {
+        if (count() == 0 || isSectionHidden(0) || sectionViewportPosition(0) == 0)
+            return 0;
+        return sectionSize(0);
+    }
+
+protected:
     bool event(QEvent *event) override
     {
         switch (event->type()) {
@@ -890,17 +914,6 @@ void useGridHeader(QTableView *view)
     view->horizontalHeader()->setHighlightSections(false);
 }
 
-// The view of the fixed column; its layout is brought up to date before it follows a scroll,
-// or its scroll range would still be the one before the newest rows.
-class FrozenColumnView : public QTableView {
-public:
-    using QTableView::QTableView;
-    void layoutNow()
-    {
-        executeDelayedItemsLayout();
-        updateGeometries();
-    }
-};
 } // namespace
 
 Grid::Grid(QWidget *parent) : QTableView(parent), m_data(new GridData(this))
@@ -926,35 +939,6 @@ Grid::Grid(QWidget *parent) : QTableView(parent), m_data(new GridData(this))
     horizontalHeader()->viewport()->setMouseTracking(true);
     horizontalHeader()->viewport()->installEventFilter(this);
 
-    // Column 0 is drawn by a second view laid over the first: it shares the model and the
-    // selection but never scrolls sideways.
-    m_frozen = new FrozenColumnView(this);
-    useGridHeader(m_frozen);
-    m_frozen->setModel(m_data);
-    m_frozen->setSelectionModel(selectionModel());
-    m_frozen->setFocusPolicy(Qt::NoFocus);
-    m_frozen->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_frozen->setWordWrap(false);
-    m_frozen->setCornerButtonEnabled(false);
-    m_frozen->verticalHeader()->hide();
-    m_frozen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_frozen->verticalHeader()->setMinimumSectionSize(0);
-    m_frozen->horizontalHeader()->setSectionsClickable(false);
-    m_frozen->horizontalHeader()->setHighlightSections(false);
-    m_frozen->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_frozen->setFrameShape(QFrame::NoFrame);
-    m_frozen->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    // The fixed column follows the main view pixel by pixel: at the end of the table the main
-    // view aligns its last row with the bottom, which whole-row steps cannot copy.
-    m_frozen->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_frozen->viewport()->setMouseTracking(true);
-    m_frozen->viewport()->installEventFilter(this);
-    m_frozen->horizontalHeader()->viewport()->setMouseTracking(true);
-    m_frozen->horizontalHeader()->viewport()->installEventFilter(this);
-    viewport()->stackUnder(m_frozen);
-
     connect(horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int section, int, int size) {
                 if (m_syncing)
@@ -963,7 +947,7 @@ Grid::Grid(QWidget *parent) : QTableView(parent), m_data(new GridData(this))
                 m_data->setColWidth(section, pixelsToTwips(size));
                 m_syncing = false;
                 if (section == 0)
-                    placeFrozen();
+                    updateFixedColumn(0);
             });
     connect(m_data, &GridData::widthsChanged, this, &Grid::applyWidths);
     connect(m_data, &GridData::appearanceChanged, this, &Grid::applyAppearance);
@@ -995,28 +979,19 @@ void Grid::applyWidths()
         setColumnHidden(c, twips == 0);
         if (twips > 0)
             setColumnWidth(c, twipsToPixels(twips));
-        m_frozen->setColumnHidden(c, c != 0 || twips == 0);
-        if (c == 0 && twips > 0)
-            m_frozen->setColumnWidth(0, twipsToPixels(twips));
     }
-    m_frozen->setVisible(m_data->colWidth(0) > 0);
     // Hidden columns do not count in the header's height.
     static_cast<GridHeader *>(horizontalHeader())->forgetHint();
-    static_cast<GridHeader *>(m_frozen->horizontalHeader())->forgetHint();
     m_syncing = false;
-    placeFrozen();
+    updateFixedColumn(0);
 }
 
 void Grid::applyAppearance()
 {
     setFont(m_data->font());
-    m_frozen->setFont(m_data->font());
     horizontalHeader()->setFont(m_data->font());
-    m_frozen->horizontalHeader()->setFont(m_data->font());
     const int height = QFontMetrics(m_data->font()).height() + 4;
     verticalHeader()->setDefaultSectionSize(height);
-    m_frozen->verticalHeader()->setDefaultSectionSize(height);
-    placeFrozen();
 }
 
 void Grid::applySelection()
@@ -1086,14 +1061,6 @@ void Grid::selectionChanged(const QItemSelection &selected, const QItemSelection
     m_syncing = false;
 }
 
-void Grid::placeFrozen()
-{
-    const int width = m_data->colWidth(0) > 0 ? columnWidth(0) : 0;
-    m_frozen->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
-    m_frozen->setGeometry(frameWidth(), frameWidth(), width,
-                          viewport()->height() + horizontalHeader()->height());
-}
-
 qint32 Grid::topRow()
 {
     m_data->announceRows();
@@ -1136,31 +1103,122 @@ void Grid::showEvent(QShowEvent *event)
     flushSelection();
 }
 
-void Grid::syncFrozen()
+int Grid::fixedWidth() const
 {
-    static_cast<FrozenColumnView *>(m_frozen)->layoutNow();
-    m_frozen->verticalScrollBar()->setValue(verticalOffset());
+    return static_cast<const GridHeader *>(horizontalHeader())->fixedWidth();
 }
 
-void Grid::resizeEvent(QResizeEvent *event)
+void Grid::updateFixedColumn(int dx)
 {
-    QTableView::resizeEvent(event);
-    placeFrozen();
-    syncFrozen();
+    // Also where a horizontal scroll has just moved the column's old picture.
+    const int width = fixedWidth() + qAbs(dx);
+    viewport()->update(QRect(0, 0, width, viewport()->height()));
+    horizontalHeader()->viewport()->update(QRect(0, 0, width, horizontalHeader()->height()));
 }
 
 void Grid::scrollContentsBy(int dx, int dy)
 {
     QTableView::scrollContentsBy(dx, dy);
-    placeFrozen();
-    if (dy != 0)
-        syncFrozen();
+    if (dx != 0)
+        updateFixedColumn(dx);
+}
+
+void Grid::paintEvent(QPaintEvent *event)
+{
+    QTableView::paintEvent(event);
+    const int width = fixedWidth();
+    if (width <= 0 || model()->rowCount() == 0)
+        return;
+    // Column 0 again, over the columns that scrolled under it, cell by cell as the view draws.
+    const QRect strip(0, 0, width, viewport()->height());
+    const QRegion region = event->region() & strip;
+    if (region.isEmpty())
+        return;
+    QPainter painter(viewport());
+    painter.setClipRegion(region);
+    painter.fillRect(strip, viewport()->palette().brush(viewport()->backgroundRole()));
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const int grid = showGrid() ? 1 : 0;
+    const QColor gridColour = QColor::fromRgba(
+        uint(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
+    const QRect bounds = region.boundingRect();
+    int first = rowAt(bounds.top());
+    int last = rowAt(bounds.bottom());
+    if (first < 0)
+        return;
+    if (last < 0)
+        last = model()->rowCount() - 1;
+    const QModelIndex current = currentIndex();
+    const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
+    const QItemSelectionModel *sm = selectionModel();
+    for (int r = first; r <= last; ++r) {
+        const QModelIndex index = m_data->index(r, 0);
+        const QRect cell(0, rowViewportPosition(r), width, rowHeight(r));
+        QStyleOptionViewItem opt = option;
+        opt.rect = cell.adjusted(0, 0, -grid, -grid);
+        if (sm && sm->isSelected(index))
+            opt.state |= QStyle::State_Selected;
+        if (focus && index == current)
+            opt.state |= QStyle::State_HasFocus;
+        style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &opt, &painter, this);
+        itemDelegateForIndex(index)->paint(&painter, opt, index);
+        if (grid) {
+            const QPen old = painter.pen();
+            painter.setPen(QPen(gridColour, 0, gridStyle()));
+            painter.drawLine(cell.right(), cell.top(), cell.right(), cell.bottom());
+            painter.drawLine(cell.left(), cell.bottom(), cell.right(), cell.bottom());
+            painter.setPen(old);
+        }
+    }
+}
+
+QModelIndex Grid::indexAt(const QPoint &pos) const
+{
+    if (pos.x() >= 0 && pos.x() < fixedWidth()) {
+        const int r = rowAt(pos.y());
+        return r < 0 ? QModelIndex() : m_data->index(r, 0);
+    }
+    return QTableView::indexAt(pos);
+}
+
+QRect Grid::visualRect(const QModelIndex &index) const
+{
+    const int width = fixedWidth();
+    if (width > 0 && index.isValid() && index.column() == 0)
+        return QRect(0, rowViewportPosition(index.row()), width, rowHeight(index.row()));
+    return QTableView::visualRect(index);
+}
+
+QRegion Grid::visualRegionForSelection(const QItemSelection &selection) const
+{
+    QRegion region = QTableView::visualRegionForSelection(selection);
+    const int width = fixedWidth();
+    if (width <= 0)
+        return region;
+    for (const QItemSelectionRange &range : selection) {
+        if (range.left() != 0 || !range.isValid())
+            continue;
+        const int top = rowViewportPosition(range.top());
+        const int bottom = rowViewportPosition(range.bottom()) + rowHeight(range.bottom());
+        region += QRect(0, top, width, bottom - top);
+    }
+    return region;
+}
+
+void Grid::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                       const QList<int> &roles)
+{
+    QTableView::dataChanged(topLeft, bottomRight, roles);
+    if (topLeft.column() == 0 && fixedWidth() > 0)
+        updateFixedColumn(0);
 }
 
 void Grid::trackMouse(const QPoint &viewportPos)
 {
     const int r = rowAt(viewportPos.y());
-    const int c = columnAt(viewportPos.x());
+    const int c = viewportPos.x() >= 0 && viewportPos.x() < fixedWidth() ? 0
+                                                                         : columnAt(viewportPos.x());
     m_mouseRow = r < 0 ? -1 : r + 1;
     m_mouseCol = c;
 }
@@ -1194,31 +1252,17 @@ void Grid::keyPressEvent(QKeyEvent *event)
 bool Grid::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::Wheel && watched == m_frozen->viewport()) {
-        // Scrolling over the fixed column scrolls the table.
-        QCoreApplication::sendEvent(viewport(), event);
-        return true;
-    }
     if (type != QEvent::MouseMove && type != QEvent::MouseButtonDblClick
         && type != QEvent::MouseButtonRelease)
         return QTableView::eventFilter(watched, event);
     const QPoint pos = static_cast<QMouseEvent *>(event)->position().toPoint();
-    if (watched == horizontalHeader()->viewport()
-        || watched == m_frozen->horizontalHeader()->viewport()) {
-        auto *header = watched == horizontalHeader()->viewport() ? horizontalHeader()
-                                                                 : m_frozen->horizontalHeader();
+    if (watched == horizontalHeader()->viewport()) {
         m_mouseRow = 0;
-        m_mouseCol = header->logicalIndexAt(pos.x());
+        m_mouseCol = pos.x() >= 0 && pos.x() < fixedWidth()
+            ? 0
+            : horizontalHeader()->logicalIndexAt(pos.x());
         if (type == QEvent::MouseButtonDblClick)
             emit gridDoubleClicked();
-    } else if (watched == m_frozen->viewport()) {
-        const int r = m_frozen->rowAt(pos.y());
-        m_mouseRow = r < 0 ? -1 : r + 1;
-        m_mouseCol = 0;
-        if (type == QEvent::MouseButtonDblClick)
-            emit gridDoubleClicked();
-        else if (type == QEvent::MouseButtonRelease)
-            emit gridMouseUp(static_cast<QMouseEvent *>(event)->button());
     } else if (watched == viewport() && type == QEvent::MouseMove) {
         trackMouse(pos);
     }

@@ -246,6 +246,10 @@ public:
     // Sets where the mouse is, as a pointer move would (for keyboard-driven tests and callers).
     void setMouseCell(qint32 row, int col) { m_mouseRow = row; m_mouseCol = col; }
 
+    // Column 0 where it stays at the left edge.
+    QModelIndex indexAt(const QPoint &pos) const override;
+    QRect visualRect(const QModelIndex &index) const override;
+
 signals:
     // The grid control's own events, with the cell under the mouse already known.
     void gridDoubleClicked();
@@ -253,9 +257,12 @@ signals:
     void gridKeyDown(int key);
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void paintEvent(QPaintEvent *event) override;
+    QRegion visualRegionForSelection(const QItemSelection &selection) const override;
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles = QList<int>()) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -268,8 +275,11 @@ private:
     void applyWidths();
     void applyAppearance();
     void applySelection();
-    void placeFrozen();
-    void syncFrozen();
+    // Column 0 is drawn a second time at the left edge over the columns scrolled under it,
+    // by the view itself: a second view for it would keep a second copy of every row's
+    // position, which every appended row makes Qt compute again.
+    int fixedWidth() const;
+    void updateFixedColumn(int dx);
     void flushScroll();
     void flushSelection();
     int twipsToPixels(int twips) const;
@@ -277,7 +287,6 @@ private:
     void trackMouse(const QPoint &viewportPos);
 
     GridData *m_data;
-    QTableView *m_frozen;
     bool m_syncing = false;
     bool m_selectionDirty = false;
     qint32 m_pendingTop = 0;

@@ -3,6 +3,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -174,6 +175,7 @@ private slots:
         GridData &g = grid.data();
         g.setCols(8);
         g.setRows(10);
+        grid.resize(700, 300); // every cell clickable, none under the fixed column
         grid.show();
         g.setSelection(row, col, rowSel, colSel);
         Pump::once();
@@ -196,6 +198,46 @@ private slots:
         QCOMPARE(g.col(), col);
         QCOMPARE(g.rowSel(), rowSel);
         QCOMPARE(g.colSel(), colSel);
+    }
+
+    // Column 0 stays at the left edge when the others scroll sideways: it looks the same, and
+    // the mouse there means column 0.
+    void fixedColumnStaysPut()
+    {
+        Grid grid;
+        GridData &g = grid.data();
+        g.setCols(14);
+        g.setRows(30);
+        for (int r = 0; r < 30; ++r) {
+            g.setTextMatrix(r, 0, QStringLiteral("R%1").arg(r));
+            for (int c = 1; c < 14; ++c)
+                g.setTextMatrix(r, c, QStringLiteral("%1.%2").arg(r).arg(c));
+        }
+        grid.resize(300, 200);
+        grid.show();
+        Pump::once();
+        const int width = grid.columnWidth(0);
+        const QRect strip(grid.viewport()->x(), 0, width, grid.viewport()->geometry().bottom());
+        const QImage before = grid.grab(strip).toImage();
+        grid.horizontalScrollBar()->setValue(grid.horizontalScrollBar()->maximum());
+        QVERIFY(grid.columnViewportPosition(0) < -width);
+        Pump::once();
+        QCOMPARE(grid.grab(strip).toImage(), before);
+
+        const QPoint inStrip(width / 2, grid.rowViewportPosition(4) + 2);
+        QCOMPARE(grid.indexAt(inStrip), g.index(4, 0));
+        QTest::mouseMove(grid.viewport(), inStrip);
+        QCOMPARE(grid.mouseCol(), 0);
+        QCOMPARE(grid.mouseRow(), 5);
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, inStrip);
+        QCOMPARE(g.row(), 5);
+        QCOMPARE(g.col(), 0);
+        // A selected cell of column 0 is drawn selected where the column now stands.
+        Pump::once();
+        QVERIFY(grid.grab(strip).toImage() != before);
+        // Hidden column 0 leaves nothing at the edge.
+        g.setColWidth(0, 0);
+        QCOMPARE(grid.indexAt(inStrip).column(), grid.columnAt(inStrip.x()));
     }
 
     void widths()
