@@ -49,23 +49,23 @@ double leadingNumber(const QString &text, bool &found)
         ++i;
         c = next();
     }
-    int digits = 0;
-    while (c >= '0' && c <= '9') {
-        s += c;
-        ++digits;
-        ++i;
-        c = next();
-    }
+    // Appends the run of digits that starts at c; returns how many there were.
+    auto takeDigits = [&](std::string &out, char &ch) {
+        int n = 0;
+        while (ch >= '0' && ch <= '9') {
+            out += ch;
+            ++n;
+            ++i;
+            ch = next();
+        }
+        return n;
+    };
+    int digits = takeDigits(s, c);
     if (c == '.') {
         s += c;
         ++i;
         c = next();
-        while (c >= '0' && c <= '9') {
-            s += c;
-            ++digits;
-            ++i;
-            c = next();
-        }
+        digits += takeDigits(s, c);
     }
     found = digits > 0;
     if (!found)
@@ -79,14 +79,7 @@ double leadingNumber(const QString &text, bool &found)
             ++i;
             e = next();
         }
-        int expDigits = 0;
-        while (e >= '0' && e <= '9') {
-            exp += e;
-            ++expDigits;
-            ++i;
-            e = next();
-        }
-        if (expDigits > 0)
+        if (takeDigits(exp, e) > 0)
             s += exp;
     }
     return parsePointNumber(s);

@@ -69,19 +69,6 @@ void configureRun()
     Toestel[4].Relais = QStringLiteral("--3-");
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 // Every line ends in CR LF; the first is the header; every record has the header's number of
 // fields and starts with a time. Returns the number of records, or -1 with the reason.
@@ -201,7 +188,7 @@ private slots:
             const QString fixture = QStringLiteral(QLV2_FIXTURES "/data_") + QLatin1String(name);
             const QByteArray written = readFile(m_dir.filePath(QStringLiteral("run/") + name));
             if (qEnvironmentVariableIsSet("QLV2_WRITE_FIXTURES"))
-                QVERIFY(writeFile(fixture, written));
+                QVERIFY(writeBytes(fixture, written));
             QCOMPARE(written, readFile(fixture));
         }
     }
@@ -430,7 +417,7 @@ private slots:
         configureRun();
         Meetbestandsnaam = m_dir.filePath(QStringLiteral("partial.csv"));
         const QByteArray start = Cp1252::encode(KopRegel()) + "\r\n\"1/5/2026 9:";
-        QVERIFY(writeFile(Meetbestandsnaam, start));
+        QVERIFY(writeBytes(Meetbestandsnaam, start));
         QVERIFY(DataLog::instance().open());
         QVERIFY(SchrijfMeting(QString(), 0));
         QCOMPARE(readFile(Meetbestandsnaam),

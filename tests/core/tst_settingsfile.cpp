@@ -153,19 +153,6 @@ void configureFull()
     table.grids[30].columnWidths[0] = 700;
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 QByteArray lines(const char *text)
 {
@@ -217,7 +204,7 @@ private slots:
         const QString path = QStringLiteral(QLV2_FIXTURES "/") + fixture;
         const QByteArray written = InstellingenTekst();
         if (qEnvironmentVariableIsSet("QLV2_WRITE_FIXTURES"))
-            QVERIFY(writeFile(path, written));
+            QVERIFY(writeBytes(path, written));
         const QByteArray expected = readFile(path);
         QVERIFY2(!expected.isEmpty(), qPrintable(path));
         QCOMPARE(written, expected);
@@ -464,7 +451,7 @@ private slots:
         BestandOpCommando = fromCommandLine;
         Meetbestandsnaam = QStringLiteral("/cmd/b.csv");
         const QString path = m_dir.filePath(QStringLiteral("name.cfg"));
-        QVERIFY(writeFile(path, lines("[FILE]\nName=/x/a.csv\nStartLog=True\nLoadFile=") +
+        QVERIFY(writeBytes(path, lines("[FILE]\nName=/x/a.csv\nStartLog=True\nLoadFile=") +
                                     loadFile.toLatin1() + "\r\n\r\n"));
         QCOMPARE(LeesInstellingen(path), SettingsReadResult::Read);
         if (expected == "untitled")
@@ -522,7 +509,7 @@ private slots:
         ScriptedDialogProvider dialogs;
         configureFull();
         const QString path = m_dir.filePath(QStringLiteral("keep.cfg"));
-        QVERIFY(writeFile(path, "old contents\r\n"));
+        QVERIFY(writeBytes(path, "old contents\r\n"));
         InstellingenGewijzigd = true;
         {
             FileSizeLimit limit(1000);
@@ -581,7 +568,7 @@ private slots:
         Toestel[5].Idno = 1000;
         const QString old = m_dir.filePath(QStringLiteral("current.cfg"));
         const QString existing = m_dir.filePath(QStringLiteral("existing.cfg"));
-        QVERIFY(writeFile(existing, "keep me\r\n"));
+        QVERIFY(writeBytes(existing, "keep me\r\n"));
         QFile::remove(m_dir.filePath(QStringLiteral("new.cfg")));
         InstellingenBestandsnaam = old;
         Registry::write(RegisterNaam, "Settings", "FileNameSettings", old);
@@ -633,7 +620,7 @@ private slots:
             Registry::write(RegisterNaam, "Settings", "FileNameSettings",
                             m_dir.path() + QLatin1Char('/') + stored);
         if (exists)
-            QVERIFY(writeFile(m_dir.filePath(clean), "x"));
+            QVERIFY(writeBytes(m_dir.filePath(clean), "x"));
         BepaalInstellingenBestand();
         QCOMPARE(InstellingenBestandsnaam,
                  chosen ? m_dir.filePath(clean)
