@@ -61,3 +61,55 @@ QByteArray encode(const QString &text, bool *lossy)
 }
 
 } // namespace Cp1252
+
+namespace FileText {
+
+namespace {
+bool inCp1252(char16_t u)
+{
+    if (u < 0x80 || (u >= 0xA0 && u < 0x100))
+        return true;
+    for (char16_t h : high)
+        if (h == u)
+            return true;
+    return false;
+}
+} // namespace
+
+bool fitsCp1252(QStringView text)
+{
+    for (QChar c : text)
+        if (!inCp1252(c.unicode()))
+            return false;
+    return true;
+}
+
+bool hasUtf8Bom(const QByteArray &bytes) { return bytes.startsWith(utf8Bom); }
+
+Encoding detect(const QByteArray &start) { return hasUtf8Bom(start) ? Encoding::Utf8 : Encoding::Cp1252; }
+
+Encoding choose(QStringView text) { return fitsCp1252(text) ? Encoding::Cp1252 : Encoding::Utf8; }
+
+QByteArray encode(QStringView text, Encoding encoding)
+{
+    if (encoding == Encoding::Utf8)
+        return text.toUtf8();
+    return Cp1252::encode(text.toString());
+}
+
+QByteArray encodeFile(QStringView text)
+{
+    const Encoding e = choose(text);
+    if (e == Encoding::Utf8)
+        return QByteArray(utf8Bom) + text.toUtf8();
+    return Cp1252::encode(text.toString());
+}
+
+QString decodeFile(const QByteArray &bytes)
+{
+    if (hasUtf8Bom(bytes))
+        return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
+    return Cp1252::decode(bytes);
+}
+
+} // namespace FileText

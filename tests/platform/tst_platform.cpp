@@ -113,6 +113,35 @@ private slots:
         QCOMPARE(out.mid(1), QByteArray("=1"));
     }
 
+    // A file whose texts all fit stays Windows-1252 byte for byte; one that does not becomes
+    // UTF-8 behind a mark, and both read back to the same text.
+    void fileText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("fits") << QString::fromUtf8("Oven €1 °C\r\n") << QByteArray("Oven \x80" "1 \xB0" "C\r\n");
+        QTest::newRow("empty") << QString() << QByteArray();
+        QTest::newRow("Polish name") << QString::fromUtf8("C:/łukasz\r\n")
+                                     << QByteArray("\xEF\xBB\xBF" "C:/\xC5\x82ukasz\r\n");
+        QTest::newRow("omega") << QString::fromUtf8("Piec Ω") << QByteArray("\xEF\xBB\xBFPiec \xCE\xA9");
+    }
+    void fileText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(FileText::encodeFile(text), bytes);
+        QCOMPARE(FileText::decodeFile(bytes), text);
+        QCOMPARE(FileText::detect(bytes) == FileText::Encoding::Utf8, bytes.startsWith("\xEF\xBB\xBF"));
+    }
+
+    // An old file whose bytes look like UTF-8 but carry no mark is still Windows-1252.
+    void fileTextWithoutMarkIsCp1252()
+    {
+        const QByteArray old("Ciœnienie \xC5\x82");
+        QCOMPARE(FileText::decodeFile(old), Cp1252::decode(old));
+        QCOMPARE(FileText::encodeFile(FileText::decodeFile(old)), old);
+    }
+
     // ---- date and time text ----
 
     void dateTime_data()
