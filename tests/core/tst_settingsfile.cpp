@@ -539,6 +539,7 @@ private slots:
         configureT542Slots({4});
         Meetbestandsnaam = dataFile;
         LaadBestand = true;
+        StopTijd = QDateTime(QDate(2026, 2, 1), QTime(9, 0)); // the zero date reads back as now
         Toestel[4].Naam = controller;
         Toestel[4].Kanaal[1].Naam = channel;
         WindowSettings::graph[1].GrafiekIndex = 1;
