@@ -141,9 +141,12 @@ float TekstNaarSingle(const QString &text)
     const double v = leadingNumber(t, found);
     if (!found)
         return 0;
-    if (!std::isfinite(v) || std::fabs(v) > double(FLT_MAX))
+    // Checked after rounding to a single: the largest single as written ("3.4028235e+38") lies
+    // a little above FLT_MAX as a double, yet rounds to it.
+    const float single = float(v);
+    if (!std::isfinite(single))
         return -1;
-    return float(v);
+    return single;
 }
 
 double TekstNaarDouble(const QString &text)

@@ -61,7 +61,7 @@ public:
             text += l;
             text += QStringLiteral("\r\n");
         }
-        return Cp1252::encode(text);
+        return FileText::encodeFile(text);
     }
 
 private:
@@ -537,6 +537,10 @@ private:
         for (int k = 1; k <= MaxKanalen; ++k)
             if (available > 5 + k)
                 t.Kanaal[size_t(k)].Naam = lines[5 + k].left(30);
+        // A block cut off before its channel count describes no controller: polled, it would
+        // log empty records for ever and be saved with no channels.
+        if (t.Kanalen < 1 || t.Kanalen > MaxKanalen)
+            t.Type.clear();
 
         RackWindowSettings &rack = WindowSettings::rack[size_t(d)];
         if (ToestelGeldig(d)) {
@@ -797,9 +801,22 @@ WindowPlacement ControleerPlaatsing(const WindowPlacement &stored, const QSizeF 
     return WindowPlacement();
 }
 
+void resetReadSettings()
+{
+    WindowSettings::reset();
+    AantalGrafieken = 0;
+    GekozenNummer = 0;
+    SeriePoort = QStringLiteral("COM1");
+    Baudrate = QStringLiteral("9600");
+    MeetInterval = 1;
+    StartLoggen = LaadBestand = StartLoggenOpTijd = StopLoggenOpTijd = false;
+    StartTijd = StopTijd = QDateTime();
+    ToonCodeZenden = ToonCodeOntvangen = false;
+}
+
 void LeesInstellingenUitTekst(const QByteArray &bytes)
 {
-    SettingsReader(Cp1252::decode(bytes)).run();
+    SettingsReader(FileText::decodeFile(bytes)).run();
 }
 
 SettingsReadResult LeesInstellingen(const QString &path)

@@ -7,8 +7,9 @@
 
 // The settings file: one configuration's whole working state (port, language, data file and
 // schedule, controllers, window placements and fonts, graphs, terminal and table) as sectioned
-// Windows-1252 text with CR LF line ends. Within a section the reader takes the lines by
-// position, so the writer's order binds both.
+// text with CR LF line ends: Windows-1252 when every text fits, as the files this program has
+// always written, else UTF-8 behind a byte-order mark (see FileText). Within a section the
+// reader takes the lines by position, so the writer's order binds both.
 
 // Value forms of the file, in the user's locale (QLocale()).
 QString InstellingGetal(float value);   // shortest text that reads back the same, no group separators
@@ -51,6 +52,11 @@ bool IsSectieKop(const QString &line);
 SettingsReadResult LeesInstellingen(const QString &path);
 // The reading itself, on the file's bytes.
 void LeesInstellingenUitTekst(const QByteArray &bytes);
+// Before a settings file is read again: everything the reader fills, besides the slot table
+// (ResetToestellen), goes back to what the program holds before any file was read. The reader
+// adds graphs to those it finds and keeps what a file leaves out, so without this the graphs
+// and settings of the previous file would carry over into the next.
+void resetReadSettings();
 // Hides every rack window and the table window.
 void VerbergVensters();
 // A stored placement as it is applied: kept when it lies within the bounds (the screen for the

@@ -49,6 +49,10 @@ QString ControleerBaudrate(const QString &baudrate)
         const double n = std::nearbyint(std::log2(v / 300.0));
         return QString::number(qint64(300 * std::pow(2.0, n)));
     }
+    // The two faster rates the settings dialog offers are no power-of-two multiple of 300:
+    // they are taken as they stand, so a line set up at 115200 comes back at 115200.
+    if (v == 57600 || v == 115200)
+        return QString::number(qint64(v));
     return QStringLiteral("9600");
 }
 

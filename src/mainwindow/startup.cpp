@@ -131,6 +131,7 @@ bool mdiQLV2::MDIForm_Load(const QStringList &arguments)
             if (m_beforeReload)
                 m_beforeReload();
             InitialiserenToestellen();
+            resetReadSettings();
             LeesInstellingen(InstellingenBestandsnaam);
             InstellingenHerladen = false;
         }
@@ -165,8 +166,10 @@ bool mdiQLV2::MDIForm_QueryUnload(UnloadMode mode)
     if (!cancel && mode == UnloadMode::User && InstellingenGewijzigd) {
         const int answer = DialogProvider::current().messageBox(
             this, Taaltekst(183), MsgBox::YesNoCancel | MsgBox::Question, InstellingenBestandsnaam);
+        // A save that failed (the user was told) keeps the program, so the changes are not
+        // lost: the user can save elsewhere or close again and answer No.
         if (answer == MsgBox::Yes)
-            BewaarInstellingen(InstellingenBestandsnaam);
+            cancel = !BewaarInstellingen(InstellingenBestandsnaam);
         else if (answer == MsgBox::Cancel)
             cancel = true;
     }

@@ -571,6 +571,8 @@ void KoppelHoofdvenster(mdiQLV2 &w)
         bool leeg = true;
         TonenMeting(slot, leeg);
     };
+    // A reload starts from no windows: the new file brings its own rack windows back.
+    w.setBeforeReload([] { RackVenster.Ontladen(); });
     w.setSettleWorkingCopy([] {
         bool cancelled = false;
         HerstelNieuwBestand(VervangDatum(Meetbestandsnaam), cancelled, false);

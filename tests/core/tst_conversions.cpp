@@ -1,6 +1,7 @@
 #include "core/conversions.h"
 
 #include <QtTest>
+#include <cfloat>
 #include <clocale>
 #include <limits>
 
@@ -70,6 +71,12 @@ private slots:
         QTest::newRow("negative too large") << "-1E400" << -1.0f << -1.0;
         QTest::newRow("tiny is zero") << "1E-400" << 0.0f << 0.0;
         QTest::newRow("largest single") << "3.4E38" << 3.4e38f << 3.4e38;
+        // The shortest text of the largest single is a little above it as a double.
+        QTest::newRow("largest single as written") << "3.4028235e+38" << FLT_MAX << 3.4028235e38;
+        QTest::newRow("negative largest single") << "-3.4028235E38" << -FLT_MAX << -3.4028235e38;
+        QTest::newRow("just below the rounding edge") << "3.40282356e38" << FLT_MAX
+                                                      << 3.40282356e38;
+        QTest::newRow("rounds to infinity") << "3.4028236e38" << -1.0f << 3.4028236e38;
     }
     void realOverflow()
     {

@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cfloat>
 
 #include "coretestsupport.h"
 #include <sys/resource.h>
@@ -334,6 +335,16 @@ private slots:
                      "FontUnderline=False\nShowCodeSend=False\nShowCodeReceive=True\n"
                      "ShowWindow=True\n\n")
             << "receive echo";
+        QTest::newRow("device block cut before its channel count")
+            << lines("[COMMUNICATION]\nSerialPort=COM4\nBaudrate=4800\nInterval=5\n[DEVICE]\n"
+                     "Number=3\nName=Kiln\nType=T512\nIdno=7")
+            << "device 3 no controller";
+        QTest::newRow("device block cut after its channel count")
+            << lines("[DEVICE]\nNumber=3\nName=Kiln\nType=T512\nIdno=7\nChannels=2\nActive")
+            << "device 3 with two channels";
+        QTest::newRow("fast baud rate")
+            << lines("[COMMUNICATION]\nSerialPort=COM4\nBaudrate=115200\nInterval=5\n\n")
+            << "baud 115200";
         QTest::newRow("line ends of LF alone")
             << QByteArray("[COMMUNICATION]\nSerialPort=COM4\nBaudrate=4800\nInterval=5\n\n")
             << "port COM4";
@@ -391,6 +402,18 @@ private slots:
             QCOMPARE(AantalGrafieken, qint16(32));
             QCOMPARE(host.graphsRead.size(), 32);
             QCOMPARE(SeriePoort, QStringLiteral("COM4"));
+        } else if (check == "device 3 no controller") {
+            QCOMPARE(SeriePoort, QStringLiteral("COM4"));
+            QVERIFY(!ToestelGeldig(3));
+            QVERIFY(Toestel[3].Type.isEmpty());
+            QVERIFY(!WindowSettings::rack[3].visible);
+            QVERIFY(!InstellingenTekst().contains("[DEVICE]"));
+        } else if (check == "device 3 with two channels") {
+            QVERIFY(ToestelGeldig(3));
+            QCOMPARE(Toestel[3].Kanalen, qint16(2));
+            QVERIFY(InstellingenTekst().contains("Channels=2\r\n"));
+        } else if (check == "baud 115200") {
+            QCOMPARE(Baudrate, QStringLiteral("115200"));
         } else if (check == "receive echo") {
             QVERIFY(!ToonCodeZenden);
             QVERIFY(ToonCodeOntvangen);
@@ -478,6 +501,145 @@ private slots:
         QFETCH(bool, kept);
         QCOMPARE(ControleerPlaatsing(stored, QSizeF(27000, 14000)),
                  kept ? stored : WindowPlacement());
+    }
+
+    // Texts outside Windows-1252 survive the file: it is then written as UTF-8 behind a
+    // byte-order mark. A file whose texts all fit stays Windows-1252, byte for byte.
+    void textsOutsideTheCodePage_data()
+    {
+        QTest::addColumn<QString>("dataFile");
+        QTest::addColumn<QString>("controller");
+        QTest::addColumn<QString>("channel");
+        QTest::addColumn<QString>("graph");
+        QTest::addColumn<bool>("utf8");
+        QTest::newRow("all in the code page")
+            << QString::fromUtf8("/home/jos\xC3\xA9/\xE2\x82\xAC.csv") << QStringLiteral("Oven")
+            << QString::fromUtf8("Temp\xC3\xA9rature") << QStringLiteral("G") << false;
+        QTest::newRow("home folder")
+            << QString::fromUtf8("/home/\xC5\x82ukasz/run.csv") << QStringLiteral("Oven")
+            << QStringLiteral("CH1") << QStringLiteral("G") << true;
+        QTest::newRow("controller") << QStringLiteral("/data/run.csv")
+                                    << QString::fromUtf8("Piec \xCE\xA9") << QStringLiteral("CH1")
+                                    << QStringLiteral("G") << true;
+        QTest::newRow("channel") << QStringLiteral("/data/run.csv") << QStringLiteral("Oven")
+                                 << QString::fromUtf8("Ci\xC5\x9Bnienie") << QStringLiteral("G")
+                                 << true;
+        QTest::newRow("graph beyond the BMP")
+            << QStringLiteral("/data/run.csv") << QStringLiteral("Oven") << QStringLiteral("CH1")
+            << QString::fromUtf8("Piec \xF0\x9F\x94\xA5") << true;
+    }
+    void textsOutsideTheCodePage()
+    {
+        QFETCH(QString, dataFile);
+        QFETCH(QString, controller);
+        QFETCH(QString, channel);
+        QFETCH(QString, graph);
+        QFETCH(bool, utf8);
+        TestHost host;
+        configureT542Slots({4});
+        Meetbestandsnaam = dataFile;
+        LaadBestand = true;
+        StopTijd = QDateTime(QDate(2026, 2, 1), QTime(9, 0)); // the zero date reads back as now
+        Toestel[4].Naam = controller;
+        Toestel[4].Kanaal[1].Naam = channel;
+        WindowSettings::graph[1].GrafiekIndex = 1;
+        WindowSettings::graph[1].caption = graph;
+        const QString path = m_dir.filePath(QStringLiteral("texts.cfg"));
+        QVERIFY(SchrijfInstellingen(path));
+        const QByteArray bytes = readFile(path);
+        QCOMPARE(FileText::hasUtf8Bom(bytes), utf8);
+        QVERIFY(!bytes.contains('?'));
+        if (!utf8)
+            QVERIFY(bytes.contains("/home/jos\xE9/\x80.csv\r\n")); // one byte a character
+
+        resetAll();
+        QCOMPARE(LeesInstellingen(path), SettingsReadResult::Read);
+        QCOMPARE(Meetbestandsnaam, dataFile);
+        QCOMPARE(Toestel[4].Naam, controller);
+        QCOMPARE(Toestel[4].Kanaal[1].Naam, channel);
+        QCOMPARE(WindowSettings::graph[1].caption, graph);
+        QVERIFY(SchrijfInstellingen(path));
+        QCOMPARE(readFile(path), bytes);
+    }
+
+    // A file written before texts outside the code page were kept (no byte-order mark) is read
+    // as Windows-1252, and written again it is the same file.
+    void oldFileReadAndRewrittenAsItWas_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("fixture");
+        QTest::newRow("en_US") << "en_US" << "settings_en_US_full.cfg";
+        QTest::newRow("nl_NL") << "nl_NL" << "settings_nl_NL_full.cfg";
+    }
+    void oldFileReadAndRewrittenAsItWas()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, fixture);
+        QLocale::setDefault(QLocale(locale));
+        TestHost host;
+        const QString path = QStringLiteral(QLV2_FIXTURES "/") + fixture;
+        QByteArray old = readFile(path);
+        QVERIFY(!old.isEmpty());
+        QVERIFY(!FileText::hasUtf8Bom(old));
+        QCOMPARE(LeesInstellingen(path), SettingsReadResult::Read);
+        QCOMPARE(Meetbestandsnaam, QString::fromUtf8("/data/Temp\xC3\xA9rature \xE2\x82\xAC/run_#date#.csv"));
+        QCOMPARE(Toestel[2].Kanaal[1].Naam, QString::fromUtf8("Temp\xC3\xA9rature"));
+        // The one change is the reader's own: a number outside 1..999 is stored as 1000.
+        old.replace("Idno=0\r\n", "Idno=1000\r\n");
+        QCOMPARE(InstellingenTekst(), old);
+    }
+
+    // The largest single a window size or font size can hold reads back as itself.
+    void largestSingleRoundTrips()
+    {
+        TestHost host;
+        GraphSettings &g = WindowSettings::graph[1];
+        g.GrafiekIndex = 1;
+        g.placement.width = FLT_MAX;
+        g.placement.height = -FLT_MAX;
+        WindowSettings::table.grids[0].font.size = FLT_MAX;
+        const QString path = m_dir.filePath(QStringLiteral("largest.cfg"));
+        QVERIFY(SchrijfInstellingen(path));
+        resetAll();
+        QCOMPARE(LeesInstellingen(path), SettingsReadResult::Read);
+        QCOMPARE(WindowSettings::graph[1].placement.width, FLT_MAX);
+        QCOMPARE(WindowSettings::graph[1].placement.height, -FLT_MAX);
+        QCOMPARE(WindowSettings::table.grids[0].font.size, FLT_MAX);
+    }
+
+    // What a reload resets: a file read after another holds only its own graphs and values.
+    void readingAgainStartsAfresh()
+    {
+        TestHost host;
+        configureFull();
+        const QString full = m_dir.filePath(QStringLiteral("full.cfg"));
+        QVERIFY(SchrijfInstellingen(full));
+        const QString bare = m_dir.filePath(QStringLiteral("bare.cfg"));
+        QVERIFY(writeBytes(bare, lines("[DEVICE]\nNumber=4\nName=Kiln\nType=T512\nIdno=7\n"
+                                       "Channels=1\nActive=True\nA\nB\nC\nD\nShowWindow=False\n\n")));
+        resetAll();
+        for (int round = 0; round < 2; ++round) {
+            ResetToestellen();
+            resetReadSettings();
+            QCOMPARE(LeesInstellingen(full), SettingsReadResult::Read);
+            QCOMPARE(AantalGrafieken, qint16(2));
+            QCOMPARE(InstellingenTekst().count("[GRAPHICS]"), 2);
+        }
+        ResetToestellen();
+        resetReadSettings();
+        QCOMPARE(LeesInstellingen(bare), SettingsReadResult::Read);
+        QCOMPARE(AantalGrafieken, qint16(0));
+        const QByteArray text = InstellingenTekst();
+        QVERIFY(!text.contains("[GRAPHICS]"));
+        QCOMPARE(text.count("[DEVICE]"), 1);
+        QCOMPARE(SeriePoort, QStringLiteral("COM1"));
+        QCOMPARE(Baudrate, QStringLiteral("9600"));
+        QCOMPARE(MeetInterval, 1);
+        QVERIFY(!StartLoggenOpTijd && !ToonCodeZenden);
+        QVERIFY(!LaadBestand);
+        QCOMPARE(WindowSettings::terminal, TerminalSettings());
+        QCOMPARE(WindowSettings::table, TableSettings());
+        QCOMPARE(WindowSettings::rack[2], RackWindowSettings());
     }
 
     void numbersInTheLocale_data()

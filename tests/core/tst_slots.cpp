@@ -17,8 +17,12 @@ private slots:
         QTest::newRow("300") << "300" << "300";
         QTest::newRow("299") << "299" << "9600";
         QTest::newRow("38401") << "38401" << "9600";
-        QTest::newRow("57600") << "57600" << "9600";
-        QTest::newRow("115200") << "115200" << "9600";
+        // Every rate the settings dialog offers comes back as it was stored.
+        QTest::newRow("57600") << "57600" << "57600";
+        QTest::newRow("115200") << "115200" << "115200";
+        QTest::newRow("115200 with settings tail") << "115200,N,8,1" << "115200";
+        QTest::newRow("between the fast rates") << "76800" << "9600";
+        QTest::newRow("above 115200") << "230400" << "9600";
         QTest::newRow("not a number") << "fast" << "9600";
         QTest::newRow("empty") << "" << "9600";
         QTest::newRow("with settings tail") << "4800,N,8,1" << "4800";

@@ -101,6 +101,18 @@ private slots:
         QCOMPARE(rate, rateAfter);
     }
 
+    // A rate chosen in the dialog survives the settings file: the reader keeps it and the
+    // dialog selects it again.
+    void offeredRatesSurviveTheSettingsFile()
+    {
+        const QStringList offered = BaudLijst();
+        for (int i = 0; i < offered.size(); ++i) {
+            QString stored = ControleerBaudrate(offered[i]);
+            QCOMPARE(stored, offered[i]);
+            QCOMPARE(BepaalBaudIndex(stored), i);
+        }
+    }
+
     void intervalNeverZero_data()
     {
         QTest::addColumn<int>("in");

@@ -62,6 +62,24 @@ private slots:
         QTest::newRow("config upper") << QStringList{"CFG=B"} << "CFGb" << false << "";
         QTest::newRow("config blank") << QStringList{"cfg= "} << "CFG " << false << "";
         QTest::newRow("config slash refused") << QStringList{"cfg=/"} << "CFG" << false << "";
+        QTest::newRow("config beyond the BMP, whole")
+            << QStringList{QString::fromUtf8("cfg=\xF0\x9F\x94\xA5x")}
+            << QString::fromUtf8("CFG\xF0\x9F\x94\xA5") << false << "";
+        QTest::newRow("config accented, lower case")
+            << QStringList{QString::fromUtf8("cfg=\xC3\x89")} << QString::fromUtf8("CFG\xC3\xA9")
+            << false << "";
+        QTest::newRow("config lone high surrogate refused")
+            << QStringList{QStringLiteral("cfg=") + QChar(0xD83D) + QStringLiteral("x")} << "CFG"
+            << false << "";
+        QTest::newRow("config lone low surrogate refused")
+            << QStringList{QStringLiteral("cfg=") + QChar(0xDD25)} << "CFG" << false << "";
+        QTest::newRow("config right-to-left override refused")
+            << QStringList{QStringLiteral("cfg=") + QChar(0x202E)} << "CFG" << false << "";
+        QTest::newRow("config delete refused") << QStringList{"cfg=\x7f"} << "CFG" << false << "";
+        QTest::newRow("config C1 control refused")
+            << QStringList{QStringLiteral("cfg=") + QChar(0x85)} << "CFG" << false << "";
+        QTest::newRow("config tab refused") << QStringList{"cfg=\t"} << "CFG" << false << "";
+        QTest::newRow("config empty") << QStringList{"cfg="} << "CFG" << false << "";
         QTest::newRow("sysinfo any case") << QStringList{"/SysInfo"} << "CFG" << true << "";
         QTest::newRow("path kept") << QStringList{"/home/u/Run.csv"} << "CFG" << false
                                    << "/home/u/Run.csv";

@@ -15,6 +15,8 @@
 #include "platform/dialogs.h"
 #include "platform/registry.h"
 #include "platform/serialport.h"
+#include "support/messagebox.h"
+#include "core/windowsettings.h"
 #include "simulator.h"
 
 #include <QApplication>
@@ -263,6 +265,112 @@ private slots:
         QCOMPARE(step, 2);
         QCOMPARE(dialogs.messageTexts().count(Taaltekst(183)), 2);
         QVERIFY(window.isUnloaded());
+    }
+
+    // A save at close that fails keeps the program running with its changes: the user was
+    // told (text 313) and can save elsewhere, or close again and answer No.
+    void failedSaveAtCloseKeepsTheProgram()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        sim.add("T542", 12, 1);
+        SerialPortTable::bind(9, sim.devicePath());
+        writeSettings({{1, "T542", 12}}, false);
+        QStringList boxes;
+        boxCloser.disconnect();
+        QObject::connect(&boxCloser, &QTimer::timeout, [&boxes] {
+            for (FormMelding *box : FormMelding::openBoxes())
+                if (box->isVisible()) {
+                    boxes << box->MijnMelding;
+                    box->close();
+                }
+        });
+        const QString unwritable = home.path() + "/gone/Qlv2.CFG";
+
+        ScriptedDialogProvider dialogs;
+        ProgramWindow window;
+        int step = 0;
+        QTimer driver;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            if (!FormMelding::openBoxes().isEmpty())
+                return; // the close is still waiting on its message
+            ++step;
+            if (step == 2) {
+                InstellingenBestandsnaam = unwritable;
+                InstellingenGewijzigd = true;
+                dialogs.answerMessage(MsgBox::Yes);
+                window.close();
+            } else if (step == 3) {
+                QVERIFY(window.isVisible());
+                QVERIFY(!window.isUnloaded());
+                QVERIFY(InstellingenGewijzigd);
+                dialogs.answerMessage(MsgBox::No);
+                window.close();
+            }
+        });
+        driver.start(300);
+        QVERIFY(window.MDIForm_Load({}));
+        QCOMPARE(step, 3);
+        QVERIFY(window.isUnloaded());
+        QCOMPARE(dialogs.messageTexts().count(Taaltekst(183)), 2);
+        QString failed = Taaltekst(313);
+        failed.replace("##", QDir::toNativeSeparators(unwritable));
+        QVERIFY2(boxes.size() == 1 && boxes.first().startsWith(failed), qPrintable(boxes.join('|')));
+        QVERIFY(!QFile::exists(unwritable));
+    }
+
+    // Reading the settings again, twice, leaves the graphs the file holds: no more, and none
+    // of another configuration's.
+    void settingsReloadTakesOnlyTheFilesGraphs()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        sim.add("T542", 12, 1);
+        SerialPortTable::bind(9, sim.devicePath());
+        const QString withGraphs = home.path() + "/graphs.CFG";
+        for (int g : {1, 2}) {
+            WindowSettings::graph[size_t(g)].GrafiekIndex = qint16(g);
+            WindowSettings::graph[size_t(g)].caption = QStringLiteral("Graph %1").arg(g);
+        }
+        writeSettings({{1, "T542", 12}}, false);
+        WindowSettings::reset();
+        QFile::remove(withGraphs);
+        QVERIFY(QFile::rename(settingsFolder() + "/Qlv2.CFG", withGraphs));
+        const QString without = home.path() + "/nographs.CFG";
+        writeSettings({{2, "T542", 12}}, false);
+        QFile::remove(without);
+        QVERIFY(QFile::rename(settingsFolder() + "/Qlv2.CFG", without));
+        writeSettings({{1, "T542", 12}}, false);
+
+        ScriptedDialogProvider dialogs;
+        dialogs.answerFile(withGraphs);
+        dialogs.answerFile(withGraphs);
+        dialogs.answerFile(without);
+        ProgramWindow window;
+        QList<int> graphCounts;
+        QList<qsizetype> graphBlocks;
+        QTimer driver;
+        int step = 0;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            if (InstellingenHerladen)
+                return; // the reload has not run yet
+            ++step;
+            if (step > 1) {
+                graphCounts << AantalGrafieken;
+                graphBlocks << InstellingenTekst().count("[GRAPHICS]");
+            }
+            if (step <= 3) {
+                window.menuItem("mnuReadSettings")->trigger();
+            } else {
+                window.mnuFileExit_Click();
+                driver.stop();
+            }
+        });
+        driver.start(300);
+        QVERIFY(window.MDIForm_Load({}));
+        QCOMPARE(graphCounts, (QList<int>{2, 2, 0}));
+        QCOMPARE(graphBlocks, (QList<qsizetype>{2, 2, 0}));
+        QCOMPARE(Toestel[2].Idno, 12);
     }
 
     // File > Read settings makes the poll loop return, the settings are read again and
