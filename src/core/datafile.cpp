@@ -1,7 +1,5 @@
 #include "core/datafile.h"
 
-#include <unistd.h>
-
 #include "core/shared.h"
 #include "core/slots.h"
 #include "core/windowsettings.h"
@@ -13,7 +11,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStringList>
+#include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 using namespace Hoofdmodule;
@@ -47,6 +48,36 @@ QString joinFields(const QStringList &fields)
 const QByteArray lineEnd("\r\n");
 
 } // namespace
+
+QString SchrijfFoutTekst(const QString &path, int errnum)
+{
+    int index;
+    switch (errnum) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        index = 503; // the disk (or the user's share of it) is full
+        break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        index = 504;
+        break;
+    case 0: // nothing more is known
+    case EBUSY:
+    case ETXTBSY:
+    case EAGAIN:
+        index = 278; // in use
+        break;
+    default:
+        index = 505;
+    }
+    QString text = Taaltekst(index);
+    text.replace(QLatin1Char('#'), QDir::toNativeSeparators(path));
+    if (errnum != 0)
+        text += QStringLiteral("\n\n") + QString::fromLocal8Bit(std::strerror(errnum));
+    return text;
+}
 
 QString DataVeldTekst(const QString &text)
 {
@@ -202,14 +233,20 @@ bool DataLog::openFile(const QString &path)
     // Unbuffered: a record is handed to the system in one write, so an ended program leaves
     // whole lines only.
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        m_errno = errno;
         m_error = m_file.errorString();
         return false;
     }
     m_startNewLine = false;
+    m_utf8 = false;
     if (m_file.size() > 0) {
-        QFile tail(path);
-        if (tail.open(QIODevice::ReadOnly) && !tail.isSequential() && tail.seek(tail.size() - 1))
-            m_startNewLine = tail.read(1) != "\n";
+        QFile ends(path);
+        if (ends.open(QIODevice::ReadOnly) && !ends.isSequential()) {
+            // Records are appended in the file's own encoding.
+            m_utf8 = FileText::hasUtf8Bom(ends.read(3));
+            if (ends.seek(ends.size() - 1))
+                m_startNewLine = ends.read(1) != "\n";
+        }
     }
     m_error.clear();
     return true;
@@ -225,18 +262,40 @@ bool DataLog::open()
 
 void DataLog::close() { m_file.close(); }
 
-void DataLog::recordFailed(const QString &path, const QString &reason)
+bool DataLog::convertToUtf8()
+{
+    const QString path = m_file.fileName();
+    m_file.close();
+    QFile in(path);
+    QSaveFile out(path);
+    // Unbuffered, so a short write shows in write()'s count.
+    bool ok = in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+              && out.write(FileText::utf8Bom, 3) == 3;
+    while (ok && !in.atEnd()) {
+        // One byte is one character in Windows-1252, so any cut between blocks is clean.
+        const QByteArray block = in.read(1 << 20);
+        const QByteArray utf8 = Cp1252::decode(block).toUtf8();
+        ok = !block.isEmpty() && out.write(utf8) == utf8.size();
+    }
+    ok = ok && in.error() == QFileDevice::NoError && out.commit();
+    const int failure = errno;
+    if (!ok) {
+        m_errno = failure;
+        m_error = out.errorString();
+        out.cancelWriting();
+    }
+    // The old file (unchanged) or the new one takes the records again.
+    return openFile(path) && ok;
+}
+
+void DataLog::recordFailed(const QString &path)
 {
     ++m_unwritten;
-    m_error = reason;
     if (!m_failing) {
         // Once per run of failures, and without waiting: polling goes on underneath.
         m_failing = true;
-        QString text = Taaltekst(278);
-        text.replace(QLatin1Char('#'), QDir::toNativeSeparators(path));
-        if (!reason.isEmpty())
-            text += QStringLiteral("\n\n") + reason;
-        WindowHost::current().message(text, MsgBox::OkOnly | MsgBox::Exclamation | MsgBox::DoNotWait,
+        WindowHost::current().message(SchrijfFoutTekst(path, m_errno),
+                                      MsgBox::OkOnly | MsgBox::Exclamation | MsgBox::DoNotWait,
                                       Meetbestandsnaam);
     }
     emit unwrittenRecordsChanged(m_unwritten);
@@ -247,24 +306,43 @@ bool DataLog::SchrijfMeting(const QString &tekst, int slot)
     const QString record = MetingRegel(tekst, slot);
     const QString path = m_file.isOpen() ? m_file.fileName() : VervangDatum(Meetbestandsnaam);
     if (!m_file.isOpen() && !openFile(path)) {
-        recordFailed(path, m_error);
+        recordFailed(path);
         return false;
     }
-    const qint64 before = m_file.size();
+    qint64 before = m_file.size();
+    const QString header = before == 0 ? KopRegel() : QString();
+    // A new file is Windows-1252 when its first texts fit; a Windows-1252 file that a record
+    // does not fit becomes UTF-8 once, as a whole.
+    if (before == 0) {
+        m_utf8 = !FileText::fitsCp1252(header) || !FileText::fitsCp1252(record);
+    } else if (!m_utf8 && !FileText::fitsCp1252(record)) {
+        if (!convertToUtf8()) {
+            recordFailed(path);
+            return false;
+        }
+        before = m_file.size();
+    }
+    const FileText::Encoding encoding = m_utf8 ? FileText::Encoding::Utf8
+                                               : FileText::Encoding::Cp1252;
     QByteArray bytes;
     if (m_startNewLine)
         bytes += lineEnd;
-    if (before == 0)
-        bytes += Cp1252::encode(KopRegel()) + lineEnd;
-    bytes += Cp1252::encode(record) + lineEnd;
+    if (before == 0) {
+        if (m_utf8)
+            bytes += FileText::utf8Bom;
+        bytes += FileText::encode(header, encoding) + lineEnd;
+    }
+    bytes += FileText::encode(record, encoding) + lineEnd;
+    errno = 0;
     const qint64 written = m_file.write(bytes);
     if (written != bytes.size()) {
-        const QString reason = m_file.errorString();
+        m_errno = errno;
+        m_error = m_file.errorString();
         // Cut back to the last whole record, so nothing half is left for the next one to join.
         if (!m_file.isSequential())
             m_file.resize(before);
         m_file.close();
-        recordFailed(path, reason);
+        recordFailed(path);
         return false;
     }
     // Users log for days on PCs that may lose power: a record counts as written once it is on
@@ -279,10 +357,9 @@ bool DataLog::SchrijfMeting(const QString &tekst, int slot)
         const QString next = VervangDatum(Meetbestandsnaam);
         if (openFile(next))
             break;
-        QString text = Taaltekst(278);
-        text.replace(QLatin1Char('#'), QDir::toNativeSeparators(next));
         const int answer = WindowHost::current().message(
-            text, MsgBox::RetryCancel | MsgBox::Exclamation, Meetbestandsnaam);
+            SchrijfFoutTekst(next, m_errno), MsgBox::RetryCancel | MsgBox::Exclamation,
+            Meetbestandsnaam);
         if (answer == MsgBox::Retry)
             continue;
         LoggenActief = false;

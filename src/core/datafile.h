@@ -4,8 +4,8 @@
 #include <QObject>
 #include <QString>
 
-// The data file: comma-separated lines ended by CR LF, Windows-1252, every field in double
-// quotes. Line 1 is the header; every further line is a record of 1 + 11 fields per valid slot
+// The data file: comma-separated lines ended by CR LF, every field in double quotes; in
+// Windows-1252 when every text fits, otherwise in UTF-8 behind a byte-order mark. Line 1 is the header; every further line is a record of 1 + 11 fields per valid slot
 // (four value and unit pairs, control, relays, remark), in slot order.
 
 // A field's text as it may stand between its quotes: the format has no escaping, so double
@@ -24,6 +24,11 @@ void NieuweBestandsnaam();
 QString NeemVeld(QString &line, int veld = 0);
 // Replaces the text of quoted field `veld` (0 counts as 1), keeping everything around it.
 void VervangVeld(QString &line, int veld, const QString &tekst);
+// The message for a file that could not be opened or written: its first line names what
+// happened (the disk is full, no permission, the file in use, or only that it failed) from the
+// system's error number `errnum`; the system's own words for it follow after a blank line.
+QString SchrijfFoutTekst(const QString &path, int errnum);
+
 // The data file named on the command line, as an absolute path (".csv" added when missing).
 // Sets LaatsteMap to its folder; LaatsteAntwoord 2 (after a message) when that folder is missing.
 QString BestandUitCommando(const QString &text);
@@ -58,11 +63,16 @@ signals:
 
 private:
     bool openFile(const QString &path);
-    void recordFailed(const QString &path, const QString &reason);
+    void recordFailed(const QString &path);
+    // Rewrites the open Windows-1252 file as UTF-8 behind the mark (written aside, then put in
+    // its place) and opens it again for appending. False (m_errno says why) when it could not.
+    bool convertToUtf8();
 
     QFile m_file;
     bool m_startNewLine = false; // the file ends inside a line that is not ours
     bool m_failing = false;      // the last record could not be written
+    bool m_utf8 = false;         // the open file starts with the UTF-8 mark
+    int m_errno = 0;             // the system's error number of the last failure
     int m_unwritten = 0;
     QString m_error;
 };

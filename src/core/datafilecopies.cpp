@@ -7,20 +7,20 @@
 #include "core/shared.h"
 #include "core/slots.h"
 #include "core/windowsettings.h"
-#include "mainwindow/mainwindow.h"
 #include "platform/codec.h"
 #include "platform/datetimetext.h"
 #include "platform/dialogs.h"
 #include "platform/grid.h"
 #include "platform/registry.h"
 #include "support/language.h"
-#include "views/table.h"
+#include "support/mainlink.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <cerrno>
 #include <cstdio>
 #include <unistd.h>
 
@@ -30,17 +30,17 @@ namespace {
 
 const QByteArray lineEnd("\r\n");
 
-QString inUse(const QString &name)
+// The text of one data line in the file's encoding, with its line end.
+QByteArray encodedLine(const QString &line, bool utf8)
 {
-    QString text = Taaltekst(278);
-    text.replace(QLatin1Char('#'), QDir::toNativeSeparators(name));
-    return text;
+    return FileText::encode(line, utf8 ? FileText::Encoding::Utf8 : FileText::Encoding::Cp1252)
+           + lineEnd;
 }
 
 // The system message box of the main window.
 int systemBox(const QString &text, int flags, const QString &title)
 {
-    return DialogProvider::current().messageBox(mdiQLV2::instance(), text, flags, title);
+    return DialogProvider::current().messageBox(MainLink::mainWindow(), text, flags, title);
 }
 
 QString joinFields(const QStringList &fields)
@@ -84,27 +84,34 @@ QString BackupNaam(const QString &naam)
 
 bool SchrijfMeetbestand(const QString &bestandsnaam)
 {
-    frmTabel *tabel = dataViews().tabel;
+    TableSink *tabel = dataViews().tabel;
+    // Windows-1252 until a text does not fit; then the file is written again as UTF-8.
+    bool utf8 = false;
     for (;;) {
         // Unbuffered, so a short write shows in write()'s count: a buffered QSaveFile reports a
         // file cut short by a full disk as committed.
         QSaveFile file(bestandsnaam);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
             const int answer = WindowHost::current().message(
-                inUse(bestandsnaam), MsgBox::RetryCancel | MsgBox::Exclamation, bestandsnaam);
+                SchrijfFoutTekst(bestandsnaam, errno), MsgBox::RetryCancel | MsgBox::Exclamation,
+                bestandsnaam);
             if (answer == MsgBox::Retry)
                 continue;
             return false;
         }
-        QByteArray out = Cp1252::encode(KopRegel()) + lineEnd;
+        const QString header = KopRegel();
+        utf8 = utf8 || !FileText::fitsCp1252(header);
+        QByteArray out = (utf8 ? QByteArray(FileText::utf8Bom) : QByteArray())
+                         + encodedLine(header, utf8);
         bool written = true;
+        bool restart = false;
         for (qint32 r = 1; written && tabel && r <= AantalRijen; ++r) {
             QStringList fields;
             bool timeDone = false;
             for (int d = 1; d <= MaxToestellen; ++d) {
                 if (!ToestelGeldig(d))
                     continue;
-                const GridData &g = tabel->MSHFlexGrid(d - 1)->data();
+                const GridData &g = tabel->gridData(d - 1);
                 if (!timeDone) {
                     // The absolute record time, also when the table shows relative times:
                     // the file must read back.
@@ -126,18 +133,29 @@ bool SchrijfMeetbestand(const QString &bestandsnaam)
             }
             if (!timeDone)
                 continue;
-            out += Cp1252::encode(joinFields(fields)) + lineEnd;
+            const QString line = joinFields(fields);
+            if (!utf8 && !FileText::fitsCp1252(line)) {
+                restart = true;
+                break;
+            }
+            out += encodedLine(line, utf8);
             if (out.size() > (1 << 20)) {
                 written = file.write(out) == out.size();
                 out.clear();
             }
         }
+        if (restart) {
+            file.cancelWriting();
+            utf8 = true;
+            continue;
+        }
+        errno = 0;
         if (written && file.write(out) == out.size() && file.commit())
             return true;
         // A short file is never left in the name's place: the old one (if any) stays.
-        const QString reason = file.errorString();
+        const int failure = errno;
         file.cancelWriting();
-        WindowHost::current().message(inUse(bestandsnaam) + QStringLiteral("\n\n") + reason,
+        WindowHost::current().message(SchrijfFoutTekst(bestandsnaam, failure),
                                       MsgBox::OkOnly | MsgBox::Exclamation, bestandsnaam);
         return false;
     }
@@ -173,49 +191,71 @@ bool HerschrijfWerkkopie(const QString &naam, const RegelBewerking &bewerking)
     const bool first = !QFileInfo::exists(working);
     if (first)
         DataLog::instance().close();
-    QFile in(first ? naam : working);
-    QFile out(output);
-    bool ok = in.open(QIODevice::ReadOnly)
-              && out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
-    QByteArray pending;
-    // Written in large pieces, each checked for its full length.
-    auto writePending = [&] {
-        ok = ok && out.write(pending) == pending.size();
-        pending.clear();
-    };
-    qint64 number = 0;
-    while (ok && !in.atEnd()) {
-        const QByteArray raw = in.readLine();
-        if (raw.isEmpty() && in.error() != QFileDevice::NoError) {
-            ok = false;
-            break;
+    // The copy keeps the file's encoding; a Windows-1252 file that an edited line does not fit
+    // is written again from the start, as UTF-8.
+    bool toUtf8 = false;
+    bool ok = true;
+    int failure = 0;
+    for (bool again = true; again;) {
+        again = false;
+        QFile in(first ? naam : working);
+        QFile out(output);
+        ok = in.open(QIODevice::ReadOnly)
+             && out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+        const bool inUtf8 = ok && FileText::hasUtf8Bom(in.peek(3));
+        const bool outUtf8 = inUtf8 || toUtf8;
+        QByteArray pending = outUtf8 ? QByteArray(FileText::utf8Bom) : QByteArray();
+        // Written in large pieces, each checked for its full length.
+        auto writePending = [&] {
+            ok = ok && out.write(pending) == pending.size();
+            pending.clear();
+        };
+        qint64 number = 0;
+        while (ok && !in.atEnd()) {
+            QByteArray raw = in.readLine();
+            if (raw.isEmpty() && in.error() != QFileDevice::NoError) {
+                ok = false;
+                break;
+            }
+            if (number == 0 && inUtf8)
+                raw.remove(0, 3);
+            qsizetype body = raw.size();
+            if (body > 0 && raw[body - 1] == '\n')
+                --body;
+            if (body > 0 && raw[body - 1] == '\r')
+                --body;
+            const QString original = inUtf8 ? QString::fromUtf8(raw.left(body))
+                                             : Cp1252::decode(raw.left(body));
+            QString line = original;
+            if (!bewerking(line, ++number))
+                continue;
+            if (!outUtf8 && !FileText::fitsCp1252(line)) {
+                toUtf8 = again = true;
+                break;
+            }
+            // Lines the edit leaves alone keep their bytes exactly.
+            pending += line == original && inUtf8 == outUtf8 ? raw : encodedLine(line, outUtf8);
+            if (pending.size() >= (1 << 20))
+                writePending();
         }
-        qsizetype body = raw.size();
-        if (body > 0 && raw[body - 1] == '\n')
-            --body;
-        if (body > 0 && raw[body - 1] == '\r')
-            --body;
-        const QString original = Cp1252::decode(raw.left(body));
-        QString line = original;
-        if (!bewerking(line, ++number))
+        if (again)
             continue;
-        // Lines the edit leaves alone keep their bytes exactly.
-        pending += line == original ? raw : Cp1252::encode(line) + lineEnd;
-        if (pending.size() >= (1 << 20))
-            writePending();
+        writePending();
+        ok = ok && in.error() == QFileDevice::NoError && ::fsync(out.handle()) == 0;
+        failure = errno;
+        out.close();
+        ok = ok && out.error() == QFileDevice::NoError;
     }
-    writePending();
-    ok = ok && in.error() == QFileDevice::NoError && ::fsync(out.handle()) == 0;
-    out.close();
-    ok = ok && out.error() == QFileDevice::NoError;
-    in.close();
     // rename() replaces the working copy in one step: it is the old or the new one, never half.
-    if (ok)
+    if (ok) {
         ok = std::rename(QFile::encodeName(output).constData(),
                          QFile::encodeName(working).constData()) == 0;
+        failure = errno;
+    }
     if (!ok) {
         QFile::remove(output);
-        WindowHost::current().message(inUse(working), MsgBox::OkOnly | MsgBox::Exclamation, naam);
+        WindowHost::current().message(SchrijfFoutTekst(working, failure),
+                                      MsgBox::OkOnly | MsgBox::Exclamation, naam);
     }
     return ok;
 }
@@ -232,8 +272,10 @@ void HerstelNieuwBestand(const QString &naam, bool &herladen, bool jaNee)
                                          naam);
     if (answer == MsgBox::Yes) {
         // A read-only data file cannot take the edits: say so rather than do nothing.
-        if (AlleenLezen || IsAlleenLezen(naam) || !MaakBackup(naam, working))
-            systemBox(inUse(naam), MsgBox::OkOnly | MsgBox::Exclamation, naam);
+        const bool readOnly = AlleenLezen || IsAlleenLezen(naam);
+        if (readOnly || !MaakBackup(naam, working))
+            systemBox(SchrijfFoutTekst(naam, readOnly ? EACCES : errno),
+                      MsgBox::OkOnly | MsgBox::Exclamation, naam);
     } else if (answer == MsgBox::No) {
         QFile::remove(working);
         if (reload) {
@@ -264,6 +306,7 @@ void BewaarMeetbestandAls(QString &naam, bool nieuwBestand)
         }
         result = 1;
         bool failed = false;
+        int failure = 0;
         if (QFileInfo::exists(target)) {
             if (systemBox(Taaltekst(118), MsgBox::YesNo | MsgBox::Exclamation, target)
                 != MsgBox::Yes) {
@@ -273,6 +316,7 @@ void BewaarMeetbestandAls(QString &naam, bool nieuwBestand)
             const QString backup = BackupNaam(target);
             failed = (QFileInfo::exists(backup) && !QFile::remove(backup))
                      || !QFile::rename(target, backup);
+            failure = errno;
         }
         if (!failed && !nieuwBestand) {
             const QString oldPath = VervangDatum(old);
@@ -281,6 +325,7 @@ void BewaarMeetbestandAls(QString &naam, bool nieuwBestand)
                 // reopened under the chosen name below.
                 DataLog::instance().close();
                 failed = !copyFile(oldPath, target);
+                failure = errno;
             } else if (!SchrijfMeetbestand(target)) {
                 // Already told; the old name stays.
                 result = 2;
@@ -288,8 +333,8 @@ void BewaarMeetbestandAls(QString &naam, bool nieuwBestand)
             }
         }
         if (failed) {
-            const int answer = systemBox(inUse(chosen), MsgBox::OkCancel | MsgBox::Exclamation,
-                                         chosen);
+            const int answer = systemBox(SchrijfFoutTekst(chosen, failure),
+                                         MsgBox::OkCancel | MsgBox::Exclamation, chosen);
             result = answer == MsgBox::Ok ? 4 : 2;
             continue;
         }
@@ -305,8 +350,7 @@ void BewaarMeetbestandAls(QString &naam, bool nieuwBestand)
                         chosen);
         Meetbestandsnaam = chosen;
         naam = chosen;
-        if (mdiQLV2 *main = mdiQLV2::instance())
-            main->ZetTitel();
+        WindowHost::current().titleChanged();
     } else {
         naam = old;
     }
@@ -328,10 +372,10 @@ int VeldVanToestel(int grid, int positie)
 
 QDateTime RijTijd(int grid, qint32 rij)
 {
-    frmTabel *tabel = dataViews().tabel;
-    if (!tabel || grid < 0 || grid >= frmTabel::AantalTabellen)
+    TableSink *tabel = dataViews().tabel;
+    if (!tabel || grid < 0 || grid > MaxToestellen - 1)
         return QDateTime();
-    const GridData &g = tabel->MSHFlexGrid(grid)->data();
+    const GridData &g = tabel->gridData(grid);
     if (rij < 1 || rij >= g.rows())
         return QDateTime();
     // The table keeps each row's record time, whichever way it shows it.
@@ -380,13 +424,13 @@ bool WijzigVeldInMeetbestand(int grid, qint32 rij, int positie, const QString &t
 
 void WisSelectieInTabel(qint32 rij)
 {
-    frmTabel *tabel = dataViews().tabel;
+    TableSink *tabel = dataViews().tabel;
     if (!tabel)
         return;
     for (int d = 1; d <= MaxToestellen; ++d) {
         if (!ToestelGeldig(d))
             continue;
-        GridData &g = tabel->MSHFlexGrid(d - 1)->data();
+        GridData &g = tabel->gridData(d - 1);
         if (rij < 1 || rij >= g.rows())
             continue;
         for (int c = 1; c <= KolomOpmerking; ++c)

@@ -21,8 +21,9 @@ inline QString HerschrijfNaam(const QString &naam) { return naam + QStringLitera
 void BewaarMeetbestandAls(QString &naam, bool nieuwBestand);
 
 // Writes the whole data file from the table: header, then every row with its absolute record
-// time. The file is replaced only when it was written whole. False (after telling the user)
-// when it could not be written.
+// time; in Windows-1252 when every text fits, else in UTF-8 behind the mark. The file is
+// replaced only when it was written whole. False (after telling the user) when it could not be
+// written.
 bool SchrijfMeetbestand(const QString &bestandsnaam);
 
 // The data file becomes the backup; a named working copy becomes the data file. Nothing is done
@@ -32,7 +33,9 @@ bool MaakBackup(const QString &naam, const QString &werkkopie = QString());
 
 // One edit of logged lines: each line of the working copy (created from the data file at the
 // first edit) is handed to `bewerking` with its number (1 = header), which may change it or
-// return false to drop it. The result is written to ".newcopy" in full and flushed, and only
+// return false to drop it. A Windows-1252 copy that a changed line does not fit is made again
+// from the first line as UTF-8, so `bewerking` must give the same result when it is called
+// again for the same lines. The result is written to ".newcopy" in full and flushed, and only
 // then replaces ".new". On any failure ".newcopy" is removed, ".new" is as before, the user is
 // told, and false is returned (the caller then leaves its grids alone).
 using RegelBewerking = std::function<bool(QString &regel, qint64 nummer)>;

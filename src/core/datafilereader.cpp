@@ -7,15 +7,11 @@
 #include "core/shared.h"
 #include "core/slots.h"
 #include "core/windowsettings.h"
-#include "mainwindow/mainwindow.h"
 #include "platform/codec.h"
 #include "platform/datetimetext.h"
 #include "platform/dialogs.h"
 #include "platform/grid.h"
 #include "support/language.h"
-#include "support/progress.h"
-#include "views/readingdisplay.h"
-#include "views/table.h"
 
 #include <QApplication>
 #include <QFile>
@@ -250,13 +246,8 @@ void HerstelGrafieken()
             continue;
         if (views.tabel)
             views.tabel->WisTabelGegevens(slot - 1);
-        if (views.tonenMeting) {
+        if (views.tonenMeting)
             views.tonenMeting(slot);
-        } else {
-            qint16 s = slot;
-            bool leeg = true;
-            TonenMeting(s, leeg);
-        }
     }
     if (views.wisGrafiekGegevens)
         for (int g = 1; g <= MaxGrafieken; ++g)
@@ -275,12 +266,11 @@ void LeesMeetbestand(const QString &naam)
     HerstelGrafieken();
     AantalRijen = -1;
     LadenBezig = true;
-    frmTabel *tabel = dataViews().tabel;
+    TableSink *tabel = dataViews().tabel;
 
     QFile file(path);
     bool failed = !file.open(QIODevice::ReadOnly);
-    ToonVoortgang(0, 100, 0, Taaltekst(181));
-    FrmVoortgang::instance().setWindowTitle(path);
+    ToonVoortgang(0, 100, 0, Taaltekst(181), path);
     const qint64 length = qMax<qint64>(1, file.size());
     if (tabel) {
         tabel->StelTabelIn(false);
@@ -320,7 +310,7 @@ void LeesMeetbestand(const QString &naam)
                                                      std::numeric_limits<qint32>::max() / 2);
                 for (int d = 1; d <= MaxToestellen; ++d)
                     if (ToestelGeldig(d))
-                        tabel->MSHFlexGrid(d - 1)->data().setRows(qint32(estimate) + 2);
+                        tabel->gridData(d - 1).setRows(qint32(estimate) + 2);
             }
         }
         if (!pending.isEmpty()) {
@@ -388,7 +378,7 @@ void LeesMeetbestand(const QString &naam)
         for (int d = 1; d <= MaxToestellen; ++d) {
             if (!ToestelGeldig(d))
                 continue;
-            GridData &g = tabel->MSHFlexGrid(d - 1)->data();
+            GridData &g = tabel->gridData(d - 1);
             if (g.rows() > AantalRijen + 2) {
                 g.setRows(AantalRijen + 2);
                 if (AantalRijen > 0)
@@ -396,7 +386,7 @@ void LeesMeetbestand(const QString &naam)
             }
         }
         tabel->InstellenZichtbaarheidTabel();
-        tabel->update();
+        tabel->redraw();
     }
     LadenBezig = false;
     file.close();
@@ -438,7 +428,6 @@ void LaadMeetbestand()
         VerwijderRecentBestand(name);
         return;
     }
-    if (mdiQLV2 *main = mdiQLV2::instance())
-        main->ZetTitel();
+    WindowHost::current().titleChanged();
     ZetAntwoord(1);
 }

@@ -4,7 +4,7 @@
 #include "core/settingsfile.h"
 #include "core/shared.h"
 #include "platform/registry.h"
-#include "printing/printsettings.h"
+#include "core/printsettings.h"
 
 using namespace Hoofdmodule;
 

@@ -6,25 +6,19 @@
 #include "core/shared.h"
 #include "core/slots.h"
 #include "core/windowsettings.h"
-#include "mainwindow/mainwindow.h"
 #include "platform/dialogs.h"
 #include "platform/grid.h"
 #include "platform/pump.h"
 #include "platform/registry.h"
 #include "support/language.h"
+#include "support/mainlink.h"
 #include "support/progress.h"
-#include "views/readingdisplay.h"
-#include "views/table.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QProgressBar>
-#include <QTabBar>
-#include <QTextEdit>
+#include <QVariant>
+#include <QWidget>
 
 using namespace Hoofdmodule;
 
@@ -55,7 +49,7 @@ QString filterB(const QString &extensie, int filterTekst)
            + extensie;
 }
 
-QWidget *mainWidget() { return mdiQLV2::instance(); }
+QWidget *mainWidget() { return MainLink::mainWindow(); }
 
 bool isNetworkFolder(const QString &folder)
 {
@@ -83,12 +77,11 @@ const char *const toolbarKeys[] = {
     "tbrTerminal", nullptr, "tbrHor", "tbrVer", "tbrCascade", nullptr, "tbrHelp",
 };
 
-QAction *toolbarButton(int knop)
+void enableToolbarButton(int knop, bool enabled)
 {
-    mdiQLV2 *main = mdiQLV2::instance();
-    if (!main || knop < 1 || knop >= int(std::size(toolbarKeys)) || !toolbarKeys[knop])
-        return nullptr;
-    return main->toolButton(QString::fromLatin1(toolbarKeys[knop]));
+    const auto &hook = dataViews().toolButtonEnabled;
+    if (hook && knop >= 1 && knop < int(std::size(toolbarKeys)) && toolbarKeys[knop])
+        hook(QString::fromLatin1(toolbarKeys[knop]), enabled);
 }
 
 } // namespace
@@ -102,14 +95,14 @@ DataViews &dataViews()
 void ZetAntwoord(qint16 antwoord)
 {
     lastAntwoord = antwoord;
-    if (mdiQLV2 *main = mdiQLV2::instance())
-        main->Antwoord = antwoord;
+    if (qint16 *main = dataViews().antwoord)
+        *main = antwoord;
 }
 
 qint16 Antwoord()
 {
-    if (mdiQLV2 *main = mdiQLV2::instance())
-        return main->Antwoord;
+    if (const qint16 *main = dataViews().antwoord)
+        return *main;
     return lastAntwoord;
 }
 
@@ -258,8 +251,7 @@ void OpenMeetbestand(QString &naam)
         TijdBasis = QDateTime();
         LaadMeetbestand();
     }
-    if (mdiQLV2 *main = mdiQLV2::instance())
-        main->ZetTitel();
+    WindowHost::current().titleChanged();
 }
 
 QString SplitsPad(const QString &pad, bool *netwerk)
@@ -348,11 +340,14 @@ int VensterSoort(const QString &tag)
     return 0;
 }
 
-void ToonVoortgang(int minimum, int maximum, int waarde, const QString &tekst)
+void ToonVoortgang(int minimum, int maximum, int waarde, const QString &tekst,
+                   const QString &titel)
 {
     FrmVoortgang &w = FrmVoortgang::instance();
     w.VoortgangTekst = tekst;
     w.show();
+    if (!titel.isEmpty())
+        w.setWindowTitle(titel);
     w.ProgressBar->setRange(minimum, maximum);
     w.ProgressBar->setValue(qBound(minimum, waarde, maximum));
     w.repaint();
@@ -395,22 +390,9 @@ QStringList RecenteBestanden()
 
 void VulRecenteBestanden()
 {
-    mdiQLV2 *main = mdiQLV2::instance();
-    if (!main)
-        return;
-    const QStringList names = RecenteBestanden();
-    // An empty list hides the entries too, so a removed last name does not stay on the menu.
-    if (QAction *sep = main->menuItem(QStringLiteral("SeparatorRecentFiles")))
-        sep->setVisible(!names.isEmpty());
-    for (int i = 0; i < 4; ++i) {
-        QAction *entry = main->menuItem(QStringLiteral("mnuRecentFile%1").arg(i));
-        if (!entry)
-            continue;
-        const bool used = i < names.size();
-        entry->setText(used ? names[i] : QString());
-        entry->setData(used ? names[i] : QString());
-        entry->setVisible(used);
-    }
+    // An empty list is shown too, so a removed last name does not stay on the menu.
+    if (dataViews().recentFilesMenu)
+        dataViews().recentFilesMenu(RecenteBestanden());
 }
 
 void ToevoegenRecentBestand(const QString &naam)
@@ -437,37 +419,29 @@ void VerwijderRecentBestand(const QString &naam)
     VulRecenteBestanden();
 }
 
-void WerkbalkKnoppenAan(int knop)
-{
-    if (QAction *a = toolbarButton(knop))
-        a->setEnabled(true);
-}
+void WerkbalkKnoppenAan(int knop) { enableToolbarButton(knop, true); }
 
-void WerkbalkKnoppenUit(int knop)
-{
-    if (QAction *a = toolbarButton(knop))
-        a->setEnabled(false);
-}
+void WerkbalkKnoppenUit(int knop) { enableToolbarButton(knop, false); }
 
 void ActiverenKnopBewaren() { WerkbalkKnoppenAan(11); }
 
 void InstellenWerkbalk()
 {
-    mdiQLV2 *main = mdiQLV2::instance();
-    if (!main)
+    const DataViews &views = dataViews();
+    if (!views.toolButtonEnabled && !views.menuItemEnabled)
         return;
     bool enable = false;
-    QMdiSubWindow *active = main->mdiArea()->currentSubWindow();
-    if (active && active->widget() && AantalRijen >= 1) {
+    const QWidget *active = views.activeWindow ? views.activeWindow() : nullptr;
+    if (active && AantalRijen >= 1) {
         enable = true;
-        auto *table = qobject_cast<frmTabel *>(active->widget());
-        if (table && table->Geselecteerd(table->Tab()) == 0)
+        const TableSink *table = views.tabel;
+        if (table && active->property("Tag").toString() == QLatin1String("tabel")
+            && table->Geselecteerd(table->Tab()) == 0)
             enable = false;
     }
-    if (QAction *copy = toolbarButton(6))
-        copy->setEnabled(enable);
-    if (QAction *item = main->menuItem(QStringLiteral("mnuEditCopy")))
-        item->setEnabled(enable);
+    enableToolbarButton(6, enable);
+    if (views.menuItemEnabled)
+        views.menuItemEnabled(QStringLiteral("mnuEditCopy"), enable);
 }
 
 bool VolgendToestel(qint16 &slot)
@@ -512,8 +486,7 @@ void HerInitialiseerGrafieken()
 
 bool ZijnErVensters()
 {
-    mdiQLV2 *main = mdiQLV2::instance();
-    return main && !main->mdiArea()->subWindowList().isEmpty();
+    return dataViews().ActieveVensters && dataViews().ActieveVensters() > 0;
 }
 
 void SelectieRijen(const GridData &grid, qint32 &eerste, qint32 &laatste)

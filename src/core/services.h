@@ -5,17 +5,20 @@
 #include <QtGlobal>
 #include <functional>
 
+#include "core/tablesink.h"
+
 class GridData;
 class QWidget;
-class frmTabel;
 
 // Small services the windows share: file, font and colour dialogs, path helpers, the progress
 // window driver, the recent-files list, toolbar state and iterators over slots and graphs.
 
 // What the data-file services need of windows that are built elsewhere. The main window fills
-// it in; every member may stay empty (tests, or a window not built yet), and is then skipped.
+// it in where it is wired; every member may stay empty (tests, or a window not built yet), and
+// is then skipped. The caption is renewed through WindowHost::titleChanged, questions go to the
+// dialog provider with MainLink::mainWindow() as their parent.
 struct DataViews {
-    frmTabel *tabel = nullptr;                      // the table window
+    TableSink *tabel = nullptr;                      // the table window
     std::function<void(int graph)> wisGrafiekGegevens; // empty a graph window's data
     std::function<void(int graph)> ladenGrafiek;       // rebuild a graph window from the table
     // Stops logging as the user's stop does (stop record); the data file stays open.
@@ -24,6 +27,18 @@ struct DataViews {
     std::function<void(const QString &name)> updateFileMenu;
     // The reading display of a slot is emptied (the rack window's own empty state).
     std::function<void(qint16 slot)> tonenMeting;
+
+    // The main window's result of its last action (its Antwoord).
+    qint16 *antwoord = nullptr;
+    // Enables or disables a toolbar button by its key ("tbrCopy") or a menu item by its name.
+    std::function<void(const QString &key, bool enabled)> toolButtonEnabled;
+    std::function<void(const QString &name, bool enabled)> menuItemEnabled;
+    // Shows these names (newest first, at most four) as the File menu's recent files.
+    std::function<void(const QStringList &names)> recentFilesMenu;
+    // The active child window (its "Tag" property tells its kind), or null.
+    std::function<QWidget *()> activeWindow;
+    // The number of open child windows.
+    std::function<int()> ActieveVensters;
 };
 DataViews &dataViews();
 
@@ -73,7 +88,9 @@ int VensterSoort(const QString &tag);
 
 // The progress window driver. StapVoortgang hands control to the event loop, so the Cancel
 // button is seen, and reports whether it was pressed (AfbrekenLaden is set then too).
-void ToonVoortgang(int minimum, int maximum, int waarde, const QString &tekst);
+// `titel`, when given, becomes the window's caption.
+void ToonVoortgang(int minimum, int maximum, int waarde, const QString &tekst,
+                   const QString &titel = QString());
 void StapVoortgang(int waarde, bool *afgebroken);
 void SluitVoortgang();
 

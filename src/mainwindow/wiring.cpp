@@ -523,6 +523,40 @@ void installMenus(mdiQLV2 &w)
 
 frmTabel *TabelVenster() { return tableWindow; }
 
+void KoppelDataDiensten(mdiQLV2 &w)
+{
+    DataViews &views = dataViews();
+    views.antwoord = &w.Antwoord;
+    views.toolButtonEnabled = [&w](const QString &key, bool enabled) {
+        if (QAction *b = w.toolButton(key))
+            b->setEnabled(enabled);
+    };
+    views.menuItemEnabled = [&w](const QString &name, bool enabled) {
+        if (QAction *a = w.menuItem(name))
+            a->setEnabled(enabled);
+    };
+    views.recentFilesMenu = [&w](const QStringList &names) {
+        if (QAction *sep = w.menuItem(QStringLiteral("SeparatorRecentFiles")))
+            sep->setVisible(!names.isEmpty());
+        for (int i = 0; i < 4; ++i) {
+            QAction *entry = w.menuItem(QStringLiteral("mnuRecentFile%1").arg(i));
+            if (!entry)
+                continue;
+            const bool used = i < names.size();
+            entry->setText(used ? names[i] : QString());
+            entry->setData(used ? names[i] : QString());
+            entry->setVisible(used);
+        }
+    };
+    views.activeWindow = [&w]() -> QWidget * {
+        QMdiSubWindow *active = w.mdiArea()->currentSubWindow();
+        return active ? active->widget() : nullptr;
+    };
+    views.ActieveVensters = [&w] { return int(w.mdiArea()->subWindowList().size()); };
+    // Nothing may reach a window that is gone.
+    QObject::connect(&w, &QObject::destroyed, [] { dataViews() = DataViews(); });
+}
+
 void KoppelHoofdvenster(mdiQLV2 &w)
 {
     static std::unique_ptr<MainWindowHost> host;
@@ -559,6 +593,7 @@ void KoppelHoofdvenster(mdiQLV2 &w)
     QObject::connect(tableWindow, &frmTabel::bestandGesleept, &w,
                      [&w](const QString &path) { w.MDIForm_OLEDragDrop({path}); });
 
+    KoppelDataDiensten(w);
     DataViews &views = dataViews();
     views.tabel = tableWindow;
     views.stopVerbinding = [&w] { w.StopVerbinding(); };

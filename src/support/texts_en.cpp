@@ -301,6 +301,9 @@ const TaalRegel rows[] = {
     {500, u"English"},
     {501, u"Device row ## has no valid identification number (1 to 999)!"},
     {502, u"Records not written: ##"},
+    {503, u"The disk is full: # cannot be written!"},
+    {504, u"No permission to write #!"},
+    {505, u"# cannot be written!"},
 };
 } // namespace
 

@@ -301,6 +301,9 @@ const TaalRegel rows[] = {
     {500, u"Français"},
     {501, u"L'appareil de la ligne ## n'a pas de numéro d'identification valable (1 à 999)!"},
     {502, u"Enregistrements non écrits : ##"},
+    {503, u"Le disque est plein : impossible d'écrire # !"},
+    {504, u"Pas d'autorisation d'écrire # !"},
+    {505, u"Impossible d'écrire # !"},
 };
 } // namespace
 

@@ -301,6 +301,9 @@ const TaalRegel rows[] = {
     {500, u"Nederlands"},
     {501, u"Apparaat in rij ## heeft geen geldig identificatienummer (1 tot 999)!"},
     {502, u"Niet geschreven metingen: ##"},
+    {503, u"De schijf is vol: # kan niet geschreven worden!"},
+    {504, u"Geen toestemming om # te schrijven!"},
+    {505, u"# kan niet geschreven worden!"},
 };
 } // namespace
 

@@ -241,6 +241,8 @@ void frmTabel::StelNieuweKolomBreedteIn(int Mi)
     g.setColWidth(KolomRelais, 1500);
 }
 
+GridData &frmTabel::gridData(int i) { return m_grids[size_t(i)]->data(); }
+
 void frmTabel::WisTabelGegevens(int i)
 {
     if (i < 0 || i >= AantalTabellen)

@@ -4,13 +4,15 @@
 #include <QWidget>
 #include <array>
 
+#include "core/tablesink.h"
+
 class Grid;
 class QTabBar;
 
 // The table window: one grid per controller slot (grid i for slot i + 1) holding every logged
 // reading, behind a tab strip that offers only the valid slots. Each grid has 14 columns: row
 // number, date, time, value and unit of channels 1..4, control, relays and remark.
-class frmTabel : public QWidget {
+class frmTabel : public QWidget, public TableSink {
     Q_OBJECT
 public:
     static constexpr int AantalTabellen = 31;
@@ -20,10 +22,10 @@ public:
 
     qint16 Ti = 0; // for the common window interface
 
-    void StelTabelIn(bool InstellenKolomBreedte);
+    void StelTabelIn(bool InstellenKolomBreedte) override;
     void InitieerTabel(int Mi);
     void StelNieuweKolomBreedteIn(int Mi);
-    void WisTabelGegevens(int i);
+    void WisTabelGegevens(int i) override;
     // Adds the current record (row AantalRijen, time MeetTijdstip) to every valid slot's grid;
     // with Tnr only that slot gets the readings and the others a stop row.
     void VulTabellenAan(const QString &Info, qint16 Tnr = 0);
@@ -32,23 +34,25 @@ public:
     void VulEnkeleTabelAanUitBestand(int y, QString &Info);
     // The same from position `pos` of a line that stays as it is: `pos` moves past the fields
     // taken. Values get `decimal` (DecimaalTeken()) for their decimal points.
-    void fillFromFileLine(int y, QStringView line, qsizetype &pos, QStringView decimal);
+    void fillFromFileLine(int y, QStringView line, qsizetype &pos, QStringView decimal) override;
     // Around the rows of a whole file: the grids tell their views once, at the end.
-    void beginFileLoad();
-    void endFileLoad();
+    void beginFileLoad() override;
+    void endFileLoad() override;
     void LaadVensterTitel();
-    void InstellenZichtbaarheidTabel();
+    void InstellenZichtbaarheidTabel() override;
     void MSHFlexGrid_DblClick(int Index);
     // Selected rows of a grid (32-bit: a table can hold more rows than 16 bits count).
-    qint32 Geselecteerd(int Mi, qint32 m = 0) const;
+    qint32 Geselecteerd(int Mi, qint32 m = 0) const override;
     void DeselecteerAlles(int Mi);
     static qint32 BepBestandskolom(qint32 j);
     // Re-renders every date and time cell after a change of the relative-time setting.
     void VernieuwTijden();
 
     Grid *MSHFlexGrid(int i) const { return m_grids[size_t(i)]; }
+    GridData &gridData(int i) override;
+    void redraw() override { update(); }
     QTabBar *SSTab() const { return m_tabs; }
-    int Tab() const;
+    int Tab() const override;
     void setTab(int tab);
 
     void setAfsluitenToegestaan(bool allowed) { m_allowClose = allowed; }

@@ -44,6 +44,9 @@ inline QByteArray readFile(const QString &path)
     return f.readAll();
 }
 
+// The first line of a message: what happened.
+inline QString firstLine(const QString &text) { return text.section(QLatin1Char('\n'), 0, 0); }
+
 inline bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);

@@ -16,7 +16,9 @@
 #include <QtTest>
 
 #include "coretestsupport.h"
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 
 using namespace Hoofdmodule;
@@ -358,7 +360,8 @@ private slots:
         QCOMPARE(log.unwrittenRecords(), 2);
         QCOMPARE(dialogs.requests().size(), 1);
         QVERIFY(dialogs.requests().first().flags & MsgBox::DoNotWait);
-        QVERIFY(dialogs.requests().first().text.contains(Meetbestandsnaam));
+        QCOMPARE(firstLine(dialogs.requests().first().text),
+                 QStringLiteral("The disk is full: %1 cannot be written!").arg(Meetbestandsnaam));
         QVERIFY(LoggenActief);
         QVERIFY(SchrijfMeting(QString(), 0));
         QString why;
@@ -366,6 +369,123 @@ private slots:
         QCOMPARE(log.unwrittenRecords(), 2);
         QCOMPARE(counts.size(), 3); // 0 at the start, then 1 and 2
         QCOMPARE(counts.last().first().toInt(), 2);
+    }
+
+    // The first line says what happened; the system's words follow.
+    void writeErrorText_data()
+    {
+        QTest::addColumn<int>("errnum");
+        QTest::addColumn<QString>("first");
+        const QString disk = QStringLiteral("The disk is full: /d/run.csv cannot be written!");
+        const QString denied = QStringLiteral("No permission to write /d/run.csv!");
+        const QString inUse = QStringLiteral("The file is in use, access to /d/run.csv is rejected!");
+        QTest::newRow("no space") << ENOSPC << disk;
+        QTest::newRow("quota") << EDQUOT << disk;
+        QTest::newRow("file size limit") << EFBIG << disk;
+        QTest::newRow("permission") << EACCES << denied;
+        QTest::newRow("read-only file system") << EROFS << denied;
+        QTest::newRow("busy") << EBUSY << inUse;
+        QTest::newRow("unknown") << 0 << inUse;
+        QTest::newRow("other") << EIO << QStringLiteral("/d/run.csv cannot be written!");
+    }
+
+    void writeErrorText()
+    {
+        QFETCH(int, errnum);
+        QFETCH(QString, first);
+        const QString text = SchrijfFoutTekst(QStringLiteral("/d/run.csv"), errnum);
+        QCOMPARE(firstLine(text), first);
+        if (errnum == 0)
+            QCOMPARE(text, first);
+        else
+            QVERIFY(text.endsWith(QStringLiteral("\n\n") + QString::fromLocal8Bit(std::strerror(errnum))));
+    }
+
+    // Windows-1252 while every text fits, byte for byte as before; UTF-8 behind the mark
+    // otherwise. An old file that a record does not fit is rewritten once, its text unchanged.
+    void fileEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("existing");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<bool>("utf8");
+        const QByteArray old = Cp1252::encode(QString::fromUtf8(
+            "\"Time\",\"Value Température\"\r\n\"1/4/2026 9:00:00 AM\",\"20 °C\"\r\n"));
+        const QByteArray oldUtf8 = QByteArray(FileText::utf8Bom)
+            + QString::fromUtf8("\"Time\",\"Value Ciśnienie\"\r\n").toUtf8();
+        const QString ohm = QString::fromUtf8("Ω");
+        QTest::newRow("new file, texts fit") << QByteArray() << "Température" << "°C" << false;
+        QTest::newRow("new file, a name beyond") << QByteArray() << "Ciśnienie" << "bar" << true;
+        QTest::newRow("new file, a unit beyond") << QByteArray() << "T" << ohm << true;
+        QTest::newRow("old file, record fits") << old << "T" << "°C" << false;
+        QTest::newRow("old file, record beyond") << old << "T" << ohm << true;
+        QTest::newRow("UTF-8 file, record fits") << oldUtf8 << "T" << "°C" << true;
+        QTest::newRow("UTF-8 file, record beyond") << oldUtf8 << "T" << ohm << true;
+    }
+
+    void fileEncoding()
+    {
+        QFETCH(QByteArray, existing);
+        QFETCH(QString, name);
+        QFETCH(QString, unit);
+        QFETCH(bool, utf8);
+        ScriptedDialogProvider dialogs;
+        resetSlots();
+        setSlot(1, "T512", 1, 1, true);
+        Toestel[1].Kanaal[1].Naam = name;
+        setChannel(1, 1, QStringLiteral("21.5"), unit, QString());
+        Meetbestandsnaam = m_dir.filePath(QStringLiteral("encoding.csv"));
+        QFile::remove(Meetbestandsnaam);
+        if (!existing.isEmpty())
+            QVERIFY(writeBytes(Meetbestandsnaam, existing));
+        QVERIFY(DataLog::instance().open());
+        QVERIFY(SchrijfMeting(QString(), 0));
+        QVERIFY(SchrijfMeting(QString(), 0)); // the second into the file as it now is
+        DataLog::instance().close();
+
+        const QByteArray bytes = readFile(Meetbestandsnaam);
+        const QString record = MetingRegel(QString(), 0) + QStringLiteral("\r\n");
+        const QString before = existing.isEmpty() ? KopRegel() + QStringLiteral("\r\n")
+                                                  : FileText::decodeFile(existing);
+        QCOMPARE(FileText::decodeFile(bytes), before + record + record);
+        QCOMPARE(FileText::hasUtf8Bom(bytes), utf8);
+        QCOMPARE(int(bytes.count(FileText::utf8Bom)), utf8 ? 1 : 0);
+        if (!utf8)
+            QCOMPARE(bytes, Cp1252::encode(before + record + record));
+        else if (FileText::hasUtf8Bom(existing))
+            QVERIFY(bytes.startsWith(existing));
+        QVERIFY(dialogs.requests().isEmpty());
+    }
+
+    // A full disk while an old file is rewritten leaves it as it was; the record is counted.
+    void rewriteOnFullDisk()
+    {
+        ScriptedDialogProvider dialogs;
+        resetSlots();
+        setSlot(1, "T512", 1, 1, true);
+        setChannel(1, 1, QStringLiteral("21.5"), QString::fromUtf8("Ω"), QString());
+        Meetbestandsnaam = m_dir.filePath(QStringLiteral("rewrite.csv"));
+        QByteArray old = Cp1252::encode(QString::fromUtf8("\"Time\",\"Value é\"\r\n"));
+        for (int i = 0; i < 50; ++i)
+            old += Cp1252::encode(QString::fromUtf8("\"1/4/2026 9:00:00 AM\",\"20 °C\"\r\n"));
+        QVERIFY(writeBytes(Meetbestandsnaam, old));
+        QVERIFY(DataLog::instance().open());
+        {
+            FileSizeLimit limit(rlim_t(old.size() + 10));
+            QVERIFY(!SchrijfMeting(QString(), 0));
+        }
+        QCOMPARE(readFile(Meetbestandsnaam), old);
+        QCOMPARE(DataLog::instance().unwrittenRecords(), 1);
+        QCOMPARE(dialogs.requests().size(), 1);
+        QCOMPARE(firstLine(dialogs.requests().first().text),
+                 QStringLiteral("The disk is full: %1 cannot be written!").arg(Meetbestandsnaam));
+        QDir dir(m_dir.path());
+        QCOMPARE(dir.entryList(QDir::Files).filter(QStringLiteral("rewrite")),
+                 QStringList{QStringLiteral("rewrite.csv")});
+        // With room again the next record converts the file and lands.
+        QVERIFY(SchrijfMeting(QString(), 0));
+        QCOMPARE(FileText::decodeFile(readFile(Meetbestandsnaam)),
+                 Cp1252::decode(old) + MetingRegel(QString(), 0) + QStringLiteral("\r\n"));
     }
 
     void fullDevice()
@@ -380,6 +500,8 @@ private slots:
             QVERIFY(!SchrijfMeting(QString(), 0));
         QCOMPARE(DataLog::instance().unwrittenRecords(), 3);
         QCOMPARE(dialogs.requests().size(), 1);
+        QCOMPARE(firstLine(dialogs.requests().first().text),
+                 QStringLiteral("The disk is full: %1 cannot be written!").arg(Meetbestandsnaam));
         QVERIFY(LoggenActief);
     }
 

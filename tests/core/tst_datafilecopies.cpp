@@ -193,17 +193,19 @@ private slots:
         QCOMPARE(readAllOrMissing(m_run + ".new"), (header + rec.arg("both") + rec.arg("both")).toLatin1());
     }
 
-    // A rewrite that cannot finish leaves the working copy as it was, and says so.
+    // A rewrite that cannot finish leaves the working copy as it was, and says what happened.
     void failedRewriteKeepsWorkingCopy_data()
     {
         QTest::addColumn<bool>("diskFull");
-        QTest::newRow("output cannot be made") << false;
-        QTest::newRow("disk full part-way") << true;
+        QTest::addColumn<QString>("first");
+        QTest::newRow("output cannot be made") << false << "%1 cannot be written!";
+        QTest::newRow("disk full part-way") << true << "The disk is full: %1 cannot be written!";
     }
 
     void failedRewriteKeepsWorkingCopy()
     {
         QFETCH(bool, diskFull);
+        QFETCH(QString, first);
         loadRun();
         QVERIFY(WijzigVeldInMeetbestand(0, 1, 11, "kept"));
         const QByteArray before = readAllOrMissing(m_run + ".new");
@@ -222,7 +224,7 @@ private slots:
         if (diskFull)
             QVERIFY(!QFile::exists(m_run + ".newcopy"));
         QCOMPARE(dialogs.messageTexts().size(), 1);
-        QVERIFY(dialogs.messageTexts()[0].contains("access to"));
+        QCOMPARE(firstLine(dialogs.messageTexts()[0]), first.arg(m_run + ".new"));
     }
 
     void readOnlyDataTakesNoEdits()
@@ -242,7 +244,7 @@ private slots:
         bool herladen = false;
         HerstelNieuwBestand(m_run, herladen, true);
         QCOMPARE(dialogs.messageTexts().size(), 2);
-        QVERIFY(dialogs.messageTexts()[1].contains("access to"));
+        QCOMPARE(firstLine(dialogs.messageTexts()[1]), "No permission to write " + m_run + "!");
         QCOMPARE(readAllOrMissing(m_run), m_original);
         QVERIFY(QFile::exists(m_run + ".new"));
     }
@@ -323,6 +325,55 @@ private slots:
         QCOMPARE(readAllOrMissing(path("run.bak")), m_original);
     }
 
+    // An edit that a Windows-1252 file cannot hold makes the working copy UTF-8 behind the
+    // mark, every other line's text unchanged; the next edit keeps it so, and Yes accepts it.
+    void editBeyondWindows1252()
+    {
+        loadRun();
+        const QString remark = QString::fromUtf8("Piec Ω");
+        QVERIFY(WijzigVeldInMeetbestand(0, 1, 11, remark));
+        QString expected = Cp1252::decode(m_original);
+        expected.replace(QStringLiteral("\"first\""), QLatin1Char('"') + remark + QLatin1Char('"'));
+        QByteArray copy = readAllOrMissing(m_run + ".new");
+        QVERIFY(FileText::hasUtf8Bom(copy));
+        QCOMPARE(FileText::decodeFile(copy), expected);
+        QCOMPARE(readAllOrMissing(m_run), m_original);
+
+        QVERIFY(WijzigVeldInMeetbestand(2, 3, 11, QString::fromUtf8("Zürich")));
+        expected.replace(QStringLiteral("\"last\""), QString::fromUtf8("\"Zürich\""));
+        copy = readAllOrMissing(m_run + ".new");
+        QCOMPARE(int(copy.count(FileText::utf8Bom)), 1);
+        QCOMPARE(FileText::decodeFile(copy), expected);
+
+        ScriptedDialogProvider dialogs;
+        dialogs.answerMessage(MsgBox::Yes);
+        bool herladen = false;
+        HerstelNieuwBestand(m_run, herladen, false);
+        QCOMPARE(readAllOrMissing(m_run), copy);
+        QCOMPARE(readAllOrMissing(path("run.bak")), m_original);
+    }
+
+    // The table written as a whole: Windows-1252 when every text fits (the test below), else
+    // UTF-8 behind the mark.
+    void saveAsFromTableBeyondWindows1252()
+    {
+        loadRun();
+        const QString remark = QString::fromUtf8("Piec Ω");
+        m_tabel->MSHFlexGrid(2)->data().setTextMatrix(2, 13, remark);
+        Meetbestandsnaam = path("never.csv");
+        ScriptedDialogProvider dialogs;
+        dialogs.answerFile(path("fromtable.csv"));
+        QString name = Meetbestandsnaam;
+        BewaarMeetbestandAls(name, false);
+        QCOMPARE(Antwoord(), qint16(1));
+        const QByteArray written = readAllOrMissing(path("fromtable.csv"));
+        QVERIFY(FileText::hasUtf8Bom(written));
+        const QStringList lines = FileText::decodeFile(written).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.first(), KopRegel());
+        QCOMPARE(lines.size(), 5); // header, three rows, and the empty text after the last end
+        QVERIFY(lines[2].endsWith(QLatin1Char('"') + remark + QLatin1Char('"')));
+    }
+
     // Nothing was logged under the current name: the file is written from the table, with
     // absolute times even while relative times are shown, so it reads back the same.
     void saveAsWithoutDataFileWritesTheTable()
@@ -356,13 +407,15 @@ private slots:
     void failedWriteFromTableKeepsOldName_data()
     {
         QTest::addColumn<bool>("diskFull");
-        QTest::newRow("cannot be opened") << false;
-        QTest::newRow("disk full part-way") << true;
+        QTest::addColumn<QString>("first");
+        QTest::newRow("cannot be opened") << false << "%1 cannot be written!";
+        QTest::newRow("disk full part-way") << true << "The disk is full: %1 cannot be written!";
     }
 
     void failedWriteFromTableKeepsOldName()
     {
         QFETCH(bool, diskFull);
+        QFETCH(QString, first);
         loadRun();
         const QString never = path("never.csv");
         Meetbestandsnaam = never;
@@ -379,7 +432,7 @@ private slots:
         QCOMPARE(Antwoord(), qint16(2));
         QVERIFY(!QFile::exists(target));
         QCOMPARE(dialogs.messageTexts().size(), 1);
-        QVERIFY(dialogs.messageTexts()[0].contains("access to"));
+        QCOMPARE(firstLine(dialogs.messageTexts()[0]), first.arg(target));
     }
 
     void saveAsWhileLoggingGoesOnInTheNewFile()

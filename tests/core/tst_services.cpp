@@ -2,6 +2,7 @@
 #include "core/shared.h"
 #include "core/slots.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/wiring.h"
 #include "platform/dialogs.h"
 #include "platform/registry.h"
 #include "support/language.h"
@@ -241,6 +242,7 @@ private slots:
         QFETCH(bool, effects);
         QFETCH(bool, freeSize);
         mdiQLV2 main;
+        KoppelDataDiensten(main);
         main.toolButton("tbrSaveSettings")->setEnabled(false);
         int stops = 0;
         dataViews().stopVerbinding = [&] { ++stops; };
@@ -300,6 +302,7 @@ private slots:
     void recentFiles()
     {
         mdiQLV2 main;
+        KoppelDataDiensten(main);
         for (const char *n : {"a.csv", "b.csv", "c.csv", "d.csv", "e.csv"})
             ToevoegenRecentBestand(n);
         QCOMPARE(recentKeys(), (QStringList{"RecentFile1=e.csv", "RecentFile2=d.csv",
@@ -323,6 +326,7 @@ private slots:
     void toolbarButtonsByIndex()
     {
         mdiQLV2 main;
+        KoppelDataDiensten(main);
         WerkbalkKnoppenUit(13);
         QVERIFY(!main.toolButton("tbrMeasure")->isEnabled());
         WerkbalkKnoppenAan(13);

@@ -6,7 +6,7 @@
 #include "platform/codec.h"
 #include "platform/dialogs.h"
 #include "platform/registry.h"
-#include "printing/printsettings.h"
+#include "core/printsettings.h"
 #include "support/language.h"
 
 #include <QStandardPaths>

@@ -1,4 +1,4 @@
-#include "printing/printsettings.h"
+#include "core/printsettings.h"
 
 namespace Printerkode {
 
