@@ -1,6 +1,8 @@
 #include "recordingdevice.h"
 
 #include "platform/clock.h"
+#include "platform/grid.h"
+#include "printing/gridprint.h"
 #include "printing/pageengine.h"
 
 #include <QFile>
@@ -38,6 +40,35 @@ QString lines(int count)
     for (int i = 1; i <= count; ++i)
         result << QStringLiteral("line %1").arg(i, 3, 10, QLatin1Char('0'));
     return result.join(QLatin1Char('\n'));
+}
+
+// A header row and two rows of a two-column grid with its lines, as a table printout has them.
+void printTable(PrintDevice &device)
+{
+    GridData grid;
+    grid.setCols(2);
+    grid.setRows(3);
+    grid.setColWidth(0, 1800);
+    grid.setColWidth(1, 1400);
+    grid.setColAlignment(1, GridAlign::RightCenter);
+    const char *cells[3][2] = {{"Time", "Value"}, {"10:00:00", "1.25"}, {"10:00:05", "21.5"}};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 2; ++c)
+            grid.setTextMatrix(r, c, QString::fromLatin1(cells[r][c]));
+    const float scale = BepaalTabelSchaal(PrintRechts - PrintLinks, BepaalTabelBreedte(grid));
+    const float size = float(grid.font().pointSizeF()) * scale * TwipsPerMm;
+    const float pitch = float(device.textHeight(QStringLiteral(" "))) + 1;
+    float y = float(device.currentY());
+    AfdrukkenTabelHoofding(device, grid, PrintLinks, y + 0.5f, scale, size);
+    AfdrukkenKolomLijnen(device, grid, PrintLinks, y, scale, pitch);
+    AfdrukkenTabelLijn(device, 3);
+    for (int r = 1; r < 3; ++r) {
+        y = float(device.currentY());
+        AfdrukkenTabelRij(device, grid, r, PrintLinks, y + 0.5f, scale, size);
+        AfdrukkenKolomLijnen(device, grid, PrintLinks, y, scale, pitch);
+        AfdrukkenTabelLijn(device, 1);
+    }
+    device.setCurrentY(device.currentY() + pitch);
 }
 
 } // namespace
@@ -178,6 +209,7 @@ private slots:
             InstellenPrinter(device);
             PaginaTitel = QStringLiteral("Report title");
             AfdrukkenPaginaHoofding(device);
+            printTable(device);
             InstellenStandaardLettertype(device);
             // Enough lines for a second page in either orientation, not for a third.
             AfdrukkenTekstTerugloop(device, PrintLinks + 5, PrintRechts - 5, lines(70));
@@ -205,6 +237,12 @@ private slots:
             QVERIFY(page.contains(QStringLiteral(" - 10:00")));
         }
         QVERIFY(pages.last().contains(QStringLiteral("line 070")));
+        QVERIFY(pages.first().contains(QRegularExpression(QStringLiteral("Time +Value"))));
+        QVERIFY(pages.first().contains(QRegularExpression(QStringLiteral("10:00:05 +21.5"))));
+        // QLV2_KEEP_PDF=folder keeps the files to look at (pdftoppm -png).
+        const QString keep = qEnvironmentVariable("QLV2_KEEP_PDF");
+        if (!keep.isEmpty())
+            QFile::copy(file, keep + QStringLiteral("/printdevice-%1.pdf").arg(orientation));
     }
 
     void neverDrawnWritesNoFile()
