@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFontDatabase>
-#include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
 
@@ -157,16 +156,25 @@ QRectF PrinterDevice::toDots(const QRectF &mm) const
     return QRectF(mm.x() * d, mm.y() * d, mm.width() * d, mm.height() * d);
 }
 
-double PrinterDevice::textWidth(const QString &text) const
+const QFontMetricsF &PrinterDevice::metrics() const
 {
     // Measured against the printer itself, which works before printing begins.
-    return QFontMetricsF(font(), &m_printer).horizontalAdvance(text) / dotsPerMm();
+    if (!m_metrics || m_metricsFont != font()) {
+        m_metricsFont = font();
+        m_metrics.emplace(m_metricsFont, &m_printer);
+    }
+    return *m_metrics;
+}
+
+double PrinterDevice::textWidth(const QString &text) const
+{
+    return metrics().horizontalAdvance(text) / dotsPerMm();
 }
 
 double PrinterDevice::textHeight(const QString &text) const
 {
     const auto lines = text.count(QLatin1Char('\n')) + 1;
-    return lines * QFontMetricsF(font(), &m_printer).lineSpacing() / dotsPerMm();
+    return lines * metrics().lineSpacing() / dotsPerMm();
 }
 
 bool PrinterDevice::beginDocument()
@@ -223,8 +231,7 @@ void PrinterDevice::drawTextAt(const QPointF &topLeft, const QString &text)
     m_painter->setFont(font());
     m_painter->setPen(foreColor());
     // Qt places text by its baseline; the page places it by its top.
-    const QFontMetricsF metrics(font(), m_painter->device());
-    m_painter->drawText(toDots(topLeft) + QPointF(0, metrics.ascent()), text);
+    m_painter->drawText(toDots(topLeft) + QPointF(0, metrics().ascent()), text);
 }
 
 void PrinterDevice::drawLineAt(const QPointF &from, const QPointF &to, const QColor &colour)

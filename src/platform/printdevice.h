@@ -7,8 +7,10 @@
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+#include <QFontMetricsF>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QPainter;
 class QPrinter;
@@ -152,10 +154,15 @@ protected:
 
 private:
     double dotsPerMm() const;
+    // The current font's metrics on the printer, kept while the font stays the same: a
+    // table printout measures every character.
+    const QFontMetricsF &metrics() const;
     QPointF toDots(const QPointF &mm) const;
     QRectF toDots(const QRectF &mm) const;
     void applyPen(const QColor &colour);
 
     QPrinter &m_printer;
     std::unique_ptr<QPainter> m_painter;
+    mutable QFont m_metricsFont;
+    mutable std::optional<QFontMetricsF> m_metrics;
 };
