@@ -29,7 +29,10 @@ public:
     QList<Op> ops;
 
     QSizeF pageSize() const override;
-    void setOrientation(QPageLayout::Orientation orientation) override { m_orientation = orientation; }
+    void setOrientation(QPageLayout::Orientation orientation) override
+    {
+        m_orientation = orientation;
+    }
     QPageLayout::Orientation orientation() const override { return m_orientation; }
     QStringList fonts() const override { return fontNames; }
     double textWidth(const QString &text) const override { return CharWidth * text.size(); }

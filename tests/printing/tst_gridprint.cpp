@@ -110,8 +110,8 @@ private slots:
         QTest::newRow("fits") << 10.5 << "abcd" << "a@10.5,0|b@12.5,0|c@14.5,0|d@16.5,0";
         QTest::newRow("cut at the right edge plus 0.25")
             << 10.5 << "abcdefghij" << "a@10.5,0|b@12.5,0|c@14.5,0|d@16.5,0";
-        QTest::newRow("last character within the tolerance") << 12.25 << "abcd"
-                                                              << "a@12.25,0|b@14.25,0|c@16.25,0|d@18.25,0";
+        QTest::newRow("last character within the tolerance")
+            << 12.25 << "abcd" << "a@12.25,0|b@14.25,0|c@16.25,0|d@18.25,0";
         // Right aligned: 10 + 10 - 14 - 0.5 = 5.5; what starts left of 9.75 is left out.
         QTest::newRow("right-aligned number cut on the left")
             << 5.5 << "1234567" << "4@11.5,0|5@13.5,0|6@15.5,0|7@17.5,0";

@@ -2,6 +2,7 @@
 
 #include "core/shared.h"
 #include "core/slots.h"
+#include "graph/printablegraph.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
 #include "printing/pageengine.h"
@@ -10,6 +11,34 @@
 #include <QtTest>
 
 using namespace Printerkode;
+
+namespace {
+
+// A graph window as the heading block sees it.
+class FakeGraph : public PrintableGraph {
+public:
+    bool recorder = false;
+    qint16 GrafiekIndex() const override { return 3; }
+    QString caption() const override { return QStringLiteral(" Oven temperatures "); }
+    bool XYrecorder() const override { return recorder; }
+    qint32 RecorderTussentijd() const override { return 90; }
+    qint16 MaxGrafiekZichtbaar() const override { return 99; }
+    bool AlarmHoog() const override { return false; }
+    bool AlarmLaag() const override { return false; }
+    double AlarmHoogWaarde() const override { return 0; }
+    double AlarmLaagWaarde() const override { return 0; }
+    Lijn LezenGrafiekIndexen(qint16) const override { return {}; }
+    QColor seriesColour(int) const override { return Qt::red; }
+    QString legendText(int) const override { return {}; }
+    double chartValue(int, int) const override { return 0; }
+    bool isNull(int, int) const override { return true; }
+    QString rowLabel(int) const override { return {}; }
+    QString chartTitle() const override { return {}; }
+    bool legendShown() const override { return false; }
+    void renderChart(QPainter &, const QRectF &, bool, bool) const override {}
+};
+
+} // namespace
 
 class TestPageEngine : public QObject {
     Q_OBJECT
@@ -37,7 +66,7 @@ private slots:
     {
         QTest::addColumn<int>("orientation");
         QTest::addColumn<QList<float>>("margins"); // left, right, top, bottom as stored
-        QTest::addColumn<QList<float>>("area");    // PrintLinks, PrintRechts, PrintBoven, PrintOnder
+        QTest::addColumn<QList<float>>("area"); // PrintLinks, PrintRechts, PrintBoven, PrintOnder
         QTest::addColumn<QList<float>>("stored");  // margins after the set-up
 
         using L = QList<float>;
@@ -176,8 +205,9 @@ private slots:
             << 120.0f << QStringLiteral("a\x01""b(\bc x") + QChar(0) + "y"
             << "ab@20,50|(@24,50|c@26,50| @28,50|x@30,50|y@32,50";
         QTest::newRow("tab") << 120.0f << "a\tb" << "a@20,50| @22,50|b@24,50";
-        QTest::newRow("quote and slash glue") << 120.0f << "say \"hi\" a/b"
-                                              << "say@20,50| @26,50|\"hi@28,50|\"@34,50| @36,50|a@38,50|/b@40,50";
+        QTest::newRow("quote and slash glue")
+            << 120.0f << "say \"hi\" a/b"
+            << "say@20,50| @26,50|\"hi@28,50|\"@34,50| @36,50|a@38,50|/b@40,50";
     }
     void wrap()
     {
@@ -275,26 +305,35 @@ private slots:
         QTest::addColumn<QString>("tag");
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("note");
+        QTest::addColumn<int>("graph"); // -1 none, 0 normal, 1 recorder
         QTest::addColumn<QStringList>("texts");
         QTest::addColumn<double>("ruleY");
 
         const QStringList left{"/d/run.csv", "DATE", "Operator:", "Ann", "Company:", "Acme",
                                "Division:", "Lab"};
         QTest::newRow("table of slot 5")
-            << "tabel" << 5 << ""
+            << "tabel" << 5 << "" << -1
             << left + QStringList{"Table:", "Oven", "Device:", "T578", "ID.no.:", "#012"}
             << 39.0;
-        QTest::newRow("number 0 leaves the column out") << "tabel" << 0 << "" << left << 39.0;
-        QTest::newRow("terminal") << "terminal" << 1 << ""
+        QTest::newRow("number 0 leaves the column out") << "tabel" << 0 << "" << -1 << left << 39.0;
+        QTest::newRow("terminal") << "terminal" << 1 << "" << -1
                                   << left + QStringList{"Terminal window"} << 39.0;
-        QTest::newRow("note") << "tabel" << 0 << "hello world" << left + QStringList{"Note:", "hello", " ", "world"}
-                              << 47.0;
+        QTest::newRow("note") << "tabel" << 0 << "hello world" << -1
+                              << left + QStringList{"Note:", "hello", " ", "world"} << 47.0;
+        QTest::newRow("graph") << "grafiek3" << 3 << "" << 0
+                               << left + QStringList{"Graph:", "Oven temperatures"} << 39.0;
+        QTest::newRow("recorder")
+            << "grafiek3" << 3 << "" << 1
+            << left + QStringList{"XY-recorder:", "Oven temperatures", "Info:",
+                                  "Interval of time=00:01:30"}
+            << 39.0;
     }
     void headingBlock()
     {
         QFETCH(QString, tag);
         QFETCH(int, number);
         QFETCH(QString, note);
+        QFETCH(int, graph);
         QFETCH(QStringList, texts);
         QFETCH(double, ruleY);
         Hoofdmodule::Meetbestandsnaam = QStringLiteral("/d/run.csv");
@@ -307,7 +346,10 @@ private slots:
         Toestel[5].Idno = 12;
         RecordingDevice device;
         InstellenPrinter(device);
-        AfdrukkenVensterHoofding(AfTePrintenVenster{tag, nullptr}, device, number);
+        FakeGraph fake;
+        fake.recorder = graph == 1;
+        AfdrukkenVensterHoofding(AfTePrintenVenster{tag, graph >= 0 ? &fake : nullptr}, device,
+                                 number);
 
         QStringList got = device.texts();
         got[1] = QStringLiteral("DATE");

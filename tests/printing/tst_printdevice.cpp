@@ -228,7 +228,8 @@ private slots:
         QCOMPARE(pages.size(), 2);
         qsizetype at = -1;
         for (int i = 1; i <= 70; ++i) {
-            const qsizetype next = text.indexOf(QStringLiteral("line %1").arg(i, 3, 10, QChar('0')));
+            const QString line = QStringLiteral("line %1").arg(i, 3, 10, QLatin1Char('0'));
+            const qsizetype next = text.indexOf(line);
             QVERIFY2(next > at, qPrintable(QString::number(i)));
             at = next;
         }
