@@ -6,6 +6,7 @@
 #include "printing/pageengine.h"
 
 #include <QFile>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -210,6 +211,14 @@ private slots:
             PaginaTitel = QStringLiteral("Report title");
             AfdrukkenPaginaHoofding(device);
             printTable(device);
+            // A picture gets its rectangle in the printer's own dots, as a chart is drawn.
+            QRectF target;
+            device.drawPicture(QRectF(20, 60, 50, 10), [&](QPainter &painter, const QRectF &r) {
+                target = r;
+                painter.fillRect(r, Qt::lightGray);
+            });
+            const double dots = printer.resolution() / 25.4;
+            COMPARE_MM(target, QRectF(20 * dots, 60 * dots, 50 * dots, 10 * dots));
             InstellenStandaardLettertype(device);
             // Enough lines for a second page in either orientation, not for a third.
             AfdrukkenTekstTerugloop(device, PrintLinks + 5, PrintRechts - 5, lines(70));
