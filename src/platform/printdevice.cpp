@@ -1,0 +1,254 @@
+#include "platform/printdevice.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QPainter>
+#include <QPrinter>
+
+// --- PrintDevice -------------------------------------------------------------------------------
+
+PrintDevice::PrintDevice() = default;
+PrintDevice::~PrintDevice() = default;
+
+void PrintDevice::fail(const QString &reason)
+{
+    if (m_failure.isEmpty())
+        m_failure = reason.isEmpty() ? QStringLiteral("printing failed") : reason;
+}
+
+bool PrintDevice::ready()
+{
+    if (failed())
+        return false;
+    if (!m_begun) {
+        if (!beginDocument()) {
+            fail(QString());
+            return false;
+        }
+        m_begun = true;
+        m_pageHeld = false;
+        m_drawnOnPage = false;
+        m_pages = 1;
+    } else if (m_pageHeld) {
+        if (!startPage()) {
+            fail(QString());
+            return false;
+        }
+        m_pageHeld = false;
+        m_drawnOnPage = false;
+        ++m_pages;
+    }
+    return true;
+}
+
+void PrintDevice::print(const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    if (ready()) {
+        drawTextAt(m_pos, text);
+        m_drawnOnPage = true;
+    }
+    // The position moves on even after a failure, so the caller's layout ends as it would.
+    m_pos.rx() += textWidth(text);
+}
+
+void PrintDevice::endLine()
+{
+    m_pos = QPointF(0, m_pos.y() + textHeight(QStringLiteral(" ")));
+}
+
+void PrintDevice::drawLine(const QPointF &from, const QPointF &to, const QColor &colour)
+{
+    if (ready()) {
+        drawLineAt(from, to, colour);
+        m_drawnOnPage = true;
+    }
+}
+
+void PrintDevice::drawRect(const QRectF &rect, const QColor &colour)
+{
+    if (ready()) {
+        drawRectAt(rect, colour);
+        m_drawnOnPage = true;
+    }
+}
+
+void PrintDevice::drawPicture(const QRectF &rect, const PaintFunction &paint)
+{
+    if (ready()) {
+        drawPictureAt(rect, paint);
+        m_drawnOnPage = true;
+    }
+}
+
+void PrintDevice::newPage()
+{
+    if (m_begun && m_drawnOnPage)
+        m_pageHeld = true;
+    m_pos = QPointF();
+}
+
+bool PrintDevice::endDoc()
+{
+    if (m_begun && !finishDocument())
+        fail(QString());
+    m_begun = false;
+    m_pageHeld = false;
+    m_drawnOnPage = false;
+    m_pos = QPointF();
+    return !failed();
+}
+
+void PrintDevice::killDoc()
+{
+    if (m_begun)
+        discardDocument();
+    m_begun = false;
+    m_pageHeld = false;
+    m_drawnOnPage = false;
+    m_pos = QPointF();
+}
+
+// --- PrinterDevice -----------------------------------------------------------------------------
+
+PrinterDevice::PrinterDevice(QPrinter &printer) : m_printer(printer) {}
+
+PrinterDevice::~PrinterDevice()
+{
+    if (m_painter && m_painter->isActive())
+        m_painter->end();
+}
+
+QSizeF PrinterDevice::pageSize() const
+{
+    return m_printer.pageRect(QPrinter::Millimeter).size();
+}
+
+void PrinterDevice::setOrientation(QPageLayout::Orientation orientation)
+{
+    m_printer.setPageOrientation(orientation);
+}
+
+QPageLayout::Orientation PrinterDevice::orientation() const
+{
+    return m_printer.pageLayout().orientation();
+}
+
+QStringList PrinterDevice::fonts() const
+{
+    return QFontDatabase::families();
+}
+
+double PrinterDevice::dotsPerMm() const
+{
+    return m_printer.resolution() / 25.4;
+}
+
+QPointF PrinterDevice::toDots(const QPointF &mm) const
+{
+    return mm * dotsPerMm();
+}
+
+QRectF PrinterDevice::toDots(const QRectF &mm) const
+{
+    const double d = dotsPerMm();
+    return QRectF(mm.x() * d, mm.y() * d, mm.width() * d, mm.height() * d);
+}
+
+const QFontMetricsF &PrinterDevice::metrics() const
+{
+    // Measured against the printer itself, which works before printing begins.
+    if (!m_metrics || m_metricsFont != font()) {
+        m_metricsFont = font();
+        m_metrics.emplace(m_metricsFont, &m_printer);
+    }
+    return *m_metrics;
+}
+
+double PrinterDevice::textWidth(const QString &text) const
+{
+    return metrics().horizontalAdvance(text) / dotsPerMm();
+}
+
+double PrinterDevice::textHeight(const QString &text) const
+{
+    const auto lines = text.count(QLatin1Char('\n')) + 1;
+    return lines * metrics().lineSpacing() / dotsPerMm();
+}
+
+bool PrinterDevice::beginDocument()
+{
+    if (!m_painter)
+        m_painter = std::make_unique<QPainter>();
+    if (m_painter->begin(&m_printer))
+        return true;
+    const QString file = m_printer.outputFileName();
+    fail(file.isEmpty() ? QStringLiteral("the printer %1 cannot start printing")
+                              .arg(m_printer.printerName())
+                        : QStringLiteral("cannot write %1").arg(file));
+    return false;
+}
+
+bool PrinterDevice::startPage()
+{
+    if (m_printer.newPage())
+        return true;
+    fail(QStringLiteral("the printer cannot start a new page"));
+    return false;
+}
+
+bool PrinterDevice::finishDocument()
+{
+    if (m_painter->end())
+        return true;
+    fail(QStringLiteral("the printer could not finish the document"));
+    return false;
+}
+
+void PrinterDevice::discardDocument()
+{
+    // abort() cancels a job on a printer; a PDF file is written all the same, so it goes.
+    m_printer.abort();
+    if (m_painter->isActive())
+        m_painter->end();
+    if (m_printer.outputFormat() == QPrinter::PdfFormat && !m_printer.outputFileName().isEmpty())
+        QFile::remove(m_printer.outputFileName());
+}
+
+void PrinterDevice::applyPen(const QColor &colour)
+{
+    QPen pen(colour);
+    pen.setWidthF(qMax(1, drawWidth()) * DrawUnitMm * dotsPerMm());
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    m_painter->setPen(pen);
+    m_painter->setBrush(Qt::NoBrush);
+}
+
+void PrinterDevice::drawTextAt(const QPointF &topLeft, const QString &text)
+{
+    m_painter->setFont(font());
+    m_painter->setPen(foreColor());
+    // Qt places text by its baseline; the page places it by its top.
+    m_painter->drawText(toDots(topLeft) + QPointF(0, metrics().ascent()), text);
+}
+
+void PrinterDevice::drawLineAt(const QPointF &from, const QPointF &to, const QColor &colour)
+{
+    applyPen(colour);
+    m_painter->drawLine(toDots(from), toDots(to));
+}
+
+void PrinterDevice::drawRectAt(const QRectF &rect, const QColor &colour)
+{
+    applyPen(colour);
+    m_painter->drawRect(toDots(rect));
+}
+
+void PrinterDevice::drawPictureAt(const QRectF &rect, const PaintFunction &paint)
+{
+    m_painter->save();
+    paint(*m_painter, toDots(rect));
+    m_painter->restore();
+}
