@@ -275,7 +275,7 @@ void LeesMeetbestand(const QString &naam)
             if (!ToestelGeldig(d))
                 continue;
             GridData &g = tabel->MSHFlexGrid(d - 1)->data();
-            if (g.rows() > AantalRijen + 2) {
+            if (g.rows() >= AantalRijen + 2) {
                 g.setRows(AantalRijen + 2);
                 if (AantalRijen > 0)
                     g.setTextMatrix(AantalRijen + 1, 0, QString::number(AantalRijen + 1));
