@@ -66,6 +66,7 @@ std::vector<TimeForm> timeForms(const QLocale &current)
     addLocale(QLocale(QLocale::English, QLocale::UnitedStates));
     addLocale(QLocale(QLocale::Dutch, QLocale::Netherlands));
     addLocale(QLocale(QLocale::French, QLocale::France));
+    addLocale(QLocale::c()); // files written where no locale is set
     add(QStringLiteral("yyyy-MM-dd HH:mm:ss"), QLocale::c());
     return forms;
 }

@@ -33,7 +33,7 @@ struct TimeForm {
 };
 
 // The forms a data file's record times are tried in: the current locale's, then those of
-// en_US, nl_NL and fr_FR, then ISO (2026-01-05 09:00:00). Duplicates are left out.
+// en_US, nl_NL, fr_FR and of no locale (C), then ISO (2026-01-05 09:00:00). Duplicates are left out.
 std::vector<TimeForm> timeForms(const QLocale &current = QLocale());
 
 // Reads record times of one form. The usual formats (numbers, AM/PM, month names, separators)
