@@ -294,7 +294,7 @@ void LeesMeetbestand(const QString &naam)
     } else if (AantalRijen == 0 && unreadTimes > 0) {
         // Lines with a first field, none of them a time this program reads: say so rather than
         // show an empty table.
-        WindowHost::current().message(Taaltekst(520), MsgBox::OkOnly | MsgBox::Exclamation, naam);
+        WindowHost::current().message(Taaltekst(503), MsgBox::OkOnly | MsgBox::Exclamation, naam);
         LaatsteAntwoord = 2;
     } else {
         LaatsteAntwoord = 1;

@@ -301,7 +301,7 @@ const TaalRegel rows[] = {
     {500, u"English"},
     {501, u"Device row ## has no valid identification number (1 to 999)!"},
     {502, u"Records not written: ##"},
-    {520, u"The times in this data file are written in a form this program cannot read!"},
+    {503, u"The times in this data file are written in a form this program cannot read!"},
 };
 } // namespace
 

@@ -301,7 +301,7 @@ const TaalRegel rows[] = {
     {500, u"Français"},
     {501, u"L'appareil de la ligne ## n'a pas de numéro d'identification valable (1 à 999)!"},
     {502, u"Enregistrements non écrits : ##"},
-    {520, u"Les heures de ce fichier de données sont écrites sous une forme que ce programme ne sait pas lire!"},
+    {503, u"Les heures de ce fichier de données sont écrites sous une forme que ce programme ne sait pas lire!"},
 };
 } // namespace
 

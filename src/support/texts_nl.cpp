@@ -301,7 +301,7 @@ const TaalRegel rows[] = {
     {500, u"Nederlands"},
     {501, u"Apparaat in rij ## heeft geen geldig identificatienummer (1 tot 999)!"},
     {502, u"Niet geschreven metingen: ##"},
-    {520, u"De tijden in dit gegevensbestand staan in een vorm die dit programma niet kan lezen!"},
+    {503, u"De tijden in dit gegevensbestand staan in een vorm die dit programma niet kan lezen!"},
 };
 } // namespace
 

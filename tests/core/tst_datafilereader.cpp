@@ -297,8 +297,8 @@ private slots:
         LaadMeetbestand();
         QCOMPARE(AantalRijen, 0);
         QCOMPARE(LaatsteAntwoord, qint16(2));
-        QCOMPARE(dialogs.messageTexts(), QStringList{Taaltekst(520)});
-        QVERIFY(!Taaltekst(520).isEmpty());
+        QCOMPARE(dialogs.messageTexts(), QStringList{Taaltekst(503)});
+        QVERIFY(!Taaltekst(503).isEmpty());
     }
 
     // Rows made ahead of a load are spread from the records seen, never from lines alone.
