@@ -1,6 +1,8 @@
-// Loading a data file of about 100 MB into the table window, in MB/s, next to Python's pandas
-// read_csv on the same file in the same run. Goal: at least as fast as pandas while also
-// filling the table. Usage: bench_datafile_load [megabytes] [runs]
+// Loading a data file of about 100 MB into the table window, as a user gets it: the first load
+// in a fresh process, each measurement in a child process of its own. Beside it, in the same
+// run and on the same file, Python's pandas read_csv and a plain line split (read in blocks,
+// decoded, cut at line ends: the floor for any reader). Goal: at least twice as fast as pandas
+// while also filling the table. Usage: bench_datafile_load [megabytes] [runs]
 #include "core/datafile.h"
 #include "core/datafilereader.h"
 #include "core/services.h"
@@ -104,6 +106,54 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
+// The child's measurement: seconds and rows, printed on one line.
+int childLoad(const QString &path)
+{
+    configure();
+    frmTabel tabel;
+    dataViews().tabel = &tabel;
+    QElapsedTimer t;
+    t.start();
+    LeesMeetbestand(path);
+    const double seconds = double(t.nsecsElapsed()) / 1e9;
+    const bool filled = !tabel.MSHFlexGrid(0)->data().textMatrix(AantalRijen, 3).isEmpty();
+    std::printf("%.6f %lld %d\n", seconds, static_cast<long long>(AantalRijen), filled ? 1 : 0);
+    dataViews().tabel = nullptr;
+    return 0;
+}
+
+int childSplit(const QString &path)
+{
+    QElapsedTimer t;
+    t.start();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return 1;
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    QString text(block.size(), Qt::Uninitialized);
+    qint64 lines = 0;
+    for (qint64 got; (got = f.read(block.data(), block.size())) > 0;) {
+        Cp1252::decodeInto(QByteArrayView(block.constData(), got), text.data());
+        lines += QStringView(text.constData(), got).count(u'\n');
+    }
+    std::printf("%.6f %lld 1\n", double(t.nsecsElapsed()) / 1e9, static_cast<long long>(lines));
+    return 0;
+}
+
+// Runs this program as a child in the given mode; seconds (negative on failure) and rows.
+double inChild(const char *mode, const QString &path, qint64 *rows)
+{
+    QProcess p;
+    p.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(mode), path});
+    if (!p.waitForFinished(600000) || p.exitCode() != 0)
+        return -1;
+    const QList<QByteArray> parts = p.readAllStandardOutput().trimmed().split(' ');
+    *rows = parts.value(1).toLongLong();
+    if (parts.value(2) != "1")
+        std::printf("%s: table not filled!\n", mode);
+    return parts.value(0).toDouble();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -115,7 +165,12 @@ int main(int argc, char *argv[])
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     qint16 english = 0;
     LaadTaal(english);
-    const qint64 megabytes = argc > 1 ? QByteArray(argv[1]).toLongLong() : 100;
+    const QByteArray first = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    if (first == "--load" && argc > 2)
+        return childLoad(QString::fromLocal8Bit(argv[2]));
+    if (first == "--split" && argc > 2)
+        return childSplit(QString::fromLocal8Bit(argv[2]));
+    const qint64 megabytes = argc > 1 ? first.toLongLong() : 100;
     const int runs = argc > 2 ? QByteArray(argv[2]).toInt() : 3;
 
     QTemporaryDir dir;
@@ -123,39 +178,41 @@ int main(int argc, char *argv[])
     configure();
     const qint64 size = writeFile(path, megabytes * 1000 * 1000);
     const double mb = double(size) / 1e6;
-    std::printf("data file: %.1f MB, 3 controllers x 4 channels\n", mb);
+    std::printf("data file: %.1f MB, 3 controllers x 4 channels; each load in a fresh process\n", mb);
 
-    frmTabel tabel;
-    dataViews().tabel = &tabel;
-    std::vector<double> ours, theirs;
-    qint64 rows = 0, pandasRows = 0;
+    std::vector<double> ours, theirs, split;
+    qint64 rows = 0, pandasRows = 0, lines = 0;
     for (int r = 0; r < runs; ++r) {
-        QElapsedTimer t;
-        t.start();
-        LeesMeetbestand(path);
-        ours.push_back(double(t.nsecsElapsed()) / 1e9);
-        rows = AantalRijen;
-        if (tabel.MSHFlexGrid(0)->data().textMatrix(qint32(rows), 3).isEmpty())
-            std::printf("table not filled!\n");
+        const double o = inChild("--load", path, &rows);
+        const double l = inChild("--split", path, &lines);
         const double p = pandasSeconds(path, &pandasRows);
+        if (o > 0)
+            ours.push_back(o);
+        if (l > 0)
+            split.push_back(l);
         if (p > 0)
             theirs.push_back(p);
-        std::printf("run %d: ours %.2f s (%.0f MB/s, %lld rows)   pandas %.2f s (%.0f MB/s, %lld rows)\n",
-                    r + 1, ours.back(), mb / ours.back(), static_cast<long long>(rows), p,
-                    p > 0 ? mb / p : 0.0, static_cast<long long>(pandasRows));
+        std::printf("run %d: ours %.2f s (%.0f MB/s, %lld rows)   pandas %.2f s (%.0f MB/s, %lld rows)"
+                    "   line split %.3f s (%lld lines)\n",
+                    r + 1, o, o > 0 ? mb / o : 0.0, static_cast<long long>(rows), p,
+                    p > 0 ? mb / p : 0.0, static_cast<long long>(pandasRows), l,
+                    static_cast<long long>(lines));
+    }
+    if (ours.empty()) {
+        std::printf("the load failed\n");
+        return 1;
     }
     const double o = median(ours);
-    std::printf("median: ours %.0f MB/s into the table", mb / o);
+    std::printf("median first load: ours %.0f MB/s into the table", mb / o);
+    if (!split.empty())
+        std::printf(", %.1fx the time of a plain line split (%.0f MB/s)", o / median(split),
+                    mb / median(split));
     if (!theirs.empty()) {
         const double p = median(theirs);
-        std::printf(", pandas read_csv %.0f MB/s: %.2fx pandas (goal >= 1): %s\n", mb / p, p / o,
-                    o <= p ? "ok" : "SLOWER");
+        std::printf(", pandas read_csv %.0f MB/s: %.2fx as fast as pandas (goal >= 2): %s\n",
+                    mb / p, p / o, p >= 2 * o ? "ok" : "MISSED");
     } else {
         std::printf(", pandas not available\n");
     }
-    std::printf("table store: %.1f MB for %lld rows x 3 grids\n",
-                double(tabel.MSHFlexGrid(0)->data().store().bytesUsed() * 3) / 1e6,
-                static_cast<long long>(rows));
-    dataViews().tabel = nullptr;
     return 0;
 }

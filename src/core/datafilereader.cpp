@@ -3,6 +3,7 @@
 #include "core/conversions.h"
 #include "core/datafile.h"
 #include "core/datafilecopies.h"
+#include "core/datafileparse.h"
 #include "core/services.h"
 #include "core/shared.h"
 #include "core/slots.h"
@@ -17,11 +18,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <limits>
+#include <QStringDecoder>
+#include <QStringTokenizer>
+#include <cstring>
 #include <optional>
-#include <vector>
+#include <utility>
 
 using namespace Hoofdmodule;
+using DataFileParse::TimeReader;
 
 namespace {
 
@@ -45,193 +49,15 @@ private:
     bool m_set = false;
 };
 
-// Reads record times fast. Every record repeats its date, so the date text is remembered and
-// only the time after it is read, by a small reader of the locale's time format (hours,
-// minutes, seconds, AM/PM and separators). Anything else goes to the full reader, which also
-// checks the first lines the small one reads: on any difference the small one is switched off.
-class TimeReader {
-public:
-    TimeReader()
-    {
-        const QLocale locale;
-        m_am = locale.amText();
-        m_pm = locale.pmText();
-        const QString format = DateTimeText::timeFormat(locale);
-        for (qsizetype i = 0; i < format.size();) {
-            const QChar c = format[i];
-            qsizetype n = 1;
-            while (i + n < format.size() && format[i + n] == c)
-                ++n;
-            Token t;
-            if (c == QLatin1Char('h') || c == QLatin1Char('H')) {
-                t.kind = c == QLatin1Char('h') ? Hour12 : Hour24;
-            } else if (c == QLatin1Char('m')) {
-                t.kind = Minute;
-            } else if (c == QLatin1Char('s')) {
-                t.kind = Second;
-            } else if (c == QLatin1Char('A') || c == QLatin1Char('a')) {
-                // "AP", "ap", "A" or "a"
-                t.kind = AmPm;
-                n = 1;
-                if (i + 1 < format.size()
-                    && format[i + 1].toLower() == QLatin1Char('p'))
-                    n = 2;
-            } else if (c.isLetter() || c == QLatin1Char('\'')) {
-                m_fast = false; // a token this reader does not know
-                break;
-            } else {
-                t.kind = Literal;
-                t.literal = c;
-                n = 1;
-            }
-            t.width = int(n);
-            if (t.kind == Hour12 || t.kind == Hour24 || t.kind == Minute || t.kind == Second)
-                if (n > 2)
-                    m_fast = false;
-            m_tokens.push_back(t);
-            i += n;
-        }
-        bool hasAmPm = false, has12 = false;
-        for (const Token &t : m_tokens) {
-            hasAmPm |= t.kind == AmPm;
-            has12 |= t.kind == Hour12;
-        }
-        // Qt reads "h" as a 24-hour hour when the format has no AM/PM.
-        if (!hasAmPm && has12)
-            for (Token &t : m_tokens)
-                if (t.kind == Hour12)
-                    t.kind = Hour24;
-    }
-
-    QDateTime read(QStringView text)
-    {
-        if (m_lastDate.isValid() && text.size() > m_datePrefix.size()
-            && text.startsWith(m_datePrefix)) {
-            const QStringView timeText = text.mid(m_datePrefix.size());
-            QTime time = m_fast ? fastTime(timeText) : QTime();
-            if (m_fast && m_checks > 0) {
-                --m_checks;
-                const QTime full = DateTimeText::parseTime(timeText.toString());
-                if (full != time) {
-                    m_fast = false;
-                    time = full;
-                }
-            } else if (!time.isValid()) {
-                time = DateTimeText::parseTime(timeText.toString());
-            }
-            if (time.isValid()) {
-                // A day without a clock change has one offset: the time is made without asking
-                // the system for each line (each such question re-reads the zone settings).
-                return m_dayOffset ? QDateTime(m_lastDate, time, Qt::OffsetFromUTC, *m_dayOffset)
-                                   : QDateTime(m_lastDate, time);
-            }
-        }
-        const QDateTime result = DateTimeText::parse(text.toString());
-        if (result.isValid()) {
-            // Learn the date text when the line starts with the date as we write it.
-            const QString prefix = DateTimeText::formatDate(result.date()) + QLatin1Char(' ');
-            if (text.startsWith(prefix)
-                && DateTimeText::parseTime(text.mid(prefix.size()).toString()) == result.time()) {
-                m_datePrefix = prefix;
-                m_lastDate = result.date();
-                m_dayOffset.reset();
-                const int offset = QDateTime(m_lastDate, QTime(0, 0)).offsetFromUtc();
-                if (QDateTime(m_lastDate, QTime(12, 0)).offsetFromUtc() == offset
-                    && QDateTime(m_lastDate, QTime(23, 59, 59)).offsetFromUtc() == offset)
-                    m_dayOffset = offset;
-            }
-        }
-        return result;
-    }
-
-private:
-    enum Kind { Hour12, Hour24, Minute, Second, AmPm, Literal };
-    struct Token {
-        Kind kind;
-        int width = 1;
-        QChar literal;
-    };
-
-    QTime fastTime(QStringView s) const
-    {
-        qsizetype p = 0;
-        int h = -1, m = 0, sec = 0, half = -1;
-        for (const Token &t : m_tokens) {
-            switch (t.kind) {
-            case Literal:
-                if (p >= s.size() || s[p] != t.literal)
-                    return QTime();
-                ++p;
-                break;
-            case AmPm:
-                if (s.mid(p).startsWith(m_am, Qt::CaseInsensitive)) {
-                    half = 0;
-                    p += m_am.size();
-                } else if (s.mid(p).startsWith(m_pm, Qt::CaseInsensitive)) {
-                    half = 1;
-                    p += m_pm.size();
-                } else {
-                    return QTime();
-                }
-                break;
-            default: {
-                int value = 0, digits = 0;
-                while (p < s.size() && digits < 2 && s[p].isDigit()) {
-                    value = value * 10 + s[p].digitValue();
-                    ++p;
-                    ++digits;
-                }
-                if (digits == 0 || (t.width == 2 && digits != 2))
-                    return QTime();
-                if (t.kind == Minute)
-                    m = value;
-                else if (t.kind == Second)
-                    sec = value;
-                else
-                    h = value;
-                break;
-            }
-            }
-        }
-        if (p != s.size() || h < 0)
-            return QTime();
-        if (half >= 0) {
-            if (h < 1 || h > 12)
-                return QTime();
-            h = h % 12 + 12 * half;
-        }
-        return QTime(h, m, sec); // invalid when out of range
-    }
-
-    std::vector<Token> m_tokens;
-    bool m_fast = true;
-    int m_checks = 64;
-    QString m_am, m_pm;
-    QString m_datePrefix;
-    QDate m_lastDate;
-    std::optional<int> m_dayOffset;
-};
-
-// The first quoted field of a line, as NeemVeld takes it; `rest` is where the line goes on.
-QStringView firstField(QStringView line, qsizetype &rest)
-{
-    const qsizetype open = line.indexOf(u'"');
-    if (open < 0) {
-        rest = line.size();
-        return QStringView();
-    }
-    const qsizetype close = line.indexOf(u'"', open + 1);
-    if (close < 0) {
-        rest = line.size();
-        return line.mid(open + 1);
-    }
-    rest = close + 1;
-    return line.mid(open + 1, close - open - 1);
-}
-
 void readError(const QString &naam)
 {
     WindowHost::current().message(Taaltekst(449), MsgBox::OkOnly | MsgBox::Critical, naam);
+    LaatsteAntwoord = 2;
+}
+
+void notADataFile(const QString &naam)
+{
+    WindowHost::current().message(Taaltekst(312), MsgBox::OkOnly | MsgBox::Exclamation, naam);
     LaatsteAntwoord = 2;
 }
 
@@ -283,58 +109,112 @@ void LeesMeetbestand(const QString &naam)
     for (int d = 1; d <= MaxToestellen; ++d)
         if (!ControleerType(Toestel[d].Type).isEmpty())
             slotsWithType << d;
+    int validSlots = 0;
+    for (int d = 1; d <= MaxToestellen; ++d)
+        validSlots += ToestelGeldig(d) ? 1 : 0;
 
-    TimeReader times;
+    std::vector<TimeReader> forms = DataFileParse::timeReaders();
+    TimeReader *times = nullptr;
+    auto pick = [&](const QList<QStringView> &fields) {
+        const int i = DataFileParse::pickTimeReader(forms, fields);
+        times = i < 0 ? nullptr : &forms[size_t(i)];
+    };
+    qint64 unreadTimes = 0; // first fields no form read before one was found
+    bool foreign = false;
     qint64 count = 0;
     int shownValue = -1;
     qint64 linesSinceStep = 0;
     bool cancelled = false;
-    bool presized = false;
-    QByteArray pending;
-    bool atEnd = false;
     // Read in large blocks and cut them into lines here: one system call per line would
-    // dominate the time of a long file.
+    // dominate the time of a long file. One read buffer and one text buffer serve the whole
+    // file; an unfinished line is moved to the front of the buffer and the next block read
+    // behind it.
+    constexpr qsizetype blockSize = 1 << 20;
+    QByteArray buffer(blockSize, Qt::Uninitialized);
+    QString text;
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    bool isUtf8 = false;
+    qsizetype held = 0;
+    qint64 consumed = 0;
+    bool firstBlock = true;
+    bool atEnd = false;
     while (!failed && !cancelled && !atEnd) {
-        QByteArray block = file.read(1 << 20);
-        if (block.isNull() && file.error() != QFileDevice::NoError) {
+        if (buffer.size() - held < blockSize)
+            buffer.resize(held + blockSize); // a line longer than a block
+        const qint64 got = file.read(buffer.data() + held, blockSize);
+        if (got < 0) {
             failed = true;
             break;
         }
-        atEnd = block.isEmpty();
-        if (tabel && !presized) {
-            // One insertion of about the file's rows instead of one per row per grid.
-            presized = true;
-            const qsizetype lines = block.count('\n');
-            if (lines > 1) {
-                const qint64 estimate = qMin<qint64>(length / (block.size() / lines) * 51 / 50 + 8,
-                                                     std::numeric_limits<qint32>::max() / 2);
-                for (int d = 1; d <= MaxToestellen; ++d)
-                    if (ToestelGeldig(d))
-                        tabel->gridData(d - 1).setRows(qint32(estimate) + 2);
+        atEnd = got == 0;
+        const QByteArrayView bytes(buffer.constData(), held + got);
+        qsizetype skip = 0;
+        if (firstBlock) {
+            firstBlock = false;
+            isUtf8 = FileText::detect(QByteArray::fromRawData(bytes.data(), qMin<qsizetype>(bytes.size(), 3)))
+                == FileText::Encoding::Utf8;
+            skip = isUtf8 ? 3 : 0;
+            if (DataFileParse::foreignByte(bytes) >= 0) {
+                foreign = true;
+                break;
             }
         }
-        if (!pending.isEmpty()) {
-            block.prepend(pending);
-            pending.clear();
+        // Whole lines only; the rest waits for the next block.
+        const qsizetype whole = atEnd ? bytes.size() : bytes.lastIndexOf('\n') + 1;
+        if (whole <= skip) {
+            held = bytes.size();
+            continue;
         }
-        // One byte is one character in this encoding, so the text and the bytes line up.
-        const QString text = Cp1252::decode(block);
-        qsizetype start = 0;
-        for (;;) {
-            qsizetype end = text.indexOf(u'\n', start);
-            if (end < 0) {
-                if (!atEnd) {
-                    pending = block.mid(start);
+        const QByteArrayView lines = bytes.sliced(skip, whole - skip);
+        if (text.size() < lines.size())
+            text.resize(lines.size());
+        qsizetype textSize = lines.size();
+        if (isUtf8)
+            textSize = utf8.appendToBuffer(text.data(), lines) - text.constData();
+        else
+            Cp1252::decodeInto(lines, text.data());
+        const QStringView chunk(text.constData(), textSize);
+
+        if (!times) {
+            // The form of the record times is the first that reads the file's first records.
+            QList<QStringView> fields;
+            bool header = AantalRijen < 0;
+            for (QStringView line : QStringTokenizer(chunk, u'\n')) {
+                if (std::exchange(header, false))
+                    continue;
+                qsizetype pos = 0;
+                const QStringView field = DataFileParse::firstField(line, pos);
+                if (!field.trimmed().isEmpty())
+                    fields << field;
+                if (fields.size() >= 32)
                     break;
+            }
+            pick(fields);
+            if (times && tabel) {
+                // One insertion of about the file's rows instead of one per row per grid.
+                qint64 records = 0;
+                for (QStringView line : QStringTokenizer(chunk, u'\n')) {
+                    qsizetype pos = 0;
+                    records += times->read(DataFileParse::firstField(line, pos)).isValid() ? 1 : 0;
                 }
-                if (start >= block.size())
-                    break;
-                end = block.size();
+                const qint64 estimate
+                    = DataFileParse::estimateRows(length, consumed + whole, records, validSlots);
+                if (estimate > 0)
+                    for (int d = 1; d <= MaxToestellen; ++d)
+                        if (ToestelGeldig(d))
+                            tabel->gridData(d - 1).setRows(qint32(estimate) + 2);
             }
+        }
+
+        qsizetype start = 0;
+        while (start < chunk.size()) {
+            qsizetype end = chunk.indexOf(u'\n', start);
+            if (end < 0)
+                end = chunk.size();
             qsizetype stop = end;
-            if (stop > start && text[stop - 1] == u'\r')
+            if (stop > start && chunk[stop - 1] == u'\r')
                 --stop;
-            const QStringView line = QStringView(text).mid(start, stop - start);
+            const QStringView line = chunk.mid(start, stop - start);
             start = end + 1;
 
             count += line.size();
@@ -353,7 +233,12 @@ void LeesMeetbestand(const QString &naam)
                 continue;
             }
             qsizetype pos = 0;
-            const QDateTime moment = times.read(firstField(line, pos));
+            const QStringView field = DataFileParse::firstField(line, pos);
+            if (!times && !field.trimmed().isEmpty()) {
+                pick({field});
+                unreadTimes += times ? 0 : 1;
+            }
+            const QDateTime moment = times ? times->read(field) : QDateTime();
             if (!moment.isValid())
                 continue; // a blank line, a second header, any other text
             ++AantalRijen;
@@ -364,8 +249,9 @@ void LeesMeetbestand(const QString &naam)
                 for (int d : slotsWithType)
                     tabel->fillFromFileLine(d, line, pos, decimal);
         }
-        if (atEnd)
-            break;
+        consumed += whole;
+        held = bytes.size() - whole;
+        std::memmove(buffer.data(), buffer.constData() + whole, size_t(held));
     }
     if (AantalRijen < 0)
         AantalRijen = 0;
@@ -379,7 +265,7 @@ void LeesMeetbestand(const QString &naam)
             if (!ToestelGeldig(d))
                 continue;
             GridData &g = tabel->gridData(d - 1);
-            if (g.rows() > AantalRijen + 2) {
+            if (g.rows() >= AantalRijen + 2) {
                 g.setRows(AantalRijen + 2);
                 if (AantalRijen > 0)
                     g.setTextMatrix(AantalRijen + 1, 0, QString::number(AantalRijen + 1));
@@ -391,10 +277,35 @@ void LeesMeetbestand(const QString &naam)
     LadenBezig = false;
     file.close();
     SluitVoortgang();
-    if (failed)
+    if (failed) {
         readError(naam);
-    else
+    } else if (foreign) {
+        notADataFile(naam);
+    } else if (AantalRijen == 0 && unreadTimes > 0) {
+        // Lines with a first field, none of them a time this program reads: say so rather than
+        // show an empty table.
+        WindowHost::current().message(Taaltekst(506), MsgBox::OkOnly | MsgBox::Exclamation, naam);
+        LaatsteAntwoord = 2;
+    } else {
         LaatsteAntwoord = 1;
+    }
+}
+
+bool acceptAsDataFile(const QString &path)
+{
+    QFile file(VervangDatum(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return true; // a missing or unreadable file is told by the load
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = file.read(block.data(), block.size());
+        if (got <= 0)
+            return true;
+        if (DataFileParse::foreignByte(QByteArrayView(block.constData(), got)) >= 0) {
+            notADataFile(path);
+            return false;
+        }
+    }
 }
 
 void LaadMeetbestand()

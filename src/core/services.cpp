@@ -237,7 +237,7 @@ void ZetLettertype(QWidget *doel, const QWidget *bron)
 void OpenMeetbestand(QString &naam)
 {
     const QString chosen = KiesBestandOpenen(naam, QStringLiteral(".csv"), 182);
-    if (!chosen.isEmpty()) {
+    if (!chosen.isEmpty() && acceptAsDataFile(chosen)) {
         // A file being logged is closed by a load: stop logging first, so no record is lost.
         if (LoggenActief && dataViews().stopVerbinding)
             dataViews().stopVerbinding();

@@ -216,6 +216,8 @@ void mdiQLV2::MDIForm_OLEDragDrop(const QStringList &files)
         DialogProvider::current().messageBox(this, Taaltekst(312), MsgBox::Exclamation, first);
         return;
     }
+    if (!acceptAsDataFile(first))
+        return;
     // The file being logged is closed by a load: logging stops first, with its stop record.
     StopVerbinding();
     DataLog::instance().close();

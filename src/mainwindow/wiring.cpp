@@ -423,7 +423,7 @@ void installMenus(mdiQLV2 &w)
         QAction *entry = w.menuItem(QStringLiteral("mnuRecentFile%1").arg(i));
         QObject::connect(entry, &QAction::triggered, &w, [&w, entry] {
             const QString name = entry->data().toString();
-            if (name.isEmpty())
+            if (name.isEmpty() || !acceptAsDataFile(name))
                 return;
             // Opening a file while logging stops logging first, as File > Open does.
             w.StopVerbinding();

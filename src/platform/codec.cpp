@@ -19,13 +19,17 @@ QChar toChar(unsigned char b)
 
 namespace Cp1252 {
 
+void decodeInto(QByteArrayView bytes, QChar *out)
+{
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = toChar(static_cast<unsigned char>(bytes[i]));
+}
+
 QString decode(const QByteArray &bytes)
 {
     QString out;
     out.resize(bytes.size());
-    QChar *d = out.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        d[i] = toChar(static_cast<unsigned char>(bytes[i]));
+    decodeInto(bytes, out.data());
     return out;
 }
 

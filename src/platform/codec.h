@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // Windows-1252, the code page of this program's files and of the instruments' unit texts.
@@ -7,6 +8,8 @@
 namespace Cp1252 {
 
 QString decode(const QByteArray &bytes);
+// Into a buffer of at least bytes.size() characters, one character per byte.
+void decodeInto(QByteArrayView bytes, QChar *out);
 QString decode(char byte);
 // Characters outside the code page become '?'; *lossy tells whether that happened.
 QByteArray encode(const QString &text, bool *lossy = nullptr);

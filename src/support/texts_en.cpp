@@ -304,6 +304,7 @@ const TaalRegel rows[] = {
     {503, u"The disk is full: # cannot be written!"},
     {504, u"No permission to write #!"},
     {505, u"# cannot be written!"},
+    {506, u"The times in this data file are written in a form this program cannot read!"},
 };
 } // namespace
 

@@ -304,6 +304,7 @@ const TaalRegel rows[] = {
     {503, u"Le disque est plein : impossible d'écrire # !"},
     {504, u"Pas d'autorisation d'écrire # !"},
     {505, u"Impossible d'écrire # !"},
+    {506, u"Les heures de ce fichier de données sont écrites sous une forme que ce programme ne sait pas lire!"},
 };
 } // namespace
 

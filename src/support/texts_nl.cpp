@@ -304,6 +304,7 @@ const TaalRegel rows[] = {
     {503, u"De schijf is vol: # kan niet geschreven worden!"},
     {504, u"Geen toestemming om # te schrijven!"},
     {505, u"# kan niet geschreven worden!"},
+    {506, u"De tijden in dit gegevensbestand staan in een vorm die dit programma niet kan lezen!"},
 };
 } // namespace
 

@@ -1,10 +1,12 @@
 #include "core/datafile.h"
 #include "core/datafilecopies.h"
+#include "core/datafileparse.h"
 #include "core/datafilereader.h"
 #include "core/services.h"
 #include "core/shared.h"
 #include "core/slots.h"
 #include "core/windowsettings.h"
+#include "platform/codec.h"
 #include "platform/datetimetext.h"
 #include "platform/dialogs.h"
 #include "platform/grid.h"
@@ -15,6 +17,7 @@
 
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -25,8 +28,6 @@
 using namespace Hoofdmodule;
 
 namespace {
-
-
 
 QString fixture(const QString &name) { return QStringLiteral(QLV2_FIXTURES "/") + name; }
 
@@ -207,6 +208,207 @@ private slots:
         const GridData &g = m_tabel->MSHFlexGrid(0)->data();
         for (int i = 0; i < times.size(); ++i)
             QCOMPARE(g.rowTime(i + 1), times[i]);
+    }
+
+    // A file with the UTF-8 mark is read as UTF-8, any other as Windows-1252.
+    void readsBothEncodings_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("remark");
+        const QString text = QStringLiteral("\"Time\",\"Value %1\",\"Unit %1\"\r\n"
+                                            "\"1/5/2026 9:00:00 AM\",\"1.5\",\"%2\",\"\",\"\",\"\","
+                                            "\"\",\"\",\"\",\"\",\"\",\"%3\"\r\n");
+        QTest::newRow("UTF-8 behind its mark")
+            << QByteArray(FileText::utf8Bom)
+                   + text.arg(u"Ciśnienie", u"µS", u"Piec Ω").toUtf8()
+            << QStringLiteral("µS") << QStringLiteral("Piec Ω");
+        QTest::newRow("Windows-1252 without a mark")
+            << Cp1252::encode(text.arg(u"Druck", u"°C", u"Ofen € été"))
+            << QStringLiteral("°C") << QStringLiteral("Ofen € été");
+    }
+
+    void readsBothEncodings()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, unit);
+        QFETCH(QString, remark);
+        configureT542Slots({1});
+        const QString path = m_dir.filePath("encoding.csv");
+        QVERIFY(writeBytes(path, bytes));
+        ScriptedDialogProvider dialogs;
+        Meetbestandsnaam = path;
+        LaadMeetbestand();
+        QVERIFY(dialogs.requests().isEmpty());
+        QCOMPARE(AantalRijen, 1);
+        QCOMPARE(cell(1, 1, 4), unit);
+        QCOMPARE(cell(1, 1, 13), remark);
+    }
+
+    // A file written under one locale opens under every other, the C locale included.
+    void readsTimesOfOtherLocales_data()
+    {
+        QTest::addColumn<QLocale>("written");
+        QTest::addColumn<QLocale>("read");
+        const QList<std::pair<const char *, QLocale>> locales{
+            {"en_US", QLocale(QLocale::English, QLocale::UnitedStates)},
+            {"nl_NL", QLocale(QLocale::Dutch, QLocale::Netherlands)},
+            {"fr_FR", QLocale(QLocale::French, QLocale::France)},
+            {"C", QLocale::c()}};
+        for (const auto &[wName, w] : locales)
+            for (const auto &[rName, r] : locales)
+                QTest::addRow("written %s, read %s", wName, rName) << w << r;
+    }
+
+    void readsTimesOfOtherLocales()
+    {
+        QFETCH(QLocale, written);
+        QFETCH(QLocale, read);
+        configureT542Slots({1});
+        const QString path = m_dir.filePath("locale.csv");
+        QList<QDateTime> times;
+        for (int i = 0; i < 50; ++i)
+            times << QDateTime(QDate(2026, 1, 5), QTime(11, 59, 0)).addSecs(i * 1801);
+        QByteArray bytes = "\"Time\",\"Value CH1\"\r\n";
+        for (const QDateTime &t : times)
+            bytes += "\"" + DateTimeText::format(t, written).toUtf8() + "\",\"1\"\r\n";
+        QVERIFY(writeBytes(path, bytes));
+        QLocale::setDefault(read);
+        ScriptedDialogProvider dialogs;
+        Meetbestandsnaam = path;
+        LaadMeetbestand();
+        QVERIFY(dialogs.requests().isEmpty());
+        QCOMPARE(LaatsteAntwoord, qint16(1));
+        QCOMPARE(AantalRijen, times.size());
+        const GridData &g = m_tabel->MSHFlexGrid(0)->data();
+        for (int i = 0; i < times.size(); ++i)
+            QCOMPARE(g.rowTime(i + 1), times[i]);
+    }
+
+    // Records whose times no known form reads are told, not shown as an empty table.
+    void unreadableTimesAreTold()
+    {
+        configureT542Slots({1});
+        const QString path = m_dir.filePath("german.csv");
+        QVERIFY(writeBytes(path, "\"Time\",\"Value CH1\"\r\n\"05.01.2026 09:00:00\",\"1\"\r\n"
+                                 "\"05.01.2026 09:00:01\",\"2\"\r\n"));
+        ScriptedDialogProvider dialogs;
+        Meetbestandsnaam = path;
+        LaadMeetbestand();
+        QCOMPARE(AantalRijen, 0);
+        QCOMPARE(LaatsteAntwoord, qint16(2));
+        QCOMPARE(dialogs.messageTexts(), QStringList{Taaltekst(506)});
+        QVERIFY(!Taaltekst(506).isEmpty());
+    }
+
+    // Rows made ahead of a load are spread from the records seen, never from lines alone.
+    void rowsEstimate_data()
+    {
+        QTest::addColumn<qint64>("fileBytes");
+        QTest::addColumn<qint64>("bytesSeen");
+        QTest::addColumn<qint64>("records");
+        QTest::addColumn<int>("validSlots");
+        QTest::addColumn<qint64>("least");
+        QTest::addColumn<qint64>("most");
+        QTest::newRow("1 MB of empty lines first") << qint64(20'000'000) << qint64(1 << 20)
+                                                   << qint64(0) << 3 << qint64(0) << qint64(0);
+        QTest::newRow("one record, then empty lines")
+            << qint64(20'000'000) << qint64(1 << 20) << qint64(1) << 3 << qint64(1) << qint64(40);
+        QTest::newRow("records all through") << qint64(100'000'000) << qint64(1'000'000)
+                                             << qint64(3600) << 3 << qint64(360'000)
+                                             << qint64(370'000);
+        QTest::newRow("whole file seen") << qint64(5000) << qint64(5000) << qint64(20) << 3
+                                         << qint64(20) << qint64(20);
+        QTest::newRow("short records, many slots: as long as a record of them can be")
+            << qint64(20'000'000) << qint64(1'000'000) << qint64(10'000) << 31 << qint64(10'000)
+            << qint64(20'000'000 / (23 + 33 * 31) + 1);
+        QTest::newRow("fixed upper bound") << qint64(100'000'000'000) << qint64(1'000'000)
+                                           << qint64(10'000) << 1 << DataFileParse::MaxRowsAhead
+                                           << DataFileParse::MaxRowsAhead;
+    }
+
+    void rowsEstimate()
+    {
+        QFETCH(qint64, fileBytes);
+        QFETCH(qint64, bytesSeen);
+        QFETCH(qint64, records);
+        QFETCH(int, validSlots);
+        QFETCH(qint64, least);
+        QFETCH(qint64, most);
+        const qint64 rows = DataFileParse::estimateRows(fileBytes, bytesSeen, records, validSlots);
+        QVERIFY2(rows >= least && rows <= most, qPrintable(QString::number(rows)));
+    }
+
+    // A file that starts with empty lines holds the table to what its records need.
+    void emptyLinesFirstKeepMemorySmall()
+    {
+        configureT542Slots({1, 3});
+        const QString path = m_dir.filePath("blank-first.csv");
+        QByteArray bytes = "\"Time\"\r\n";
+        bytes += QByteArray(2'000'000, '\n');
+        for (int i = 0; i < 10; ++i)
+            bytes += "\"1/5/2026 9:00:0" + QByteArray::number(i) + " AM\",\"" + QByteArray::number(i)
+                + "\"\r\n";
+        QVERIFY(writeBytes(path, bytes));
+        Meetbestandsnaam = path;
+        LaadMeetbestand();
+        QCOMPARE(AantalRijen, 10);
+        qint64 used = 0;
+        for (int slot : {1, 3})
+            used += m_tabel->MSHFlexGrid(slot - 1)->data().store().bytesUsed();
+        QVERIFY2(used < 4 * bytes.size(), qPrintable(QString::number(used)));
+    }
+
+    // Bytes no data file holds: the file never becomes the data file, and is not read.
+    void foreignBytesRefused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("refused");
+        QByteArray random(20'000, Qt::Uninitialized);
+        QRandomGenerator generator(1234);
+        for (char &c : random)
+            c = char(generator.bounded(256));
+        const QByteArray data = "\"Time\",\"Value CH1\"\r\n\"1/5/2026 9:00:00 AM\",\"1\tx\"\r\n";
+        QTest::newRow("20 KB of random bytes") << random << true;
+        QTest::newRow("a data file with a NUL far on")
+            << data + QByteArray(3'000'000, ' ') + QByteArray(1, '\0') << true;
+        QTest::newRow("a data file with an escape") << data + "\x1b[0m" << true;
+        QTest::newRow("a data file with tabs and bare line feeds") << data + "\n\n" << false;
+    }
+
+    void foreignBytesRefused()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, refused);
+        configureT542Slots({1});
+        const QString path = m_dir.filePath("chosen.csv");
+        QVERIFY(writeBytes(path, bytes));
+        const QString old = m_dir.filePath("logged.csv");
+        Meetbestandsnaam = old;
+        ScriptedDialogProvider dialogs;
+        dialogs.answerFile(path);
+        QString naam = Meetbestandsnaam;
+        OpenMeetbestand(naam);
+        QCOMPARE(Meetbestandsnaam, refused ? old : path);
+        QCOMPARE(dialogs.messageTexts().contains(Taaltekst(312)), refused);
+        QCOMPARE(readAllOrMissing(path), bytes);
+        if (!refused)
+            QCOMPARE(AantalRijen, 1);
+    }
+
+    // Named by other ways (command line, settings), such a file is not read either.
+    void readerRefusesForeignBytes()
+    {
+        configureT542Slots({1});
+        const QString path = m_dir.filePath("binary.csv");
+        QVERIFY(writeBytes(path, QByteArray("\"Time\"\r\n\"1/5/2026 9:00:00 AM\",\"1\"\r\n\0\1\2", 40)));
+        ScriptedDialogProvider dialogs;
+        LeesMeetbestand(path);
+        QCOMPARE(AantalRijen, 0);
+        QCOMPARE(LaatsteAntwoord, qint16(2));
+        QCOMPARE(dialogs.messageTexts(), QStringList{Taaltekst(312)});
+        QVERIFY(!LadenBezig);
+        QVERIFY(!FrmVoortgang::isLoaded());
     }
 
     void relativeTimeTakesFirstRecordAsBase()
