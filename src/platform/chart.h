@@ -12,7 +12,10 @@
 
 class QPainter;
 class QCPAxisRect;
+class QCPLayoutGrid;
 class QCPGraph;
+class QCPGraphData;
+template <class DataType> class QCPDataContainer;
 class QCPItemStraightLine;
 class QCPTextElement;
 class ChartPlot;
@@ -171,6 +174,7 @@ private:
     friend class ChartPlot;
     struct Series {
         QCPGraph *graph = nullptr;
+        QCPDataContainer<QCPGraphData> *cells = nullptr; // the graph's own, for direct access
         int stored = 0; // non-null cells; the cells are dropped when none is left
         int statistics = 0;
         bool statisticsDirty = true;
@@ -194,6 +198,7 @@ private:
 
     ChartPlot *m_plot = nullptr;
     QCPAxisRect *m_axisRect = nullptr;
+    QCPLayoutGrid *m_legendColumn = nullptr;
     std::unique_ptr<ChartSurface> m_surface;
     QCPTextElement *m_titleElement = nullptr;
     QCPTextElement *m_footnoteElement = nullptr;
