@@ -58,6 +58,45 @@ private:
 
 namespace {
 
+// A graph whose lines of 2 to 4 pixels are drawn on pixel pictures as a few 1-pixel lines side
+// by side: Qt outlines a wide line segment by segment, which takes twenty times as long at 32
+// lines of 30,000 points. The strands lie across and along, so lines of every slope look as wide.
+class ChartGraph : public QCPGraph {
+public:
+    // quick: whether the picture being drawn is one of pixels at their own size.
+    ChartGraph(QCPAxis *key, QCPAxis *value, const bool *quick) : QCPGraph(key, value), m_quick(quick) {}
+
+private:
+    const bool *m_quick;
+
+protected:
+    void drawLinePlot(QCPPainter *painter, const QVector<QPointF> &lines) const override
+    {
+        const QPen pen = painter->pen();
+        const int width = qRound(pen.widthF());
+        if (!*m_quick || width < 2 || width > 4
+            || pen.style() != Qt::SolidLine) {
+            QCPGraph::drawLinePlot(painter, lines);
+            return;
+        }
+        QPen thin(pen);
+        thin.setWidth(1);
+        painter->setPen(thin);
+        QVector<QPointF> shifted(lines.size());
+        for (int dx = 0; dx < width; ++dx)
+            for (int dy = 0; dy < width; ++dy) {
+                if (dx != 0 && dy != 0 && dx != dy)
+                    continue; // a cross of strands is enough
+                if (dx == dy && dx != 0)
+                    continue;
+                for (qsizetype i = 0; i < lines.size(); ++i)
+                    shifted[i] = lines[i] + QPointF(dx, dy);
+                QCPGraph::drawLinePlot(painter, shifted);
+            }
+        painter->setPen(pen);
+    }
+};
+
 // Fixed value axis: ticks exactly at minimum + i * (maximum - minimum) / divisions.
 class DivisionTicker : public QCPAxisTickerFixed {
 public:
@@ -146,7 +185,7 @@ Chart::Chart(QWidget *parent)
     m_footnoteElement->setVisible(false);
 
     for (int i = 1; i <= SeriesCount; ++i) {
-        QCPGraph *graph = m_plot->addGraph();
+        QCPGraph *graph = new ChartGraph(m_plot->xAxis, m_plot->yAxis, &m_quickLines);
         graph->setAdaptiveSampling(true);
         graph->setPen(QPen(Qt::black, 2));
         graph->setName(QString());
@@ -678,6 +717,9 @@ void Chart::drawInto(QPainter &painter, const QRectF &target, const RenderOption
     const int height = qMax(1, qRound(device.height() * 96.0 / dpiY));
 
     m_surface->resize(width, height);
+    // Printers and files get every line at its true width.
+    m_quickLines = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster
+                   && qAbs(target.width() / width * painter.worldTransform().m11() - 1) < 0.01;
     painter.save();
     painter.translate(target.topLeft());
     painter.scale(target.width() / width, target.height() / height);

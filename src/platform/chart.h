@@ -221,4 +221,5 @@ private:
     bool m_changedWhileHeld = false;
     QImage m_screen; // the last picture drawn for the widget
     bool m_pointHit = false;
+    bool m_quickLines = false; // the picture being drawn takes thick lines the quick way
 };
