@@ -1,0 +1,794 @@
+#include "platform/chart.h"
+
+#include <QFontMetricsF>
+#include <QMouseEvent>
+#include <QPainter>
+#include <cmath>
+#include <qcustomplot.h>
+
+// QCustomPlot with its drawing taken over by the chart: the widget shows the chart's last
+// rendered picture, and a resize asks the chart for a new one instead of replotting itself.
+class ChartPlot : public QCustomPlot {
+public:
+    explicit ChartPlot(Chart *chart) : QCustomPlot(chart), m_chart(chart) {}
+    void layOut() { updateLayout(); }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        m_chart->paintPlot(painter);
+    }
+    void resizeEvent(QResizeEvent *) override
+    {
+        setViewport(rect());
+        layOut();
+        m_chart->replot();
+    }
+    void mouseReleaseEvent(QMouseEvent *event) override
+    {
+        const bool click = !mMouseHasMoved;
+        m_chart->m_pointHit = false;
+        QCustomPlot::mouseReleaseEvent(event);
+        m_chart->handleClick(event->button(), event->pos(), click);
+    }
+
+private:
+    Chart *m_chart;
+};
+
+// The widget every picture of the chart is painted on, never shown: painted through
+// QWidget::render, its painter draws with the caller's painter, so one routine serves the
+// screen's picture, images and printers, and text keeps its size under the caller's scaling.
+class ChartSurface : public QWidget {
+public:
+    explicit ChartSurface(ChartPlot *plot) : m_plot(plot) {}
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QCPPainter painter(this);
+        painter.setMode(QCPPainter::pmVectorized);
+        m_plot->toPainter(&painter, width(), height());
+    }
+
+private:
+    ChartPlot *m_plot;
+};
+
+namespace {
+
+// A graph whose lines of 2 to 4 pixels are drawn on pixel pictures as a few 1-pixel lines side
+// by side: Qt outlines a wide line segment by segment, which takes twenty times as long at 32
+// lines of 30,000 points. The strands lie across and along, so lines of every slope look as wide.
+class ChartGraph : public QCPGraph {
+public:
+    // quick: whether the picture being drawn is one of pixels at their own size.
+    ChartGraph(QCPAxis *key, QCPAxis *value, const bool *quick) : QCPGraph(key, value), m_quick(quick) {}
+
+private:
+    const bool *m_quick;
+
+protected:
+    void drawLinePlot(QCPPainter *painter, const QVector<QPointF> &lines) const override
+    {
+        const QPen pen = painter->pen();
+        const int width = qRound(pen.widthF());
+        if (!*m_quick || width < 2 || width > 4
+            || pen.style() != Qt::SolidLine) {
+            QCPGraph::drawLinePlot(painter, lines);
+            return;
+        }
+        QPen thin(pen);
+        thin.setWidth(1);
+        painter->setPen(thin);
+        QVector<QPointF> shifted(lines.size());
+        for (int dx = 0; dx < width; ++dx)
+            for (int dy = 0; dy < width; ++dy) {
+                if (dx != 0 && dy != 0 && dx != dy)
+                    continue; // a cross of strands is enough
+                if (dx == dy && dx != 0)
+                    continue;
+                for (qsizetype i = 0; i < lines.size(); ++i)
+                    shifted[i] = lines[i] + QPointF(dx, dy);
+                QCPGraph::drawLinePlot(painter, shifted);
+            }
+        painter->setPen(pen);
+    }
+};
+
+// Fixed value axis: ticks exactly at minimum + i * (maximum - minimum) / divisions.
+class DivisionTicker : public QCPAxisTickerFixed {
+public:
+    int subTicks = 0;
+
+protected:
+    int getSubTickCount(double) override { return subTicks; }
+};
+
+// Pixel-sized fonts keep their size relative to the chart on every device: the chart is drawn
+// at 96-dpi pixels and scaled to the target, so a point-sized font would be scaled twice on a
+// printer.
+QFont pixelFont(const QFont &base, int pixels, bool bold = false)
+{
+    QFont f(base);
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+// Lays a label on more lines at its blanks when it is wider than the room between labels.
+QString wrapped(const QString &label, const QFontMetricsF &metrics, double room)
+{
+    if (label.contains(QLatin1Char('\n')) || metrics.horizontalAdvance(label) <= room)
+        return label;
+    const QStringList words = label.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QString result, line;
+    for (const QString &word : words) {
+        const QString joined = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && metrics.horizontalAdvance(joined) > room) {
+            result += line + QLatin1Char('\n');
+            line = word;
+        } else {
+            line = joined;
+        }
+    }
+    return result + line;
+}
+
+constexpr int TickPixels = 12;
+constexpr int TitlePixels = 15;
+
+} // namespace
+
+Chart::Chart(QWidget *parent)
+    : QWidget(parent), m_plot(new ChartPlot(this)), m_surface(std::make_unique<ChartSurface>(m_plot))
+{
+    // The layout takes the axis rect out and puts it back; QCustomPlot finds it only while
+    // it is in.
+    m_axisRect = m_plot->axisRect();
+    m_plot->setAutoAddPlottableToLegend(false);
+    m_plot->setInteractions(QCP::Interactions());
+    // Smoothed lines take twice the drawing time at 32 lines of 30,000 points.
+    m_plot->setNotAntialiasedElements(QCP::aePlottables);
+    m_plot->setBackground(QBrush(m_background));
+    m_plot->setGeometry(rect());
+
+    const QFont base = font();
+    for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis}) {
+        axis->setTickLabelFont(pixelFont(base, TickPixels));
+        axis->setLabelFont(pixelFont(base, TickPixels));
+    }
+    m_plot->xAxis->setTicker(QSharedPointer<QCPAxisTickerText>::create());
+    m_plot->xAxis->setSubTicks(false);
+    updateValueAxis();
+
+    // Statistic lines lie under the graphs, so a click on a point on such a line hits the point.
+    m_plot->addLayer(QStringLiteral("statistics"), m_plot->layer(QStringLiteral("main")),
+                     QCustomPlot::limBelow);
+
+    QCPLegend *legend = m_plot->legend;
+    legend->setFont(pixelFont(base, TickPixels));
+    m_axisRect->insetLayout()->take(legend);
+    legend->setVisible(false);
+    // The legend sits on the right at its own height, centred between two empty cells.
+    m_legendColumn = new QCPLayoutGrid;
+    m_legendColumn->addElement(0, 0, new QCPLayoutElement(m_plot));
+    m_legendColumn->addElement(1, 0, legend);
+    m_legendColumn->addElement(2, 0, new QCPLayoutElement(m_plot));
+    m_legendColumn->setRowStretchFactors({1, 0.001, 1});
+    m_legendColumn->setRowSpacing(0);
+
+    m_titleElement = new QCPTextElement(m_plot, QString(), pixelFont(base, TitlePixels, true));
+    m_footnoteElement = new QCPTextElement(m_plot, QString(), pixelFont(base, TickPixels));
+    m_titleElement->setVisible(false);
+    m_footnoteElement->setVisible(false);
+
+    for (int i = 1; i <= SeriesCount; ++i) {
+        QCPGraph *graph = new ChartGraph(m_plot->xAxis, m_plot->yAxis, &m_quickLines);
+        graph->setAdaptiveSampling(true);
+        graph->setPen(QPen(Qt::black, 2));
+        graph->setName(QString());
+        m_series[size_t(i)].graph = graph;
+        m_series[size_t(i)].cells = graph->data().data();
+    }
+    connect(m_plot, &QCustomPlot::plottableClick, this,
+            [this](QCPAbstractPlottable *plottable, int index, QMouseEvent *event) {
+                if (event->button() != Qt::LeftButton)
+                    return;
+                for (int s = 1; s <= SeriesCount; ++s) {
+                    const Series &series = m_series[size_t(s)];
+                    if (series.graph != plottable || index < 0 || index >= m_rows
+                        || isNull(s, index + 1))
+                        continue;
+                    const QPointF at = pointPosition(s, index + 1);
+                    const double distance = QLineF(at, event->position()).length();
+                    if (distance <= m_plot->selectionTolerance()) {
+                        m_pointHit = true;
+                        emit pointSelected(s, index + 1);
+                    }
+                }
+            });
+    connect(m_plot, &QCustomPlot::mouseDoubleClick, this, [this] { emit doubleClicked(); });
+    arrangeLayout(false, false, false);
+    replot();
+}
+
+Chart::~Chart() = default;
+
+// ---- data grid ----
+
+void Chart::allocate(Series &s)
+{
+    QVector<QCPGraphData> cells(m_rows);
+    for (int i = 0; i < m_rows; ++i)
+        cells[i] = QCPGraphData(i + 1, qQNaN());
+    s.graph->data()->set(cells, true);
+}
+
+void Chart::release(Series &s)
+{
+    s.graph->data()->set(QVector<QCPGraphData>(), true);
+    s.stored = 0;
+    s.statisticsDirty = true;
+}
+
+void Chart::setRowCount(int rows)
+{
+    rows = qMax(0, rows);
+    if (rows == m_rows)
+        return;
+    const int kept = qMin(rows, m_rows);
+    for (int i = 1; i <= SeriesCount; ++i) {
+        Series &s = m_series[size_t(i)];
+        if (s.stored == 0)
+            continue;
+        QVector<QCPGraphData> cells(rows);
+        auto old = s.graph->data()->constBegin();
+        int stored = 0;
+        for (int r = 0; r < rows; ++r) {
+            const double v = r < kept ? (old + r)->value : qQNaN();
+            cells[r] = QCPGraphData(r + 1, v);
+            stored += std::isnan(v) ? 0 : 1;
+        }
+        s.graph->data()->set(cells, true);
+        s.stored = stored;
+        s.statisticsDirty = true;
+        if (stored == 0)
+            release(s);
+    }
+    m_labels.resize(rows);
+    m_rows = rows;
+    m_ticksDirty = true;
+    changed();
+}
+
+void Chart::setValue(int series, int row, double value)
+{
+    if (!validSeries(series) || !validRow(row))
+        return;
+    Series &s = m_series[size_t(series)];
+    const bool null = std::isnan(value);
+    if (s.stored == 0) {
+        if (null)
+            return;
+        allocate(s);
+    }
+    QCPGraphData &cell = *(s.cells->begin() + (row - 1));
+    const bool wasNull = std::isnan(cell.value);
+    cell.value = value;
+    s.stored += int(wasNull) - int(null);
+    s.statisticsDirty = true;
+    if (s.stored == 0)
+        release(s);
+    changed();
+}
+
+double Chart::value(int series, int row) const
+{
+    if (!validSeries(series) || !validRow(row))
+        return qQNaN();
+    const Series &s = m_series[size_t(series)];
+    if (s.stored == 0)
+        return qQNaN();
+    return (s.cells->constBegin() + (row - 1))->value;
+}
+
+bool Chart::isNull(int series, int row) const { return std::isnan(value(series, row)); }
+
+void Chart::clearSeries(int series)
+{
+    if (!validSeries(series) || m_series[size_t(series)].stored == 0)
+        return;
+    release(m_series[size_t(series)]);
+    changed();
+}
+
+void Chart::setRowLabel(int row, const QString &label)
+{
+    if (!validRow(row) || m_labels[row - 1] == label)
+        return;
+    m_labels[row - 1] = label;
+    // Only the labelled rows reach the axis.
+    if ((row - 1) % m_labelStep == 0) {
+        m_ticksDirty = true;
+        changed();
+    }
+}
+
+QString Chart::rowLabel(int row) const { return validRow(row) ? m_labels[row - 1] : QString(); }
+
+qint64 Chart::storedBytes() const
+{
+    qint64 bytes = 0;
+    for (int i = 1; i <= SeriesCount; ++i) {
+        const Series &s = m_series[size_t(i)];
+        if (s.stored > 0)
+            bytes += qint64(s.graph->data()->size()) * qint64(sizeof(QCPGraphData));
+    }
+    return bytes;
+}
+
+// ---- series ----
+
+void Chart::setSeriesVisible(int series, bool visible)
+{
+    if (!validSeries(series) || m_series[size_t(series)].graph->visible() == visible)
+        return;
+    m_series[size_t(series)].graph->setVisible(visible);
+    changed();
+}
+
+bool Chart::isSeriesVisible(int series) const
+{
+    return validSeries(series) && m_series[size_t(series)].graph->visible();
+}
+
+void Chart::setPenColour(int series, const QColor &colour)
+{
+    if (!validSeries(series))
+        return;
+    QCPGraph *graph = m_series[size_t(series)].graph;
+    QPen pen = graph->pen();
+    pen.setColor(colour);
+    graph->setPen(pen);
+    changed();
+}
+
+QColor Chart::penColour(int series) const
+{
+    return validSeries(series) ? m_series[size_t(series)].graph->pen().color() : QColor();
+}
+
+void Chart::setPenWidth(int series, double pixels)
+{
+    if (!validSeries(series))
+        return;
+    QCPGraph *graph = m_series[size_t(series)].graph;
+    QPen pen = graph->pen();
+    pen.setWidthF(qMax(1.0, pixels));
+    graph->setPen(pen);
+    changed();
+}
+
+double Chart::penWidth(int series) const
+{
+    return validSeries(series) ? m_series[size_t(series)].graph->pen().widthF() : 0;
+}
+
+void Chart::setLegendText(int series, const QString &text)
+{
+    if (!validSeries(series))
+        return;
+    m_series[size_t(series)].graph->setName(text);
+    changed();
+}
+
+QString Chart::legendText(int series) const
+{
+    return validSeries(series) ? m_series[size_t(series)].graph->name() : QString();
+}
+
+void Chart::setStatistics(int series, int flags)
+{
+    if (!validSeries(series))
+        return;
+    m_series[size_t(series)].statistics = flags & (Minimum | Maximum | Mean);
+    changed();
+}
+
+int Chart::statistics(int series) const
+{
+    return validSeries(series) ? m_series[size_t(series)].statistics : 0;
+}
+
+Chart::SeriesStatistics Chart::seriesStatistics(int series) const
+{
+    if (!validSeries(series))
+        return {};
+    Series &s = const_cast<Series &>(m_series[size_t(series)]);
+    if (!s.statisticsDirty)
+        return s.cached;
+    SeriesStatistics st;
+    if (s.stored > 0) {
+        double sum = 0;
+        st.minimum = std::numeric_limits<double>::infinity();
+        st.maximum = -st.minimum;
+        const auto *container = s.graph->data().data();
+        for (auto it = container->constBegin(); it != container->constEnd(); ++it) {
+            const double v = it->value;
+            if (std::isnan(v))
+                continue;
+            st.minimum = qMin(st.minimum, v);
+            st.maximum = qMax(st.maximum, v);
+            sum += v;
+            ++st.count;
+        }
+        st.mean = sum / st.count;
+    }
+    s.cached = st;
+    s.statisticsDirty = false;
+    return st;
+}
+
+void Chart::setMarkers(int series, bool visible, const QColor &colour, double size)
+{
+    if (!validSeries(series))
+        return;
+    QCPGraph *graph = m_series[size_t(series)].graph;
+    if (visible)
+        graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, QPen(colour, 1.5),
+                                               Qt::NoBrush, size));
+    else
+        graph->setScatterStyle(QCPScatterStyle());
+    changed();
+}
+
+bool Chart::markersVisible(int series) const
+{
+    return validSeries(series) && !m_series[size_t(series)].graph->scatterStyle().isNone();
+}
+
+double Chart::penPixels(int twips) { return qMax(1.0, std::round(twips * 96.0 / 1440.0)); }
+
+double Chart::markerPixels(int size) { return qMax(1.0, size / 20.0); }
+
+// ---- axes, title, legend, footnote ----
+
+void Chart::setLabelStep(int rows)
+{
+    rows = qMax(1, rows);
+    if (rows == m_labelStep)
+        return;
+    m_labelStep = rows;
+    m_ticksDirty = true;
+    changed();
+}
+
+QMap<int, QString> Chart::xAxisLabels() const
+{
+    QMap<int, QString> labels;
+    const auto ticker = m_plot->xAxis->ticker().dynamicCast<QCPAxisTickerText>();
+    for (auto it = ticker->ticks().cbegin(); it != ticker->ticks().cend(); ++it)
+        labels.insert(qRound(it.key()), it.value());
+    return labels;
+}
+
+void Chart::setXAxisTitle(const QString &title)
+{
+    m_plot->xAxis->setLabel(title);
+    changed();
+}
+
+QString Chart::xAxisTitle() const { return m_plot->xAxis->label(); }
+
+void Chart::setYAxisTitle(const QString &title)
+{
+    m_plot->yAxis->setLabel(title);
+    changed();
+}
+
+QString Chart::yAxisTitle() const { return m_plot->yAxis->label(); }
+
+void Chart::setValueAxisAutomatic()
+{
+    m_autoScale = true;
+    updateValueAxis();
+    changed();
+}
+
+void Chart::setValueAxisFixed(double minimum, double maximum, int divisions, int subdivisions)
+{
+    if (maximum < minimum)
+        std::swap(minimum, maximum);
+    if (maximum == minimum) {
+        minimum -= 1;
+        maximum += 1;
+    }
+    m_autoScale = false;
+    m_fixedMinimum = minimum;
+    m_fixedMaximum = maximum;
+    m_divisions = qMax(1, divisions);
+    m_subdivisions = qMax(1, subdivisions);
+    updateValueAxis();
+    changed();
+}
+
+double Chart::valueAxisLower() const { return m_plot->yAxis->range().lower; }
+double Chart::valueAxisUpper() const { return m_plot->yAxis->range().upper; }
+
+void Chart::setTitle(const QString &title)
+{
+    m_title = title;
+    m_titleElement->setText(title);
+    changed();
+}
+
+void Chart::setLegendVisible(bool visible)
+{
+    m_legendVisible = visible;
+    changed();
+}
+
+void Chart::setFootnote(const QString &text)
+{
+    m_footnote = text;
+    m_footnoteElement->setText(text);
+    changed();
+}
+
+void Chart::setFootnoteVisible(bool visible)
+{
+    m_footnoteVisible = visible;
+    changed();
+}
+
+void Chart::setBackgroundColour(const QColor &colour)
+{
+    m_background = colour;
+    m_plot->setBackground(QBrush(colour));
+    changed();
+}
+
+// ---- drawing ----
+
+void Chart::changed()
+{
+    if (m_holds > 0)
+        m_changedWhileHeld = true;
+    else
+        replot();
+}
+
+void Chart::replot()
+{
+    if (m_replotPending)
+        return;
+    m_replotPending = true;
+    QMetaObject::invokeMethod(
+        this, [this] { if (m_replotPending) replotNow(); }, Qt::QueuedConnection);
+}
+
+void Chart::holdReplots() { ++m_holds; }
+
+void Chart::releaseReplots()
+{
+    if (m_holds > 0 && --m_holds == 0 && m_changedWhileHeld) {
+        m_changedWhileHeld = false;
+        replot();
+    }
+}
+
+void Chart::updateValueAxis()
+{
+    QCPAxis *axis = m_plot->yAxis;
+    if (m_autoScale) {
+        if (axis->ticker().dynamicCast<DivisionTicker>())
+            axis->setTicker(QSharedPointer<QCPAxisTicker>::create());
+        return;
+    }
+    auto ticker = QSharedPointer<DivisionTicker>::create();
+    ticker->setScaleStrategy(QCPAxisTickerFixed::ssNone);
+    ticker->setTickStep((m_fixedMaximum - m_fixedMinimum) / m_divisions);
+    ticker->setTickOrigin(m_fixedMinimum);
+    ticker->subTicks = m_subdivisions - 1;
+    axis->setTicker(ticker);
+    axis->setRange(m_fixedMinimum, m_fixedMaximum);
+}
+
+void Chart::updateTicks()
+{
+    QCPAxis *axis = m_plot->xAxis;
+    axis->setRange(0.5, qMax(1, m_rows) + 0.5);
+    auto ticker = axis->ticker().dynamicCast<QCPAxisTickerText>();
+    const double rowPixels = m_axisRect->width() / double(qMax(1, m_rows));
+    const double room = qMax(1.0, rowPixels * m_labelStep * 0.95);
+    const QFontMetricsF metrics(axis->tickLabelFont());
+    QMap<double, QString> ticks;
+    for (int row = 1; row <= m_rows; row += m_labelStep)
+        ticks.insert(row, wrapped(m_labels[row - 1], metrics, room));
+    ticker->setTicks(ticks);
+    m_ticksDirty = false;
+}
+
+void Chart::updateStatisticLines()
+{
+    static const Statistic kinds[3] = {Minimum, Maximum, Mean};
+    QCPLayer *layer = m_plot->layer(QStringLiteral("statistics"));
+    for (int i = 1; i <= SeriesCount; ++i) {
+        Series &s = m_series[size_t(i)];
+        const SeriesStatistics st =
+            s.statistics && s.graph->visible() ? seriesStatistics(i) : SeriesStatistics();
+        for (int k = 0; k < 3; ++k) {
+            QCPItemStraightLine *&line = s.lines[size_t(k)];
+            const bool shown = st.count > 0 && (s.statistics & kinds[k]);
+            if (!shown) {
+                if (line)
+                    line->setVisible(false);
+                continue;
+            }
+            if (!line) {
+                line = new QCPItemStraightLine(m_plot);
+                line->setLayer(layer);
+                line->setSelectable(false);
+            }
+            const double y = kinds[k] == Minimum ? st.minimum
+                             : kinds[k] == Maximum ? st.maximum : st.mean;
+            line->point1->setCoords(0, y);
+            line->point2->setCoords(1, y);
+            QPen pen(s.graph->pen().color(), 1, kinds[k] == Mean ? Qt::DashLine : Qt::DotLine);
+            line->setPen(pen);
+            line->setVisible(true);
+        }
+    }
+}
+
+void Chart::prepare()
+{
+    QCPLegend *legend = m_plot->legend;
+    legend->clearItems();
+    double low = std::numeric_limits<double>::infinity(), high = -low;
+    for (int i = 1; i <= SeriesCount; ++i) {
+        Series &s = m_series[size_t(i)];
+        if (!s.graph->visible())
+            continue;
+        if (!s.graph->name().isEmpty())
+            s.graph->addToLegend(legend);
+        if (s.stored > 0) {
+            const SeriesStatistics st = seriesStatistics(i);
+            low = qMin(low, st.minimum);
+            high = qMax(high, st.maximum);
+        }
+    }
+    if (m_autoScale) {
+        if (low > high) {
+            low = 0;
+            high = 1;
+        } else if (low == high) {
+            const double pad = low == 0 ? 1 : std::fabs(low) * 0.1;
+            low -= pad;
+            high += pad;
+        } else {
+            const double pad = (high - low) * 0.05;
+            low -= pad;
+            high += pad;
+        }
+        m_plot->yAxis->setRange(low, high);
+    }
+    updateStatisticLines();
+    if (m_ticksDirty)
+        updateTicks();
+}
+
+void Chart::arrangeLayout(bool title, bool legend, bool footnote)
+{
+    QCPLayoutGrid *grid = m_plot->plotLayout();
+    QCPLayoutElement *parts[] = {m_titleElement, m_axisRect, m_legendColumn, m_footnoteElement};
+    const QList<QCPLayoutElement *> present = grid->elements(false);
+    for (QCPLayoutElement *part : parts)
+        if (present.contains(part))
+            grid->take(part);
+    grid->simplify();
+    int row = 0;
+    m_titleElement->setVisible(title);
+    if (title)
+        grid->addElement(row++, 0, m_titleElement);
+    grid->addElement(row, 0, m_axisRect);
+    m_plot->legend->setVisible(legend);
+    if (legend) {
+        grid->addElement(row, 1, m_legendColumn);
+        grid->setColumnStretchFactor(1, 0.001);
+    }
+    ++row;
+    m_footnoteElement->setVisible(footnote);
+    if (footnote)
+        grid->addElement(row, 0, m_footnoteElement);
+}
+
+void Chart::drawInto(QPainter &painter, const QRectF &target, const RenderOptions &options)
+{
+    arrangeLayout(options.title && !m_title.isEmpty(), options.legend && m_legendVisible,
+                  options.footnote && m_footnoteVisible && !m_footnote.isEmpty());
+    // The chart is laid out in 96-dpi pixels of the target's size on its device.
+    const QRectF device = painter.worldTransform().mapRect(target);
+    const double dpiX = painter.device() ? painter.device()->logicalDpiX() : 96;
+    const double dpiY = painter.device() ? painter.device()->logicalDpiY() : 96;
+    const int width = qMax(1, qRound(device.width() * 96.0 / dpiX));
+    const int height = qMax(1, qRound(device.height() * 96.0 / dpiY));
+
+    m_surface->resize(width, height);
+    // Printers and files get every line at its true width.
+    m_quickLines = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster
+                   && qAbs(target.width() / width * painter.worldTransform().m11() - 1) < 0.01;
+    painter.save();
+    painter.translate(target.topLeft());
+    painter.scale(target.width() / width, target.height() / height);
+    painter.setClipRect(QRectF(0, 0, width, height), Qt::IntersectClip);
+    m_surface->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    painter.restore();
+}
+
+void Chart::render(QPainter &painter, const QRectF &target, const RenderOptions &options)
+{
+    prepare();
+    drawInto(painter, target, options);
+    // Back to the widget's layout, which the mouse works in.
+    arrangeLayout(!m_title.isEmpty(), m_legendVisible, m_footnoteVisible && !m_footnote.isEmpty());
+    m_plot->setViewport(m_plot->rect());
+    m_plot->layOut();
+}
+
+void Chart::replotNow()
+{
+    m_replotPending = false;
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = m_plot->size().expandedTo(QSize(1, 1));
+    QImage picture(size * ratio, QImage::Format_ARGB32_Premultiplied);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(m_background);
+    {
+        QPainter painter(&picture);
+        render(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    }
+    m_screen = picture;
+    m_plot->update();
+}
+
+void Chart::paintPlot(QPainter &painter)
+{
+    if (m_screen.isNull() || m_screen.size() != m_plot->size() * devicePixelRatioF())
+        replotNow();
+    painter.drawImage(QPointF(0, 0), m_screen);
+}
+
+QImage Chart::toImage(QSize size, const RenderOptions &options)
+{
+    if (size.isEmpty())
+        size = this->size().isEmpty() ? QSize(640, 480) : this->size();
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(m_background);
+    QPainter painter(&image);
+    render(painter, QRectF(QPointF(0, 0), QSizeF(size)), options);
+    return image;
+}
+
+QPointF Chart::pointPosition(int series, int row) const
+{
+    const double v = value(series, row);
+    if (std::isnan(v))
+        return {};
+    return m_series[size_t(series)].graph->coordsToPixels(row, v);
+}
+
+void Chart::handleClick(Qt::MouseButton button, const QPoint &position, bool wasClick)
+{
+    if (wasClick && button == Qt::LeftButton && !m_pointHit)
+        emit selectionCleared();
+    emit mouseReleased(button, position);
+}
+
+void Chart::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_plot->setGeometry(rect());
+}

@@ -1,0 +1,550 @@
+#include "platform/chart.h"
+
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+namespace {
+
+constexpr int Low = 1, High = 2, Line1 = 3, Line2 = 4;
+const QColor Red(255, 0, 0), Blue(0, 0, 255), Green(0, 160, 0);
+
+// Pixels of the colour (give or take antialiasing) in a rectangle of the image.
+int countColour(const QImage &image, const QRect &area, const QColor &colour)
+{
+    int n = 0;
+    const QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - colour.red()) < 40 && std::abs(c.green() - colour.green()) < 40
+                && std::abs(c.blue() - colour.blue()) < 40)
+                ++n;
+        }
+    return n;
+}
+
+// A shown chart of the given rows with one line of values (NaN a gap).
+struct Fixture {
+    Chart chart;
+    explicit Fixture(int rows, QSize size = QSize(600, 400))
+    {
+        chart.resize(size);
+        chart.setRowCount(rows);
+        chart.setLegendVisible(false);
+        chart.setPenColour(Line1, Red);
+        chart.setPenWidth(Line1, 2);
+    }
+    void fill(int series, const QList<double> &values)
+    {
+        for (int r = 1; r <= values.size(); ++r)
+            chart.setValue(series, r, values[r - 1]);
+    }
+    void show()
+    {
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        chart.replotNow();
+    }
+};
+
+} // namespace
+
+class TestChart : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readBack_data()
+    {
+        QTest::addColumn<int>("series");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<double>("written");
+        QTest::addColumn<bool>("null");
+        QTest::addColumn<double>("read");
+        QTest::newRow("line value") << Line1 << 5 << 12.5 << false << 12.5;
+        QTest::newRow("limit line") << Low << 1 << -3.0 << false << -3.0;
+        QTest::newRow("last series, last row") << 34 << 10 << 1e9 << false << 1e9;
+        QTest::newRow("null point") << Line2 << 3 << qQNaN() << true << qQNaN();
+        QTest::newRow("row 0 stores nothing") << Line1 << 0 << 1.0 << true << qQNaN();
+        QTest::newRow("row past the grid") << Line1 << 11 << 1.0 << true << qQNaN();
+        QTest::newRow("series 35") << 35 << 1 << 1.0 << true << qQNaN();
+        QTest::newRow("series 0") << 0 << 1 << 1.0 << true << qQNaN();
+    }
+    void readBack()
+    {
+        QFETCH(int, series);
+        QFETCH(int, row);
+        QFETCH(double, written);
+        QFETCH(bool, null);
+        QFETCH(double, read);
+        Chart chart;
+        chart.setRowCount(10);
+        chart.setValue(series, row, written);
+        QCOMPARE(chart.isNull(series, row), null);
+        if (null)
+            QVERIFY(std::isnan(chart.value(series, row)));
+        else
+            QCOMPARE(chart.value(series, row), read);
+    }
+
+    void overwriteWithNull()
+    {
+        Chart chart;
+        chart.setRowCount(5);
+        chart.setValue(Line1, 2, 7);
+        chart.setValue(Line1, 3, 8);
+        chart.setNull(Line1, 2);
+        QVERIFY(chart.isNull(Line1, 2));
+        QCOMPARE(chart.value(Line1, 3), 8.0);
+    }
+
+    // Lines without a source are never written; they must cost nothing, and a line whose last
+    // value becomes null gives its cells back.
+    void seriesWithoutValuesStoresNothing()
+    {
+        Chart chart;
+        chart.setRowCount(30000);
+        for (int s = 1; s <= Chart::SeriesCount; ++s)
+            for (int r = 1; r <= 30000; r += 7)
+                chart.setNull(s, r);
+        QCOMPARE(chart.storedBytes(), qint64(0));
+        chart.setValue(Line1, 100, 1.5);
+        QVERIFY(chart.storedBytes() > 0);
+        QVERIFY(chart.storedBytes() <= 30000 * 24);
+        chart.setNull(Line1, 100);
+        QCOMPARE(chart.storedBytes(), qint64(0));
+        chart.setValue(Line2, 1, 1);
+        chart.clearSeries(Line2);
+        QCOMPARE(chart.storedBytes(), qint64(0));
+        QVERIFY(chart.isNull(Line2, 1));
+    }
+
+    void rowCountKeepsValuesAndLabels()
+    {
+        Chart chart;
+        chart.setRowCount(10);
+        chart.setValue(Line1, 4, 40);
+        chart.setValue(Line1, 9, 90);
+        chart.setRowLabel(4, "four");
+        chart.setRowCount(5);
+        QCOMPARE(chart.value(Line1, 4), 40.0);
+        QVERIFY(chart.isNull(Line1, 9));
+        chart.setRowCount(12);
+        QCOMPARE(chart.value(Line1, 4), 40.0);
+        QVERIFY(chart.isNull(Line1, 9));
+        QVERIFY(chart.isNull(Line1, 12));
+        QCOMPARE(chart.rowLabel(4), QString("four"));
+        QCOMPARE(chart.rowLabel(12), QString());
+    }
+
+    // A null point draws nothing: the line breaks around it.
+    void nullPointsMakeGaps()
+    {
+        Fixture f(9);
+        f.chart.setValueAxisFixed(0, 10, 10, 1);
+        f.fill(Line1, {5, 5, 5, 5, qQNaN(), 5, 5, 5, 5});
+        f.show();
+        const QImage image = f.chart.toImage();
+        const QPointF before = f.chart.pointPosition(Line1, 4);
+        const QPointF after = f.chart.pointPosition(Line1, 6);
+        const int y = qRound(before.y());
+        const int mid = qRound((before.x() + after.x()) / 2);
+        // Drawn between rows 3 and 4, nothing between 4 and 6.
+        const QPointF earlier = f.chart.pointPosition(Line1, 3);
+        QVERIFY(countColour(image, QRect(qRound((earlier.x() + before.x()) / 2) - 2, y - 3, 5, 7), Red) > 0);
+        QCOMPARE(countColour(image, QRect(mid - 10, y - 3, 21, 7), Red), 0);
+    }
+
+    void labelsEveryKRows_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<QList<int>>("labelled");
+        QTest::newRow("99 rows, every 14") << 99 << 14 << QList<int>{1, 15, 29, 43, 57, 71, 85, 99};
+        QTest::newRow("every row") << 5 << 1 << QList<int>{1, 2, 3, 4, 5};
+        QTest::newRow("step 0 counts as 1") << 3 << 0 << QList<int>{1, 2, 3};
+        QTest::newRow("step above rows") << 10 << 50 << QList<int>{1};
+    }
+    void labelsEveryKRows()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, step);
+        QFETCH(QList<int>, labelled);
+        Fixture f(rows);
+        f.chart.setLabelStep(step);
+        for (int r = 1; r <= rows; ++r)
+            f.chart.setRowLabel(r, QString::number(r % 3)); // repeated texts stay
+        f.chart.replotNow();
+        const QMap<int, QString> labels = f.chart.xAxisLabels();
+        QCOMPARE(labels.keys(), labelled);
+        for (int r : labelled)
+            QCOMPARE(labels.value(r), QString::number(r % 3));
+    }
+
+    // A label too wide for its room goes on more lines at its blanks; one that fits stays.
+    void wideLabelsWrap()
+    {
+        Fixture f(99, QSize(300, 300));
+        f.chart.setLabelStep(14);
+        f.chart.setRowLabel(1, "10-12-2026 17:05:00");
+        f.chart.setRowLabel(15, "17:05:14");
+        f.show();
+        const QMap<int, QString> labels = f.chart.xAxisLabels();
+        QCOMPARE(labels.value(1), QString("10-12-2026\n17:05:00"));
+        QCOMPARE(labels.value(15), QString("17:05:14"));
+    }
+
+    void valueAxis_data()
+    {
+        QTest::addColumn<bool>("automatic");
+        QTest::addColumn<double>("minimum");
+        QTest::addColumn<double>("maximum");
+        QTest::addColumn<double>("lower");
+        QTest::addColumn<double>("upper");
+        QTest::newRow("fixed") << false << -100.0 << 100.0 << -100.0 << 100.0;
+        QTest::newRow("fixed, maximum below minimum") << false << 50.0 << -50.0 << -50.0 << 50.0;
+        QTest::newRow("fixed, equal bounds") << false << 15.0 << 15.0 << 14.0 << 16.0;
+        // Values 10..20 with a margin of a twentieth of their span.
+        QTest::newRow("automatic") << true << 0.0 << 0.0 << 9.5 << 20.5;
+    }
+    void valueAxis()
+    {
+        QFETCH(bool, automatic);
+        QFETCH(double, minimum);
+        QFETCH(double, maximum);
+        QFETCH(double, lower);
+        QFETCH(double, upper);
+        Fixture f(3);
+        f.fill(Line1, {10, 20, 15});
+        if (automatic)
+            f.chart.setValueAxisAutomatic();
+        else
+            f.chart.setValueAxisFixed(minimum, maximum, 10, 2);
+        f.show();
+        QCOMPARE(f.chart.valueAxisLower(), lower);
+        QCOMPARE(f.chart.valueAxisUpper(), upper);
+        // Whatever the bounds, the line is drawn.
+        QVERIFY(countColour(f.chart.toImage(), f.chart.rect(), Red) > 0);
+    }
+
+    // The automatic axis follows the shown series only.
+    void automaticAxisIgnoresHiddenSeries()
+    {
+        Fixture f(3);
+        f.fill(Line1, {10, 20, 15});
+        f.fill(Line2, {1000, 1000, 1000});
+        f.chart.setSeriesVisible(Line2, false);
+        f.chart.replotNow();
+        QCOMPARE(f.chart.valueAxisUpper(), 20.5);
+        f.chart.setSeriesVisible(Line2, true);
+        f.chart.replotNow();
+        QVERIFY(f.chart.valueAxisUpper() > 1000);
+    }
+
+    void statistics_data()
+    {
+        QTest::addColumn<QList<double>>("values");
+        QTest::addColumn<double>("minimum");
+        QTest::addColumn<double>("maximum");
+        QTest::addColumn<double>("mean");
+        QTest::addColumn<int>("count");
+        const double n = qQNaN();
+        QTest::newRow("nulls skipped") << QList<double>{4, n, n, n, 7} << 4.0 << 7.0 << 5.5 << 2;
+        QTest::newRow("mean 3") << QList<double>{1, 2, 6} << 1.0 << 6.0 << 3.0 << 3;
+        QTest::newRow("negative") << QList<double>{-5, -1} << -5.0 << -1.0 << -3.0 << 2;
+        QTest::newRow("all null") << QList<double>{n, n} << 0.0 << 0.0 << 0.0 << 0;
+    }
+    void statistics()
+    {
+        QFETCH(QList<double>, values);
+        QFETCH(double, minimum);
+        QFETCH(double, maximum);
+        QFETCH(double, mean);
+        QFETCH(int, count);
+        Chart chart;
+        chart.setRowCount(values.size());
+        for (int r = 1; r <= values.size(); ++r)
+            chart.setValue(Line1, r, values[r - 1]);
+        const Chart::SeriesStatistics st = chart.seriesStatistics(Line1);
+        QCOMPARE(st.count, count);
+        QCOMPARE(st.minimum, minimum);
+        QCOMPARE(st.maximum, maximum);
+        QCOMPARE(st.mean, mean);
+        // A later value counts at once.
+        chart.setValue(Line1, 1, -100);
+        QCOMPARE(chart.seriesStatistics(Line1).minimum, -100.0);
+    }
+
+    // The flags draw horizontal lines in the series' colour at the minimum, maximum and mean.
+    void statisticLinesDrawn_data()
+    {
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<QList<double>>("drawnAt");
+        QTest::addColumn<QList<double>>("notAt");
+        QTest::newRow("minimum") << int(Chart::Minimum) << QList<double>{2} << QList<double>{5, 8};
+        QTest::newRow("maximum and mean") << int(Chart::Maximum | Chart::Mean)
+                                          << QList<double>{8, 5} << QList<double>{2};
+        QTest::newRow("none") << 0 << QList<double>{} << QList<double>{2, 5, 8};
+    }
+    void statisticLinesDrawn()
+    {
+        QFETCH(int, flags);
+        QFETCH(QList<double>, drawnAt);
+        QFETCH(QList<double>, notAt);
+        Fixture f(3);
+        f.chart.setValueAxisFixed(0, 10, 10, 1);
+        f.chart.setPenColour(Line1, Green);
+        f.fill(Line1, {2, 8, 5});
+        f.chart.setStatistics(Line1, flags);
+        QCOMPARE(f.chart.statistics(Line1), flags);
+        f.show();
+        const QImage image = f.chart.toImage();
+        // Measured at the left edge of the plot, left of the first point, where no graph line runs.
+        const int x = qRound(f.chart.pointPosition(Line1, 1).x()) - 20;
+        const double yPerUnit = f.chart.pointPosition(Line1, 1).y() - f.chart.pointPosition(Line1, 3).y();
+        auto yOf = [&](double v) {
+            return qRound(f.chart.pointPosition(Line1, 1).y() - (v - 2) * yPerUnit / 3);
+        };
+        for (double v : drawnAt)
+            QVERIFY2(countColour(image, QRect(x - 5, yOf(v) - 1, 10, 3), Green) > 0, qPrintable(QString::number(v)));
+        for (double v : notAt)
+            QVERIFY2(countColour(image, QRect(x - 5, yOf(v) - 1, 10, 3), Green) == 0, qPrintable(QString::number(v)));
+    }
+
+    void clicks_data()
+    {
+        QTest::addColumn<int>("series");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QPoint>("offset");
+        QTest::addColumn<bool>("selects");
+        QTest::newRow("on a line point") << Line1 << 4 << QPoint(0, 0) << true;
+        QTest::newRow("a few pixels off") << Line1 << 7 << QPoint(3, -3) << true;
+        QTest::newRow("on a limit line point") << High << 2 << QPoint(0, 0) << true;
+        QTest::newRow("far from every point") << Line1 << 4 << QPoint(0, -60) << false;
+        QTest::newRow("on the line between two points") << Line1 << 4 << QPoint(25, 0) << false;
+    }
+    void clicks()
+    {
+        QFETCH(int, series);
+        QFETCH(int, row);
+        QFETCH(QPoint, offset);
+        QFETCH(bool, selects);
+        Fixture f(10);
+        f.chart.setValueAxisFixed(0, 100, 10, 1);
+        f.fill(Line1, {10, 10, 10, 10, 10, 10, 10, 10, 10, 10});
+        for (int r = 1; r <= 10; ++r)
+            f.chart.setValue(High, r, 80);
+        // The minimum line runs through every point: the points stay clickable.
+        f.chart.setStatistics(Line1, Chart::Minimum);
+        f.show();
+        QSignalSpy selected(&f.chart, &Chart::pointSelected);
+        QSignalSpy cleared(&f.chart, &Chart::selectionCleared);
+        QSignalSpy released(&f.chart, &Chart::mouseReleased);
+        const QPoint at = f.chart.pointPosition(series, row).toPoint() + offset;
+        QWidget *surface = f.chart.childAt(at);
+        QVERIFY(surface);
+        QTest::mouseClick(surface, Qt::LeftButton, {}, surface->mapFrom(&f.chart, at));
+        if (selects) {
+            QCOMPARE(selected.size(), 1);
+            QCOMPARE(selected[0][0].toInt(), series);
+            QCOMPARE(selected[0][1].toInt(), row);
+            QCOMPARE(cleared.size(), 0);
+        } else {
+            QCOMPARE(selected.size(), 0);
+            QCOMPARE(cleared.size(), 1);
+        }
+        QCOMPARE(released.size(), 1);
+        QCOMPARE(released[0][0].value<Qt::MouseButton>(), Qt::LeftButton);
+        QCOMPARE(released[0][1].toPoint(), surface->mapFrom(&f.chart, at));
+    }
+
+    void hiddenSeriesAndRightButtonSelectNothing()
+    {
+        Fixture f(10);
+        f.fill(Line1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+        f.show();
+        QSignalSpy selected(&f.chart, &Chart::pointSelected);
+        QSignalSpy cleared(&f.chart, &Chart::selectionCleared);
+        QSignalSpy released(&f.chart, &Chart::mouseReleased);
+        QWidget *surface = f.chart.childAt(f.chart.rect().center());
+        const QPoint at = f.chart.pointPosition(Line1, 5).toPoint();
+        QTest::mouseClick(surface, Qt::RightButton, {}, at);
+        QCOMPARE(selected.size(), 0);
+        QCOMPARE(cleared.size(), 0);
+        QCOMPARE(released.size(), 1);
+        QCOMPARE(released[0][0].value<Qt::MouseButton>(), Qt::RightButton);
+        f.chart.setSeriesVisible(Line1, false);
+        f.chart.replotNow();
+        QTest::mouseClick(surface, Qt::LeftButton, {}, at);
+        QCOMPARE(selected.size(), 0);
+        QCOMPARE(cleared.size(), 1);
+    }
+
+    void doubleClick()
+    {
+        Fixture f(10);
+        f.show();
+        QSignalSpy doubled(&f.chart, &Chart::doubleClicked);
+        QWidget *surface = f.chart.childAt(f.chart.rect().center());
+        QTest::mouseDClick(surface, Qt::LeftButton, {}, surface->rect().center());
+        QCOMPARE(doubled.size(), 1);
+    }
+
+    // Many changes in one turn of the event loop give one replot; a hold defers it.
+    void replotsAreQueuedAndHeld()
+    {
+        Fixture f(100);
+        f.show();
+        QVERIFY(!f.chart.isReplotPending());
+        f.fill(Line1, QList<double>(100, 1.0));
+        QVERIFY(f.chart.isReplotPending());
+        QTRY_VERIFY(!f.chart.isReplotPending());
+        {
+            Chart::Hold hold(f.chart);
+            f.chart.setValue(Line1, 1, 5);
+            f.chart.setLegendText(Line1, "x");
+            QVERIFY(!f.chart.isReplotPending());
+        }
+        QVERIFY(f.chart.isReplotPending());
+        QTRY_VERIFY(!f.chart.isReplotPending());
+    }
+
+    // The widget shows the last replot.
+    void screenShowsData()
+    {
+        Fixture f(10);
+        f.show();
+        QCOMPARE(countColour(f.chart.grab().toImage(), f.chart.rect(), Red), 0);
+        f.fill(Line1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+        QTRY_VERIFY(!f.chart.isReplotPending());
+        QVERIFY(countColour(f.chart.grab().toImage(), f.chart.rect(), Red) > 0);
+    }
+
+    // Legend, title and footnote appear when asked for, and render options leave them out.
+    void renderOptions()
+    {
+        Fixture f(10);
+        f.fill(Line1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+        f.chart.setLegendText(Line1, "°C (Oven)");
+        f.chart.setLegendVisible(true);
+        f.chart.setTitle("Graph 1");
+        f.show();
+        const QImage full = f.chart.toImage();
+        ChartRenderOptions bare;
+        bare.title = false;
+        bare.legend = false;
+        const QImage plain = f.chart.toImage({}, bare);
+        QVERIFY(full != plain);
+        // Without the legend the plot takes the width, so the last point moves right.
+        f.chart.setLegendVisible(false);
+        f.chart.replotNow();
+        const double wide = f.chart.pointPosition(Line1, 10).x();
+        f.chart.setLegendVisible(true);
+        f.chart.replotNow();
+        QVERIFY(f.chart.pointPosition(Line1, 10).x() < wide - 20);
+        QVERIFY(f.chart.isLegendVisible());
+    }
+
+    void renderIntoImage()
+    {
+        Fixture f(10);
+        f.fill(Line1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+        QImage image(800, 500, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        f.chart.render(painter, QRectF(100, 50, 600, 400));
+        painter.end();
+        QVERIFY(countColour(image, QRect(100, 50, 600, 400), Red) > 20);
+        // Nothing outside the target.
+        QCOMPARE(countColour(image, QRect(0, 0, 800, 50), QColor(0, 0, 0)), 0);
+        QCOMPARE(countColour(image, QRect(0, 460, 800, 40), Red), 0);
+    }
+
+    // A chart printed on a page scaled to millimetres keeps its text at a readable size and its
+    // legend as text.
+    void renderIntoPdf()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("chart.pdf");
+        Fixture f(10);
+        f.fill(Line1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+        f.chart.setLegendText(Line1, "mg/l (Tank)");
+        f.chart.setLegendVisible(true);
+        {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(file);
+            QPainter painter(&printer);
+            const double mm = printer.resolution() / 25.4;
+            painter.scale(mm, mm);
+            f.chart.render(painter, QRectF(20, 20, 170, 110));
+        }
+        if (!qEnvironmentVariableIsEmpty("CHART_GRAB_DIR"))
+            QFile::copy(file, qEnvironmentVariable("CHART_GRAB_DIR") + "/chart.pdf");
+        QVERIFY(QFileInfo(file).size() > 1000);
+        // The page at 50 dots per inch: about 2 pixels a millimetre.
+        QProcess raster;
+        raster.start("pdftoppm", {"-r", "50", "-png", "-singlefile", file, dir.filePath("page")});
+        QVERIFY(raster.waitForFinished());
+        const QImage page(dir.filePath("page.png"));
+        QVERIFY(!page.isNull());
+        const double px = 50 / 25.4;
+        auto mm = [px](double x, double y, double w, double h) {
+            return QRect(qRound(x * px), qRound(y * px), qRound(w * px), qRound(h * px));
+        };
+        QVERIFY(countColour(page, mm(20, 20, 170, 110), Red) > 50);
+        QCOMPARE(countColour(page, mm(0, 135, 210, 160), Red), 0);
+        // The legend's text: dark pixels right of the plot, in a band a few millimetres high
+        // (a font scaled twice would fill the page).
+        const QRect legend = mm(165, 20, 25, 110);
+        int top = page.height(), bottom = -1;
+        for (int y = legend.top(); y <= legend.bottom(); ++y)
+            for (int x = legend.left(); x <= legend.right(); ++x)
+                if (qGray(page.pixel(x, y)) < 100 && page.pixelColor(x, y).red() < 100) {
+                    top = qMin(top, y);
+                    bottom = qMax(bottom, y);
+                }
+        QVERIFY(bottom >= top);
+        QVERIFY2((bottom - top) / px < 6, qPrintable(QString::number((bottom - top) / px)));
+    }
+
+    // A picture to look at: legend, limit line, a gap, a selected line with its markers and
+    // a footnote. Written where CHART_GRAB_DIR points.
+    void grabForInspection()
+    {
+        Fixture f(99, QSize(700, 450));
+        f.chart.setLegendVisible(true);
+        f.chart.setTitle("Graph 1");
+        f.chart.setXAxisTitle("Time");
+        f.chart.setYAxisTitle("Temperature");
+        f.chart.setLabelStep(14);
+        f.chart.setPenColour(Line2, QColor(0, 0, 128));
+        f.chart.setPenColour(High, Red);
+        f.chart.setPenColour(Line1, QColor(0, 128, 0));
+        for (int r = 1; r <= 99; ++r) {
+            f.chart.setValue(Line1, r, r >= 40 && r <= 45 ? qQNaN() : 20 + 5 * std::sin(r / 8.0));
+            f.chart.setValue(Line2, r, 15 + r / 10.0);
+            f.chart.setValue(High, r, 25);
+            f.chart.setRowLabel(r, QString("10-12-2026 17:%1:00").arg(r % 60, 2, 10, QChar('0')));
+        }
+        f.chart.setLegendText(High, "High limit");
+        f.chart.setLegendText(Line1, "°C (Oven)");
+        f.chart.setLegendText(Line2, "°C (Room)");
+        f.chart.setStatistics(Line1, Chart::Minimum | Chart::Maximum | Chart::Mean);
+        f.chart.setMarkers(Line1, true);
+        f.chart.setFootnote("Oven: No.12(10-12-2026 17:12:00): 21.4°C [MIN: 15°C  MAX: 25°C  MEAN:20°C]");
+        f.chart.setFootnoteVisible(true);
+        f.show();
+        const QImage image = f.chart.grab().toImage();
+        QVERIFY(countColour(image, image.rect(), Red) > 0);
+        if (!qEnvironmentVariableIsEmpty("CHART_GRAB_DIR"))
+            image.save(qEnvironmentVariable("CHART_GRAB_DIR") + "/chart.png");
+    }
+};
+
+QTEST_MAIN(TestChart)
+#include "tst_chart.moc"
