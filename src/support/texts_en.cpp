@@ -301,6 +301,7 @@ const TaalRegel rows[] = {
     {500, u"English"},
     {501, u"Device row ## has no valid identification number (1 to 999)!"},
     {502, u"Records not written: ##"},
+    {503, u"This application is already active!"},
 };
 } // namespace
 

@@ -301,6 +301,7 @@ const TaalRegel rows[] = {
     {500, u"Français"},
     {501, u"L'appareil de la ligne ## n'a pas de numéro d'identification valable (1 à 999)!"},
     {502, u"Enregistrements non écrits : ##"},
+    {503, u"Cette application est déjà active !"},
 };
 } // namespace
 

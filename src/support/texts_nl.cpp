@@ -301,6 +301,7 @@ const TaalRegel rows[] = {
     {500, u"Nederlands"},
     {501, u"Apparaat in rij ## heeft geen geldig identificatienummer (1 tot 999)!"},
     {502, u"Niet geschreven metingen: ##"},
+    {503, u"Deze toepassing is al actief!"},
 };
 } // namespace
 
