@@ -89,8 +89,8 @@ private slots:
         const Table english = tableOf(0);
         const QSet<int> never = neverWritten();
         QCOMPARE(never.size(), 105);
-        QCOMPARE(english.size(), 299);
-        for (int i = 99; i <= 502; ++i)
+        QCOMPARE(english.size(), 300);
+        for (int i = 99; i <= 503; ++i)
             QVERIFY2(english.contains(i) != never.contains(i), qPrintable(QString::number(i)));
     }
 
@@ -111,7 +111,7 @@ private slots:
             const int index = table.rows[i].index;
             const QString text = QString::fromUtf16(table.rows[i].text);
             const QByteArray where = QByteArray::number(index);
-            QVERIFY2(index >= 99 && index <= 502, where);
+            QVERIFY2(index >= 99 && index <= 503, where);
             QVERIFY2(!seen.contains(index), "index written twice: " + where);
             seen.insert(index);
             QVERIFY2(!text.isEmpty(), where);
@@ -123,7 +123,7 @@ private slots:
             for (qsizetype at = text.indexOf(u'&'); at >= 0; at = text.indexOf(u'&', at + 1))
                 QVERIFY2(at + 1 < text.size() && text[at + 1].isLetterOrNumber(), where);
         }
-        QCOMPARE(table.rows[table.count - 1].index, 502);
+        QCOMPARE(table.rows[table.count - 1].index, 503);
     }
 
     void translationMatchesEnglish_data()
@@ -187,6 +187,8 @@ private slots:
             "Apparaat in rij ## heeft geen geldig identificatienummer (1 tot 999)!");
         row(502, "Records not written: ##", "Enregistrements non écrits : ##",
             "Niet geschreven metingen: ##");
+        row(503, "This application is already active!", "Cette application est déjà active !",
+            "Deze toepassing is al actief!");
     }
     void fixedTexts()
     {
@@ -230,13 +232,13 @@ private slots:
         QVERIFY(HelpCommando().endsWith(helpFile));
         const Table expected = tableOf(language);
         const QSet<int> never = neverWritten();
-        for (int i = 99; i <= 502; ++i) {
+        for (int i = 99; i <= 503; ++i) {
             QCOMPARE(Taaltekst(i), expected.value(i));
             if (never.contains(i))
                 QVERIFY(Taaltekst(i).isEmpty());
         }
         QVERIFY(Taaltekst(98).isEmpty());
-        QVERIFY(Taaltekst(503).isEmpty());
+        QVERIFY(Taaltekst(504).isEmpty());
     }
 
     void unknownIndexLoadsEnglish_data()
@@ -266,7 +268,7 @@ private slots:
         qint16 dutch = 2;
         LaadTaal(dutch);
         const Table expected = tableOf(2);
-        for (int i = 99; i <= 502; ++i)
+        for (int i = 99; i <= 503; ++i)
             QCOMPARE(Taaltekst(i), expected.value(i));
         QVERIFY(Taaltekst(398).isEmpty());
     }
