@@ -1,5 +1,6 @@
 #include "core/conversions.h"
 
+#include "core/shared.h"
 #include "platform/codec.h"
 #include "support/wrappers.h"
 
@@ -255,3 +256,13 @@ QString TijdTekst()
 quint8 NaarByte(qint16 value) { return quint8(value & 0xFF); }
 quint8 HoogsteByte(qint16 value) { return quint8((value & 0xFF00) >> 8); }
 qint16 AbsoluteWaarde(qint16 value) { return qint16(value < 0 ? -value : value); }
+
+QString TijdMetScheidingsteken(const QDateTime &moment)
+{
+    if (!moment.isValid())
+        return QString();
+    const QTime t = moment.time();
+    const QString &sep = Hoofdmodule::Tijdscheidingsteken;
+    auto two = [](int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
+    return two(t.hour()) + sep + two(t.minute()) + sep + two(t.second());
+}

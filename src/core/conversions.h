@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QtGlobal>
 
@@ -40,3 +41,7 @@ QString TijdTekst();
 quint8 NaarByte(qint16 value);
 quint8 HoogsteByte(qint16 value);
 qint16 AbsoluteWaarde(qint16 value);
+
+// A time of day as "Hh:Nn:Ss" with the locale's time separator (Tijdscheidingsteken); empty for
+// an invalid moment.
+QString TijdMetScheidingsteken(const QDateTime &moment);

@@ -1,8 +1,10 @@
 #include "instruments/controllerdialog.h"
 
+#include "core/conversions.h"
 #include "core/settingsfile.h"
 #include "core/shared.h"
 #include "core/slots.h"
+#include "instruments/pollloop.h"
 #include "mainwindow/settingsrules.h"
 #include "platform/dialogs.h"
 #include "platform/registry.h"
@@ -94,11 +96,15 @@ qint16 VolgendGeldigToestel(qint16 n, qint16 stap)
 
 FormSettingsController *FormSettingsController::geopend() { return openDialog; }
 
-FormSettingsController *FormSettingsController::Tonen(int slot)
+FormSettingsController *FormSettingsController::Tonen(int slot, int kanaal)
 {
+    if (kanaal >= 0 && kanaal < 4)
+        HuidigKanaalTab = qint16(kanaal + 1);
     if (openDialog) {
         openDialog->Ti = qint16(slot);
         openDialog->LadenToestelGegevens(openDialog->Ti);
+        if (kanaal >= 0 && kanaal < 4 && openDialog->SSTab->isTabEnabled(kanaal))
+            openDialog->SSTab->setCurrentIndex(kanaal);
         openDialog->raise();
         return openDialog;
     }
@@ -223,7 +229,7 @@ void FormSettingsController::Form_Load()
         SSTab->setTabText(i, Taaltekst(295) + u' ' + QString::number(i + 1));
 
     m_bewaardMeten = MetenActief;
-    MetenActief = false;
+    ZetMetenActief(false);
 
     m_laden = true;
     UpDownController->setRange(0, MaxToestellen + 1);
@@ -299,7 +305,7 @@ void FormSettingsController::LadenToestelGegevens(qint16 slot)
                                            Taaltekst(126) + u':');
         LabelInfo[size_t(i)]->setText(
             k.Eenheid.trimmed() + u'\n' +
-            (k.Tijdstip.isValid() ? k.Tijdstip.toString(QStringLiteral("HH:mm:ss")) : QString()) +
+            TijdMetScheidingsteken(k.Tijdstip) +
             u'\n' + k.Status.trimmed());
     }
     m_laden = false;
@@ -412,7 +418,8 @@ void FormSettingsController::Form_Unload()
     call(h.rackEditEnded, int(Ti));
     call(h.tableCaption);
     setMainEnabled(true);
-    MetenActief = h.measureChecked ? h.measureChecked() : m_bewaardMeten;
+    // Polling resumes as it stood when the dialog opened: the flag is the one record of it.
+    ZetMetenActief(m_bewaardMeten);
     if (openDialog == this)
         openDialog = nullptr;
     hide();

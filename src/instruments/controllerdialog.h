@@ -23,8 +23,6 @@ struct ControllerDialogHooks {
     std::function<void(int slot)> rackEditEnded;
     std::function<void(int slot)> rackCaption; // a visible rack window renews its caption
     std::function<void()> tableCaption;
-    // Whether the Data menu's Measure item is checked: polling resumes only then.
-    std::function<bool()> measureChecked;
     std::function<void(bool enabled)> setMainEnabled;
     std::function<bool(const QString &path)> writeSettings;
     std::function<void(const QString &command)> startHelp;
@@ -43,8 +41,9 @@ void OmslaanToestelnummer(qint16 &n);
 class FormSettingsController : public QDialog {
     Q_OBJECT
 public:
-    // Opens the dialog for a slot without waiting (an open one moves to that slot).
-    static FormSettingsController *Tonen(int slot);
+    // Opens the dialog for a slot without waiting (an open one moves to that slot); a channel
+    // 0..3 opens on that channel's tab.
+    static FormSettingsController *Tonen(int slot, int kanaal = -1);
     static FormSettingsController *geopend();
 
     qint16 Ti = 1;

@@ -60,6 +60,12 @@ bool HeeftTePollenToestel()
     return false;
 }
 
+void ZetMetenActief(bool on)
+{
+    MetenActief = on;
+    call(pollHooks().measuringShown);
+}
+
 void InstellenKnoppenMeten()
 {
     MetenActief = true;
@@ -68,8 +74,9 @@ void InstellenKnoppenMeten()
 
 void StartStopMeten()
 {
-    call(pollHooks().measuringIndicators, false);
+    // The flag goes first: the indicators show every rack window's reading as measuring off.
     MetenActief = false;
+    call(pollHooks().measuringIndicators, false);
     Toestellen::OpvraagStatus = 4;
     OpvragenToestel(Toestellen::HuidigToestel, Toestellen::OpvraagStatus);
 }

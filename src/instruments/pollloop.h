@@ -21,6 +21,9 @@ struct PollHooks {
     // Windows.
     std::function<void()> prepareRackWindows; // create them and re-caption the visible ones
     std::function<void(bool)> measuringIndicators; // measuring switched on (true) or off
+    // MetenActief changed (a dialog paused or resumed polling): the Measure item and button
+    // follow it.
+    std::function<void()> measuringShown;
     std::function<void(int slot, bool busy, bool all)> refreshLamps;
     std::function<void(int slot)> showReading;
     // Logging.
@@ -49,6 +52,9 @@ inline qint16 OpvraagStatus = 0;
 void StartenMeten();
 void InstellenKnoppenMeten();
 void StartStopMeten();
+// Pauses (false) or resumes polling without the rest of switching measuring on or off, and lets
+// the Measure item and button show it.
+void ZetMetenActief(bool on);
 void UitvoerenOpvraagStap();
 void OpvragenToestel(qint16 slot, qint16 &state);
 void VolgendOpvraagToestel(qint16 &slot);

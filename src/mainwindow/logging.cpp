@@ -11,6 +11,7 @@
 #include "platform/registry.h"
 #include "support/language.h"
 #include "support/messagebox.h"
+#include "views/table.h"
 
 #include <QAction>
 #include <QEvent>
@@ -79,6 +80,11 @@ void mdiQLV2::StartStopVerbinding()
         TimerOpvragen.start();
         setPanelText("Message", " ");
         toolButton("tbrLogger")->setChecked(true);
+        // A selection left in a grid would be taken for one made in the new run's rows.
+        if (auto *tabel = dynamic_cast<frmTabel *>(dataViews().tabel))
+            for (int slot = 1; slot <= MaxToestellen; ++slot)
+                if (ToestelGeldig(slot))
+                    tabel->DeselecteerAlles(slot - 1);
         OpenCommPoort();
         if (Antwoord == 2) {
             LoggenActief = false;
@@ -237,14 +243,11 @@ void mdiQLV2::mnuData_Click()
     transfer->setEnabled(false);
     if (AantalToestellen() > 0)
         measure->setEnabled(true);
+    // The check mark shows the flag, whatever window is active: nothing else may read it as
+    // the measuring state. Receive and Transfer are built with the download and capture commands.
+    measure->setChecked(MetenActief);
     if (!AlleenLezen && measure->isChecked())
         logging->setEnabled(true);
-    if (MetenActief)
-        measure->setChecked(true);
-    if (!MetenActief && mdiArea()->currentSubWindow()) {
-        // Receive and Transfer are built with the download and capture commands.
-        measure->setChecked(false);
-    }
     if (receive->isChecked() || transfer->isChecked())
         measure->setEnabled(false);
 }

@@ -3,6 +3,7 @@
 #include "core/settingsfile.h"
 #include "core/shared.h"
 #include "core/windowsettings.h"
+#include "instruments/pollloop.h"
 #include "platform/datetimetext.h"
 #include "platform/dialogs.h"
 #include "platform/pump.h"
@@ -410,7 +411,7 @@ void frmInstellen::Form_Load()
     BewaardBezig = Bezig;
     LoggenActief = false;
     Bezig = true;
-    MetenActief = false;
+    ZetMetenActief(false);
     if (h.portOpen && h.portOpen())
         call(h.closePort);
 
@@ -453,7 +454,7 @@ void frmInstellen::Form_Unload()
     LoggenActief = BewaardLoggen;
     Bezig = BewaardBezig;
     call(h.mainTexts);
-    MetenActief = BewaardMeten;
+    ZetMetenActief(BewaardMeten);
     call(h.closeFiles);
     // Logging goes on where it stood: it needs its data file open again.
     if (LoggenActief)

@@ -92,14 +92,15 @@ bool mdiQLV2::MDIForm_Load(const QStringList &arguments)
     ZetTitel();
 
     if (VorigeInstantieActief(this)) {
-        const QString caption = QStringLiteral("This application is already active!");
+        // The other copy owns the data file and its working copy: leave them alone, also when
+        // the program is closed unattended while the question waits (which answers it No).
+        m_declinedSecondCopy = true;
+        const QString caption = Taaltekst(507);
         const int answer = DialogProvider::current().messageBox(
-            this, caption + Taaltekst(499), MsgBox::YesNo, windowTitle());
-        if (answer != MsgBox::Yes) {
-            // The other copy owns the data file and its working copy: leave them alone.
-            m_declinedSecondCopy = true;
+            this, caption + Taaltekst(499), MsgBox::YesNo, caption);
+        if (answer != MsgBox::Yes || Pump::ending())
             return false;
-        }
+        m_declinedSecondCopy = false;
     }
 
     m_toolbar->setVisible(TekstNaarBoolean(Registry::read(RegisterNaam, "Settings", "Toolbar", "True")));

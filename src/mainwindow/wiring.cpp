@@ -308,6 +308,7 @@ void installPollHooks(mdiQLV2 &w)
         bool leeg = false;
         TonenMeting(s, leeg);
     };
+    h.measuringShown = [&w] { w.InstellenKnopMeten(); };
     h.logTimerEnabled = [&w] { return w.TimerOpvragen.isActive(); };
     h.setLogTimerEnabled = [&w](bool on) {
         if (on)
@@ -364,7 +365,10 @@ void installSettingsDialogHooks(mdiQLV2 &w)
     h.startHelp = startHelp;
 
     ControllerDialogHooks &c = controllerDialogHooks();
-    c.markRack = [](int slot, bool editing) { VernieuwenToestelVensters(qint16(slot), editing, false); };
+    // The edited slot's lamp lights and every other rack's lamp shows it is not being polled.
+    c.markRack = [](int slot, bool editing) {
+        VernieuwenToestelVensters(qint16(slot), editing, editing);
+    };
     c.rackEditEnded = [](int slot) {
         if (FormRack *rack = RackVenster.bestaand(slot); rack && rack->Zichtbaar()) {
             rack->WissenVensterMetingen();
@@ -379,7 +383,6 @@ void installSettingsDialogHooks(mdiQLV2 &w)
         if (tableWindow)
             tableWindow->LaadVensterTitel();
     };
-    c.measureChecked = [&w] { return w.menuItem("mnuDataMeasure")->isChecked(); };
     c.startHelp = startHelp;
 }
 
@@ -578,7 +581,7 @@ void KoppelHoofdvenster(mdiQLV2 &w)
         sub->hide();
         QObject::connect(rack, &FormRack::instellingenGewijzigd, &w, [] { ActiverenKnopBewaren(); });
         QObject::connect(rack, &FormRack::instellingenGevraagd, &w,
-                         [](int slot) { FormSettingsController::Tonen(slot); });
+                         [](int slot, int kanaal) { FormSettingsController::Tonen(slot, kanaal); });
         QObject::connect(rack, &FormRack::bestandGesleept, &w,
                          [&w](const QString &path) { w.MDIForm_OLEDragDrop({path}); });
     });

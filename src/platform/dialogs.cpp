@@ -1,5 +1,7 @@
 #include "platform/dialogs.h"
 
+#include "platform/pump.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
@@ -74,7 +76,15 @@ int QtDialogProvider::messageBox(QWidget *parent, const QString &text, int flags
     const int defaultIndex = (flags & 0x300) >> 8;
     if (defaultIndex < specs.size())
         box.setDefaultButton(specs[defaultIndex].button);
-    const int clicked = box.exec();
+    // Waits through the pump, so that the program's end (an unattended close) answers the box
+    // as its Escape button would instead of leaving it waiting.
+    box.setWindowModality(Qt::ApplicationModal);
+    int clicked = -1;
+    QObject::connect(&box, &QMessageBox::finished, &box, [&clicked](int result) { clicked = result; });
+    if (!Pump::ending()) {
+        box.show();
+        Pump::until([&clicked] { return clicked != -1; });
+    }
     for (const ButtonSpec &s : specs)
         if (s.button == clicked)
             return s.answer;

@@ -305,6 +305,7 @@ const TaalRegel rows[] = {
     {504, u"No permission to write #!"},
     {505, u"# cannot be written!"},
     {506, u"The times in this data file are written in a form this program cannot read!"},
+    {507, u"This application is already active!"},
 };
 } // namespace
 

@@ -305,6 +305,7 @@ const TaalRegel rows[] = {
     {504, u"Geen toestemming om # te schrijven!"},
     {505, u"# kan niet geschreven worden!"},
     {506, u"De tijden in dit gegevensbestand staan in een vorm die dit programma niet kan lezen!"},
+    {507, u"Deze toepassing is al actief!"},
 };
 } // namespace
 

@@ -491,12 +491,18 @@ void FormRack::dropEvent(QDropEvent *event)
 bool FormRack::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonDblClick) {
-        if (watched == m_module)
+        // The double-click is taken here: passed on, it would reach the main window's work
+        // area, whose own double-click opens the general settings as well.
+        if (watched == m_module) {
             emit instellingenGevraagd(Ti, -1);
+            return true;
+        }
         for (int k = 0; k < 4; ++k)
             if (watched == m_kanaal[size_t(k)] || watched == m_waarde[size_t(k)]
-                || watched == m_eenheid[size_t(k)])
+                || watched == m_eenheid[size_t(k)]) {
                 emit instellingenGevraagd(Ti, k);
+                return true;
+            }
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -1,5 +1,6 @@
 #include "views/readingdisplay.h"
 
+#include "core/conversions.h"
 #include "core/shared.h"
 #include "core/slots.h"
 #include "support/language.h"
@@ -20,10 +21,7 @@ QString MeetTijdTekst(const QDateTime &moment)
 {
     if (!moment.isValid())
         return QString();
-    const QTime t = moment.time();
-    const QString &sep = Hoofdmodule::Tijdscheidingsteken;
-    auto two = [](int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
-    return two(t.hour()) + sep + two(t.minute()) + sep + two(t.second()) + QLatin1Char(' ');
+    return TijdMetScheidingsteken(moment) + QLatin1Char(' ');
 }
 
 namespace {

@@ -40,7 +40,6 @@ class TestControllerDialog : public QObject {
     QTemporaryDir m_dir;
     ScriptedDialogProvider *m_system = nullptr;
     int m_writes = 0;
-    bool m_measureChecked = true;
     QList<QPair<int, bool>> m_marks;
 
     void flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
@@ -53,7 +52,6 @@ private slots:
         MainLink::setMainWindow(&m_main);
         m_main.show();
         ControllerDialogHooks &h = controllerDialogHooks();
-        h.measureChecked = [this] { return m_measureChecked; };
         h.markRack = [this](int slot, bool on) { m_marks << qMakePair(slot, on); };
         h.writeSettings = [this](const QString &) {
             ++m_writes;
@@ -109,7 +107,7 @@ private slots:
 
     void openPausesAndCloseRestores_data()
     {
-        QTest::addColumn<bool>("measureChecked");
+        QTest::addColumn<bool>("measuring");
         QTest::addColumn<QString>("closeBy");
         QTest::newRow("OK, measuring") << true << "ok";
         QTest::newRow("Cancel, not measuring") << false << "cancel";
@@ -117,9 +115,9 @@ private slots:
     }
     void openPausesAndCloseRestores()
     {
-        QFETCH(bool, measureChecked);
+        QFETCH(bool, measuring);
         QFETCH(QString, closeBy);
-        m_measureChecked = measureChecked;
+        MetenActief = measuring;
         QPointer<FormSettingsController> d = FormSettingsController::Tonen(2);
         QVERIFY(!MetenActief);
         QVERIFY(!m_main.isEnabled());
@@ -138,7 +136,7 @@ private slots:
             d->close();
         flush();
         QVERIFY(!d);
-        QCOMPARE(MetenActief, measureChecked);
+        QCOMPARE(MetenActief, measuring);
         QVERIFY(m_main.isEnabled());
         QVERIFY(m_marks.contains(qMakePair(2, false)));
         const bool applied = closeBy == QLatin1String("ok");
@@ -221,6 +219,25 @@ private slots:
         QVERIFY(d->CommandApply->isEnabled());
         d->OKButton->click();
         QVERIFY(!Toestel[9].Actief);
+    }
+
+    // Times of the readings use the locale's time separator, as everywhere else in the program.
+    void readingTimeSeparator_data()
+    {
+        QTest::addColumn<QString>("separator");
+        QTest::newRow("colon") << ":";
+        QTest::newRow("point") << ".";
+    }
+    void readingTimeSeparator()
+    {
+        QFETCH(QString, separator);
+        const QString saved = Tijdscheidingsteken;
+        Tijdscheidingsteken = separator;
+        Toestel[2].Kanaal[1].Tijdstip = QDateTime(QDate(2026, 3, 2), QTime(14, 5, 9));
+        QPointer<FormSettingsController> d = FormSettingsController::Tonen(2);
+        Tijdscheidingsteken = saved;
+        QCOMPARE(d->LabelInfo[0]->text().section(u'\n', 1, 1),
+                 QStringLiteral("14") + separator + "05" + separator + "09");
     }
 
     void pictures_data()

@@ -224,7 +224,7 @@ private slots:
         dialogs.answerMessage(MsgBox::No);
         ProgramWindow window;
         QVERIFY(!window.MDIForm_Load({data}));
-        QVERIFY2(dialogs.messageTexts().value(0).startsWith("This application is already active!"),
+        QVERIFY2(dialogs.messageTexts().value(0).startsWith(Taaltekst(507)),
                  qPrintable(dialogs.messageTexts().join('|')));
         window.close();
         QVERIFY(QFile::exists(data + ".new"));

@@ -5,7 +5,10 @@
 #include "platform/pump.h"
 #include "platform/registry.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QFile>
+#include <QMessageBox>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QtTest>
@@ -271,6 +274,33 @@ private slots:
         QCOMPARE(dialogs.requests().at(2).flags, flags);
         dialogs.clear();
         QVERIFY(dialogs.requests().isEmpty());
+    }
+
+    // The real box answers with the button pressed, and answers at once as its Escape button
+    // would once the program is ending.
+    void realMessageBox_data()
+    {
+        QTest::addColumn<bool>("ending");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("No pressed") << false << MsgBox::No;
+        QTest::newRow("program ending") << true << MsgBox::Cancel;
+    }
+    void realMessageBox()
+    {
+        QFETCH(bool, ending);
+        QFETCH(int, answer);
+        Pump::setEnding(ending);
+        QTimer press;
+        QObject::connect(&press, &QTimer::timeout, [] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible())
+                    box->button(QMessageBox::No)->click();
+        });
+        press.start(20);
+        QtDialogProvider real;
+        const int flags = ending ? MsgBox::YesNoCancel : MsgBox::YesNo;
+        QCOMPARE(real.messageBox(nullptr, "Go on?", flags, "Question"), answer);
+        Pump::setEnding(false);
     }
 
     void scriptedDialogs()
