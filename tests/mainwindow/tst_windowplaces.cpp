@@ -224,12 +224,12 @@ private slots:
         });
         QVERIFY(window.MDIForm_Load({}));
         QCOMPARE(racksShown, 3);
+        QCOMPARE(tab, 2);
+        QVERIFY(toolbarShown);
+        QVERIFY(toolbarChecked);
         QVERIFY(!changedWhileRunning);
         QVERIFY2(!dialogs.messageTexts().contains(Taaltekst(183)),
                  qPrintable(dialogs.messageTexts().join('|')));
-        QVERIFY(toolbarShown);
-        QVERIFY(toolbarChecked);
-        QCOMPARE(tab, 2);
     }
 
     // The splash of the start-up: drawn in full colour, and a click on its photo does not
@@ -259,8 +259,8 @@ private slots:
         });
         QTimer::singleShot(2500, &window, [&window] { window.mnuFileExit_Click(); });
         QVERIFY(window.MDIForm_Load({}));
-        QVERIFY(stayedOpen);
         QVERIFY2(colourful > 20, qPrintable(QString::number(colourful)));
+        QVERIFY(stayedOpen);
         QVERIFY(!frmSplash::open());
     }
 };
