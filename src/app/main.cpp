@@ -2,6 +2,7 @@
 #include "mainwindow/shutdownsignals.h"
 #include "mainwindow/wiring.h"
 #include "support/mainlink.h"
+#include "support/wrappers.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -14,9 +15,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("TZ"))
         qputenv("TZ", ":/etc/localtime");
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("QLV-2"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Marquel QLV-2"));
-    QApplication::setOrganizationName(QStringLiteral("Marquel"));
+    setProgramNames();
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
     // The program ends when its start-up returns, not when a window closes.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -79,8 +79,9 @@ bool mdiQLV2::MDIForm_Load(const QStringList &arguments)
     }
 
     if (m_showSplash) {
+        // Clicks and keys do not close it during its two seconds; it is drawn as usual.
         if (frmSplash *splash = frmSplash::Toon())
-            splash->setEnabled(false);
+            splash->setLocked(true);
         Pump::waitMs(2000);
         frmSplash::Ontladen();
     }
@@ -103,12 +104,17 @@ bool mdiQLV2::MDIForm_Load(const QStringList &arguments)
         m_declinedSecondCopy = false;
     }
 
-    m_toolbar->setVisible(TekstNaarBoolean(Registry::read(RegisterNaam, "Settings", "Toolbar", "True")));
-    menuItem("mnuWindowToolbar")->setChecked(m_toolbar->isVisible());
+    // The stored choice, not isVisible(): the window itself is not shown yet.
+    const bool toolbar = TekstNaarBoolean(Registry::read(RegisterNaam, "Settings", "Toolbar", "True"));
+    m_toolbar->setVisible(toolbar);
+    menuItem("mnuWindowToolbar")->setChecked(toolbar);
     VulRecenteBestanden();
     if (m_afterShow)
         m_afterShow();
     show();
+    // Child windows read from the settings file take their places once the window is on
+    // screen; that placing is no change of the settings (the flag is cleared below).
+    Pump::once();
     if (SeriePoort.isEmpty())
         SeriePoort = QStringLiteral("COM1");
     if (!CommInitOverslaan)

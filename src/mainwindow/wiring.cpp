@@ -56,15 +56,56 @@ QRect pixels(const WindowPlacement &p)
                  int(p.width / TwipsPerPixel), int(p.height / TwipsPerPixel));
 }
 
-WindowPlacement twips(const QWidget *w, qint16 state)
+qint16 stateOf(const QWidget *w)
+{
+    return w->isMinimized() ? 1 : w->isMaximized() ? 2 : 0;
+}
+
+WindowPlacement twips(const QRect &r, qint16 state)
 {
     WindowPlacement p;
     p.state = state;
-    p.left = float(w->x() * TwipsPerPixel);
-    p.top = float(w->y() * TwipsPerPixel);
-    p.width = float(w->width() * TwipsPerPixel);
-    p.height = float(w->height() * TwipsPerPixel);
+    p.left = float(r.x() * TwipsPerPixel);
+    p.top = float(r.y() * TwipsPerPixel);
+    p.width = float(r.width() * TwipsPerPixel);
+    p.height = float(r.height() * TwipsPerPixel);
     return p;
+}
+
+// The main window's place is that of its work area without the frame, as it was before it was
+// maximised or minimised: setGeometry() restores exactly that.
+WindowPlacement placementOfMain(const QWidget &w)
+{
+    const QRect normal = w.normalGeometry();
+    return twips(normal.isValid() ? normal : w.geometry(), stateOf(&w));
+}
+
+// A child window keeps its own normal place while it is maximised or minimised, but shows it
+// only in the normal state: it is put there for a moment, as hidden as it was.
+WindowPlacement placementOfChild(QMdiSubWindow *sub)
+{
+    const qint16 state = stateOf(sub);
+    if (state == 0)
+        return twips(sub->geometry(), 0);
+    QWidget *area = sub->parentWidget();
+    const bool updates = area && area->updatesEnabled();
+    if (area)
+        area->setUpdatesEnabled(false);
+    const Qt::WindowStates before = sub->windowState();
+    sub->setWindowState(before & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    const WindowPlacement p = twips(sub->geometry(), state);
+    sub->setWindowState(before);
+    if (area)
+        area->setUpdatesEnabled(updates);
+    return p;
+}
+
+void applyState(QWidget *w, qint16 state)
+{
+    if (state == 1)
+        w->setWindowState((w->windowState() & ~Qt::WindowMaximized) | Qt::WindowMinimized);
+    else if (state == 2)
+        w->setWindowState((w->windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
 }
 
 QMdiSubWindow *subWindowOf(QWidget *w)
@@ -86,8 +127,11 @@ void place(QMdiSubWindow *sub, const WindowPlacement &p, bool visible)
                          Qt::SingleShotConnection);
         return;
     }
+    sub->setWindowState(sub->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     sub->setGeometry(pixels(p));
     sub->setVisible(visible);
+    if (visible) // a hidden child window would be shown by its state
+        applyState(sub, p.state);
 }
 
 QFont fontOf(const FontSettings &f)
@@ -115,26 +159,13 @@ FontSettings settingsOf(const QFont &font, qint32 colour)
     return f;
 }
 
-// The date and time columns are never narrower than the locale's date or time needs: a file
-// written where dates are short must not cut the dates off where they are long.
-int fittedTimeColumn(const Grid &grid, int col, int twips)
-{
-    if (twips <= 0)
-        return twips; // a hidden column stays hidden
-    const QFontMetrics metrics(grid.data().font());
-    const QDateTime widest(QDate(2026, 12, 28), QTime(23, 58, 58));
-    const int pixels = metrics.horizontalAdvance(TabelTijdTekst(widest, col)) +
-                       metrics.horizontalAdvance(QStringLiteral("MM"));
-    return qMax(twips, pixels * 1440 / qMax(1, grid.logicalDpiX()));
-}
-
 class MainWindowHost : public WindowHost {
 public:
     explicit MainWindowHost(mdiQLV2 &w) : m_w(w) {}
 
     void collectWindowSettings() override
     {
-        WindowSettings::mainWindow = twips(&m_w, m_w.isMaximized() ? 2 : m_w.isMinimized() ? 1 : 0);
+        WindowSettings::mainWindow = placementOfMain(m_w);
         for (int d = 1; d <= MaxToestellen; ++d) {
             FormRack *rack = RackVenster.bestaand(d);
             if (!rack)
@@ -142,7 +173,7 @@ public:
             RackWindowSettings &s = WindowSettings::rack[size_t(d)];
             s.visible = rack->Zichtbaar();
             if (QMdiSubWindow *sub = subWindowOf(rack))
-                s.placement = twips(sub, 0);
+                s.placement = placementOfChild(sub);
             for (int k = 0; k < 4; ++k) {
                 QLabel *label = rack->LabelKanaal(k);
                 s.channelLabelFonts[size_t(k)] = settingsOf(
@@ -151,7 +182,7 @@ public:
         }
         if (tableSubWindow) {
             WindowSettings::table.TabelTonen = tableSubWindow->isVisible();
-            WindowSettings::table.placement = twips(tableSubWindow, 0);
+            WindowSettings::table.placement = placementOfChild(tableSubWindow);
         }
         if (tableWindow)
             for (int i = 0; i < frmTabel::AantalTabellen; ++i) {
@@ -174,9 +205,9 @@ public:
     void mainWindowRead() override
     {
         const WindowPlacement &p = WindowSettings::mainWindow;
+        m_w.setWindowState(m_w.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
         m_w.setGeometry(pixels(p));
-        if (p.state == 2)
-            m_w.setWindowState(Qt::WindowMaximized);
+        applyState(&m_w, p.state);
     }
     void deviceRead(int slot) override
     {
@@ -185,7 +216,6 @@ public:
             return;
         FormRack *rack = RackVenster[slot];
         const RackWindowSettings &s = WindowSettings::rack[size_t(slot)];
-        place(subWindowOf(rack), s.placement, s.visible);
         for (int k = 0; k < 4; ++k) {
             QLabel *label = rack->LabelKanaal(k);
             label->setFont(fontOf(s.channelLabelFonts[size_t(k)]));
@@ -195,6 +225,8 @@ public:
         }
         rack->FormInstellenControls();
         rack->LaadVensterTitel();
+        // Last: setting the controls up puts the window in its normal state.
+        place(subWindowOf(rack), s.placement, s.visible);
     }
     void tableRead() override
     {
@@ -206,12 +238,13 @@ public:
             const TableGridSettings &stored = WindowSettings::table.grids[size_t(i)];
             g.setFont(fontOf(stored.font));
             g.setForeColor(KleurNaarQColor(stored.font.colour));
-            for (int c = 0; c < TabelKolommen; ++c) {
-                const int width = stored.columnWidths[size_t(c)];
-                g.setColWidth(c, c == 1 || c == 2 ? fittedTimeColumn(grid, c, width) : width);
-            }
+            for (int c = 0; c < TabelKolommen; ++c)
+                g.setColWidth(c, stored.columnWidths[size_t(c)]);
+            tableWindow->fitColumns(i);
         }
         tableWindow->StelTabelIn(false);
+        if (WindowSettings::table.TabelTonen)
+            tableWindow->selectStoredTab();
         place(tableSubWindow, WindowSettings::table.placement, WindowSettings::table.TabelTonen);
     }
     void saveButtonEnabled() override { ActiverenKnopBewaren(); }

@@ -5,6 +5,9 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QCloseEvent>
+#include <QScreen>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -30,8 +33,10 @@ QFont arial(int points, bool bold = false)
 
 frmSplash *frmSplash::Toon()
 {
-    if (!venster)
+    if (!venster) {
         venster = new frmSplash;
+        venster->centreOverMain();
+    }
     venster->show();
     venster->raise();
     return venster;
@@ -41,8 +46,33 @@ frmSplash *frmSplash::open() { return venster; }
 
 void frmSplash::Ontladen()
 {
-    if (venster)
+    if (venster) {
+        venster->m_locked = false;
         venster->close();
+    }
+}
+
+void frmSplash::centreOverMain()
+{
+    // Over the middle of the main window when it is on screen, else of the screen; a new
+    // window without a place of its own would land in a corner.
+    adjustSize();
+    QRect around;
+    QWidget *main = MainLink::mainWindow();
+    if (main && main->isVisible())
+        around = main->frameGeometry();
+    else if (const QScreen *s = main ? main->screen() : QGuiApplication::primaryScreen())
+        around = s->availableGeometry();
+    if (around.isValid())
+        move(around.center() - rect().center());
+}
+
+void frmSplash::closeEvent(QCloseEvent *event)
+{
+    if (m_locked)
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
 }
 
 QString frmSplash::VersieTekst()

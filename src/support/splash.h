@@ -24,6 +24,10 @@ public:
     static QString VersieTekst();
     static QString DatumTekst(const QString &file);
 
+    // While locked (the start-up's two seconds) clicks and keys leave the window open; it is
+    // still drawn in full colour, which a disabled window is not.
+    void setLocked(bool locked) { m_locked = locked; }
+
     QLabel *ImageLogo = nullptr;
     QLabel *ImgFoto = nullptr;
     QLabel *lblVersion = nullptr;
@@ -36,6 +40,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -43,5 +48,8 @@ private:
     void Form_Load();
     void zetTeksten();
 
+    void centreOverMain();
+
     QPoint m_muis;
+    bool m_locked = false;
 };

@@ -102,7 +102,7 @@ void setTopmost(QWidget *venster, bool on)
         window->setGeometry(geometry);
 }
 
-QString programTitle() { return QGuiApplication::applicationDisplayName(); }
+QString programTitle() { return QStringLiteral("Marquel QLV-2"); }
 
 QString userName()
 {
@@ -304,4 +304,12 @@ QString ResourceNaarBestand(const QString &resource, const QString &bestandsnaam
         return {};
     out.close();
     return out.error() == QFile::NoError ? path : QString();
+}
+
+void setProgramNames()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("QLV-2"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Marquel"));
+    // No display name: the platform would append it to every window title, and the main
+    // window's title already begins with the product's name.
 }

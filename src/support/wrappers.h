@@ -79,3 +79,6 @@ QString instanceLockPath(const QString &caption);
 QString ResourceNaarBestand(const QString &resource, const QString &bestandsnaam = QString());
 // The process's own folder for such files; removed when the process ends.
 QString resourceFolder();
+
+// The application and organisation names, set once by the program at its start.
+void setProgramNames();

@@ -304,7 +304,11 @@ void FormRack::Form_Resize()
         Placed &unit = placed(m_eenheid[size_t(k)]);
         const double F = (k == 0 && kanalen == 1) ? 2.0 : 1.0;
         if (W > 0) {
-            name.tw.setWidth(int((W / 2) * 0.5));
+            // The name has its whole column, less the margins: a quarter of the window cut
+            // longer names (and the Dutch and French ones) short.
+            const int nameWidth = (kanalen == 1 ? W : W / 2) - 120;
+            if (nameWidth > 0)
+                name.tw.setWidth(nameWidth);
             value.tw.setWidth(roundTw(W * F) / 3);
         }
         const double A = (picture.tw.height() - statusHeight - band.tw.height()) * S - channelHeight;

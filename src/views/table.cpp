@@ -14,6 +14,8 @@
 
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QHeaderView>
+#include <QStyle>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QMimeData>
@@ -216,29 +218,60 @@ void frmTabel::InitieerTabel(int Mi)
     head(KolomRegeling, Taaltekst(319), GridAlign::LeftCenter);
     head(KolomRelais, Taaltekst(317), GridAlign::LeftCenter);
     head(KolomOpmerking, Taaltekst(318), GridAlign::LeftCenter);
+    fitColumns(Mi);
+}
+
+void frmTabel::fitColumns(int Mi)
+{
+    if (Mi < 0 || Mi >= AantalTabellen)
+        return;
+    Grid *grid = m_grids[size_t(Mi)];
+    GridData &g = grid->data();
+    const QFontMetrics metrics(g.font());
+    const QHeaderView *header = grid->horizontalHeader();
+    const int cellMargin = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + 1;
+    const int dpi = qMax(1, grid->logicalDpiX());
+    const QDateTime widest(QDate(2026, 12, 28), QTime(23, 58, 58));
+    for (int c = 0; c < AantalKolommen && c < g.cols(); ++c) {
+        const int twips = g.colWidth(c);
+        if (twips <= 0)
+            continue;
+        int pixels = header->sectionSizeHint(c);
+        QString widestCell;
+        if (c == 0)
+            widestCell = QStringLiteral("999999");
+        else if (c == 1 || c == 2)
+            widestCell = TabelTijdTekst(widest, c) + QStringLiteral("MM");
+        if (!widestCell.isEmpty())
+            pixels = qMax(pixels, metrics.horizontalAdvance(widestCell) + cellMargin);
+        const int needed = (pixels * 1440 + dpi - 1) / dpi;
+        if (needed > twips)
+            g.setColWidth(c, needed);
+    }
+}
+
+void frmTabel::selectStoredTab()
+{
+    bool ok = false;
+    const int tab = Registry::read(RegisterNaam, QStringLiteral("Table"), QStringLiteral("Tab"),
+                                   QStringLiteral("0")).toInt(&ok);
+    if (ok && tab >= 0 && tab < m_tabs->count() && m_tabs->isTabVisible(tab))
+        setTab(tab);
 }
 
 void frmTabel::StelNieuweKolomBreedteIn(int Mi)
 {
     GridData &g = m_grids[size_t(Mi)]->data();
     g.setColWidth(0, 600);
-    // The date and time columns are as wide as the locale's longest forms need ("10 Dec 2026"
-    // in some locales), never narrower than the usual 1000 twips.
-    const QFontMetrics metrics(g.font());
-    const QDateTime widest(QDate(2026, 12, 28), QTime(23, 58, 58));
-    const int padding = metrics.horizontalAdvance(QStringLiteral("MM"));
-    const int dpi = qMax(1, m_grids[size_t(Mi)]->logicalDpiX());
-    auto twipsFor = [&](int col) {
-        return (metrics.horizontalAdvance(TabelTijdTekst(widest, col)) + padding) * 1440 / dpi;
-    };
-    g.setColWidth(1, qMax(1000, twipsFor(1)));
-    g.setColWidth(2, qMax(1000, twipsFor(2)));
+    g.setColWidth(1, 1000);
+    g.setColWidth(2, 1000);
     for (qint16 k = 1; k <= MaxKanalen; ++k) {
         g.setColWidth(KolomVanKanaal(k), 800);
         g.setColWidth(KolomVanKanaal(k) + 1, 600);
     }
     g.setColWidth(KolomRegeling, 3000);
     g.setColWidth(KolomRelais, 1500);
+    fitColumns(Mi);
 }
 
 GridData &frmTabel::gridData(int i) { return m_grids[size_t(i)]->data(); }
@@ -462,6 +495,7 @@ void frmTabel::MSHFlexGrid_DblClick(int Index)
     }
     if (auto font = DialogProvider::current().chooseFont(this, g.font(), QString())) {
         g.setFont(*font);
+        fitColumns(Index);
         InstellingenGewijzigd = true;
         emit instellingenGewijzigd();
     }

@@ -26,6 +26,11 @@ public:
     void InitieerTabel(int Mi);
     void StelNieuweKolomBreedteIn(int Mi);
     void WisTabelGegevens(int i) override;
+    // Widens the columns of a grid that are too narrow for their header texts, for six-digit
+    // row numbers or for the locale's dates and times; hidden columns stay hidden.
+    void fitColumns(int Mi);
+    // Selects the tab the window showed when it was last closed, when that slot is available.
+    void selectStoredTab();
     // Adds the current record (row AantalRijen, time MeetTijdstip) to every valid slot's grid;
     // with Tnr only that slot gets the readings and the others a stop row.
     void VulTabellenAan(const QString &Info, qint16 Tnr = 0);

@@ -1,5 +1,7 @@
 #include "support/language.h"
+#include "support/mainlink.h"
 #include "support/splash.h"
+#include "support/wrappers.h"
 
 #include <QFile>
 #include <QLabel>
@@ -133,6 +135,37 @@ private slots:
         send(target, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton);
         send(target, QEvent::MouseMove, QPoint(2 + 40, 2 + 25), Qt::LeftButton);
         QCOMPARE(w->pos(), moves ? start + QPoint(40, 25) : start);
+    }
+
+    // The about window opens over the middle of the main window, wherever that stands.
+    void aboutCentredOnMainWindow_data()
+    {
+        QTest::addColumn<QRect>("main");
+        QTest::newRow("left") << QRect(40, 60, 900, 700);
+        QTest::newRow("right") << QRect(600, 300, 1000, 650);
+    }
+    void aboutCentredOnMainWindow()
+    {
+        QFETCH(QRect, main);
+        QWidget window;
+        window.setGeometry(main);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        MainLink::setMainWindow(&window);
+        frmSplash *about = frmSplash::Toon();
+        QVERIFY(QTest::qWaitForWindowExposed(about));
+        const QPoint offset = about->frameGeometry().center() - window.frameGeometry().center();
+        MainLink::setMainWindow(nullptr);
+        QVERIFY2(offset.manhattanLength() <= 2, qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+    }
+
+    // The platform adds an application display name to every window title; the main window's
+    // title begins with the product's name already, so none is set.
+    void programNamesAddNothingToTitles()
+    {
+        setProgramNames();
+        QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("QLV-2"));
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
     }
 };
 

@@ -88,6 +88,39 @@ private slots:
                                .arg(channels).arg(size.width()).arg(size.height()));
     }
 
+    // A channel name has its whole column (less the margins), not a quarter of the window.
+    void channelNamesFit_data()
+    {
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("one channel") << 1 << QStringLiteral("Geleidbaarheid monster");
+        QTest::newRow("two channels") << 2 << QStringLiteral("Geleidbaarheid");
+        QTest::newRow("four channels") << 4 << QStringLiteral("Conductivité");
+    }
+    void channelNamesFit()
+    {
+        QFETCH(int, channels);
+        QFETCH(QString, name);
+        configureSlot(3, channels);
+        for (int k = 1; k <= channels; ++k)
+            Toestel[3].Kanaal[size_t(k)].Naam = name;
+        FormRack *rack = RackVenster[3];
+        rack->resize(252, 152);
+        rack->FormInstellenControls();
+        rack->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rack));
+        savePicture(*rack, QStringLiteral("rack-names-%1").arg(channels));
+        for (int k = 0; k < channels; ++k) {
+            QLabel *label = rack->LabelKanaal(k);
+            QCOMPARE(label->text(), name);
+            QVERIFY2(label->fontMetrics().horizontalAdvance(name) <= label->contentsRect().width(),
+                     qPrintable(QString::number(label->width())));
+            QVERIFY(label->geometry().right() < rack->width());
+            if (k % 2 == 0 && channels > 1)
+                QVERIFY(label->geometry().right() < rack->LabelKanaal(k + 1 < channels ? k + 1 : 1)->geometry().left());
+        }
+    }
+
     void valueFontGrowsWithWindow()
     {
         configureSlot(1, 2);

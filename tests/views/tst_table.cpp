@@ -10,6 +10,7 @@
 
 #include <QStandardPaths>
 #include <QTabBar>
+#include <QHeaderView>
 #include <QFontMetrics>
 #include <QtTest>
 
@@ -36,7 +37,12 @@ private slots:
         qint16 english = 0;
         LaadTaal(english);
     }
-    void init() { resetViews(); }
+    void init()
+    {
+        resetViews();
+        qint16 english = 0;
+        LaadTaal(english);
+    }
 
     void tabsOnlyForValidSlots()
     {
@@ -92,21 +98,64 @@ private slots:
         QCOMPARE(g.cols(), 14);
         QCOMPARE(g.rows(), 2);
         QCOMPARE(g.textMatrix(0, col), text);
+        // At least the usual width; wider where the texts need it (see columnsFitTheirTexts).
+        QVERIFY(g.colWidth(col) >= width);
         if (col == 1 || col == 2) {
-            // At least the usual width, and wide enough for the locale's date or time.
-            QVERIFY(g.colWidth(col) >= width);
+            // Wide enough for the locale's date or time.
             const QDateTime moment(QDate(2026, 12, 28), QTime(23, 58, 58));
             const int textTwips = QFontMetrics(g.font()).horizontalAdvance(
                                       TabelTijdTekst(moment, col)) * 1440 /
                                   table.MSHFlexGrid(1)->logicalDpiX();
             QVERIFY(g.colWidth(col) > textTwips);
-        } else {
-            QCOMPARE(g.colWidth(col), width);
         }
         QCOMPARE(g.colAlignment(col), align);
         QCOMPARE(g.headerAlignment(col), align);
         QCOMPARE(KolomRegeling, qint16(11));
         QCOMPARE(KolomOpmerking, qint16(13));
+    }
+
+    // Every header text, six-digit row numbers and the dates fit their columns in each
+    // language, also after narrow widths came from a settings file.
+    void columnsFitTheirTexts_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<bool>("narrowStored");
+        for (int language : {0, 1, 2}) {
+            QTest::addRow("language %d, defaults", language) << language << false;
+            QTest::addRow("language %d, narrow widths stored", language) << language << true;
+        }
+    }
+    void columnsFitTheirTexts()
+    {
+        QFETCH(int, language);
+        QFETCH(bool, narrowStored);
+        qint16 index = qint16(language);
+        LaadTaal(index);
+        configureSlot(1, 4);
+        frmTabel table;
+        table.resize(1400, 300);
+        table.StelTabelIn(true);
+        if (narrowStored) {
+            for (int c = 0; c < frmTabel::AantalKolommen; ++c)
+                table.MSHFlexGrid(0)->data().setColWidth(c, 300);
+            table.StelTabelIn(false);
+        }
+        for (int row : {1, 2, 99999})
+            logRecord(table, row);
+        table.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&table));
+        Grid *grid = table.MSHFlexGrid(0);
+        grid->setTopRow(99999);
+        QCoreApplication::processEvents();
+        savePicture(table, QStringLiteral("table-language-%1%2").arg(language).arg(narrowStored ? "-narrow" : ""));
+        QAbstractItemView *view = grid;
+        for (int c = 0; c < frmTabel::AantalKolommen; ++c) {
+            const int width = grid->columnWidth(c);
+            QVERIFY2(grid->horizontalHeader()->sectionSizeHint(c) <= width,
+                     qPrintable(QStringLiteral("header of column %1: %2").arg(c).arg(grid->data().textMatrix(0, c))));
+            if (c <= 2)
+                QVERIFY2(view->sizeHintForColumn(c) <= width, qPrintable(QStringLiteral("column %1").arg(c)));
+        }
     }
 
     void widthsKeptWithoutReset()

@@ -1,0 +1,269 @@
+#include "core/settingsfile.h"
+#include "core/shared.h"
+#include "core/slots.h"
+#include "core/windowsettings.h"
+#include "mainwindow/mainwindow.h"
+#include "mainwindow/wiring.h"
+#include "platform/dialogs.h"
+#include "platform/pump.h"
+#include "platform/registry.h"
+#include "platform/serialport.h"
+#include "support/language.h"
+#include "support/splash.h"
+#include "views/rack.h"
+#include "views/table.h"
+#include "simulator.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMdiSubWindow>
+#include <QStandardPaths>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+
+using namespace Hoofdmodule;
+
+namespace {
+struct ProgramWindow : mdiQLV2 {
+    explicit ProgramWindow(bool splash = false)
+    {
+        KoppelHoofdvenster(*this);
+        setShowSplash(splash);
+    }
+};
+
+QRect pixelsOf(const WindowPlacement &p)
+{
+    return QRect(qRound(p.left / 15), qRound(p.top / 15), qRound(p.width / 15), qRound(p.height / 15));
+}
+
+QMdiSubWindow *tableSub() { return qobject_cast<QMdiSubWindow *>(TabelVenster()->parentWidget()); }
+} // namespace
+
+// Where the windows are, and what they show, when the program starts and when it saves.
+class TestWindowPlaces : public QObject {
+    Q_OBJECT
+    QTemporaryDir home;
+    QTimer boxCloser;
+
+    QString settingsFolder() const { return home.path() + "/Documents/Marquel/QLV-2/Settings"; }
+    QString settingsFile() const { return settingsFolder() + "/Qlv2.CFG"; }
+
+    // A settings file naming port 9, three controllers with their rack windows shown and the
+    // table window shown.
+    void writeSettings()
+    {
+        ResetToestellen();
+        WindowSettings::reset();
+        for (int d = 1; d <= 3; ++d) {
+            Toestel[d].Type = QStringLiteral("T542");
+            Toestel[d].Idno = 10 + d;
+            Toestel[d].Kanalen = 1;
+            WindowSettings::rack[size_t(d)].visible = true;
+            WindowSettings::rack[size_t(d)].placement = {0, float(d * 600), 300, 2400, 4200};
+        }
+        WindowSettings::table.TabelTonen = true;
+        WindowSettings::table.placement = {0, 3000, 900, 3000, 9000};
+        SeriePoort = "COM9";
+        Baudrate = "9600";
+        MeetInterval = 2;
+        StartLoggen = false;
+        LaadBestand = false;
+        QVERIFY(SchrijfInstellingen(settingsFile()));
+        ResetToestellen();
+        WindowSettings::reset();
+        SeriePoort = "COM1";
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(home.isValid());
+        qputenv("HOME", home.path().toLocal8Bit());
+        qputenv("XDG_DOCUMENTS_DIR", (home.path() + "/Documents").toLocal8Bit());
+        QStandardPaths::setTestModeEnabled(true);
+        QDir().mkpath(settingsFolder());
+        SerialPortTable::setRegistryApplication("QLV2-PORTS-windowplaces");
+        QObject::connect(&boxCloser, &QTimer::timeout, [] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->inherits("FormMelding") && w->isVisible())
+                    w->close();
+        });
+        boxCloser.start(100);
+    }
+
+    void init()
+    {
+        Pump::setEnding(false);
+        ProgrammaStoppen = false;
+        InstellingenHerladen = false;
+        LoggenActief = false;
+        BestandOpCommando = false;
+        AantalRijen = 0;
+        RegisterNaam = QStringLiteral("QLV2-CFG");
+        Registry::remove("QLV2-CFG", "Settings", "FileNameSettings");
+        Registry::remove("QLV2-CFG", "Settings", "Toolbar");
+        Registry::remove("QLV2-CFG", "Table", "Tab");
+        WindowSettings::reset();
+    }
+
+    // The main window is written with its normal place and size (frame excluded) and its
+    // state apart; read back it stands exactly where it stood.
+    void mainWindowPlaceSurvives_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::newRow("normal") << 0;
+        QTest::newRow("maximised") << 2;
+    }
+    void mainWindowPlaceSurvives()
+    {
+        QFETCH(int, state);
+        const QRect normal(130, 95, 700, 480);
+        {
+            ProgramWindow w;
+            w.setGeometry(normal);
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            if (state == 2) {
+                w.showMaximized();
+                QTRY_VERIFY(w.isMaximized());
+                QTRY_VERIFY(w.geometry() != normal);
+            }
+            WindowHost::current().collectWindowSettings();
+            QCOMPARE(int(WindowSettings::mainWindow.state), state);
+            QCOMPARE(pixelsOf(WindowSettings::mainWindow), normal);
+        }
+        ProgramWindow again;
+        WindowHost::current().mainWindowRead();
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        QCOMPARE(again.isMaximized(), state == 2);
+        QCOMPARE(again.normalGeometry(), normal);
+        if (state == 0)
+            QCOMPARE(again.geometry(), normal);
+    }
+
+    // A child window is written with its real state and its normal place, stays as it was
+    // while it is written, and comes back in that state and place.
+    void childWindowStateSurvives_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::newRow("normal") << 0;
+        QTest::newRow("minimised") << 1;
+        QTest::newRow("maximised") << 2;
+    }
+    void childWindowStateSurvives()
+    {
+        QFETCH(int, state);
+        const QRect normal(40, 30, 420, 260);
+        {
+            ProgramWindow w;
+            w.resize(900, 700);
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QMdiSubWindow *sub = tableSub();
+            sub->show();
+            sub->setGeometry(normal);
+            if (state == 1)
+                sub->showMinimized();
+            else if (state == 2)
+                sub->showMaximized();
+            const QRect shown = sub->geometry();
+            WindowHost::current().collectWindowSettings();
+            QCOMPARE(int(WindowSettings::table.placement.state), state);
+            QCOMPARE(pixelsOf(WindowSettings::table.placement), normal);
+            QCOMPARE(sub->isMinimized(), state == 1);
+            QCOMPARE(sub->isMaximized(), state == 2);
+            QCOMPARE(sub->geometry(), shown);
+        }
+        ProgramWindow again;
+        again.resize(900, 700);
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        WindowSettings::table.TabelTonen = true;
+        WindowHost::current().tableRead();
+        QMdiSubWindow *sub = tableSub();
+        QVERIFY(sub->isVisible());
+        QCOMPARE(sub->isMinimized(), state == 1);
+        QCOMPARE(sub->isMaximized(), state == 2);
+        sub->showNormal();
+        QCOMPARE(sub->geometry(), normal);
+    }
+
+    // A plain start with rack windows and the table in the settings file: the settings count
+    // as unchanged, so closing asks nothing. The toolbar's menu item shows the toolbar's
+    // state, and the table shows the tab it showed when it was last closed.
+    void plainStart()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        for (int d = 1; d <= 3; ++d)
+            sim.add("T542", 10 + d, 1);
+        SerialPortTable::bind(9, sim.devicePath());
+        writeSettings();
+        Registry::write("QLV2-CFG", "Table", "Tab", "2");
+
+        ScriptedDialogProvider dialogs;
+        dialogs.answerMessage(MsgBox::No);
+        ProgramWindow window;
+        bool changedWhileRunning = true;
+        bool toolbarChecked = false;
+        bool toolbarShown = false;
+        int tab = -1;
+        int racksShown = 0;
+        QTimer::singleShot(1500, &window, [&] {
+            changedWhileRunning = InstellingenGewijzigd;
+            toolbarChecked = window.menuItem("mnuWindowToolbar")->isChecked();
+            toolbarShown = window.findChild<QToolBar *>("Toolbar")->isVisible();
+            tab = TabelVenster()->Tab();
+            for (int d = 1; d <= 3; ++d)
+                racksShown += RackVenster.bestaand(d) && RackVenster.bestaand(d)->isVisible();
+            window.close();
+        });
+        QVERIFY(window.MDIForm_Load({}));
+        QCOMPARE(racksShown, 3);
+        QCOMPARE(tab, 2);
+        QVERIFY(toolbarShown);
+        QVERIFY(toolbarChecked);
+        QVERIFY(!changedWhileRunning);
+        QVERIFY2(!dialogs.messageTexts().contains(Taaltekst(183)),
+                 qPrintable(dialogs.messageTexts().join('|')));
+    }
+
+    // The splash of the start-up: drawn in full colour, and a click on its photo does not
+    // close it before its time.
+    void splashAtStart()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        sim.add("T542", 11, 1);
+        SerialPortTable::bind(9, sim.devicePath());
+        writeSettings();
+
+        ScriptedDialogProvider dialogs;
+        ProgramWindow window(true);
+        bool stayedOpen = false;
+        int colourful = 0;
+        QTimer::singleShot(700, &window, [&] {
+            frmSplash *splash = frmSplash::open();
+            QVERIFY(splash);
+            const QImage photo = splash->ImgFoto->grab().toImage();
+            for (int y = 0; y < photo.height(); y += 7)
+                for (int x = 0; x < photo.width(); x += 7)
+                    colourful += QColor(photo.pixel(x, y)).hsvSaturation() > 80;
+            QTest::mouseClick(splash->ImgFoto, Qt::LeftButton);
+            QTest::keyClick(splash, Qt::Key_A);
+            stayedOpen = frmSplash::open() && frmSplash::open()->isVisible();
+        });
+        QTimer::singleShot(2500, &window, [&window] { window.mnuFileExit_Click(); });
+        QVERIFY(window.MDIForm_Load({}));
+        QVERIFY2(colourful > 20, qPrintable(QString::number(colourful)));
+        QVERIFY(stayedOpen);
+        QVERIFY(!frmSplash::open());
+    }
+};
+
+QTEST_MAIN(TestWindowPlaces)
+#include "tst_windowplaces.moc"
