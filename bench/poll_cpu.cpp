@@ -127,7 +127,11 @@ int main(int argc, char *argv[])
             sim.clearFrames();
             const QByteArray frame = FrameBytes(qint16(slot), Protocol::PollCommando[size_t(slot)]);
             ZendCommando(qint16(slot), Protocol::PollCommando[size_t(slot)]);
-            if (LezenMetingStandaard(qint16(slot)) || IsT57Model(Toestel[slot].Type))
+            // Decoded by the slot's own decoder, and counted only when the value came through.
+            Toestel[slot].Kanaal[1].Waarde.clear();
+            const QString expected =
+                QString::fromLatin1(sim.controllers()[size_t(slot - 1)]->channel[0].value);
+            if (pollHooks().readReply(slot) && Toestel[slot].Kanaal[1].Waarde.trimmed() == expected)
                 ++good;
             bytes += frame.size() + sim.controllers()[size_t(slot - 1)]->normalReply().size();
         }

@@ -165,6 +165,7 @@ void OpvragenToestel(qint16 slot, qint16 &state)
         call(h.refreshLamps, int(slot), false, false);
         const bool timerOn = h.logTimerEnabled ? h.logTimerEnabled() : true;
         if (!timerOn && LoggenActief) {
+            call(h.stampRecord);
             VerwerkenLegeMeting(QString());
             call(h.setLogTimerEnabled, true);
         }

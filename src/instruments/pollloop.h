@@ -30,6 +30,8 @@ struct PollHooks {
     std::function<bool()> logTimerEnabled;
     std::function<void(bool)> setLogTimerEnabled;
     std::function<void()> startStopLogging;
+    // A due record is about to be written: its time stamp is taken now.
+    std::function<void()> stampRecord;
     // One poll exchange: send the poll command, then read and decode the reply.
     std::function<void(int slot)> sendPoll;
     std::function<bool(int slot)> readReply;
@@ -39,6 +41,9 @@ struct PollHooks {
     std::function<void(qint32 rows)> feedGraphs;
     // Once a second the recorder-mode graphs are offered a sample.
     std::function<void(qint32 rows)> sampleRecorders;
+    // Whether a recorder-mode graph is open (the log timer rests when none is and logging is
+    // off); when not installed, any installed sampleRecorders keeps the timer running.
+    std::function<bool()> recordersRunning;
 };
 
 PollHooks &pollHooks();

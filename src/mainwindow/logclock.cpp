@@ -7,17 +7,17 @@ QString twoDigits(qint64 v)
         return QLatin1Char('-') + QStringLiteral("%1").arg(-v, 2, 10, QLatin1Char('0'));
     return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
 }
-qint64 floorDiv(qint64 a, qint64 b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 } // namespace
 
-qint64 SecondBoundaries(qint64 fromMs, qint64 toMs)
+qint64 ElapsedSeconds(qint64 fromMs, qint64 toMs)
 {
-    return floorDiv(toMs, 1000) - floorDiv(fromMs, 1000);
+    const qint64 ms = toMs - fromMs;
+    return ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
 }
 
 bool RecordDue(qint64 lastRecordMs, qint64 nowMs, qint32 intervalSeconds, bool cycleCompleted)
 {
-    return cycleCompleted && intervalSeconds <= SecondBoundaries(lastRecordMs, nowMs);
+    return cycleCompleted && nowMs - lastRecordMs >= qint64(intervalSeconds) * 1000;
 }
 
 QString CounterText(qint32 rest)

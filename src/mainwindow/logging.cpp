@@ -127,12 +127,19 @@ void mdiQLV2::ToevoegenEindPunt()
     VerwerkenMeting(QStringLiteral("Stop"), 0);
 }
 
+void mdiQLV2::stampRecord()
+{
+    Clock &clock = Clock::current();
+    m_laatsteLogMs = clock.monotonicMs();
+    MeetTijdstip = clock.now();
+}
+
 void mdiQLV2::PlaatsVerbindingsTijd()
 {
     if (!LoggenActief)
         return;
     const qint64 now = Clock::current().monotonicMs();
-    const qint32 rest = qint32(MeetInterval - SecondBoundaries(m_laatsteLogMs, now));
+    const qint32 rest = qint32(MeetInterval - ElapsedSeconds(m_laatsteLogMs, now));
     setPanelText("Counter", CounterText(rest));
     setPanelText("ConnectionTime", ConnectionTimeText(now - m_verbindingsStartMs, Taaltekst(308)));
 }
@@ -166,18 +173,39 @@ void mdiQLV2::TimerOpvragen_Timer()
                 PlaatsVerbindingsTijd();
                 const qint64 nowMs = Clock::current().monotonicMs();
                 if (RecordDue(m_laatsteLogMs, nowMs, MeetInterval, CyclusVoltooid)) {
-                    m_laatsteLogMs = nowMs;
                     CyclusVoltooid = false;
-                    MeetTijdstip = now;
-                    TimerOpvragen.stop(); // a record is due: the poll loop writes it
+                    // A record is due: the poll loop writes it, and stamps it when it does.
+                    TimerOpvragen.stop();
                 }
             }
-        } else {
-            PlaatsAanduidingenCOM();
         }
+        // With logging off the indicators stay as they are: whatever switches logging, the
+        // port or measuring refreshes them when it does.
     }
     ActiverenKnopBewaren();
     InstellenKnopMenus();
+    // Nothing left to do each second: the timer rests until logging or a schedule starts it.
+    if (!LoggenActief && !logTimerWanted())
+        TimerOpvragen.stop();
+}
+
+bool mdiQLV2::logTimerWanted() const
+{
+    if (!StartLoggen && (StartLoggenOpTijd || StopLoggenOpTijd))
+        return true;
+    const PollHooks &h = pollHooks();
+    if (h.sampleRecorders)
+        return h.recordersRunning ? h.recordersRunning() : true;
+    return false;
+}
+
+void mdiQLV2::keepClockInStep()
+{
+    // The connection clock runs only while there is a run to time.
+    if (!LoggenActief)
+        TimerControleTeller.stop();
+    else if (!TimerControleTeller.isActive())
+        TimerControleTeller.start();
 }
 
 void mdiQLV2::TimerControleTeller_Timer()
@@ -200,6 +228,7 @@ void mdiQLV2::StatusBar_PanelClick(const QString &key)
 void mdiQLV2::PlaatsAanduidingenCOM()
 {
     TimerOpvragen.start();
+    keepClockInStep();
     InstellenKnoppenData();
     mnuData_Click();
     menuItem("mnuDatalogging")->setChecked(LoggenActief);

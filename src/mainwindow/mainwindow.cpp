@@ -41,6 +41,9 @@ mdiQLV2::mdiQLV2(QWidget *parent) : QMainWindow(parent)
     m_mdi->viewport()->installEventFilter(this);
 
     TimerOpvragen.setInterval(1000);
+    // Restarted when a record is written, so its ticks count whole seconds from that moment;
+    // a precise timer never ticks early, and the interval is never cut short.
+    TimerOpvragen.setTimerType(Qt::PreciseTimer);
     TimerControleTeller.setInterval(250);
 
     connect(&LanguageNotifier::instance(), &LanguageNotifier::languageLoaded, this,

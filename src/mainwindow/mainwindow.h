@@ -84,6 +84,8 @@ public:
     void InstellenKnopMenus();
     // Monotonic time of the last record (the countdown and the record-due test read it).
     qint64 laatsteLogMs() const { return m_laatsteLogMs; }
+    // A due record is being written: its time stamp, and the start of the next interval.
+    void stampRecord();
 
     // Serial port set-up and connection state.
     void initCommPoort();
@@ -123,6 +125,9 @@ private:
     qint64 m_laatsteLogMs = 0;
     bool m_inLogTimer = false;  // the log timer's handler is running (maybe in a message box)
     bool m_inStartStop = false; // StartStopVerbinding is running
+    // Whether the log timer has work while logging is off: a schedule or recorder graphs.
+    bool logTimerWanted() const;
+    void keepClockInStep();
     QAction *addItem(QMenu *menu, const QString &name, const QKeySequence &shortcut = {});
     void buildMenus();
     void buildToolbar();

@@ -334,14 +334,10 @@ void installPollHooks(mdiQLV2 &w)
         }
     };
     h.refreshLamps = [](int slot, bool busy, bool all) {
-        VernieuwenToestelVensters(qint16(slot), busy, all);
-    };
-    h.showReading = [](int slot) {
-        qint16 s = qint16(slot);
-        bool leeg = false;
-        TonenMeting(s, leeg);
+        markLampsChanged(qint16(slot), busy, all);
     };
     h.measuringShown = [&w] { w.InstellenKnopMeten(); };
+    h.showReading = [](int slot) { markReadingChanged(qint16(slot)); };
     h.logTimerEnabled = [&w] { return w.TimerOpvragen.isActive(); };
     h.setLogTimerEnabled = [&w](bool on) {
         if (on)
@@ -350,6 +346,7 @@ void installPollHooks(mdiQLV2 &w)
             w.TimerOpvragen.stop();
     };
     h.startStopLogging = [&w] { w.StartStopVerbinding(); };
+    h.stampRecord = [&w] { w.stampRecord(); };
     h.sendPoll = [](int slot) { ZendCommando(qint16(slot), Protocol::PollCommando[size_t(slot)]); };
     h.readReply = [](int slot) {
         return IsT57Model(Toestel[slot].Type) ? LezenMetingT57(qint16(slot))
@@ -657,7 +654,6 @@ void KoppelHoofdvenster(mdiQLV2 &w)
     QObject::connect(&w.TimerOpvragen, &QTimer::timeout, &w, [&w] { w.TimerOpvragen_Timer(); });
     QObject::connect(&w.TimerControleTeller, &QTimer::timeout, &w,
                      [&w] { w.TimerControleTeller_Timer(); });
-    w.TimerControleTeller.start();
     for (const char *key : {"Settings", "Connect"})
         if (QLabel *p = w.panel(key))
             p->installEventFilter(&w);

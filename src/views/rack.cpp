@@ -395,6 +395,11 @@ void FormRack::Form_Activate()
 
 void FormRack::ToonStopPaneel(bool gestopt)
 {
+    // Every reading passes here: a panel that already looks right is left alone, so it is not
+    // laid out and repainted again.
+    if (m_stopShown && m_stopSunken == gestopt)
+        return;
+    m_stopShown = true;
     m_stopSunken = gestopt;
     QLabel *p = m_panels[0];
     if (gestopt) {

@@ -116,6 +116,7 @@ private:
     std::array<QLabel *, 4> m_panels{};
     std::vector<Placed> m_placed;
     bool m_stopSunken = false;
+    bool m_stopShown = false; // panel 1 has been given one of its looks
     bool m_allowClose = false;
     bool m_inLayout = false;
 };

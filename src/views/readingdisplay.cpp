@@ -6,7 +6,10 @@
 #include "support/language.h"
 #include "views/rack.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDateTime>
+#include <QPointer>
+#include <array>
 
 QColor WaardeKleur(bool geenWaarde, const QString &status)
 {
@@ -120,25 +123,94 @@ void VernieuwenRackVenster(qint16 slot)
     rack->ShapeLED()->setColour(t.FoutTeller > 2 && t.Actief ? RackKleur::Rood : RackKleur::Grijs);
 }
 
-void VernieuwenToestelVensters(qint16 slot, bool bezig, bool alle)
+namespace {
+// The lamp colour of shown slot i while `slot` is polled; invalid when the lamp stays as it is.
+QColor lampColour(qint16 i, qint16 slot, bool bezig, bool alle)
+{
+    const ToestelGegevens &t = Toestel[i];
+    if (!t.Actief)
+        return RackKleur::Grijs;
+    if (i == slot)
+        return !bezig ? RackKleur::Donkergroen
+                      : (t.FoutTeller > 2 ? RackKleur::Rood : RackKleur::Groen);
+    if (t.FoutTeller >= 3)
+        return RackKleur::Rood;
+    return alle ? RackKleur::Donkergroen : QColor();
+}
+
+// Calls f(i, rack) for every valid slot whose rack window is shown.
+template <typename F> void forShownRacks(F f)
 {
     for (qint16 i = 1; i <= MaxToestellen; ++i) {
         if (!ToestelGeldig(i))
             continue;
         FormRack *rack = RackVenster.bestaand(i);
-        if (!rack || !rack->Zichtbaar())
-            continue;
-        const ToestelGegevens &t = Toestel[i];
-        if (!t.Actief) {
-            VernieuwenRackVenster(i);
-        } else if (i == slot) {
-            rack->ShapeLED()->setColour(!bezig ? RackKleur::Donkergroen
-                                               : (t.FoutTeller > 2 ? RackKleur::Rood
-                                                                   : RackKleur::Groen));
-        } else if (t.FoutTeller >= 3) {
-            rack->ShapeLED()->setColour(RackKleur::Rood);
-        } else if (alle) {
-            rack->ShapeLED()->setColour(RackKleur::Donkergroen);
+        if (rack && rack->Zichtbaar())
+            f(i, rack);
+    }
+}
+
+struct MarkedChanges {
+    std::array<bool, MaxToestellen + 1> reading{};
+    std::array<QColor, MaxToestellen + 1> lamp{};
+    bool any = false;
+    QPointer<QAbstractEventDispatcher> hookedTo;
+
+    void mark()
+    {
+        any = true;
+        QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
+        if (dispatcher && dispatcher != hookedTo) {
+            hookedTo = dispatcher;
+            QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, dispatcher,
+                             [] { showMarkedChanges(); });
         }
+    }
+};
+MarkedChanges marked;
+} // namespace
+
+void VernieuwenToestelVensters(qint16 slot, bool bezig, bool alle)
+{
+    forShownRacks([&](qint16 i, FormRack *rack) {
+        const QColor colour = lampColour(i, slot, bezig, alle);
+        if (colour.isValid())
+            rack->ShapeLED()->setColour(colour);
+    });
+}
+
+void markReadingChanged(qint16 slot)
+{
+    if (slot < 1 || slot > MaxToestellen)
+        return;
+    marked.reading[size_t(slot)] = true;
+    marked.mark();
+}
+
+void markLampsChanged(qint16 slot, bool bezig, bool alle)
+{
+    forShownRacks([&](qint16 i, FormRack *) {
+        const QColor colour = lampColour(i, slot, bezig, alle);
+        if (colour.isValid())
+            marked.lamp[size_t(i)] = colour;
+    });
+    marked.mark();
+}
+
+void showMarkedChanges()
+{
+    if (!marked.any)
+        return;
+    marked.any = false;
+    for (qint16 i = 1; i <= MaxToestellen; ++i) {
+        const bool reading = std::exchange(marked.reading[size_t(i)], false);
+        const QColor lamp = std::exchange(marked.lamp[size_t(i)], QColor());
+        FormRack *rack = RackVenster.bestaand(i);
+        if (!rack)
+            continue;
+        if (reading)
+            TonenMeting(*rack, false);
+        if (lamp.isValid() && rack->Zichtbaar())
+            rack->ShapeLED()->setColour(lamp);
     }
 }

@@ -15,9 +15,12 @@ private slots:
         QTest::addColumn<bool>("due");
         QTest::newRow("first record at once") << qint64(-60000) << qint64(0) << 60 << true << true;
         QTest::newRow("cycle not ended") << qint64(-60000) << qint64(0) << 60 << false << false;
-        QTest::newRow("59 boundaries") << qint64(1000) << qint64(59999) << 60 << true << false;
-        QTest::newRow("60 boundaries") << qint64(1999) << qint64(61000) << 60 << true << true;
-        QTest::newRow("boundary counting") << qint64(999) << qint64(1000) << 1 << true << true;
+        QTest::newRow("59 s") << qint64(1000) << qint64(59999) << 60 << true << false;
+        QTest::newRow("59.001 s across 60 boundaries") << qint64(1999) << qint64(61000) << 60
+                                                       << true << false;
+        QTest::newRow("60 s") << qint64(1999) << qint64(61999) << 60 << true << true;
+        QTest::newRow("1 ms across a boundary") << qint64(999) << qint64(1000) << 1 << true
+                                                << false;
     }
     void due()
     {
