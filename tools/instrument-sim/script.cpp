@@ -95,7 +95,8 @@ void fillLog(Controller &c, int count, int seconds, const QDateTime &last)
     }
 }
 
-QString runScriptLine(Simulator &sim, const QByteArray &line, const std::function<void(const QString &)> &report)
+QString runScriptLine(Simulator &sim, const QByteArray &line,
+                      const std::function<void(const QString &)> &report)
 {
     const QList<QByteArray> w = line.simplified().split(' ');
     if (w.isEmpty() || w[0].isEmpty() || w[0].startsWith('#'))
@@ -173,9 +174,11 @@ QString runScriptLine(Simulator &sim, const QByteArray &line, const std::functio
         for (int k = 0; k < 4 && 4 + k < w.size(); ++k)
             r.value[size_t(k)] = w[4 + k] == "-" ? QByteArray() : unescape(w[4 + k]);
         c->log.records << r;
-    } else if (cmd == "logflag" && w.size() >= 4 && channel(2) && last) {
+    } else if ((cmd == "logflag" || cmd == "logrelays") && !last) {
+        return QStringLiteral("no record in the memory of %1").arg(QString::fromLatin1(w[1]));
+    } else if (cmd == "logflag" && w.size() >= 4 && channel(2)) {
         last->flag[size_t(w[2].toInt() - 1)] = unescape(w[3]);
-    } else if (cmd == "logrelays" && w.size() >= 3 && last) {
+    } else if (cmd == "logrelays" && w.size() >= 3) {
         last->relays = unescape(w[2]);
     } else if (cmd == "logunit" && w.size() >= 4 && channel(2)) {
         c->log.unit[size_t(w[2].toInt() - 1)] = unescape(w[3]);
@@ -202,6 +205,5 @@ QString runScriptLine(Simulator &sim, const QByteArray &line, const std::functio
     }
     return {};
 }
-
 
 } // namespace Sim
