@@ -181,10 +181,10 @@ private slots:
     {
         QTest::addColumn<QList<QByteArray>>("script");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("free text with NUL, form feed, blanks and 0xF8")
+        QTest::newRow("free text with NUL, form feed, blanks, 0xF8 and 0xFF")
             << QList<QByteArray>{"text 12 \\x20pH 7.02\\0  end", "text 12 \\x0c",
-                                 "text 12 25.1 \\xf8C\\x20"}
-            << QByteArray(" pH 7.02") + '\0' + "  end\r\n\f\r\n25.1 \xf8" "C \r\n";
+                                 "text 12 25.1 \\xf8C\\xff\\x20"}
+            << QByteArray(" pH 7.02") + '\0' + "  end\r\n\f\r\n25.1 \xf8" "C\xff \r\n";
         QTest::newRow("free text paced line by line")
             << QList<QByteArray>{"linedelay 20", "text 12 one", "text 12 two", "text 12 three"}
             << QByteArray("one\r\ntwo\r\nthree\r\n");
