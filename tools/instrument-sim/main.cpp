@@ -1,15 +1,12 @@
 // Simulated controllers on a pseudo-terminal, for demonstrations and end-to-end runs.
 //
 //   instrument-sim --controller T542:12:2 --controller T5781:3:4 [--bind 3] [--link PATH]
-//                  [--script FILE] [--demo-settings PATH] [--wander]
+//                  [--script FILE] [--run LINE]... [--demo-settings PATH] [--wander]
 //   instrument-sim --default-settings-path
 //
-// Prints the device path, then reads commands from the script file and from standard input,
-// one a line:
-//   value IDNO CH TEXT [UNIT]     status IDNO CH TEXT      novalue IDNO CH on|off
-//   relay IDNO N on|off           stop IDNO on|off         maintenance IDNO on|off
-//   mode IDNO normal|silent|ack|garbage|wrong|truncated|late|hangup
-//   late IDNO MS                  show IDNO                quit
+// Prints the device path, then runs the commands of the script file, the lines given with --run
+// and the lines read from standard input (the language is described in script.h).
+#include "script.h"
 #include "simulator.h"
 
 #include "core/settingsfile.h"
@@ -47,68 +44,12 @@ bool knownModel(const QByteArray &m)
     return false;
 }
 
-bool onOff(const QByteArray &word) { return word == "on" || word == "1" || word == "true"; }
-
-QString run(Sim::Simulator &sim, const QByteArray &line)
+void report(const QString &text)
 {
-    const QList<QByteArray> w = line.simplified().split(' ');
-    if (w.isEmpty() || w[0].isEmpty() || w[0].startsWith('#'))
-        return {};
-    if (w[0] == "quit") {
-        QCoreApplication::quit();
-        return {};
+    if (!text.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        std::fflush(stderr);
     }
-    if (w.size() < 2)
-        return QStringLiteral("? %1").arg(QString::fromLatin1(line));
-    Sim::Controller *c = sim.find(w[1].toInt());
-    if (!c)
-        return QStringLiteral("no controller %1").arg(QString::fromLatin1(w[1]));
-    auto channel = [&](int at) -> Sim::Channel * {
-        const int k = w.size() > at ? w[at].toInt() : 0;
-        return k >= 1 && k <= 4 ? &c->channel[size_t(k - 1)] : nullptr;
-    };
-    const QByteArray cmd = w[0];
-    if (cmd == "value" && w.size() >= 4 && channel(2)) {
-        channel(2)->value = w[3];
-        channel(2)->noValue = false;
-        if (w.size() >= 5)
-            channel(2)->unit = w[4];
-    } else if (cmd == "status" && w.size() >= 3 && channel(2)) {
-        channel(2)->status = w.mid(3).join(' ');
-    } else if (cmd == "novalue" && w.size() >= 4 && channel(2)) {
-        channel(2)->noValue = onOff(w[3]);
-    } else if (cmd == "relay" && w.size() >= 4) {
-        const int r = w[2].toInt();
-        if (r < 1 || r > 4)
-            return QStringLiteral("relay 1..4");
-        c->relay[size_t(r - 1)] = onOff(w[3]);
-    } else if (cmd == "stop" && w.size() >= 3) {
-        c->stop = onOff(w[2]);
-    } else if (cmd == "maintenance" && w.size() >= 3) {
-        c->maintenance = onOff(w[2]);
-    } else if (cmd == "late" && w.size() >= 3) {
-        c->lateMs = w[2].toInt();
-    } else if (cmd == "mode" && w.size() >= 3) {
-        static const std::pair<const char *, Sim::Behaviour> modes[] = {
-            {"normal", Sim::Behaviour::Normal},     {"silent", Sim::Behaviour::Silent},
-            {"ack", Sim::Behaviour::AckOnly},       {"garbage", Sim::Behaviour::Garbage},
-            {"wrong", Sim::Behaviour::WrongAddress}, {"truncated", Sim::Behaviour::Truncated},
-            {"late", Sim::Behaviour::Late},         {"hangup", Sim::Behaviour::HangUp}};
-        bool found = false;
-        for (const auto &[name, b] : modes) {
-            if (w[2] == name) {
-                c->behaviour = b;
-                found = true;
-            }
-        }
-        if (!found)
-            return QStringLiteral("unknown mode %1").arg(QString::fromLatin1(w[2]));
-    } else if (cmd == "show") {
-        return QString::fromLatin1(c->normalReply().toPercentEncoding("#<?{/:. -"));
-    } else {
-        return QStringLiteral("? %1").arg(QString::fromLatin1(line));
-    }
-    return {};
 }
 
 // The settings file the program reads in its default configuration.
@@ -196,6 +137,9 @@ int main(int argc, char **argv)
     parser.addOption({QStringLiteral("script"),
                       QStringLiteral("Run the commands of a file at start."),
                       QStringLiteral("file")});
+    parser.addOption({QStringLiteral("run"),
+                      QStringLiteral("Run a command line at start, after the script (repeatable)."),
+                      QStringLiteral("line")});
     parser.addOption({QStringLiteral("demo-settings"),
                       QStringLiteral("Write a settings file naming the bound port and these "
                                      "controllers, unless the file exists."),
@@ -255,12 +199,6 @@ int main(int argc, char **argv)
         wanderTimer.start(1000);
     }
 
-    auto report = [](const QString &text) {
-        if (!text.isEmpty()) {
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-            std::fflush(stderr);
-        }
-    };
     if (parser.isSet(QStringLiteral("script"))) {
         QFile f(parser.value(QStringLiteral("script")));
         if (!f.open(QIODevice::ReadOnly)) {
@@ -268,8 +206,10 @@ int main(int argc, char **argv)
             return 2;
         }
         while (!f.atEnd())
-            report(run(sim, f.readLine().trimmed()));
+            report(Sim::runScriptLine(sim, f.readLine().trimmed(), report));
     }
+    for (const QString &given : parser.values(QStringLiteral("run")))
+        report(Sim::runScriptLine(sim, given.toLatin1().trimmed(), report));
 
     QByteArray pending;
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
@@ -283,7 +223,7 @@ int main(int argc, char **argv)
         pending.append(buffer, qsizetype(n));
         qsizetype end;
         while ((end = pending.indexOf('\n')) >= 0) {
-            report(run(sim, pending.left(end).trimmed()));
+            report(Sim::runScriptLine(sim, pending.left(end).trimmed(), report));
             pending.remove(0, end + 1);
         }
     });

@@ -123,6 +123,103 @@ QList<QByteArray> Controller::channelLines() const
     return lines;
 }
 
+QByteArray numberedCommand(int number)
+{
+    QByteArray command("N");
+    command += char(number & 0xff);
+    command += char((number >> 8) & 0xff);
+    return command;
+}
+
+QByteArray Controller::logUnit(int k) const
+{
+    const QByteArray &own = log.unit[size_t(k - 1)];
+    if (!own.isEmpty())
+        return own;
+    // The second channel of a standard line is the temperature, which carries no unit live.
+    if (!t57() && !model.startsWith("T552") && k % 2 == 0)
+        return "\xf8" "C";
+    return channel[size_t(k - 1)].unit;
+}
+
+QList<QByteArray> Controller::logLines() const
+{
+    const QString separator = QString(QLatin1Char(log.dateSeparator));
+    const QString dateFormat = QStringLiteral("dd%1MM%1yy").arg(separator);
+    const QByteArray head = address() + '\t';
+    const int n = qBound(1, channels, 4);
+    auto valueOf = [&](const LogRecord &r, int k) {
+        const QByteArray &v = r.value[size_t(k - 1)];
+        return v.isEmpty() ? noValueMarker() : v;
+    };
+    auto recordStart = [&](const LogRecord &r, qsizetype number) {
+        return head + "LOG." + QByteArray::number(number) + '\t' +
+               r.time.toString(dateFormat).toLatin1() + '\t' +
+               r.time.toString(QStringLiteral("HH:mm:ss")).toLatin1() + '\t';
+    };
+
+    QList<QByteArray> lines;
+    if (t57()) {
+        // One line per channel with its second value: channel k + 2, or the last channel for
+        // the T575 models, which send it beside every other channel.
+        const bool lastAsSecond = model.startsWith("T575");
+        const int lineCount = lastAsSecond ? qMax(1, n - 1) : qMin(n, 2);
+        qsizetype number = 0;
+        for (const LogRecord &r : log.records) {
+            for (int k = 1; k <= lineCount; ++k) {
+                const int j = lastAsSecond ? 4 : k + 2;
+                lines << recordStart(r, ++number) + "CH" + QByteArray::number(k) + '\t' +
+                             valueOf(r, k) + '\t' + logUnit(k) + '\t' + valueOf(r, j) + '\t' +
+                             logUnit(j) + '\t' + r.flag[size_t(k - 1)] + "\tREL." + r.relays +
+                             "\r\n";
+            }
+        }
+        return lines;
+    }
+
+    // The T542 gives conductivity and concentration channels with their unit on every record;
+    // its header has an extra column before each such unit after the first channel.
+    const bool t542 = model.startsWith("T542");
+    auto unitOnRecord = [&](int k) {
+        const QByteArray unit = logUnit(k);
+        return t542 && (unit.contains("cm") || unit.contains("/l"));
+    };
+    QByteArray header = head + "   #\tDate\tTime";
+    for (int k = 1; k <= n; ++k) {
+        if (k > 1 && unitOnRecord(k))
+            header += '\t';
+        header += '\t' + logUnit(k);
+    }
+    lines << header + "\r\n";
+    qsizetype number = 0;
+    for (const LogRecord &r : log.records) {
+        QByteArray line = recordStart(r, ++number);
+        for (int k = 1; k <= n; ++k) {
+            if (k > 1)
+                line += '\t';
+            line += valueOf(r, k);
+            if (unitOnRecord(k))
+                line += '\t' + logUnit(k);
+        }
+        lines << line + "\r\n";
+    }
+    return lines;
+}
+
+bool Controller::missesCommand(const QByteArray &command)
+{
+    const auto it = unanswered.find(command.startsWith('>') ? command.mid(1) : command);
+    if (it == unanswered.end())
+        return false;
+    if (it->second == 0) {
+        unanswered.erase(it);
+        return false;
+    }
+    if (it->second > 0 && --it->second == 0)
+        unanswered.erase(it);
+    return true;
+}
+
 QByteArray Controller::normalReply() const
 {
     QByteArray reply = acknowledgment("?");
@@ -131,11 +228,16 @@ QByteArray Controller::normalReply() const
     return reply;
 }
 
-Simulator::Simulator(QObject *parent) : QObject(parent) {}
+Simulator::Simulator(QObject *parent) : QObject(parent)
+{
+    m_lineTimer.setSingleShot(true);
+    connect(&m_lineTimer, &QTimer::timeout, this, &Simulator::flush);
+}
 
 Simulator::~Simulator()
 {
     m_notifier.reset();
+    m_writable.reset();
     if (m_master >= 0)
         ::close(m_master);
     if (m_slave >= 0)
@@ -161,6 +263,9 @@ bool Simulator::start()
     m_path = QString::fromLocal8Bit(name);
     m_notifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &Simulator::onReadable);
+    m_writable = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Write);
+    m_writable->setEnabled(false);
+    connect(m_writable.get(), &QSocketNotifier::activated, this, &Simulator::flush);
     return true;
 }
 
@@ -192,6 +297,10 @@ void Simulator::clearFrames()
 void Simulator::hangUp()
 {
     m_notifier.reset();
+    m_writable.reset();
+    m_out.clear();
+    m_lines.clear();
+    m_lineTimer.stop();
     if (m_master >= 0)
         ::close(m_master);
     if (m_slave >= 0)
@@ -201,6 +310,10 @@ void Simulator::hangUp()
 
 void Simulator::send(const QByteArray &bytes)
 {
+    if (transmitting()) {
+        transmit({bytes});
+        return;
+    }
     qsizetype done = 0;
     while (m_master >= 0 && done < bytes.size()) {
         const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
@@ -211,6 +324,55 @@ void Simulator::send(const QByteArray &bytes)
         } else {
             // The line is full or gone; a real controller would drop the rest as well.
             break;
+        }
+    }
+}
+
+void Simulator::transmit(const QList<QByteArray> &lines)
+{
+    if (m_master < 0)
+        return;
+    m_lines += lines;
+    flush();
+}
+
+void Simulator::sendText(const QList<QByteArray> &lines)
+{
+    QList<QByteArray> ended;
+    for (const QByteArray &line : lines)
+        ended << line + "\r\n";
+    transmit(ended);
+}
+
+void Simulator::sendLogMemory(const Controller &c) { transmit(c.logLines()); }
+
+void Simulator::flush()
+{
+    while (m_master >= 0) {
+        while (!m_out.isEmpty()) {
+            const ssize_t n = ::write(m_master, m_out.constData(), size_t(m_out.size()));
+            if (n > 0) {
+                m_out.remove(0, n);
+            } else if (n < 0 && errno == EINTR) {
+                continue;
+            } else if (n < 0 && errno == EAGAIN) {
+                m_writable->setEnabled(true); // the other side reads slower: go on when it has
+                return;
+            } else {
+                m_out.clear();
+                m_lines.clear();
+                return;
+            }
+        }
+        m_writable->setEnabled(false);
+        if (m_lines.isEmpty() || m_lineTimer.isActive())
+            return;
+        if (m_lineDelayMs > 0) {
+            m_out = m_lines.takeFirst();
+            m_lineTimer.start(m_lineDelayMs);
+        } else {
+            m_out = m_lines.join();
+            m_lines.clear();
         }
     }
 }
@@ -283,6 +445,12 @@ void Simulator::handleFrame(const QByteArray &frame)
 
 void Simulator::answer(Controller &c, const QByteArray &command)
 {
+    if (command != ">?" && c.missesCommand(command))
+        return;
+    if (command.startsWith('>') && command != ">?") {
+        answerMemoryCommand(c, command.mid(1));
+        return;
+    }
     if (command != ">?") {
         const QByteArray stopCommand =
             c.t57() ? (c.checksumModel() ? QByteArray("B\x05", 2) : QByteArray("B\x07", 2))
@@ -334,6 +502,24 @@ void Simulator::answer(Controller &c, const QByteArray &command)
     case Behaviour::HangUp:
         hangUp();
         break;
+    }
+}
+
+// The standard models' memory menu: ">M" opens it, ">N" with a number picks an entry, ">4"
+// confirms; the second confirmation starts the transmission of the log memory. ">1" and ">C"
+// leave it. Every command is echoed first, as the controller does.
+void Simulator::answerMemoryCommand(Controller &c, const QByteArray &command)
+{
+    if (c.behaviour == Behaviour::Silent)
+        return;
+    send(c.acknowledgment(command));
+    if (command == "M") {
+        c.memoryStep = 0;
+    } else if (command == "4" && c.memoryStep >= 0 && ++c.memoryStep == 2) {
+        c.memoryStep = -1;
+        sendLogMemory(c);
+    } else if (command == "1" || command == "C") {
+        c.memoryStep = -1;
     }
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <array>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -30,6 +33,23 @@ struct Channel {
     QByteArray status;    // free status text of the channel
 };
 
+// One record of a controller's log memory.
+struct LogRecord {
+    QDateTime time;
+    std::array<QByteArray, 4> value; // per channel; empty sends the model's no-value marker
+    // T57 family only: the flag of each channel's line ("A" alarm, "S" stop, "M" maintenance,
+    // empty for none) and the relay field after "REL." (one character per relay).
+    std::array<QByteArray, 4> flag;
+    QByteArray relays = "----";
+};
+
+// The records a controller keeps, oldest first, and the units it reports them in.
+struct LogMemory {
+    std::array<QByteArray, 4> unit; // per channel; empty takes the channel's present unit
+    QList<LogRecord> records;
+    char dateSeparator = '/';       // the instruments write dd/mm/yy; some write dd-mm-yy
+};
+
 // One simulated controller. Fields may be changed at any time; the next poll uses them.
 struct Controller {
     QByteArray model; // one of the nine model codes
@@ -48,6 +68,15 @@ struct Controller {
     // Every frame received for this controller, as it came (checksum byte and CR LF included).
     QList<QByteArray> frames;
 
+    LogMemory log;
+    // Commands the controller does not hear (no echo, no effect), keyed by the command without
+    // its leading ">" (for example "M" or "N\x07\x00"): the count of sends still to be missed,
+    // or a negative count for all of them.
+    std::map<QByteArray, int> unanswered;
+    // Standard models: ">4" commands since ">M" opened the memory menu (-1: menu closed); the
+    // second one starts the transmission of the memory.
+    int memoryStep = -1;
+
     bool checksumModel() const;
     bool t57() const;
     QByteArray noValueMarker() const;
@@ -56,7 +85,19 @@ struct Controller {
     QByteArray normalReply() const;
     QByteArray acknowledgment(const QByteArray &command) const;
     QList<QByteArray> channelLines() const;
+    // The lines (CR LF included) in which the controller transmits its log memory: for the
+    // standard models a header line and one "LOG." line per record, for the T57 family one
+    // "LOG." line per channel line of each record, every line starting with the address field.
+    QList<QByteArray> logLines() const;
+    // The unit the log memory reports for channel k (1..4): its own, else the temperature unit
+    // for the temperature channels of the standard models, else the channel's unit.
+    QByteArray logUnit(int k) const;
+    // Whether the command is one the controller is set not to hear; counts the miss.
+    bool missesCommand(const QByteArray &command);
 };
+
+// "N", the low byte and the high byte of the number: the numbered memory command.
+QByteArray numberedCommand(int number);
 
 // Serves controllers on the master side of a pseudo-terminal from the Qt event loop.
 class Simulator : public QObject {
@@ -80,8 +121,19 @@ public:
     void clearFrames();
     // Closes the line at once.
     void hangUp();
-    // Sends bytes at once, unasked.
+    // Sends bytes at once, unasked. While a transmission is under way they queue behind it.
     void send(const QByteArray &bytes);
+    // Transmits lines unasked and in full, as fast as the line takes them or one line per
+    // line delay. Nothing is dropped while the other side is not reading.
+    void transmit(const QList<QByteArray> &lines);
+    // Free text lines (a printout from the instrument's keyboard), each given CR LF.
+    void sendText(const QList<QByteArray> &lines);
+    // The user pressed SEND on the controller: it transmits its log memory.
+    void sendLogMemory(const Controller &c);
+    // Milliseconds between the lines of a transmission; 0 sends them as fast as possible.
+    void setLineDelay(int ms) { m_lineDelayMs = ms; }
+    // Bytes and lines of a transmission still to go.
+    bool transmitting() const { return !m_out.isEmpty() || !m_lines.isEmpty(); }
 
 signals:
     void frameReceived(const QByteArray &frame);
@@ -90,12 +142,19 @@ private:
     void onReadable();
     void handleFrame(const QByteArray &frame);
     void answer(Controller &c, const QByteArray &command);
+    void answerMemoryCommand(Controller &c, const QByteArray &command);
+    void flush();
 
     int m_master = -1;
     int m_slave = -1;
     QString m_path;
     std::unique_ptr<QSocketNotifier> m_notifier;
     QByteArray m_input;
+    std::unique_ptr<QSocketNotifier> m_writable;
+    QByteArray m_out;          // bytes of a transmission the line has not taken yet
+    QList<QByteArray> m_lines; // lines of a transmission still to come
+    int m_lineDelayMs = 0;
+    QTimer m_lineTimer;
     QList<QByteArray> m_frames;
     std::vector<std::unique_ptr<Controller>> m_controllers; // stable addresses
 };
