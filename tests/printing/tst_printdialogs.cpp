@@ -1,8 +1,11 @@
 #include "core/conversions.h"
 #include "core/services.h"
 #include "core/shared.h"
+#include "core/slots.h"
+#include "core/tablesink.h"
 #include "graph/printablegraph.h"
 #include "platform/dialogs.h"
+#include "platform/grid.h"
 #include "platform/printdevice.h"
 #include "platform/registry.h"
 #include "printing/pagesetupdialog.h"
@@ -60,6 +63,29 @@ public:
 private:
     qint16 m_index;
     bool m_hoog, m_laag;
+};
+
+// The table window as far as the print dialog asks: the tab on show and each grid's
+// selected rows.
+class SelectionTable : public QWidget, public TableSink {
+public:
+    SelectionTable() { setProperty("Tag", QStringLiteral("tabel")); }
+    GridData &gridData(int) override { return m_data; }
+    void StelTabelIn(bool) override {}
+    void WisTabelGegevens(int) override {}
+    void beginFileLoad() override {}
+    void endFileLoad() override {}
+    void fillFromFileLine(int, QStringView, qsizetype &, QStringView) override {}
+    void InstellenZichtbaarheidTabel() override {}
+    void redraw() override {}
+    int Tab() const override { return shownTab; }
+    qint32 Geselecteerd(int tab, qint32) const override { return selected.value(tab); }
+
+    int shownTab = 0;
+    QMap<int, qint32> selected; // grid -> selected rows
+
+private:
+    GridData m_data;
 };
 
 QByteArray registryBytes()
@@ -316,6 +342,47 @@ private slots:
         QVERIFY(!dialog.CheckEnkelSelectie->isEnabled());
         dialog.OptionActiefVenster->click();
         QVERIFY(!dialog.CheckEnkelSelectie->isEnabled());
+    }
+
+    void selectionEnabling_data()
+    {
+        QTest::addColumn<bool>("current");   // "Current window" chosen, the table active
+        QTest::addColumn<bool>("visible");   // the table window is shown
+        QTest::addColumn<int>("shownTab");
+        QTest::addColumn<int>("selectedGrid");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("current, shown tab has a selection") << true << true << 1 << 1 << true;
+        QTest::newRow("current, another tab has it") << true << true << 0 << 1 << false;
+        QTest::newRow("all, a valid slot's grid") << false << true << 0 << 1 << true;
+        QTest::newRow("all, an invalid slot's grid") << false << true << 0 << 4 << false;
+        QTest::newRow("all, table hidden") << false << false << 0 << 1 << false;
+    }
+    void selectionEnabling()
+    {
+        QFETCH(bool, current);
+        QFETCH(bool, visible);
+        QFETCH(int, shownTab);
+        QFETCH(int, selectedGrid);
+        QFETCH(bool, enabled);
+        ResetToestellen();
+        Toestel[2].Type = "T512";
+        Toestel[2].Idno = 2;
+        Toestel[2].Kanalen = 1;
+        SelectionTable table;
+        table.shownTab = shownTab;
+        table.selected[selectedGrid] = 3;
+        if (visible)
+            table.show();
+        dataViews().tabel = &table;
+        dataViews().activeWindow = [&table]() -> QWidget * { return &table; };
+        Registry::write(RegisterNaam, Sectie, QStringLiteral("Print All"),
+                        BooleanTekst(!current));
+        formPrint dialog;
+        dialog.Form_Load();
+        QCOMPARE(dialog.CheckEnkelSelectie->isEnabled(), enabled);
+        dataViews().tabel = nullptr;
+        dataViews().activeWindow = nullptr;
+        ResetToestellen();
     }
 
     void fontThenCancel()
@@ -591,7 +658,7 @@ private slots:
 
     void pictures()
     {
-        const QString dir = QDir::temp().filePath(QStringLiteral("printdialogs-pictures"));
+        const QString dir = QDir::home().filePath(QStringLiteral("pictures"));
         QDir().mkpath(dir);
         for (qint16 taal : {qint16(0), qint16(2)}) {
             LaadTaal(taal);
