@@ -306,6 +306,7 @@ const TaalRegel rows[] = {
     {505, u"# cannot be written!"},
     {506, u"The times in this data file are written in a form this program cannot read!"},
     {507, u"This application is already active!"},
+    {508, u"PDF file"},
 };
 } // namespace
 

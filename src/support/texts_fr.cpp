@@ -306,6 +306,7 @@ const TaalRegel rows[] = {
     {505, u"Impossible d'écrire # !"},
     {506, u"Les heures de ce fichier de données sont écrites sous une forme que ce programme ne sait pas lire!"},
     {507, u"Cette application est déjà active !"},
+    {508, u"Fichier PDF"},
 };
 } // namespace
 

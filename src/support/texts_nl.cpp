@@ -306,6 +306,7 @@ const TaalRegel rows[] = {
     {505, u"# kan niet geschreven worden!"},
     {506, u"De tijden in dit gegevensbestand staan in een vorm die dit programma niet kan lezen!"},
     {507, u"Deze toepassing is al actief!"},
+    {508, u"PDF-bestand"},
 };
 } // namespace
 
