@@ -228,9 +228,22 @@ FontDialog::FontDialog(const FontRequest &request, QWidget *parent)
     const QFont &font = request.font;
     m_family->setCurrentFont(font);
     fillStyles();
-    const QString style = QFontDatabase::styleString(font);
-    if (const int at = m_style->findText(style); at >= 0)
-        m_style->setCurrentIndex(at);
+    // The font's own style name may be one the family calls otherwise ("Normal" for "Book"):
+    // then the plainest (shortest) style of the same weight and slant stands for it, so that
+    // "Book" wins over "Condensed".
+    int styleAt = m_style->findText(QFontDatabase::styleString(font));
+    if (styleAt < 0) {
+        const QString family = m_family->currentFont().family();
+        for (int i = 0; i < m_style->count(); ++i) {
+            const QString name = m_style->itemText(i);
+            const QFont styled = QFontDatabase::font(family, name, 10);
+            if (styled.weight() == font.weight() && styled.style() == font.style()
+                && (styleAt < 0 || name.size() < m_style->itemText(styleAt).size()))
+                styleAt = i;
+        }
+    }
+    if (styleAt >= 0)
+        m_style->setCurrentIndex(styleAt);
     m_size->setDecimals(1);
     const double size = font.pointSizeF() > 0 ? font.pointSizeF() : 8.0;
     if (request.sizeLocked)
@@ -289,9 +302,10 @@ FontChoice FontDialog::choice() const
     const QString style = m_style->currentText();
     QFont font = m_request.font;
     font.setFamily(family);
-    if (const int weight = QFontDatabase::weight(family, style); weight >= 0) {
-        font.setWeight(QFont::Weight(weight));
-        font.setItalic(QFontDatabase::italic(family, style));
+    if (QFontDatabase::styles(family).contains(style)) {
+        const QFont styled = QFontDatabase::font(family, style, 10);
+        font.setWeight(styled.weight());
+        font.setStyle(styled.style());
     }
     font.setPointSizeF(m_size->value());
     font.setUnderline(m_underline->isChecked());

@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -333,6 +334,7 @@ private slots:
         auto *strikeOut = dialog.findChild<QCheckBox *>("strikeOut");
         auto *colour = dialog.findChild<QPushButton *>("colour");
         QVERIFY(size && underline && strikeOut && colour);
+        QCOMPARE(dialog.findChild<QComboBox *>("style")->currentText(), QStringLiteral("Book"));
         QCOMPARE(size->isEnabled(), !sizeLocked);
         QCOMPARE(underline->isEnabled(), effects);
         QCOMPARE(strikeOut->isEnabled(), effects);
@@ -344,6 +346,8 @@ private slots:
         colour->click();
         const FontChoice choice = dialog.choice();
         QCOMPARE(choice.font.family(), QStringLiteral("DejaVu Sans"));
+        QVERIFY(!choice.font.bold());
+        QCOMPARE(choice.font.style(), QFont::StyleNormal);
         QCOMPARE(choice.font.pointSizeF(), sizeLocked ? 12.0 : 20.0);
         QCOMPARE(choice.font.underline(), effects);
         QVERIFY(!choice.font.strikeOut());
