@@ -16,7 +16,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPalette>
 #include <QProgressBar>
+#include <QTextEdit>
 #include <QVariant>
 #include <QWidget>
 
@@ -188,22 +190,36 @@ void KiesLettertype(QWidget *object, bool effecten, bool vrijeGrootte)
         dataViews().stopVerbinding();
     if (!object)
         return;
-    const QFont current = object->font();
-    const std::optional<QFont> chosen =
-        DialogProvider::current().chooseFont(mainWidget(), current, Taaltekst(188));
+    // A rich-text box colours its text itself, so its colour is not offered.
+    const bool richText = qobject_cast<QTextEdit *>(object) != nullptr;
+    FontRequest request;
+    request.font = object->font();
+    if (!richText)
+        request.colour = object->palette().color(QPalette::WindowText);
+    request.title = Taaltekst(188);
+    request.sizeLocked = !vrijeGrootte;
+    request.effects = effecten;
+    const std::optional<FontChoice> chosen =
+        DialogProvider::current().chooseFont(mainWidget(), request);
     if (!chosen)
         return;
-    QFont font = current;
-    font.setFamily(chosen->family());
-    font.setBold(chosen->bold());
-    font.setItalic(chosen->italic());
-    // Without the free size the dialog offers the current size only.
-    if (vrijeGrootte && chosen->pointSizeF() > 0)
-        font.setPointSizeF(chosen->pointSizeF());
-    // Without the effects the dialog offers no underline or strike-through.
+    QFont font = request.font;
+    font.setFamily(chosen->font.family());
+    font.setBold(chosen->font.bold());
+    font.setItalic(chosen->font.italic());
+    // The dialog locks what the flags leave out; a provider that answers without the dialog
+    // cannot widen the choice either.
+    if (vrijeGrootte && chosen->font.pointSizeF() > 0)
+        font.setPointSizeF(chosen->font.pointSizeF());
     if (effecten) {
-        font.setUnderline(chosen->underline());
-        font.setStrikeOut(chosen->strikeOut());
+        font.setUnderline(chosen->font.underline());
+        font.setStrikeOut(chosen->font.strikeOut());
+        if (!richText && chosen->colour.isValid()) {
+            QPalette palette = object->palette();
+            palette.setColor(QPalette::WindowText, chosen->colour);
+            palette.setColor(QPalette::Text, chosen->colour);
+            object->setPalette(palette);
+        }
     }
     object->setFont(font);
     object->update();

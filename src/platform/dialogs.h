@@ -1,5 +1,6 @@
 #pragma once
 #include <QColor>
+#include <QDialog>
 #include <QFont>
 #include <QList>
 #include <QString>
@@ -7,7 +8,29 @@
 #include <QVariant>
 #include <optional>
 
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QFontComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
 class QWidget;
+
+// What a font dialog offers: the starting font and text colour, and what the user may change.
+struct FontRequest {
+    QFont font;
+    QColor colour; // the text colour offered with the effects; invalid = no colour choice
+    QString title;
+    bool sizeLocked = false; // the size stays the font's own
+    bool effects = true;     // underline, strike-through and colour may be changed
+};
+
+// What the user picked. The colour is invalid when none was offered.
+struct FontChoice {
+    QFont font;
+    QColor colour;
+};
 
 // Message-box flags and answers, with the standard values the program's texts and callers use.
 namespace MsgBox {
@@ -40,8 +63,9 @@ public:
                                  const QString &filter) = 0;
     virtual QString saveFileName(QWidget *parent, const QString &title, const QString &path,
                                  const QString &filter, const QString &defaultSuffix) = 0;
-    virtual std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial,
-                                            const QString &title) = 0;
+    virtual std::optional<FontChoice> chooseFont(QWidget *parent, const FontRequest &request) = 0;
+    // A font with every choice open and no colour.
+    std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial, const QString &title);
     virtual std::optional<QColor> chooseColour(QWidget *parent, const QColor &initial,
                                                const QString &title) = 0;
 
@@ -59,8 +83,8 @@ public:
                          const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &path,
                          const QString &filter, const QString &defaultSuffix) override;
-    std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial,
-                                    const QString &title) override;
+    using DialogProvider::chooseFont;
+    std::optional<FontChoice> chooseFont(QWidget *parent, const FontRequest &request) override;
     std::optional<QColor> chooseColour(QWidget *parent, const QColor &initial,
                                        const QString &title) override;
 };
@@ -75,6 +99,7 @@ public:
         QString text; // message text, or the path offered to a file dialog
         QString title;
         int flags = 0;
+        FontRequest font = {}; // what a font dialog offered
     };
 
     ScriptedDialogProvider() { DialogProvider::install(this); }
@@ -82,7 +107,8 @@ public:
 
     void answerMessage(int answer) { m_messages.append(answer); }
     void answerFile(const QString &path) { m_files.append(path); } // "" = Cancel
-    void answerFont(std::optional<QFont> font) { m_fonts.append(font); }
+    void answerFont(std::optional<QFont> font);
+    void answerFontChoice(std::optional<FontChoice> choice) { m_fonts.append(choice); }
     void answerColour(std::optional<QColor> colour) { m_colours.append(colour); }
 
     const QList<Request> &requests() const { return m_requests; }
@@ -95,15 +121,43 @@ public:
                          const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &path,
                          const QString &filter, const QString &defaultSuffix) override;
-    std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial,
-                                    const QString &title) override;
+    using DialogProvider::chooseFont;
+    std::optional<FontChoice> chooseFont(QWidget *parent, const FontRequest &request) override;
     std::optional<QColor> chooseColour(QWidget *parent, const QColor &initial,
                                        const QString &title) override;
 
 private:
     QList<int> m_messages;
     QStringList m_files;
-    QList<std::optional<QFont>> m_fonts;
+    QList<std::optional<FontChoice>> m_fonts;
     QList<std::optional<QColor>> m_colours;
     QList<Request> m_requests;
+};
+
+// The font dialog of the real provider: family, style, size and an effects group with
+// underline, strike-through and the text colour (picked through the provider's colour dialog).
+// Size and effects are shown but locked when the request says so.
+class FontDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit FontDialog(const FontRequest &request, QWidget *parent = nullptr);
+    FontChoice choice() const;
+
+private:
+    void fillStyles();
+    void pickColour();
+    void showColour();
+    void updateSample();
+
+    FontRequest m_request;
+    QColor m_colour;
+    QFontComboBox *m_family;
+    QComboBox *m_style;
+    QDoubleSpinBox *m_size;
+    QGroupBox *m_effects;
+    QCheckBox *m_underline;
+    QCheckBox *m_strikeOut;
+    QPushButton *m_colourButton;
+    QLabel *m_sample;
 };

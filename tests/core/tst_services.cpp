@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QTimer>
 #include <QtTest>
 
@@ -233,41 +234,64 @@ private slots:
     {
         QTest::addColumn<bool>("effects");
         QTest::addColumn<bool>("freeSize");
-        QTest::newRow("fixed size, no effects") << false << false;
-        QTest::newRow("free size with effects") << true << true;
+        QTest::addColumn<bool>("richText");
+        QTest::newRow("fixed size, no effects") << false << false << false;
+        QTest::newRow("free size with effects") << true << true << false;
+        QTest::newRow("fixed size with effects") << true << false << false;
+        QTest::newRow("rich-text box keeps its colour") << true << true << true;
     }
 
     void fontDialog()
     {
         QFETCH(bool, effects);
         QFETCH(bool, freeSize);
+        QFETCH(bool, richText);
         mdiQLV2 main;
         KoppelDataDiensten(main);
         main.toolButton("tbrSaveSettings")->setEnabled(false);
         int stops = 0;
         dataViews().stopVerbinding = [&] { ++stops; };
         QLabel label;
+        QTextEdit box;
+        QWidget &target = richText ? static_cast<QWidget &>(box) : label;
         QFont start("DejaVu Sans", 10);
-        label.setFont(start);
+        target.setFont(start);
+        const QColor startColour(0, 0, 128);
+        QPalette palette = target.palette();
+        palette.setColor(QPalette::WindowText, startColour);
+        target.setPalette(palette);
         QFont chosen("DejaVu Serif", 20);
         chosen.setBold(true);
         chosen.setUnderline(true);
         ScriptedDialogProvider dialogs;
-        dialogs.answerFont(chosen);
-        KiesLettertype(&label, effects, freeSize);
+        dialogs.answerFontChoice(FontChoice{chosen, QColor(Qt::red)});
+        KiesLettertype(&target, effects, freeSize);
         QCOMPARE(stops, 1);
-        QCOMPARE(label.font().family(), QStringLiteral("DejaVu Serif"));
-        QVERIFY(label.font().bold());
-        QCOMPARE(label.font().pointSize(), freeSize ? 20 : 10);
-        QCOMPARE(label.font().underline(), effects);
+
+        // The dialog is told what it may offer.
+        QCOMPARE(dialogs.requests().size(), 1);
+        const FontRequest &asked = dialogs.requests().constFirst().font;
+        QCOMPARE(asked.title, QStringLiteral("Change Font"));
+        QCOMPARE(asked.font.family(), QStringLiteral("DejaVu Sans"));
+        QCOMPARE(asked.sizeLocked, !freeSize);
+        QCOMPARE(asked.effects, effects);
+        QCOMPARE(asked.colour, richText ? QColor() : startColour);
+
+        QCOMPARE(target.font().family(), QStringLiteral("DejaVu Serif"));
+        QVERIFY(target.font().bold());
+        QCOMPARE(target.font().pointSize(), freeSize ? 20 : 10);
+        QCOMPARE(target.font().underline(), effects);
+        const QColor expected = effects && !richText ? QColor(Qt::red) : startColour;
+        QCOMPARE(target.palette().color(QPalette::WindowText), expected);
         QVERIFY(InstellingenGewijzigd);
         QVERIFY(main.toolButton("tbrSaveSettings")->isEnabled());
 
         // Cancel changes nothing, but logging was stopped all the same.
         InstellingenGewijzigd = false;
-        KiesLettertype(&label, effects, freeSize);
+        KiesLettertype(&target, effects, freeSize);
         QCOMPARE(stops, 2);
-        QCOMPARE(label.font().family(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(target.font().family(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(target.palette().color(QPalette::WindowText), expected);
         QVERIFY(!InstellingenGewijzigd);
     }
 

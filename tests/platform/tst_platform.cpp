@@ -7,8 +7,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFile>
+#include <QFontComboBox>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QtTest>
@@ -301,6 +307,93 @@ private slots:
         const int flags = ending ? MsgBox::YesNoCancel : MsgBox::YesNo;
         QCOMPARE(real.messageBox(nullptr, "Go on?", flags, "Question"), answer);
         Pump::setEnding(false);
+    }
+
+    void fontDialogLocks_data()
+    {
+        QTest::addColumn<bool>("sizeLocked");
+        QTest::addColumn<bool>("effects");
+        QTest::newRow("all open") << false << true;
+        QTest::newRow("size locked") << true << true;
+        QTest::newRow("effects locked") << false << false;
+    }
+
+    // The user tries to change everything; only what the request leaves open changes.
+    void fontDialogLocks()
+    {
+        QFETCH(bool, sizeLocked);
+        QFETCH(bool, effects);
+        ScriptedDialogProvider colours;
+        colours.answerColour(QColor(Qt::darkGreen));
+        FontDialog dialog(
+            FontRequest{QFont("DejaVu Sans", 12), QColor(Qt::blue), "Change Font", sizeLocked, effects});
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto *size = dialog.findChild<QDoubleSpinBox *>("size");
+        auto *underline = dialog.findChild<QCheckBox *>("underline");
+        auto *strikeOut = dialog.findChild<QCheckBox *>("strikeOut");
+        auto *colour = dialog.findChild<QPushButton *>("colour");
+        QVERIFY(size && underline && strikeOut && colour);
+        QCOMPARE(dialog.findChild<QComboBox *>("style")->currentText(), QStringLiteral("Book"));
+        QCOMPARE(size->isEnabled(), !sizeLocked);
+        QCOMPARE(underline->isEnabled(), effects);
+        QCOMPARE(strikeOut->isEnabled(), effects);
+        QVERIFY(colour->isVisible());
+        QCOMPARE(colour->isEnabled(), effects);
+
+        size->setValue(20);
+        underline->click(); // does nothing on a locked box, as a mouse click would
+        colour->click();
+        const FontChoice choice = dialog.choice();
+        QCOMPARE(choice.font.family(), QStringLiteral("DejaVu Sans"));
+        QVERIFY(!choice.font.bold());
+        QCOMPARE(choice.font.style(), QFont::StyleNormal);
+        QCOMPARE(choice.font.pointSizeF(), sizeLocked ? 12.0 : 20.0);
+        QCOMPARE(choice.font.underline(), effects);
+        QVERIFY(!choice.font.strikeOut());
+        QCOMPARE(choice.colour, effects ? QColor(Qt::darkGreen) : QColor(Qt::blue));
+        QCOMPARE(colours.requests().size(), effects ? 1 : 0);
+    }
+
+    void realFontDialog_data()
+    {
+        QTest::addColumn<bool>("withColour");
+        QTest::newRow("colour offered") << true;
+        QTest::newRow("font only") << false;
+    }
+
+    // Through the real provider: OK returns the picked family, style and colour.
+    void realFontDialog()
+    {
+        QFETCH(bool, withColour);
+        ScriptedDialogProvider colours;
+        colours.answerColour(QColor(Qt::magenta));
+        bool colourShown = true;
+        QTimer::singleShot(0, [&colourShown] {
+            auto *dialog = qobject_cast<FontDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->findChild<QFontComboBox *>("family")->setCurrentFont(QFont("DejaVu Serif"));
+            auto *colour = dialog->findChild<QPushButton *>("colour");
+            colourShown = colour->isVisible();
+            if (colourShown)
+                colour->click();
+            dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        });
+        QtDialogProvider real;
+        const QFont start("DejaVu Sans", 11);
+        if (withColour) {
+            const auto choice =
+                real.chooseFont(nullptr, FontRequest{start, QColor(Qt::black), "Font", false, true});
+            QVERIFY(choice);
+            QCOMPARE(choice->font.family(), QStringLiteral("DejaVu Serif"));
+            QCOMPARE(choice->font.pointSizeF(), 11.0);
+            QCOMPARE(choice->colour, QColor(Qt::magenta));
+        } else {
+            const auto font = real.chooseFont(nullptr, start, "Font");
+            QVERIFY(font);
+            QCOMPARE(font->family(), QStringLiteral("DejaVu Serif"));
+        }
+        QCOMPARE(colourShown, withColour);
     }
 
     void scriptedDialogs()
