@@ -12,6 +12,8 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -39,7 +41,26 @@ QString TerminalFamilie(const QString &requested)
 {
     if (!requested.isEmpty() && QFontDatabase::families().contains(requested, Qt::CaseInsensitive))
         return requested;
-    return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    return SysteemVasteBreedte();
+}
+
+bool VasteBreedte(const QFont &font)
+{
+    // By the glyphs: fontconfig does not mark every monospace font as such.
+    const QFontMetrics m(font);
+    return m.horizontalAdvance(QLatin1Char('i')) == m.horizontalAdvance(QLatin1Char('W'));
+}
+
+QString SysteemVasteBreedte()
+{
+    const QFont system = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (VasteBreedte(system))
+        return QFontInfo(system).family();
+    // Some platforms (the offscreen one among them) name a proportional font here: ask
+    // fontconfig for its monospace instead.
+    QFont mono(QStringLiteral("monospace"));
+    mono.setStyleHint(QFont::TypeWriter);
+    return QFontInfo(mono).family();
 }
 
 frmTerminal::frmTerminal(QWidget *parent) : QWidget(parent)

@@ -15,6 +15,11 @@ QString TerminalTekst(const QByteArray &bytes);
 // The family the terminal writes in: the one asked for when it is installed, otherwise the
 // system's fixed-pitch font ("Courier New" is missing on most Linux systems).
 QString TerminalFamilie(const QString &requested);
+class QFont;
+// Whether every character of the font takes the same width.
+bool VasteBreedte(const QFont &font);
+// The system's fixed-pitch font family.
+QString SysteemVasteBreedte();
 
 // The terminal window: the serial traffic as coloured text, sent frames and received bytes each
 // when its check box asks for them. Appending works only while the window is open (the View
