@@ -12,6 +12,7 @@
 #include "instruments/decoders.h"
 #include "instruments/pollloop.h"
 #include "instruments/protocol.h"
+#include "instruments/terminal.h"
 #include "instruments/transport.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/settingsdialog.h"
@@ -49,6 +50,7 @@ constexpr double TwipsPerPixel = 15.0;
 
 QPointer<frmTabel> tableWindow;
 QPointer<QMdiSubWindow> tableSubWindow;
+QPointer<frmTerminal> terminalWindow;
 
 QRect pixels(const WindowPlacement &p)
 {
@@ -184,6 +186,10 @@ public:
             WindowSettings::table.TabelTonen = tableSubWindow->isVisible();
             WindowSettings::table.placement = placementOfChild(tableSubWindow);
         }
+        if (terminalWindow) {
+            terminalWindow->InstellingenBewaren(WindowSettings::terminal);
+            WindowSettings::terminal.placement = placementOfChild(subWindowOf(terminalWindow));
+        }
         if (tableWindow)
             for (int i = 0; i < frmTabel::AantalTabellen; ++i) {
                 const GridData &g = tableWindow->MSHFlexGrid(i)->data();
@@ -227,6 +233,14 @@ public:
         rack->LaadVensterTitel();
         // Last: setting the controls up puts the window in its normal state.
         place(subWindowOf(rack), s.placement, s.visible);
+    }
+    void terminalRead() override
+    {
+        if (!terminalWindow)
+            return;
+        const TerminalSettings &t = WindowSettings::terminal;
+        terminalWindow->InstellingenToepassen(t);
+        place(subWindowOf(terminalWindow), t.placement, t.menuChecked);
     }
     void tableRead() override
     {
@@ -508,6 +522,22 @@ void installMenus(mdiQLV2 &w)
             tableSubWindow->raise();
         }
     });
+    on("mnuExtraTerminal", [] {
+        if (terminalWindow)
+            terminalWindow->mnuExtraTerminal_Click();
+    });
+    if (QAction *b = w.toolButton("tbrTerminal"))
+        QObject::connect(b, &QAction::triggered, &w, [] {
+            if (!terminalWindow)
+                return;
+            if (terminalWindow->MenuAangevinkt()) {
+                terminalWindow->container()->show();
+                terminalWindow->container()->raise();
+                terminalWindow->setFocus();
+            } else {
+                terminalWindow->mnuExtraTerminal_Click();
+            }
+        });
     on("mnuHelpInfo", [] { frmSplash::Toon(); });
     on("mnuSysInfo", [] { StartSysteemInfo(Taaltekst(247)); });
     on("mnuWindowToolbar", [&w] {
@@ -540,12 +570,12 @@ void installMenus(mdiQLV2 &w)
                              "mnuRelatieveTijd", "mnuTimeOrigin", "mnuEditCopySettings",
                              "mnuEditPasteSettings", "mnuDataReceive", "mnuDataTransfer",
                              "mnuExtraSettingsGraph", "mnuGraphNew", "mnuViewGraph",
-                             "mnuExtraTerminal", "mnuWindowFont", "mnuHelpContents"})
+                             "mnuWindowFont", "mnuHelpContents"})
         if (QAction *a = w.menuItem(name))
             a->setVisible(false);
     for (const char *key : {"tbrPrint", "tbrCopy",
                             "tbrGraphSettings", "tbrFont", "tbrReceive", "tbrTransfer",
-                            "tbrGraph", "tbrTerminal", "tbrHelp"})
+                            "tbrGraph", "tbrHelp"})
         if (QAction *b = w.toolButton(key))
             b->setVisible(false);
     if (QMenu *graph = w.menu("mnuGraph"))
@@ -625,6 +655,17 @@ void KoppelHoofdvenster(mdiQLV2 &w)
                      [](int slot) { FormSettingsController::Tonen(slot); });
     QObject::connect(tableWindow, &frmTabel::bestandGesleept, &w,
                      [&w](const QString &path) { w.MDIForm_OLEDragDrop({path}); });
+
+    terminalWindow = new frmTerminal;
+    QMdiSubWindow *terminalSub = w.mdiArea()->addSubWindow(terminalWindow);
+    terminalSub->setAttribute(Qt::WA_DeleteOnClose, false);
+    terminalSub->resize(500, 300);
+    terminalSub->hide();
+    terminalWindow->VolgVerbinding(InstrumentConnection::current());
+    QObject::connect(terminalWindow, &frmTerminal::menuAangevinkt, &w, [&w](bool checked) {
+        if (QAction *a = w.menuItem("mnuExtraTerminal"))
+            a->setChecked(checked);
+    });
 
     KoppelDataDiensten(w);
     DataViews &views = dataViews();

@@ -2,6 +2,7 @@
 #include "core/shared.h"
 #include "core/slots.h"
 #include "core/windowsettings.h"
+#include "instruments/terminal.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/wiring.h"
 #include "platform/dialogs.h"
@@ -66,6 +67,8 @@ class TestWindowPlaces : public QObject {
         }
         WindowSettings::table.TabelTonen = true;
         WindowSettings::table.placement = {0, 3000, 900, 3000, 9000};
+        WindowSettings::terminal.menuChecked = true;
+        WindowSettings::terminal.placement = {0, 6000, 900, 1500, 6000};
         SeriePoort = "COM9";
         Baudrate = "9600";
         MeetInterval = 2;
@@ -213,6 +216,7 @@ private slots:
         bool toolbarShown = false;
         int tab = -1;
         int racksShown = 0;
+        bool terminalShown = false;
         QTimer::singleShot(1500, &window, [&] {
             changedWhileRunning = InstellingenGewijzigd;
             toolbarChecked = window.menuItem("mnuWindowToolbar")->isChecked();
@@ -220,10 +224,12 @@ private slots:
             tab = TabelVenster()->Tab();
             for (int d = 1; d <= 3; ++d)
                 racksShown += RackVenster.bestaand(d) && RackVenster.bestaand(d)->isVisible();
+            terminalShown = frmTerminal::instance()->isVisible();
             window.close();
         });
         QVERIFY(window.MDIForm_Load({}));
         QCOMPARE(racksShown, 3);
+        QVERIFY(terminalShown);
         QCOMPARE(tab, 2);
         QVERIFY(toolbarShown);
         QVERIFY(toolbarChecked);
