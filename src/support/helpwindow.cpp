@@ -65,10 +65,11 @@ QString helpPage(const QString &topic, qint16 language)
 
 qint16 helpLanguage()
 {
-    const QString file = HelpBestand().toUpper();
-    if (file.contains(QLatin1String("FR")))
+    // Loading a language picks its help file; the pages follow the same choice.
+    const QString file = HelpBestand();
+    if (file.compare(QLatin1String("Qlv2FR.chm"), Qt::CaseInsensitive) == 0)
         return 1;
-    if (file.contains(QLatin1String("NL")))
+    if (file.compare(QLatin1String("Qlv2NL.chm"), Qt::CaseInsensitive) == 0)
         return 2;
     return 0;
 }
