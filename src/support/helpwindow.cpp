@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -88,7 +89,9 @@ void HelpBrowser::doSetSource(const QUrl &name, QTextDocument::ResourceType type
 HelpWindow &HelpWindow::instance()
 {
     // No widget parent: help stays usable while a dialog has the main window disabled.
-    static HelpWindow *window = new HelpWindow;
+    static QPointer<HelpWindow> window;
+    if (!window)
+        window = new HelpWindow;
     return *window;
 }
 
