@@ -21,6 +21,7 @@
 #include "platform/registry.h"
 #include "platform/grid.h"
 #include "platform/serialport.h"
+#include "support/helpwindow.h"
 #include "support/language.h"
 #include "support/mainlink.h"
 #include "support/messagebox.h"
@@ -296,7 +297,7 @@ SerialPort &port() { return InstrumentConnection::current().MSComm1; }
 
 void startHelp(const QString &topic)
 {
-    TonenMelding(HelpBestand() + topic, MsgBox::Information, Taaltekst(243));
+    ToonHelp(topic);
 }
 
 void showRack(int slot, bool shown)
@@ -538,6 +539,7 @@ void installMenus(mdiQLV2 &w)
                 terminalWindow->mnuExtraTerminal_Click();
             }
         });
+    on("mnuHelpContents", [] { startHelp(HelpCommando() + QStringLiteral("::/main_window.htm")); });
     on("mnuHelpInfo", [] { frmSplash::Toon(); });
     on("mnuSysInfo", [] { StartSysteemInfo(Taaltekst(247)); });
     on("mnuWindowToolbar", [&w] {
@@ -558,7 +560,8 @@ void installMenus(mdiQLV2 &w)
                              {"tbrRack", "mnuDataRack"},
                              {"tbrCascade", "mnuWindowCascade"},
                              {"tbrHor", "mnuWindowTileHorizontal"},
-                             {"tbrVer", "mnuWindowTileVertical"}}) {
+                             {"tbrVer", "mnuWindowTileVertical"},
+                             {"tbrHelp", "mnuHelpContents"}}) {
         QAction *b = w.toolButton(key);
         QAction *a = w.menuItem(item);
         if (b && a)
@@ -570,12 +573,12 @@ void installMenus(mdiQLV2 &w)
                              "mnuRelatieveTijd", "mnuTimeOrigin", "mnuEditCopySettings",
                              "mnuEditPasteSettings", "mnuDataReceive", "mnuDataTransfer",
                              "mnuExtraSettingsGraph", "mnuGraphNew", "mnuViewGraph",
-                             "mnuWindowFont", "mnuHelpContents"})
+                             "mnuWindowFont"})
         if (QAction *a = w.menuItem(name))
             a->setVisible(false);
     for (const char *key : {"tbrPrint", "tbrCopy",
                             "tbrGraphSettings", "tbrFont", "tbrReceive", "tbrTransfer",
-                            "tbrGraph", "tbrHelp"})
+                            "tbrGraph"})
         if (QAction *b = w.toolButton(key))
             b->setVisible(false);
     if (QMenu *graph = w.menu("mnuGraph"))
