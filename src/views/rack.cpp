@@ -134,12 +134,12 @@ FormRack::FormRack(qint16 slot, QWidget *parent) : QWidget(parent), Ti(slot)
     m_panels[2]->setMinimumWidth(40);
     // The stop panel and the time panel change with every reading: at a fixed size a new text
     // only repaints the panel instead of laying out the whole status bar again.
-    const QFontMetrics metrics(smallFont());
-    const int frame = 2 * m_panels[0]->frameWidth();
-    const int panelHeight = qMax(metrics.height(), stopPicture().height()) + frame;
+    const int panelHeight = qMax(QFontMetrics(smallFont()).height(), stopPicture().height())
+        + 2 * m_panels[0]->frameWidth();
     m_panels[0]->setFixedSize(44, panelHeight);
-    m_panels[3]->setFixedSize(qMax(56, metrics.horizontalAdvance(QStringLiteral("88:88:88 ")) + frame + 6),
-                              panelHeight);
+    m_panels[3]->setText(QStringLiteral("88:88:88 "));
+    m_panels[3]->setFixedSize(qMax(56, m_panels[3]->sizeHint().width()), panelHeight);
+    m_panels[3]->clear();
     m_panels[0]->installEventFilter(this);
 
     // Design geometry (left, top, width, height) in twips.
