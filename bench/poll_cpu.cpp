@@ -1,6 +1,7 @@
 // The poll loop's appetite: CPU while it polls silent controllers and while it is idle (both
-// must stay under 2 % of one core), and the time one poll exchange takes against the time its
-// bytes need on the wire at 9600 and 38400 baud.
+// must stay under 2 % of one core); CPU while it polls answering controllers, once bare and once
+// with the program's own rack windows kept up to date (offscreen); and the time one poll
+// exchange takes against the time its bytes need on the wire at 9600 and 38400 baud.
 //
 // The controllers are simulated in this process on a pseudo-terminal, so their (small) work is
 // counted in the CPU figures too. A pseudo-terminal has no baud rate: the exchange time is the
@@ -15,8 +16,10 @@
 #include "platform/pump.h"
 #include "platform/serialport.h"
 #include "simulator.h"
+#include "views/rack.h"
+#include "views/readingdisplay.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <cstdio>
@@ -47,6 +50,7 @@ void configure(Sim::Simulator &sim, Sim::Behaviour behaviour)
     int slot = 0;
     for (const auto &c : sim.controllers()) {
         c->behaviour = behaviour;
+        c->frames.clear();
         ++slot;
         Toestel[slot].Type = QString::fromLatin1(c->model);
         Toestel[slot].Idno = c->idno;
@@ -55,9 +59,32 @@ void configure(Sim::Simulator &sim, Sim::Behaviour behaviour)
     }
 }
 
-void installHooks()
+// Frames each controller received since it was configured.
+void reportFrames(const Sim::Simulator &sim)
+{
+    QStringList counts;
+    int never = 0;
+    for (const auto &c : sim.controllers()) {
+        counts << QString::number(c->frames.size());
+        never += c->frames.isEmpty() ? 1 : 0;
+    }
+    std::printf("%-40s %s; %d of %d never polled%s\n", "frames per controller",
+                qPrintable(counts.join(QStringLiteral(", "))), never, int(sim.controllers().size()),
+                never ? " (phase too short: give more seconds)" : "");
+}
+
+void installHooks(bool windows)
 {
     PollHooks &h = pollHooks();
+    // The main window's own wiring of the reading display.
+    h.refreshLamps = nullptr;
+    h.showReading = nullptr;
+    if (windows) {
+        h.refreshLamps = [](int slot, bool busy, bool all) {
+            markLampsChanged(qint16(slot), busy, all);
+        };
+        h.showReading = [](int slot) { markReadingChanged(qint16(slot)); };
+    }
     SerialPort &port = InstrumentConnection::current().MSComm1;
     h.portOpen = [&port] { return port.isOpen(); };
     h.sendPoll = [](int slot) { ZendCommando(qint16(slot), Protocol::PollCommando[size_t(slot)]); };
@@ -87,7 +114,9 @@ void measureLoop(const char *what, int durationMs, bool measuring)
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     const int durationMs = argc > 1 ? std::atoi(argv[1]) * 1000 : 10000;
 
     SerialPortTable::setRegistryApplication(QStringLiteral("QLV2-PORTS-bench"));
@@ -106,13 +135,37 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "cannot open the simulated line: %s\n", qPrintable(port.errorText()));
         return 1;
     }
-    installHooks();
+    installHooks(false);
 
     configure(sim, Sim::Behaviour::Silent);
+    // Controllers that have been silent a while: each is polled once per cycle and waited for
+    // to its time-out, so every one of them is polled within the phase (eleven tries at a time
+    // of a fresh slot would keep the loop on the first controller for 16 seconds).
+    for (int slot = 1; slot <= 3; ++slot)
+        Toestel[slot].FoutTeller = 10;
     measureLoop("polling three silent controllers", durationMs, true);
     std::printf("%-40s %d, %d, %d\n", "failed reads counted", Toestel[1].FoutTeller,
                 Toestel[2].FoutTeller, Toestel[3].FoutTeller);
+    reportFrames(sim);
     measureLoop("measuring switched off (idle)", durationMs, false);
+
+    configure(sim, Sim::Behaviour::Normal);
+    measureLoop("polling three answering controllers", durationMs, true);
+    reportFrames(sim);
+    // The same with the rack windows on an offscreen screen, updated as the program does.
+    for (int slot = 1; slot <= 3; ++slot) {
+        FormRack *rack = RackVenster[slot];
+        rack->move((slot - 1) * 260, 0);
+        rack->show();
+    }
+    installHooks(true);
+    configure(sim, Sim::Behaviour::Normal);
+    for (int slot = 1; slot <= 3; ++slot)
+        RackVenster[slot]->FormInstellenControls();
+    measureLoop("the same with the rack windows shown", durationMs, true);
+    reportFrames(sim);
+    installHooks(false);
+    RackVenster.Ontladen();
 
     configure(sim, Sim::Behaviour::Normal);
     for (const char *baud : {"9600", "38400"}) {

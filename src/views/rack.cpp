@@ -131,9 +131,15 @@ FormRack::FormRack(qint16 slot, QWidget *parent) : QWidget(parent), Ti(slot)
         m_statusBar->addWidget(p, n == 1 ? 1 : 0);
     }
     m_panels[0]->setAlignment(Qt::AlignCenter);
-    m_panels[0]->setMinimumWidth(44);
     m_panels[2]->setMinimumWidth(40);
-    m_panels[3]->setMinimumWidth(56);
+    // The stop panel and the time panel change with every reading: at a fixed size a new text
+    // only repaints the panel instead of laying out the whole status bar again.
+    const int panelHeight = qMax(QFontMetrics(smallFont()).height(), stopPicture().height())
+        + 2 * m_panels[0]->frameWidth();
+    m_panels[0]->setFixedSize(44, panelHeight);
+    m_panels[3]->setText(QStringLiteral("88:88:88 "));
+    m_panels[3]->setFixedSize(qMax(56, m_panels[3]->sizeHint().width()), panelHeight);
+    m_panels[3]->clear();
     m_panels[0]->installEventFilter(this);
 
     // Design geometry (left, top, width, height) in twips.

@@ -7,8 +7,10 @@
 #include "views/rack.h"
 
 #include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QPointer>
+#include <QTimer>
 #include <array>
 
 QColor WaardeKleur(bool geenWaarde, const QString &status)
@@ -150,11 +152,20 @@ template <typename F> void forShownRacks(F f)
     }
 }
 
+// The poll loop marks changes after every exchange, far more often than anyone can see them.
+// They are shown at most once per display frame: the first mark starts a frame timer (it does
+// not run while nothing changes), and once it has expired the marked windows are updated when
+// the event loop is about to wait. The poll loop waits only for a reply to a frame it has just
+// sent, so a reply is always followed by the next frame before any window work.
+constexpr int FrameMs = 40;
+
 struct MarkedChanges {
     std::array<bool, MaxToestellen + 1> reading{};
     std::array<QColor, MaxToestellen + 1> lamp{};
     bool any = false;
+    bool due = false;
     QPointer<QAbstractEventDispatcher> hookedTo;
+    QPointer<QTimer> frame;
 
     void mark()
     {
@@ -162,9 +173,19 @@ struct MarkedChanges {
         QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
         if (dispatcher && dispatcher != hookedTo) {
             hookedTo = dispatcher;
-            QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, dispatcher,
-                             [] { showMarkedChanges(); });
+            QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, dispatcher, [this] {
+                if (due)
+                    showMarkedChanges();
+            });
         }
+        if (!frame && QCoreApplication::instance()) {
+            frame = new QTimer(QCoreApplication::instance());
+            frame->setSingleShot(true);
+            frame->setInterval(FrameMs);
+            QObject::connect(frame, &QTimer::timeout, frame, [this] { due = true; });
+        }
+        if (frame && !frame->isActive() && !due)
+            frame->start();
     }
 };
 MarkedChanges marked;
@@ -199,6 +220,9 @@ void markLampsChanged(qint16 slot, bool bezig, bool alle)
 
 void showMarkedChanges()
 {
+    if (marked.frame)
+        marked.frame->stop();
+    marked.due = false;
     if (!marked.any)
         return;
     marked.any = false;

@@ -14,6 +14,24 @@
 using namespace Hoofdmodule;
 
 namespace {
+struct LayoutRequests : QObject {
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::LayoutRequest)
+            ++count;
+        return false;
+    }
+};
+
+// Runs the event loop, blocking between events, as the reply wait does.
+void waitBlocking(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 QColor textColour(QLabel *label)
 {
     return label->palette().color(QPalette::WindowText);
@@ -369,6 +387,51 @@ private slots:
         rack->move(-300, -50);
         rack->Form_Activate();
         QCOMPARE(rack->pos(), QPoint(0, 0));
+    }
+
+    // A new reading time only repaints the time panel: the status bar is not laid out again.
+    void newTimeKeepsStatusBarLayout()
+    {
+        configureSlot(5, 2);
+        FormRack *rack = RackVenster[5];
+        rack->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rack));
+        TonenMeting(*rack, false);
+        QCoreApplication::processEvents();
+        LayoutRequests requests;
+        rack->StatusBar()->installEventFilter(&requests);
+        for (const QTime time : {QTime(9, 4, 6), QTime(23, 59, 59), QTime(10, 11, 12)}) {
+            for (int k = 1; k <= 2; ++k)
+                Toestel[5].Kanaal[size_t(k)].Tijdstip.setTime(time);
+            TonenMeting(*rack, false);
+            QCoreApplication::processEvents();
+            QCOMPARE(rack->Panel(4)->text(), time.toString(QStringLiteral("HH:mm:ss ")));
+            // The whole time fits its panel.
+            QVERIFY(rack->Panel(4)->sizeHint().width() <= rack->Panel(4)->width());
+        }
+        QCOMPARE(requests.count, 0);
+    }
+
+    // Marked changes wait for the frame timer and the next wait of the event loop: a burst of
+    // exchanges is shown once, and never between a reply and the next frame.
+    void markedChangesShownOncePerFrame()
+    {
+        configureSlot(5, 1);
+        FormRack *rack = RackVenster[5];
+        rack->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rack));
+        TonenMeting(*rack, false);
+        QCoreApplication::processEvents();
+        Toestel[5].Kanaal[1].Waarde = QStringLiteral("20.0");
+        markReadingChanged(5);
+        markLampsChanged(5, true, true);
+        QCoreApplication::processEvents(); // the poll loop's own pumping never blocks
+        waitBlocking(5); // the reply wait right after the first exchange of the burst
+        QCOMPARE(rack->LabelWaarde(0)->text(), QStringLiteral("12.5"));
+        QCOMPARE(rack->ShapeLED()->colour(), RackKleur::Grijs);
+        waitBlocking(100);
+        QCOMPARE(rack->LabelWaarde(0)->text(), QStringLiteral("20.0"));
+        QCOMPARE(rack->ShapeLED()->colour(), RackKleur::Groen);
     }
 };
 
