@@ -1,3 +1,4 @@
+#include "fakegraph.h"
 #include "recordingdevice.h"
 
 #include "core/shared.h"
@@ -11,34 +12,6 @@
 #include <QtTest>
 
 using namespace Printerkode;
-
-namespace {
-
-// A graph window as the heading block sees it.
-class FakeGraph : public PrintableGraph {
-public:
-    bool recorder = false;
-    qint16 GrafiekIndex() const override { return 3; }
-    QString caption() const override { return QStringLiteral(" Oven temperatures "); }
-    bool XYrecorder() const override { return recorder; }
-    qint32 RecorderTussentijd() const override { return 90; }
-    qint16 MaxGrafiekZichtbaar() const override { return 99; }
-    bool AlarmHoog() const override { return false; }
-    bool AlarmLaag() const override { return false; }
-    double AlarmHoogWaarde() const override { return 0; }
-    double AlarmLaagWaarde() const override { return 0; }
-    Lijn LezenGrafiekIndexen(qint16) const override { return {}; }
-    QColor seriesColour(int) const override { return Qt::red; }
-    QString legendText(int) const override { return {}; }
-    double chartValue(int, int) const override { return 0; }
-    bool isNull(int, int) const override { return true; }
-    QString rowLabel(int) const override { return {}; }
-    QString chartTitle() const override { return {}; }
-    bool legendShown() const override { return false; }
-    void renderChart(QPainter &, const QRectF &, bool, bool) const override {}
-};
-
-} // namespace
 
 class TestPageEngine : public QObject {
     Q_OBJECT

@@ -27,6 +27,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "fakegraph.h"
+
 using namespace Printerkode;
 using namespace Hoofdmodule;
 
@@ -35,34 +37,16 @@ namespace {
 const QString Sectie = QStringLiteral("Printer");
 
 // A graph window as far as the print dialog asks: its number and its limit lines.
-class AlarmGraph : public QWidget, public PrintableGraph {
+class AlarmGraph : public QWidget, public FakeGraph {
 public:
-    AlarmGraph(qint16 index, bool hoog, bool laag) : m_index(index), m_hoog(hoog), m_laag(laag)
+    AlarmGraph(qint16 number, bool hoog, bool laag)
     {
-        setProperty("Tag", QStringLiteral("grafiek%1").arg(index));
+        index = number;
+        high = hoog;
+        low = laag;
+        setProperty("Tag", QStringLiteral("grafiek%1").arg(number));
     }
-    qint16 GrafiekIndex() const override { return m_index; }
     QString caption() const override { return windowTitle(); }
-    bool XYrecorder() const override { return false; }
-    qint32 RecorderTussentijd() const override { return 1; }
-    qint16 MaxGrafiekZichtbaar() const override { return 0; }
-    bool AlarmHoog() const override { return m_hoog; }
-    bool AlarmLaag() const override { return m_laag; }
-    double AlarmHoogWaarde() const override { return 0; }
-    double AlarmLaagWaarde() const override { return 0; }
-    Lijn LezenGrafiekIndexen(qint16) const override { return {}; }
-    QColor seriesColour(int) const override { return Qt::black; }
-    QString legendText(int) const override { return {}; }
-    double chartValue(int, int) const override { return 0; }
-    bool isNull(int, int) const override { return true; }
-    QString rowLabel(int) const override { return {}; }
-    QString chartTitle() const override { return {}; }
-    bool legendShown() const override { return false; }
-    void renderChart(QPainter &, const QRectF &, bool, bool) const override {}
-
-private:
-    qint16 m_index;
-    bool m_hoog, m_laag;
 };
 
 // The table window as far as the print dialog asks: the tab on show and each grid's
