@@ -1,3 +1,5 @@
+#include "boxcloser.h"
+
 #include "core/settingsfile.h"
 #include "core/shared.h"
 #include "core/slots.h"
@@ -72,12 +74,7 @@ private slots:
         SeriePoort = "COM9";
         Baudrate = "9600";
         QVERIFY(SchrijfInstellingen(InstellingenBestandsnaam));
-        QObject::connect(&boxCloser, &QTimer::timeout, [] {
-            for (QWidget *w : QApplication::topLevelWidgets())
-                if (w->inherits("FormMelding") && w->isVisible())
-                    w->close();
-        });
-        boxCloser.start(100);
+        closeMessageBoxesEvery(boxCloser);
     }
     void init()
     {

@@ -1,3 +1,5 @@
+#include "boxcloser.h"
+
 #include "core/services.h"
 #include "core/settingsfile.h"
 #include "core/shared.h"
@@ -112,12 +114,7 @@ private slots:
         DataMap = home.path();
         Meetbestandsnaam = home.filePath(QStringLiteral("run.csv"));
         SerialPortTable::setRegistryApplication("QLV2-PORTS-indicators");
-        QObject::connect(&boxCloser, &QTimer::timeout, [] {
-            for (QWidget *w : QApplication::topLevelWidgets())
-                if (w->inherits("FormMelding") && w->isVisible())
-                    w->close();
-        });
-        boxCloser.start(100);
+        closeMessageBoxesEvery(boxCloser);
     }
 
     void init()

@@ -1,3 +1,5 @@
+#include "boxcloser.h"
+
 #include "core/conversions.h"
 #include "core/settingsfile.h"
 #include "core/shared.h"
@@ -68,12 +70,7 @@ private slots:
     void init()
     {
         boxCloser.disconnect();
-        QObject::connect(&boxCloser, &QTimer::timeout, [] {
-            for (QWidget *w : QApplication::topLevelWidgets())
-                if (w->inherits("FormMelding") && w->isVisible())
-                    w->close();
-        });
-        boxCloser.start(100);
+        closeMessageBoxesEvery(boxCloser);
         Pump::setEnding(false);
         ProgrammaStoppen = false;
         InstellingenHerladen = false;

@@ -1,3 +1,5 @@
+#include "boxcloser.h"
+
 #include "core/settingsfile.h"
 #include "core/shared.h"
 #include "core/slots.h"
@@ -89,12 +91,7 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         QDir().mkpath(settingsFolder());
         SerialPortTable::setRegistryApplication("QLV2-PORTS-windowplaces");
-        QObject::connect(&boxCloser, &QTimer::timeout, [] {
-            for (QWidget *w : QApplication::topLevelWidgets())
-                if (w->inherits("FormMelding") && w->isVisible())
-                    w->close();
-        });
-        boxCloser.start(100);
+        closeMessageBoxesEvery(boxCloser);
     }
 
     void init()
