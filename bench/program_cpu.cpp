@@ -7,7 +7,7 @@
 // The controllers are simulated in this process. Between them and the program sits a line
 // that passes frames on at once and delivers each reply only when its bytes would have arrived
 // at 38400 baud, as a real line does; it timestamps both. The program's CPU time is read from
-// /proc (every thread, nanoseconds). Without a DISPLAY the bench starts Xvfb itself.
+// /proc/<pid>/stat (all threads, ended ones too). Without a DISPLAY the bench starts Xvfb itself.
 //
 //   bench_program_cpu [seconds per phase, default 30]
 #include "core/settingsfile.h"
@@ -49,17 +49,19 @@ void makeRaw(int fd)
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
 }
 
-// CPU time of every thread of a process, in seconds.
+// CPU time of a process, in seconds: utime + stime from /proc/<pid>/stat, which keeps the time of
+// threads that have already ended (summing /proc/<pid>/task would drop it).
 double processCpu(qint64 pid)
 {
-    double total = 0;
-    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile f(tasks.filePath(task) + "/schedstat");
-        if (f.open(QIODevice::ReadOnly))
-            total += f.readAll().split(' ').value(0).toDouble() / 1e9;
-    }
-    return total;
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray stat = f.readAll();
+    // The command name may hold spaces and parentheses: fields are counted after the last ')'.
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    // After the name: state is field 3, utime field 14 and stime field 15 (1-based, as in proc(5)).
+    const double ticks = fields.value(11).toDouble() + fields.value(12).toDouble();
+    return ticks / double(sysconf(_SC_CLK_TCK));
 }
 
 // The line between the program and the simulated controllers.

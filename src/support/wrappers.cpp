@@ -65,14 +65,26 @@ QString NeemWoord(QString &text, QString &delimiters, int flags)
     return trimBlanks(word);
 }
 
+// The decoders take every field of every reply through here: the bytes are read in place, not
+// through a QString copy of the reply.
 QByteArray NeemWoord(QByteArray &text, QByteArray &delimiters, int flags)
 {
-    QString t = QString::fromLatin1(text);
-    QString d = QString::fromLatin1(delimiters);
-    const QString word = NeemWoord(t, d, flags);
-    text = t.toLatin1();
-    delimiters = d.toLatin1();
-    return word.toLatin1();
+    QByteArray word;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (delimiters.contains(c) || IsStuurteken(c, true, flags))
+            break;
+        if (static_cast<unsigned char>(c) >= 32)
+            word += c;
+        ++i;
+    }
+    text.remove(0, i);
+    const QByteArray stop = text.left(1);
+    if (!stop.isEmpty() && delimiters.contains(stop[0]) && (flags & 1))
+        text.remove(0, 1);
+    delimiters = stop;
+    return trimBlanks(word);
 }
 
 namespace {

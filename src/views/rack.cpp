@@ -438,7 +438,8 @@ QString FormRack::StatusTekst() const
     return m_statusBar->currentMessage();
 }
 
-QPixmap FormRack::stopPicture()
+namespace {
+QPixmap drawStopPicture()
 {
     // A small red stop sign with the word, the size of the panel's picture.
     QPixmap pixmap(40, 14);
@@ -455,6 +456,14 @@ QPixmap FormRack::stopPicture()
     p.setPen(Qt::white);
     p.drawText(QRect(0, 0, 40, 14), Qt::AlignCenter, QStringLiteral("STOP"));
     return pixmap;
+}
+} // namespace
+
+QPixmap FormRack::stopPicture()
+{
+    // Drawn once: every rack window shows the same sign whenever its controller stops.
+    static const QPixmap picture = drawStopPicture();
+    return picture;
 }
 
 QColor FormRack::greyTextColour()
