@@ -109,3 +109,5 @@ qint16 ZoekToestelIndex(qint32 &idno, qint16 &index)
     }
     return index;
 }
+
+QString AdresTekstVan(qint32 idno) { return QStringLiteral("#%1").arg(idno, 3, 10, QLatin1Char('0')); }

@@ -54,4 +54,6 @@ qint32 ControleerIdno(qint32 &idno);
 qint16 ControleerAantalKanalen(qint16 &kanalen);
 QString ControleerType(const QString &type);
 bool ToestelGeldig(int slot);
+// A controller's address as the program shows it: "#" and three digits.
+QString AdresTekstVan(qint32 idno);
 qint16 ZoekToestelIndex(qint32 &idno, qint16 &index);

@@ -5,7 +5,6 @@
 #include "core/shared.h"
 #include "core/slots.h"
 #include "instruments/pollloop.h"
-#include "mainwindow/settingsrules.h"
 #include "platform/dialogs.h"
 #include "platform/registry.h"
 #include "support/language.h"

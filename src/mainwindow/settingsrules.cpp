@@ -212,8 +212,6 @@ ApparaatControle ControleerApparaten(const ApparaatRijen &rijen)
     return {};
 }
 
-QString AdresTekstVan(qint32 idno) { return u'#' + drieCijfers(idno); }
-
 std::array<int, MaxToestellen + 1> PasApparatenToe(const ApparaatRijen &rijen, ToestelTabel &tabel)
 {
     const ToestelTabel oud = tabel;

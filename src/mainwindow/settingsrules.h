@@ -80,9 +80,6 @@ struct ApparaatControle {
 // earlier row already has; then whether any row holds a model at all.
 ApparaatControle ControleerApparaten(const ApparaatRijen &rijen);
 
-// "#" and three digits.
-QString AdresTekstVan(qint32 idno);
-
 // Rebuilds the slot table from a checked grid: rows with a model are packed into slots 1, 2, ...
 // Each controller takes along its name, channel names, on/off flag and counters from its source
 // slot; a new one gets a fresh record, switched on, named after its model and address. The
