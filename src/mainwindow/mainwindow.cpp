@@ -145,14 +145,6 @@ void mdiQLV2::buildMenus()
     help->addSeparator();
     addItem(help, "mnuSysInfo");
 
-    connect(m_actions["mnuWindowCascade"], &QAction::triggered, m_mdi,
-            &QMdiArea::cascadeSubWindows);
-    connect(m_actions["mnuWindowTileHorizontal"], &QAction::triggered, m_mdi,
-            &QMdiArea::tileSubWindows);
-    connect(m_actions["mnuWindowTileVertical"], &QAction::triggered, m_mdi,
-            &QMdiArea::tileSubWindows);
-    connect(m_actions["mnuWindowArrangeIcons"], &QAction::triggered, m_mdi,
-            &QMdiArea::tileSubWindows);
 }
 
 void mdiQLV2::buildToolbar()

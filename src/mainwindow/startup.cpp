@@ -7,6 +7,7 @@
 #include "instruments/pollloop.h"
 #include "mainwindow/commandline.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/menucommands.h"
 #include "platform/dialogs.h"
 #include "platform/pump.h"
 #include "platform/registry.h"
@@ -24,6 +25,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QDir>
+#include <QFileInfo>
 #include <QToolBar>
 
 using namespace Hoofdmodule;
@@ -231,7 +233,8 @@ void mdiQLV2::MDIForm_OLEDragDrop(const QStringList &files)
     Meetbestandsnaam = QFileInfo(first).absoluteFilePath();
     HerstelGrafieken();
     LaadMeetbestand();
-    ToevoegenRecentBestand(Meetbestandsnaam);
+    if (QFileInfo::exists(Meetbestandsnaam))
+        UpdateFileMenu(Meetbestandsnaam);
     VulRecenteBestanden();
     ZetTitel();
 }

@@ -15,6 +15,7 @@
 #include "instruments/terminal.h"
 #include "instruments/transport.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/menucommands.h"
 #include "mainwindow/settingsdialog.h"
 #include "core/conversions.h"
 #include "platform/dialogs.h"
@@ -39,6 +40,7 @@
 #include <QMenu>
 #include <QToolBar>
 #include <QPointer>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QScreen>
 #include <memory>
@@ -266,7 +268,7 @@ public:
     void titleChanged() override { m_w.ZetTitel(); }
     int generalSettingsDialog() override { return frmInstellen::TonenEnWachten(); }
     void reloadTexts() override { m_w.LaadStrings(); }
-    void tileWindows() override { m_w.mdiArea()->tileSubWindows(); }
+    void tileWindows() override { mnuWindowTileHorizontal_Click(m_w); }
     QSizeF screenTwips() const override
     {
         const QScreen *screen = m_w.screen();
@@ -322,6 +324,9 @@ void installPollHooks(mdiQLV2 &w)
     h.newDataFileName = [] { NieuweBestandsnaam(); };
     h.loadDataFile = [] { LaadMeetbestand(); };
     h.addRecentFile = [](const QString &name) {
+        // A data file named on the command line that is not there does not go on the list.
+        if (BestandOpCommando && !QFileInfo::exists(VervangDatum(name)))
+            return;
         if (dataViews().updateFileMenu)
             dataViews().updateFileMenu(name);
     };
@@ -451,8 +456,18 @@ void installMenus(mdiQLV2 &w)
     };
     on("mnuFileExit", [&w] { w.mnuFileExit_Click(); });
     on("mnuFileOpen", [&w] {
-        OpenMeetbestand(Meetbestandsnaam);
+        w.StopVerbinding();
+        // A pending working copy of the data file is settled first, under its expanded name.
+        bool cancelled = true;
+        HerstelNieuwBestand(VervangDatum(Meetbestandsnaam), cancelled, false);
+        if (cancelled)
+            return;
+        QString name = Meetbestandsnaam;
+        OpenMeetbestand(name);
         w.LaadStrings();
+        if (LaatsteAntwoord == 1 && Antwoord() != 2 && QFileInfo::exists(VervangDatum(name)))
+            UpdateFileMenu(name);
+        VulRecenteBestanden();
     });
     on("mnuFileSaveAs", [] { BewaarMeetbestandAls(Meetbestandsnaam, false); });
     on("mnuFileNew", [&w] {
@@ -475,11 +490,18 @@ void installMenus(mdiQLV2 &w)
                 return;
             // Opening a file while logging stops logging first, as File > Open does.
             w.StopVerbinding();
+            bool cancelled = true;
+            HerstelNieuwBestand(VervangDatum(Meetbestandsnaam), cancelled, false);
+            if (cancelled)
+                return;
             DataLog::instance().close();
             Meetbestandsnaam = name;
+            RelatieveTijd = false;
             HerstelGrafieken();
+            ZetAntwoord(1);
             LaadMeetbestand();
-            dataViews().updateFileMenu(name);
+            if (Antwoord() == 1)
+                dataViews().updateFileMenu(name);
             w.ZetTitel();
         });
     }
@@ -570,15 +592,12 @@ void installMenus(mdiQLV2 &w)
     // Commands of windows that are not part of the program yet stay disabled.
     for (const char *name : {"mnuFilePrint",
                              "mnuEditCopy", "mnuEditInfo", "mnuClearLine", "mnuDeleteLine",
-                             "mnuRelatieveTijd", "mnuTimeOrigin", "mnuEditCopySettings",
-                             "mnuEditPasteSettings", "mnuDataReceive", "mnuDataTransfer",
-                             "mnuExtraSettingsGraph", "mnuGraphNew", "mnuViewGraph",
-                             "mnuWindowFont"})
+                             "mnuDataReceive", "mnuDataTransfer",
+                             "mnuExtraSettingsGraph", "mnuGraphNew"})
         if (QAction *a = w.menuItem(name))
             a->setVisible(false);
     for (const char *key : {"tbrPrint", "tbrCopy",
-                            "tbrGraphSettings", "tbrFont", "tbrReceive", "tbrTransfer",
-                            "tbrGraph"})
+                            "tbrGraphSettings", "tbrReceive", "tbrTransfer"})
         if (QAction *b = w.toolButton(key))
             b->setVisible(false);
     if (QMenu *graph = w.menu("mnuGraph"))
@@ -618,7 +637,14 @@ void KoppelDataDiensten(mdiQLV2 &w)
         QMdiSubWindow *active = w.mdiArea()->currentSubWindow();
         return active ? active->widget() : nullptr;
     };
-    views.ActieveVensters = [&w] { return int(w.mdiArea()->subWindowList().size()); };
+    // Child windows the user sees, minimised ones included; hidden ones do not count.
+    views.ActieveVensters = [&w] {
+        int n = 0;
+        for (QMdiSubWindow *sub : w.mdiArea()->subWindowList())
+            if (!sub->isHidden() && !sub->widget()->property("Tag").toString().isEmpty())
+                ++n;
+        return n;
+    };
     // Nothing may reach a window that is gone.
     QObject::connect(&w, &QObject::destroyed, [] { dataViews() = DataViews(); });
 }
@@ -676,7 +702,7 @@ void KoppelHoofdvenster(mdiQLV2 &w)
     views.stopVerbinding = [&w] { w.StopVerbinding(); };
     views.updateFileMenu = [](const QString &name) {
         if (!name.isEmpty())
-            ToevoegenRecentBestand(name);
+            UpdateFileMenu(name);
         VulRecenteBestanden();
     };
     views.tonenMeting = [](qint16 slot) {
@@ -694,6 +720,7 @@ void KoppelHoofdvenster(mdiQLV2 &w)
     installPollHooks(w);
     installSettingsDialogHooks(w);
     installMenus(w);
+    KoppelMenuCommandos(w);
 
     QObject::connect(&w.TimerOpvragen, &QTimer::timeout, &w, [&w] { w.TimerOpvragen_Timer(); });
     QObject::connect(&w.TimerControleTeller, &QTimer::timeout, &w,

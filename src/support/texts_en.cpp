@@ -307,6 +307,18 @@ const TaalRegel rows[] = {
     {506, u"The times in this data file are written in a form this program cannot read!"},
     {507, u"This application is already active!"},
     {508, u"PDF file"},
+    {560, u"System"},
+    {561, u"Kernel"},
+    {562, u"Qt version"},
+    {563, u"Computer name"},
+    {564, u"User name"},
+    {565, u"Documents folder"},
+    {566, u"Data folder"},
+    {567, u"Settings folder"},
+    {568, u"Program folder"},
+    {569, u"Locale"},
+    {570, u"Serial ports"},
+    {571, u"none"},
 };
 } // namespace
 

@@ -307,6 +307,18 @@ const TaalRegel rows[] = {
     {506, u"Les heures de ce fichier de données sont écrites sous une forme que ce programme ne sait pas lire!"},
     {507, u"Cette application est déjà active !"},
     {508, u"Fichier PDF"},
+    {560, u"Système"},
+    {561, u"Noyau"},
+    {562, u"Version de Qt"},
+    {563, u"Nom de l'ordinateur"},
+    {564, u"Nom d'utilisateur"},
+    {565, u"Dossier des documents"},
+    {566, u"Dossier des données"},
+    {567, u"Dossier des paramètres"},
+    {568, u"Dossier du programme"},
+    {569, u"Paramètres régionaux"},
+    {570, u"Ports série"},
+    {571, u"aucun"},
 };
 } // namespace
 

@@ -307,6 +307,18 @@ const TaalRegel rows[] = {
     {506, u"De tijden in dit gegevensbestand staan in een vorm die dit programma niet kan lezen!"},
     {507, u"Deze toepassing is al actief!"},
     {508, u"PDF-bestand"},
+    {560, u"Systeem"},
+    {561, u"Kernel"},
+    {562, u"Qt-versie"},
+    {563, u"Computernaam"},
+    {564, u"Gebruikersnaam"},
+    {565, u"Map documenten"},
+    {566, u"Map gegevens"},
+    {567, u"Map instellingen"},
+    {568, u"Programmamap"},
+    {569, u"Landinstelling"},
+    {570, u"Seriële poorten"},
+    {571, u"geen"},
 };
 } // namespace
 

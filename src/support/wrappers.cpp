@@ -187,6 +187,16 @@ QString systemInfoReport()
            QStringLiteral("Application path:") + ToepassingsPad + nl;
 }
 
+namespace {
+std::function<void()> &systemInfoViewer()
+{
+    static std::function<void()> viewer;
+    return viewer;
+}
+} // namespace
+
+void setSystemInfoViewer(std::function<void()> viewer) { systemInfoViewer() = std::move(viewer); }
+
 void VerzamelSysteemInfo(QStringList &opdrachtregel)
 {
     using namespace APIDLL;
@@ -202,7 +212,9 @@ void VerzamelSysteemInfo(QStringList &opdrachtregel)
     const qsizetype removed = opdrachtregel.removeIf([](const QString &argument) {
         return argument.compare(QStringLiteral("/sysinfo"), Qt::CaseInsensitive) == 0;
     });
-    if (removed > 0)
+    if (removed > 0 && systemInfoViewer())
+        systemInfoViewer()();
+    else if (removed > 0)
         DialogProvider::current().messageBox(nullptr, systemInfoReport(), MsgBox::OkOnly,
                                              programTitle());
 }
@@ -219,6 +231,10 @@ bool LeesRegisterTekst(const QString &root, const QString &sleutel, const QStrin
 
 void StartSysteemInfo(const QString &melding)
 {
+    if (systemInfoViewer()) {
+        systemInfoViewer()();
+        return;
+    }
     QString path;
     if (LeesRegisterTekst(APIDLL::HKEY_LOCAL_MACHINE,
                           QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),

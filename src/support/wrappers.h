@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <QByteArray>
 #include <QString>
 
@@ -61,6 +62,9 @@ QString systemInfoReport();
 // Starts the system information tool that the registry names; otherwise, or when it does not
 // start, shows the message.
 void StartSysteemInfo(const QString &melding);
+// A window of the program's own that shows the system information; once set, "/sysinfo" and
+// StartSysteemInfo open it instead of the message box or the tool. Empty: none.
+void setSystemInfoViewer(std::function<void()> viewer);
 
 // One text value of the registry stand-in: root (a store name, see APIDLL), key path, value name.
 // False with an empty result when the key or the value does not exist.

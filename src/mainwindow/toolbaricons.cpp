@@ -1,0 +1,53 @@
+#include "mainwindow/toolbaricons.h"
+
+#include "mainwindow/mainwindow.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QString>
+
+namespace {
+struct Picture {
+    const char *key;
+    const char *theme; // freedesktop icon name, or null when none says what the button does
+};
+const Picture pictures[] = {
+    {"tbrNew", "document-new"},
+    {"tbrOpen", "document-open"},
+    {"tbrSave", "document-save-as"},
+    {"tbrPrint", "document-print"},
+    {"tbrCopy", "edit-copy"},
+    {"tbrProperties", "preferences-system"},
+    {"tbrGraphSettings", nullptr},
+    {"tbrFont", "preferences-desktop-font"},
+    {"tbrSaveSettings", nullptr},
+    {"tbrMeasure", "media-playback-start"},
+    {"tbrLogger", "media-record"},
+    {"tbrReceive", nullptr},
+    {"tbrTransfer", nullptr},
+    {"tbrTable", "x-office-spreadsheet"},
+    {"tbrRack", nullptr},
+    {"tbrGraph", nullptr},
+    {"tbrTerminal", "utilities-terminal"},
+    {"tbrHor", nullptr},
+    {"tbrVer", nullptr},
+    {"tbrCascade", nullptr},
+    {"tbrHelp", "help-contents"},
+};
+} // namespace
+
+QIcon werkbalkIcoon(const QString &key)
+{
+    const QIcon own(QStringLiteral(":/toolbar/") + key + QStringLiteral(".png"));
+    for (const Picture &p : pictures)
+        if (key == QLatin1String(p.key))
+            return p.theme ? QIcon::fromTheme(QLatin1String(p.theme), own) : own;
+    return own;
+}
+
+void ZetWerkbalkIconen(mdiQLV2 &w)
+{
+    for (const Picture &p : pictures)
+        if (QAction *b = w.toolButton(QLatin1String(p.key)))
+            b->setIcon(werkbalkIcoon(QLatin1String(p.key)));
+}
