@@ -375,6 +375,8 @@ void mnuEditCopySettings_Click(mdiQLV2 &w)
         w.Rs = qint16(VensterSoort(tagOf(active)));
         w.KopieerSetGraph = true;
     }
+    // Replace settings is offered from now on, also to its toolbar and pop-up callers.
+    mnuEdit_Click(w);
 }
 
 void mnuEditPasteSettings_Click(mdiQLV2 &w)
