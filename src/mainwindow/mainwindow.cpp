@@ -130,13 +130,14 @@ void mdiQLV2::buildMenus()
     addItem(view, "mnuExtraTerminal")->setCheckable(true);
 
     QMenu *window = addMenu("mnuWindow");
+    addItem(window, "mnuWindowFont");
+    window->addSeparator();
+    addItem(window, "mnuWindowToolbar", QKeySequence("F5"))->setCheckable(true);
+    window->addSeparator();
     addItem(window, "mnuWindowTileHorizontal");
     addItem(window, "mnuWindowTileVertical");
     addItem(window, "mnuWindowCascade");
     addItem(window, "mnuWindowArrangeIcons");
-    window->addSeparator();
-    addItem(window, "mnuWindowFont");
-    addItem(window, "mnuWindowToolbar", QKeySequence("F5"))->setCheckable(true);
 
     QMenu *help = addMenu("mnuHelp");
     addItem(help, "mnuHelpContents", QKeySequence("F1"));

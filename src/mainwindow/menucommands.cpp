@@ -237,23 +237,19 @@ void tile(mdiQLV2 &w, bool vertical)
         put(p.graphs[qsizetype(i)], out.graphs[i]);
 }
 
-QList<QAction *> &windowListEntries()
-{
-    static QList<QAction *> entries;
-    return entries;
-}
+const char *const windowListEntry = "windowListEntry";
 
 // The Window menu ends with the open child windows; the active one is checked.
 void fillWindowList(mdiQLV2 &w)
 {
     QMenu *menu = w.menu("mnuWindow");
-    for (QAction *a : windowListEntries())
-        delete a;
-    windowListEntries().clear();
+    for (QAction *a : menu->actions())
+        if (a->property(windowListEntry).toBool())
+            delete a;
     const QList<QMdiSubWindow *> subs = openSubWindows(w);
     if (subs.isEmpty())
         return;
-    windowListEntries() << menu->addSeparator();
+    menu->addSeparator()->setProperty(windowListEntry, true);
     QMdiSubWindow *active = activeSub(w);
     int n = 0;
     for (QMdiSubWindow *sub : subs) {
@@ -271,7 +267,7 @@ void fillWindowList(mdiQLV2 &w)
                 sub->showNormal();
             w.mdiArea()->setActiveSubWindow(sub);
         });
-        windowListEntries() << a;
+        a->setProperty(windowListEntry, true);
     }
 }
 
@@ -618,6 +614,8 @@ void KoppelMenuCommandos(mdiQLV2 &w)
     on("mnuWindowArrangeIcons", [&w] { mnuWindowArrangeIcons_Click(w); });
     // The relative-time items are checkable by the program only: a click runs the command.
     w.menuItem("mnuRelatieveTijd")->setCheckable(true);
+    // The toolbar is shown until the stored setting says otherwise.
+    w.menuItem("mnuWindowToolbar")->setChecked(!w.findChild<QToolBar *>("Toolbar")->isHidden());
 
     auto button = [&w](const char *key, auto handler) {
         if (QAction *b = w.toolButton(QLatin1String(key)))
@@ -666,6 +664,10 @@ void KoppelMenuCommandos(mdiQLV2 &w)
 
     ZetWerkbalkIconen(w);
     QObject::connect(w.mdiArea(), &QMdiArea::subWindowActivated, &w,
-                     [&w](QMdiSubWindow *) { InstellenButtons(w); });
+                     [&w](QMdiSubWindow *) {
+                         // The work area still activates windows while the main window goes.
+                         if (mdiQLV2::instance() == &w)
+                             InstellenButtons(w);
+                     });
     InstellenButtons(w);
 }

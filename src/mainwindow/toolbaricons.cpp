@@ -6,6 +6,9 @@
 #include <QIcon>
 #include <QString>
 
+// The pictures live in the program's library: the linker keeps them only when asked.
+static void initToolbarResources() { Q_INIT_RESOURCE(toolbar); }
+
 namespace {
 struct Picture {
     const char *key;
@@ -38,6 +41,8 @@ const Picture pictures[] = {
 
 QIcon werkbalkIcoon(const QString &key)
 {
+    static const bool loaded = (initToolbarResources(), true);
+    Q_UNUSED(loaded);
     const QIcon own(QStringLiteral(":/toolbar/") + key + QStringLiteral(".png"));
     for (const Picture &p : pictures)
         if (key == QLatin1String(p.key))

@@ -367,6 +367,24 @@ private slots:
         QCOMPARE(recent(), (QStringList{a, "/d/B.csv"}));
     }
 
+    void openOffersTheDatedWorkingCopy()
+    {
+        Meetbestandsnaam = home.filePath("run#date#.csv");
+        const QString data = VervangDatum(Meetbestandsnaam);
+        for (const QString &name : {data, data + QStringLiteral(".new")}) {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("x\r\n");
+        }
+        dialogs->answerMessage(MsgBox::Cancel);
+        w->menuItem("mnuFileOpen")->trigger();
+        QVERIFY(!dialogs->requests().isEmpty());
+        QCOMPARE(dialogs->requests().first().kind, QStringLiteral("message"));
+        for (const ScriptedDialogProvider::Request &r : dialogs->requests())
+            QVERIFY(r.kind != QLatin1String("open")); // Cancel ends File > Open
+        QCOMPARE(Meetbestandsnaam, home.filePath("run#date#.csv"));
+    }
+
     void missingCommandLineFileIsNotAdded()
     {
         setRecent({"/d/B.csv"});
