@@ -591,6 +591,39 @@ private slots:
         QCOMPARE(Registry::read(RegisterNaam, "Time", "Relative"), QStringLiteral("0"));
     }
 
+    void relativeClock_data()
+    {
+        QTest::addColumn<bool>("dateFilled");
+        QTest::addColumn<bool>("baseMoves");
+        QTest::newRow("row with date and time: relative to it") << true << true;
+        QTest::newRow("row without a date: on, the old reference stays") << false << false;
+    }
+    void relativeClock()
+    {
+        QFETCH(bool, dateFilled);
+        QFETCH(bool, baseMoves);
+        tableSub()->show();
+        w->mdiArea()->setActiveSubWindow(tableSub());
+        table()->setTab(0);
+        GridData &g = table()->MSHFlexGrid(0)->data();
+        const qint32 row = g.appendNumberedRow();
+        const QDateTime moment(QDate(2026, 1, 5), QTime(10, 30, 0));
+        g.setRowTime(row, moment);
+        g.setTextMatrix(row, 1, dateFilled ? QStringLiteral("5-1-2026") : QString());
+        g.setTextMatrix(row, 2, QStringLiteral("10:30:00"));
+        g.setSelection(row, 1, row, 1);
+        const QDateTime oldBase(QDate(2025, 1, 1), QTime(0, 0));
+        TijdBasis = oldBase;
+        w->menuItem("mnuRelatieveTijd")->trigger();
+        QVERIFY(RelatieveTijd);
+        QVERIFY(w->menuItem("mnuRelatieveTijd")->isChecked());
+        QCOMPARE(Registry::read(RegisterNaam, "Time", "Relative"), QStringLiteral("-1"));
+        QCOMPARE(TijdBasis, baseMoves ? moment : oldBase);
+        openEdit(*w);
+        QVERIFY(w->menuItem("mnuTimeOrigin")->isEnabled());
+        RelatieveTijd = false;
+    }
+
     void viewMenuNeedsAController()
     {
         QMenu *view = w->menu("mnuView");
