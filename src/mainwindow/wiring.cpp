@@ -520,7 +520,8 @@ void installMenus(mdiQLV2 &w)
         const QString chosen = DialogProvider::current().openFileName(
             &w, VerwijderAmpersand(Taaltekst(315), QString()), InstellingenMap,
             Taaltekst(119) + QStringLiteral(" (*") + InstellingenExtensie + QLatin1Char(')'));
-        if (chosen.isEmpty())
+        // A file deleted while the dialog was open is not taken.
+        if (chosen.isEmpty() || !QFileInfo::exists(chosen))
             return;
         InstellingenBestandsnaam = chosen;
         Registry::write(RegisterNaam, "Settings", "FileNameSettings", chosen);

@@ -16,6 +16,7 @@
 #include "platform/registry.h"
 #include "support/language.h"
 #include "support/wrappers.h"
+#include "views/rack.h"
 #include "views/table.h"
 
 #include <QAction>
@@ -383,6 +384,68 @@ private slots:
         for (const ScriptedDialogProvider::Request &r : dialogs->requests())
             QVERIFY(r.kind != QLatin1String("open")); // Cancel ends File > Open
         QCOMPARE(Meetbestandsnaam, home.filePath("run#date#.csv"));
+    }
+
+    void readSettingsTakesOnlyAFileThatIsThere_data()
+    {
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("there: read") << true;
+        QTest::newRow("deleted meanwhile: nothing changes") << false;
+    }
+    void readSettingsTakesOnlyAFileThatIsThere()
+    {
+        QFETCH(bool, exists);
+        const QString chosen = home.filePath(exists ? "other.CFG" : "gone.CFG");
+        if (exists) {
+            QFile file(chosen);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        InstellingenBestandsnaam = home.filePath("Qlv2.CFG");
+        InstellingenHerladen = false;
+        dialogs->answerFile(chosen);
+        w->menuItem("mnuReadSettings")->trigger();
+        QCOMPARE(InstellingenHerladen, exists);
+        QCOMPARE(InstellingenBestandsnaam, exists ? chosen : home.filePath("Qlv2.CFG"));
+        InstellingenHerladen = false;
+    }
+
+    void rackFontKeepsTheUnitSizes()
+    {
+        FormRack *rack = RackVenster[1];
+        QMdiSubWindow *sub = subOf(rack);
+        sub->show();
+        w->mdiArea()->setActiveSubWindow(sub);
+        QFont value = rack->LabelWaarde(0)->font();
+        value.setPointSize(14);
+        rack->LabelWaarde(0)->setFont(value);
+        for (int i = 0; i < 4; ++i) {
+            QLabel *unit = rack->LabelEenheid(i);
+            QFont f = unit->font();
+            f.setPointSize(8);
+            unit->setFont(f);
+            QPalette p = unit->palette();
+            p.setColor(QPalette::WindowText, Qt::blue);
+            unit->setPalette(p);
+        }
+        FontChoice choice;
+        choice.font = QFont("DejaVu Serif", 30);
+        choice.font.setBold(true);
+        dialogs->answerFontChoice(choice);
+        w->toolButton("tbrFont")->trigger();
+        QCOMPARE(dialogs->requests().size(), 1);
+        QVERIFY(dialogs->requests().first().font.sizeLocked);
+        QVERIFY(!dialogs->requests().first().font.effects);
+        for (int i = 0; i < 4; ++i) {
+            const QFont v = rack->LabelWaarde(i)->font();
+            QCOMPARE(v.family(), QStringLiteral("DejaVu Serif"));
+            QCOMPARE(v.pointSize(), 14);
+            QVERIFY(v.bold());
+            const QFont u = rack->LabelEenheid(i)->font();
+            QCOMPARE(u.family(), QStringLiteral("DejaVu Serif"));
+            QVERIFY(u.bold());
+            QCOMPARE(u.pointSize(), 8);
+            QCOMPARE(rack->LabelEenheid(i)->palette().color(QPalette::WindowText), QColor(Qt::blue));
+        }
     }
 
     void missingCommandLineFileIsNotAdded()
