@@ -29,14 +29,16 @@ QString systeemInfoTekst()
                   + QSysInfo::currentCpuArchitecture() + QLatin1Char(')'));
     line(562, QString::fromLatin1(qVersion()));
     line(563, Computernaam.isEmpty() ? QSysInfo::machineHostName() : Computernaam);
-    line(564, Gebruikersnaam);
+    line(564, Gebruikersnaam.isEmpty() ? qEnvironmentVariable("USER") : Gebruikersnaam);
     line(565, Hoofdmodule::MapDocumenten);
     line(566, Hoofdmodule::DataMap);
     line(567, Hoofdmodule::InstellingenMap);
     line(568, QCoreApplication::applicationDirPath());
     const QLocale locale;
-    line(569, locale.name() + QStringLiteral(" (") + locale.nativeLanguageName() + QStringLiteral(", ")
-                  + locale.nativeTerritoryName() + QLatin1Char(')'));
+    const QString language = locale.nativeLanguageName();
+    line(569, language.isEmpty() ? locale.name()
+                                 : locale.name() + QStringLiteral(" (") + language + QStringLiteral(", ")
+                                       + locale.nativeTerritoryName() + QLatin1Char(')'));
     QStringList ports;
     for (int n : SerialPortTable::presentNumbers())
         ports << QStringLiteral("COM%1 = %2").arg(n).arg(SerialPortTable::devicePath(n));

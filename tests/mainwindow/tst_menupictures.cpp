@@ -1,6 +1,7 @@
 #include "core/shared.h"
 #include "core/slots.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/sysinfo.h"
 #include "mainwindow/wiring.h"
 #include "support/language.h"
 #include "views/table.h"
@@ -104,6 +105,9 @@ private slots:
         }
         QToolBar *bar = w.findChild<QToolBar *>("Toolbar");
         QVERIFY(bar->grab().save(folder() + "/toolbar-" + code + ".png"));
+        SysteemInfoVenster *info = ToonSysteemInfo(&w);
+        QVERIFY(info->grab().save(folder() + "/sysinfo-" + code + ".png"));
+        info->close();
         index = 0;
         LaadTaal(index);
     }
