@@ -597,6 +597,31 @@ private slots:
         QVERIFY(g1->pos() != g2->pos());
     }
 
+    void racksTiledInRows()
+    {
+        for (int d = 1; d <= 7; ++d) {
+            slot(d, "R");
+            subOf(RackVenster[d])->show();
+        }
+        w->resize(1200, 800);
+        QTest::qWait(20);
+        w->menuItem("mnuWindowTileHorizontal")->trigger();
+        const QSize area = w->mdiArea()->viewport()->size();
+        QList<QRect> places;
+        for (int d = 1; d <= 7; ++d)
+            places << subOf(RackVenster[d])->geometry();
+        // Two rows, of four and of three windows, over the whole work area.
+        for (int d = 0; d < 4; ++d) {
+            QCOMPARE(places[d].top(), 0);
+            QCOMPARE(places[d].width(), area.width() / 4);
+        }
+        for (int d = 4; d < 7; ++d) {
+            QCOMPARE(places[d].top(), places[0].bottom() + 1);
+            QCOMPARE(places[d].width(), area.width() / 3);
+        }
+        QCOMPARE(places[0].height() * 2, area.height() / 2 * 2);
+    }
+
     void tilingIsNoChangeOfTheSettings()
     {
         addGraph(*w, 1, "one");
