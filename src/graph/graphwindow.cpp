@@ -4,6 +4,7 @@
 #include "core/shared.h"
 #include "core/slots.h"
 #include "graph/unitconversion.h"
+#include "instruments/protocol.h"
 #include "platform/chart.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -44,6 +45,14 @@ struct Vlag {
 bool geenWaarde(const QString &waarde)
 {
     return waarde.isEmpty() || waarde.startsWith(QLatin1String("OR."));
+}
+
+// The table keeps a reading the controller marked as having no value as the model's marker
+// ("99999", "--"): that is a gap too, not a point.
+bool geenWaarde(const QString &waarde, int slot)
+{
+    return geenWaarde(waarde)
+           || waarde == QLatin1String(Protocol::GeenWaardeTeken[size_t(slot)]);
 }
 
 } // namespace
@@ -401,7 +410,7 @@ void frmGrafiek::VulGrafiekRij(qint32 rij, qint32 meting)
         const int kolom = (b.kanaal - 1) * 2 + 3;
         const QString waarde = grid->textMatrix(meting, kolom).trimmed();
         double punt = qQNaN();
-        if (!geenWaarde(waarde))
+        if (!geenWaarde(waarde, b.slot))
             punt = OmrekenenNaarGrafiekEenheid(m_eenheid[size_t(n)], waarde,
                                                grid->textMatrix(meting, kolom + 1));
         m_chart->setValue(n + 2, rij, punt);

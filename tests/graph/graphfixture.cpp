@@ -4,6 +4,7 @@
 #include "core/shared.h"
 #include "core/slots.h"
 #include "graph/graphwindow.h"
+#include "instruments/protocol.h"
 #include "platform/chart.h"
 #include "support/language.h"
 #include "views/table.h"
@@ -60,6 +61,7 @@ void GraphFixture::configureSlot(int slot, int channels, const QString &unit)
         c.GeenWaarde = false;
         c.Status.clear();
     }
+    InstellenToestelProtocol(qint16(slot));
     if (table)
         table->StelTabelIn(false);
 }

@@ -183,6 +183,7 @@ private slots:
         f.record({"1.5"}, {"2"});
         f.record({"OR."}, {"2"});
         f.record({""}, {"2"});
+        f.record({"99999"}, {"2"}); // the model's no-value marker, as the table keeps it
         Toestel[2].Kanaal[1].Eenheid = QStringLiteral("mg");
         f.record({"4"}, {"12.5"});
         w->LadenGrafiek();
@@ -190,9 +191,11 @@ private slots:
         QCOMPARE(c.value(Line1, 1), 1.5);
         QVERIFY(c.isNull(Line1, 2));
         QVERIFY(c.isNull(Line1, 3));
-        QCOMPARE(c.value(Line1, 4), 4.0);
+        QVERIFY(c.isNull(Line1, 4));
+        QCOMPARE(c.value(Line1, 5), 4.0);
         QCOMPARE(w->GrafiekEenheid(2), QStringLiteral("g"));
-        QCOMPARE(c.value(Line2, 4), 0.0125);
+        QCOMPARE(c.value(Line2, 4), 2.0);
+        QCOMPARE(c.value(Line2, 5), 0.0125);
         QCOMPARE(c.legendText(Line2), QStringLiteral("g (CH1)"));
     }
 
