@@ -302,6 +302,9 @@ void frmGrafiek::HerInitialiseerGrafiek()
     const qint32 max = aantalRijenGrafiek();
     m_chart->setRowCount(max);
     m_chart->setLabelStep(LabelStap(g.MaxGrafiekZichtbaar, g.AantalTijdVerdelingen));
+    if (!g.XYrecorder) // the labelled rows may have changed with the step
+        for (qint32 r = 1; r <= max; ++r)
+            m_chart->setRowLabel(r, QString());
     m_chart->setBackgroundColour(Qt::white);
     setWindowTitle(g.caption);
     if (g.XYrecorder) {
@@ -389,41 +392,85 @@ void frmGrafiek::ControleGrafiekEenheid(int lijn)
 
 // ---- points ----
 
+const GridData *frmGrafiek::rijBron(int lijn, qint32 meting, Bron &b) const
+{
+    b = bron(lijn);
+    if (!b.geldig() || !ToestelGeldig(b.slot) || b.kanaal > Toestel[b.slot].Kanalen)
+        return nullptr;
+    const GridData *grid = tabelGrid(b.slot);
+    if (!grid || meting < 1 || meting >= grid->rows())
+        return nullptr;
+    return grid;
+}
+
+bool frmGrafiek::gelabeldeRij(qint32 rij) const
+{
+    // A normal-mode row is labelled only where the time axis shows its label: the labels come
+    // from the table's date and time, and writing them for every row would cost more than the
+    // values themselves. A recorder keeps every sample's time.
+    return instellingen().XYrecorder || (rij - 1) % m_chart->labelStep() == 0;
+}
+
+double frmGrafiek::omgerekend(int lijn, const QString &waarde, const QString &eenheid)
+{
+    Factor &f = m_factor[size_t(lijn)];
+    if (!f.bekend || f.eenheid != eenheid || f.lijnEenheid != m_eenheid[size_t(lijn)]) {
+        f.eenheid = eenheid;
+        f.lijnEenheid = m_eenheid[size_t(lijn)];
+        f.factor = OmrekenFactor(f.lijnEenheid, eenheid);
+        f.bekend = true;
+    }
+    return OmrekenenMetFactor(waarde, f.factor);
+}
+
+void frmGrafiek::labelRij(qint32 rij, qint32 meting, const GridData &grid)
+{
+    bool geen = false;
+    const QString label = RijLabel(instellingen().LabelKeuze, grid.textMatrix(meting, 0),
+                                   grid.textMatrix(meting, 1), grid.textMatrix(meting, 2), &geen);
+    if (!geen)
+        m_chart->setRowLabel(rij, label);
+}
+
 void frmGrafiek::VulGrafiekRij(qint32 rij, qint32 meting)
 {
     if (rij < 1 || rij > m_chart->rowCount())
         return;
-    const GraphSettings &g = instellingen();
-    bool gelabeld = false;
+    bool gelabeld = !gelabeldeRij(rij);
     for (int n = 1; n <= MaxGrafiekLijnen; ++n) {
-        const Bron b = bron(n);
-        if (!b.geldig())
+        if (!bron(n).geldig())
             continue;
         ControleGrafiekEenheid(n);
-        if (!ToestelGeldig(b.slot))
-            continue;
-        const GridData *grid = tabelGrid(b.slot);
-        if (!grid || meting < 1 || meting >= grid->rows())
-            continue;
-        if (b.kanaal > Toestel[b.slot].Kanalen)
+        Bron b;
+        const GridData *grid = rijBron(n, meting, b);
+        if (!grid)
             continue;
         const int kolom = (b.kanaal - 1) * 2 + 3;
         const QString waarde = grid->textMatrix(meting, kolom).trimmed();
         double punt = qQNaN();
         if (!geenWaarde(waarde, b.slot))
-            punt = OmrekenenNaarGrafiekEenheid(m_eenheid[size_t(n)], waarde,
-                                               grid->textMatrix(meting, kolom + 1));
+            punt = omgerekend(n, waarde, grid->textMatrix(meting, kolom + 1));
         m_chart->setValue(n + 2, rij, punt);
         if (!gelabeld) {
             gelabeld = true;
-            bool geen = false;
-            const QString label =
-                RijLabel(g.LabelKeuze, grid->textMatrix(meting, 0), grid->textMatrix(meting, 1),
-                         grid->textMatrix(meting, 2), &geen);
-            if (!geen)
-                m_chart->setRowLabel(rij, label);
+            labelRij(rij, meting, *grid);
         }
     }
+}
+
+void frmGrafiek::wisRijenVanaf(qint32 eerste)
+{
+    const qint32 max = m_chart->rowCount();
+    if (eerste <= 1) {
+        for (int s = EersteLijnSerie; s <= Chart::SeriesCount; ++s)
+            m_chart->clearSeries(s);
+    } else {
+        for (int s = EersteLijnSerie; s <= Chart::SeriesCount; ++s)
+            for (qint32 r = eerste; r <= max; ++r)
+                m_chart->setNull(s, r);
+    }
+    for (qint32 r = qMax(1, eerste); r <= max; ++r)
+        m_chart->setRowLabel(r, QString());
 }
 
 void frmGrafiek::HertekenGrafiek()
@@ -431,21 +478,45 @@ void frmGrafiek::HertekenGrafiek()
     if (m_stand.AantalPunten < 0)
         return;
     const Chart::Hold hold(*m_chart);
-    const qint32 max = m_chart->rowCount();
-    const qint32 punten = qMin(m_stand.AantalPunten, max);
+    const qint32 punten = qMin(m_stand.AantalPunten, m_chart->rowCount());
     if (!instellingen().XYrecorder)
         for (qint32 r = 1; r <= punten; ++r)
             VulGrafiekRij(r, m_stand.EersteMeting + r - 1);
-    if (punten == 0) {
-        for (int s = EersteLijnSerie; s <= Chart::SeriesCount; ++s)
-            m_chart->clearSeries(s);
-    } else {
-        for (int s = EersteLijnSerie; s <= Chart::SeriesCount; ++s)
-            for (qint32 r = punten + 1; r <= max; ++r)
-                m_chart->setNull(s, r);
+    wisRijenVanaf(punten + 1);
+    BepaalMinMaxima();
+}
+
+void frmGrafiek::schuifOp(const VensterStand &oud)
+{
+    // Rows still shown after the move keep their points, moved left; only the rest is read
+    // from the table again. What is drawn is what a full redraw draws.
+    const qint32 max = m_chart->rowCount();
+    const qint32 punten = qMin(m_stand.AantalPunten, max);
+    const qint32 d = m_stand.EersteMeting - oud.EersteMeting;
+    const qint32 behouden = d < 0 ? 0 : qMax(0, qMin(punten, qMin(oud.AantalPunten, max) - d));
+    if (behouden == 0) {
+        HertekenGrafiek();
+        return;
     }
-    for (qint32 r = punten + 1; r <= max; ++r)
-        m_chart->setRowLabel(r, QString());
+    const Chart::Hold hold(*m_chart);
+    for (int s = EersteLijnSerie; s <= Chart::SeriesCount; ++s)
+        for (qint32 r = 1; r <= behouden; ++r)
+            m_chart->setValue(s, r, m_chart->value(s, r + d));
+    for (qint32 r = 1; r <= behouden; ++r) {
+        if (!gelabeldeRij(r))
+            continue;
+        const qint32 meting = m_stand.EersteMeting + r - 1;
+        for (int n = 1; n <= MaxGrafiekLijnen; ++n) {
+            Bron b;
+            if (const GridData *grid = rijBron(n, meting, b)) {
+                labelRij(r, meting, *grid);
+                break;
+            }
+        }
+    }
+    for (qint32 r = behouden + 1; r <= punten; ++r)
+        VulGrafiekRij(r, m_stand.EersteMeting + r - 1);
+    wisRijenVanaf(punten + 1);
     BepaalMinMaxima();
 }
 
@@ -464,8 +535,9 @@ void frmGrafiek::VulGrafiekAan(qint32 nr)
         return;
     }
     const Chart::Hold hold(*m_chart);
+    const VensterStand oud = m_stand;
     if (VerschuifVenster(m_stand, m_chart->rowCount(), nr))
-        HertekenGrafiek();
+        schuifOp(oud);
     m_stand.AantalPunten = qMax(1, m_stand.AantalPunten + 1);
     VulGrafiekRij(m_stand.AantalPunten, m_stand.EersteMeting + m_stand.AantalPunten - 1);
     AanpassenScrollBar();
@@ -497,7 +569,7 @@ void frmGrafiek::VoegRecorderPuntToe()
                 const KanaalGegevens &k = Toestel[b.slot].Kanaal[size_t(b.kanaal)];
                 const QString waarde = k.Waarde.trimmed();
                 if (!k.GeenWaarde && !geenWaarde(waarde))
-                    punt = OmrekenenNaarGrafiekEenheid(m_eenheid[size_t(n)], waarde, k.Eenheid);
+                    punt = omgerekend(n, waarde, k.Eenheid);
             }
             m_chart->setValue(serie, max, punt);
             if (!labelsVerschoven) {

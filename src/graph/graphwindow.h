@@ -142,7 +142,16 @@ private:
     GridData *tabelGrid(int slot) const;
     QString lijnLegende(int lijn, const Bron &b) const;
     QString kanaalNaam(const Bron &b) const;
+    // The table grid holding line `lijn`'s reading of measurement `meting`, when the row fill
+    // takes one from it; `b` gets the line's source.
+    const GridData *rijBron(int lijn, qint32 meting, Bron &b) const;
+    bool gelabeldeRij(qint32 rij) const;
+    double omgerekend(int lijn, const QString &waarde, const QString &eenheid);
+    void labelRij(qint32 rij, qint32 meting, const GridData &grid);
     void VulGrafiekRij(qint32 rij, qint32 meting);
+    void wisRijenVanaf(qint32 eerste);
+    // The redraw after the window moved on from `oud`.
+    void schuifOp(const VensterStand &oud);
     void VoegRecorderPuntToe();
     void ToonPuntInfo(int serie, int punt);
     void VernieuwPuntInfo(int serie);
@@ -158,6 +167,13 @@ private:
     std::array<QString, MaxGrafiekLijnen + 1> m_eenheid;     // GrafiekEenheid, 1..32
     std::array<Bron, MaxGrafiekLijnen + 1> m_eenheidBron;    // the source the unit was found for
     std::array<qint32, MaxGrafiekLijnen + 1> m_eenheidGezocht{}; // table rows searched for it
+    struct Factor { // the last unit conversion of a line
+        QString lijnEenheid;
+        QString eenheid;
+        double factor = 1;
+        bool bekend = false;
+    };
+    std::array<Factor, MaxGrafiekLijnen + 1> m_factor;
     int m_geselecteerdeSerie = 0;
     int m_geselecteerdPunt = 0;
     QString m_puntTekst;

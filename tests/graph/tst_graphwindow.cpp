@@ -26,15 +26,16 @@ namespace {
 
 constexpr int Low = 1, High = 2, Line1 = 3, Line2 = 4;
 
-// Every filled row r shows measurement EersteMeting + r - 1 (label and value: slot 1 channel 1
-// logs the record's number), the rest are empty.
+// Every filled row r shows measurement EersteMeting + r - 1 (value: slot 1 channel 1 logs the
+// record's number; label, on the rows the time axis labels), the rest are empty.
 QString rowFault(const frmGrafiek &w)
 {
     const Chart &c = *w.Diagram();
     for (int r = 1; r <= c.rowCount(); ++r) {
         if (r <= w.AantalPunten()) {
             const qint32 m = w.EersteMeting() + r - 1;
-            if (c.rowLabel(r) != QString::number(m) || c.value(Line1, r) != double(m))
+            const QString label = (r - 1) % c.labelStep() == 0 ? QString::number(m) : QString();
+            if (c.rowLabel(r) != label || c.value(Line1, r) != double(m))
                 return QStringLiteral("row %1 shows %2 / %3, not %4")
                     .arg(r).arg(c.rowLabel(r)).arg(c.value(Line1, r)).arg(m);
         } else if (!c.isNull(Line1, r) || !c.rowLabel(r).isEmpty()) {
