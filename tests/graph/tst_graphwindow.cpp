@@ -12,6 +12,7 @@
 #include "views/table.h"
 
 #include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -402,6 +403,53 @@ private slots:
         QCoreApplication::sendEvent(w, &drop);
         QCOMPARE(dropped.size(), 1);
         QCOMPARE(dropped[0][0].toString(), QStringLiteral("/tmp/run.csv"));
+    }
+
+    void resizeAndMouseMarkSettingsChanged()
+    {
+        GraphFixture f;
+        frmGrafiek *w = f.graph(1);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        InstellingenGewijzigd = false;
+        w->resize(700, 450);
+        QVERIFY(InstellingenGewijzigd);
+        InstellingenGewijzigd = false;
+        QTest::mouseMove(w, QPoint(w->width() / 2, w->height() - 3)); // over the scroll bar's edge
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &move);
+        QVERIFY(InstellingenGewijzigd);
+    }
+
+    // Printing draws the chart through a scaled painter at the screen's proportions.
+    void renderForPrinting()
+    {
+        GraphFixture f;
+        f.records(40);
+        frmGrafiek *w = f.graph(1, [](GraphSettings &g) { g.LegendeKeuze = true; });
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const PrintableGraph &printable = *w;
+        QCOMPARE(printable.GrafiekIndex(), qint16(1));
+        QCOMPARE(printable.LezenGrafiekIndexen(1).Rg, qint16(1));
+        QCOMPARE(printable.LezenGrafiekIndexen(2).Rg, qint16(0));
+        QCOMPARE(printable.chartValue(Line1, 40), 40.0);
+        QImage page(2000, 1200, QImage::Format_ARGB32);
+        page.fill(Qt::white);
+        {
+            QPainter painter(&page);
+            printable.renderChart(painter, QRectF(500, 300, 1000, 600), true, true);
+        }
+        int inside = 0, outside = 0;
+        for (int y = 0; y < page.height(); y += 4)
+            for (int x = 0; x < page.width(); x += 4) {
+                const bool drawn = page.pixel(x, y) != qRgb(255, 255, 255);
+                const bool in = x >= 500 && x < 1500 && y >= 300 && y < 900;
+                (in ? inside : outside) += drawn ? 1 : 0;
+            }
+        QVERIFY(inside > 100);
+        QCOMPARE(outside, 0);
     }
 
     // ---- new graphs ----

@@ -281,6 +281,16 @@ private slots:
                 QCOMPARE(c.value(Line1, r), logged.toDouble());
         }
 
+        // Closing a graph other than the one whose settings were copied keeps the copy; closing
+        // that one drops it.
+        w.Rs = 1;
+        w.KopieerSetGraph = true;
+        flow2->SluitDoorCode();
+        QVERIFY(w.KopieerSetGraph);
+        oven1->SluitDoorCode();
+        QVERIFY(!w.KopieerSetGraph);
+        QCOMPARE(AantalGrafieken, qint16(0));
+
         w.StopVerbinding();
         DataLog::instance().close();
         GrafiekVenster.Ontladen();
