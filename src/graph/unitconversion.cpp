@@ -88,10 +88,15 @@ double OmrekenFactor(const QString &grafiekEenheid, const QString &eenheid)
 double OmrekenenNaarGrafiekEenheid(const QString &grafiekEenheid, const QString &waarde,
                                    const QString &eenheid)
 {
+    return OmrekenenMetFactor(waarde, OmrekenFactor(grafiekEenheid, eenheid));
+}
+
+double OmrekenenMetFactor(const QString &waarde, double factor)
+{
     const double w = TekstNaarDouble(waarde);
     if (waarde == QLatin1String("9999") || waarde.isEmpty())
         return w;
-    const double result = w * OmrekenFactor(grafiekEenheid, eenheid);
+    const double result = w * factor;
     // A factor beyond the number range (an absurd exponent) leaves the value as measured.
     return std::isfinite(result) ? result : w;
 }

@@ -16,3 +16,7 @@ double OmrekenFactor(const QString &grafiekEenheid, const QString &eenheid);
 // the chart takes it as it is, with no round trip through text.
 double OmrekenenNaarGrafiekEenheid(const QString &grafiekEenheid, const QString &waarde,
                                    const QString &eenheid);
+
+// The same with the factor already known (OmrekenFactor of the two units): a line drawing
+// thousands of rows in one unit finds the factor once.
+double OmrekenenMetFactor(const QString &waarde, double factor);

@@ -7,6 +7,7 @@
 #include "core/settingsfile.h"
 #include "core/shared.h"
 #include "core/windowsettings.h"
+#include "graph/graphwindow.h"
 #include "instruments/connection.h"
 #include "instruments/controllerdialog.h"
 #include "instruments/decoders.h"
@@ -193,6 +194,14 @@ public:
             terminalWindow->InstellingenBewaren(WindowSettings::terminal);
             WindowSettings::terminal.placement = placementOfChild(subWindowOf(terminalWindow));
         }
+        for (int n = 1; n <= MaxGrafieken; ++n)
+            if (frmGrafiek *graph = GrafiekVenster.inGebruik(n)) {
+                GraphSettings &s = WindowSettings::graph[size_t(n)];
+                if (QMdiSubWindow *sub = subWindowOf(graph)) {
+                    s.visible = sub->isVisible();
+                    s.placement = placementOfChild(sub);
+                }
+            }
         if (tableWindow)
             for (int i = 0; i < frmTabel::AantalTabellen; ++i) {
                 const GridData &g = tableWindow->MSHFlexGrid(i)->data();
@@ -236,6 +245,15 @@ public:
         rack->LaadVensterTitel();
         // Last: setting the controls up puts the window in its normal state.
         place(subWindowOf(rack), s.placement, s.visible);
+    }
+    void graphRead(int graph) override
+    {
+        frmGrafiek *window = GrafiekVenster[graph];
+        if (!window)
+            return;
+        window->Form_Load();
+        const GraphSettings &s = WindowSettings::graph[size_t(graph)];
+        place(subWindowOf(window), s.placement, s.visible);
     }
     void terminalRead() override
     {
@@ -379,6 +397,9 @@ void installPollHooks(mdiQLV2 &w)
         if (tableWindow)
             tableWindow->VulTabellenAan(info, qint16(tnr));
     };
+    h.feedGraphs = [](qint32 rows) { GrafiekVenster.VulGrafiekenAan(rows); };
+    h.sampleRecorders = [](qint32 rows) { GrafiekVenster.BemonsterRecorders(rows); };
+    h.recordersRunning = [] { return GrafiekVenster.RecordersActief(); };
 }
 
 void installSettingsDialogHooks(mdiQLV2 &w)
@@ -659,6 +680,7 @@ void KoppelHoofdvenster(mdiQLV2 &w)
         WindowHost::install(nullptr);
         host.reset();
         pollHooks() = PollHooks();
+        GrafiekVenster.setMaker(nullptr);
         MainLink::setMainWindow(nullptr);
     });
     MainLink::setMainWindow(&w);
@@ -674,6 +696,24 @@ void KoppelHoofdvenster(mdiQLV2 &w)
                          [](int slot, int kanaal) { FormSettingsController::Tonen(slot, kanaal); });
         QObject::connect(rack, &FormRack::bestandGesleept, &w,
                          [&w](const QString &path) { w.MDIForm_OLEDragDrop({path}); });
+    });
+
+    GrafiekVenster.setMaker([&w](frmGrafiek *graph) {
+        QMdiSubWindow *sub = w.mdiArea()->addSubWindow(graph);
+        sub->resize(500, 350);
+        sub->hide();
+        QObject::connect(graph, &frmGrafiek::bestandGesleept, &w,
+                         [&w](const QString &path) { w.MDIForm_OLEDragDrop({path}); });
+        QObject::connect(graph, &frmGrafiek::recorderGestart, &w, [&w] {
+            if (!w.TimerOpvragen.isActive())
+                w.TimerOpvragen.start();
+        });
+        QObject::connect(graph, &frmGrafiek::ontladen, &w, [&w](int number) {
+            // Settings copied from a graph that is gone can no longer be pasted.
+            if (w.Rs == number && w.KopieerSetGraph)
+                w.KopieerSetGraph = false;
+            ActiverenKnopBewaren();
+        });
     });
 
     tableWindow = new frmTabel;
@@ -710,8 +750,19 @@ void KoppelHoofdvenster(mdiQLV2 &w)
         bool leeg = true;
         TonenMeting(slot, leeg);
     };
-    // A reload starts from no windows: the new file brings its own rack windows back.
-    w.setBeforeReload([] { RackVenster.Ontladen(); });
+    views.wisGrafiekGegevens = [](int graph) {
+        if (frmGrafiek *window = GrafiekVenster.inGebruik(graph))
+            window->WisGrafiekGegevens();
+    };
+    views.ladenGrafiek = [](int graph) {
+        if (frmGrafiek *window = GrafiekVenster.inGebruik(graph))
+            window->LadenGrafiek();
+    };
+    // A reload starts from no windows: the new file brings its own rack and graph windows back.
+    w.setBeforeReload([] {
+        RackVenster.Ontladen();
+        GrafiekVenster.Ontladen();
+    });
     w.setSettleWorkingCopy([] {
         bool cancelled = false;
         HerstelNieuwBestand(VervangDatum(Meetbestandsnaam), cancelled, false);

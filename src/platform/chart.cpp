@@ -276,9 +276,22 @@ void Chart::setValue(int series, int row, double value)
     }
     QCPGraphData &cell = *(s.cells->begin() + (row - 1));
     const bool wasNull = std::isnan(cell.value);
+    if (wasNull && null)
+        return;
     cell.value = value;
     s.stored += int(wasNull) - int(null);
-    s.statisticsDirty = true;
+    if (wasNull && !s.statisticsDirty) {
+        // A point where there was none (a live graph's newest) extends the statistics without
+        // another pass over the series, which every replot would otherwise make.
+        SeriesStatistics &st = s.cached;
+        st.minimum = st.count > 0 ? qMin(st.minimum, value) : value;
+        st.maximum = st.count > 0 ? qMax(st.maximum, value) : value;
+        s.sum += value;
+        ++st.count;
+        st.mean = s.sum / st.count;
+    } else {
+        s.statisticsDirty = true;
+    }
     if (s.stored == 0)
         release(s);
     changed();
@@ -410,6 +423,7 @@ Chart::SeriesStatistics Chart::seriesStatistics(int series) const
     if (!s.statisticsDirty)
         return s.cached;
     SeriesStatistics st;
+    s.sum = 0;
     if (s.stored > 0) {
         double sum = 0;
         st.minimum = std::numeric_limits<double>::infinity();
@@ -425,6 +439,7 @@ Chart::SeriesStatistics Chart::seriesStatistics(int series) const
             ++st.count;
         }
         st.mean = sum / st.count;
+        s.sum = sum;
     }
     s.cached = st;
     s.statisticsDirty = false;

@@ -179,6 +179,7 @@ private:
         int statistics = 0;
         bool statisticsDirty = true;
         SeriesStatistics cached;
+        double sum = 0; // of the cached statistics' points
         std::array<QCPItemStraightLine *, 3> lines{};
     };
 

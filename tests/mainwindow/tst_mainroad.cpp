@@ -19,6 +19,7 @@
 #include "platform/serialport.h"
 #include "support/messagebox.h"
 #include "core/windowsettings.h"
+#include "graph/graphwindow.h"
 #include "simulator.h"
 
 #include <QApplication>
@@ -353,6 +354,10 @@ private slots:
                 return; // the reload has not run yet
             ++step;
             if (step > 1) {
+                int windows = 0;
+                for (int g = 1; g <= MaxGrafieken; ++g)
+                    windows += GrafiekVenster.inGebruik(g) ? 1 : 0;
+                QCOMPARE(windows, int(AantalGrafieken));
                 graphCounts << AantalGrafieken;
                 graphBlocks << InstellingenTekst().count("[GRAPHICS]");
             }

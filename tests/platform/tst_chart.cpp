@@ -277,6 +277,22 @@ private slots:
         // A later value counts at once.
         chart.setValue(Line1, 1, -100);
         QCOMPARE(chart.seriesStatistics(Line1).minimum, -100.0);
+
+        // Points added one by one where there were none, as a live graph adds them, with the
+        // statistics read in between: the same figures.
+        Chart live;
+        live.setRowCount(values.size());
+        live.setValue(Line1, values.size(), 50);
+        live.setNull(Line1, values.size());
+        for (int r = 1; r <= values.size(); ++r) {
+            live.seriesStatistics(Line1);
+            live.setValue(Line1, r, values[r - 1]);
+        }
+        const Chart::SeriesStatistics grown = live.seriesStatistics(Line1);
+        QCOMPARE(grown.count, count);
+        QCOMPARE(grown.minimum, minimum);
+        QCOMPARE(grown.maximum, maximum);
+        QCOMPARE(grown.mean, mean);
     }
 
     // The flags draw horizontal lines in the series' colour at the minimum, maximum and mean.
