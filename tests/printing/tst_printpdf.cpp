@@ -94,6 +94,9 @@ private slots:
     void init()
     {
         QFile::remove(Registry::filePath(RegisterNaam));
+        // The same font whatever else the machine has installed.
+        Registry::write(RegisterNaam, QStringLiteral("Printer"), QStringLiteral("Fontname"),
+                        QStringLiteral("DejaVu Sans"));
         StandaardPrintInstellingen();
         PrintEnkelSelectie = false;
         DataMap = m_dir.path();
@@ -300,9 +303,12 @@ private slots:
 
     void directPrintDuringARunWaits()
     {
-        m_windows->graph(1).whileDrawn = [this] {
-            if (RunBezig())
-                PrintDirect(&m_windows->graph(3));
+        QStringList writtenInTheRun;
+        m_windows->graph(1).whileDrawn = [this, &writtenInTheRun] {
+            if (!RunBezig())
+                return;
+            PrintDirect(&m_windows->graph(3));
+            writtenInTheRun = QDir(m_dir.path()).entryList({"run-*.pdf"});
         };
         m_windows->graph(3);
         const QString pdf = m_dir.filePath(QStringLiteral("all.pdf"));
@@ -310,6 +316,7 @@ private slots:
         answerPrintDialog(print);
         AfdrukkenMetDialoog(nullptr);
         QCOMPARE(pages(pdf), 4);
+        QVERIFY(writtenInTheRun.isEmpty());
         const QStringList direct = QDir(m_dir.path()).entryList({"run-*.pdf"});
         QCOMPARE(direct.size(), 1);
         QCOMPARE(pages(m_dir.filePath(direct[0])), 1);
