@@ -9,6 +9,7 @@
 #include "printing/printdialog.h"
 #include "printing/printrun.h"
 #include "support/language.h"
+#include "views/rack.h"
 #include "views/table.h"
 
 #include <QApplication>
@@ -284,6 +285,28 @@ private slots:
             QVERIFY2(next > at, qPrintable(line));
             at = next;
         }
+    }
+
+    void rackPicture()
+    {
+        FormRack rack(2);
+        rack.resize(500, 300);
+        rack.show();
+        rack.LaadVensterTitel();
+        rack.FormInstellenControls();
+        dataViews().activeWindow = [&rack] { return &rack; };
+        Registry::write(RegisterNaam, QStringLiteral("Printer"), QStringLiteral("Print All"),
+                        QStringLiteral("False"));
+        const QString pdf = m_dir.filePath(QStringLiteral("rack.pdf"));
+        m_dialogs->answerFile(pdf);
+        answerPrintDialog(print);
+        AfdrukkenMetDialoog(nullptr);
+        QCOMPARE(pages(pdf), 1);
+        // No heading block: the page holds only the window's picture.
+        QVERIFY(!run(QStringLiteral("pdftotext"), {pdf, "-"}).contains(QStringLiteral("Operator")));
+        const QString pictures = QStringLiteral(QLV2_BINARY_DIR "/pictures");
+        QDir().mkpath(pictures);
+        run(QStringLiteral("pdftoppm"), {"-png", "-r", "50", pdf, pictures + QStringLiteral("/print-rack")});
     }
 
     void directPrint()
