@@ -156,7 +156,14 @@ private slots:
         Registry::write(RegisterNaam, QStringLiteral("Printer"), QStringLiteral("Operator"),
                         QStringLiteral("Jan"));
         m_windows->graph(1);
-        m_windows->graph(3).title = QStringLiteral("Kiln");
+        GraphWindow &kiln = m_windows->graph(3);
+        kiln.title = QStringLiteral("Kiln");
+        kiln.chartTitleText = QStringLiteral("Kiln temperatures");
+        kiln.legend = true;
+        kiln.high = true;
+        kiln.legends[2] = QStringLiteral("High limit");
+        kiln.lines[1] = {2, 1};
+        kiln.legends[3] = QStringLiteral("C CH1");
         const QString pdf = m_dir.filePath(QStringLiteral("all.pdf"));
         m_dialogs->answerFile(pdf);
         answerPrintDialog(print);
@@ -181,7 +188,10 @@ private slots:
             QVERIFY(text[page].contains(QRegularExpression(QStringLiteral("Operator:\\s+Jan"))));
             QVERIFY(text[page].trimmed().startsWith(QDir::toNativeSeparators(Meetbestandsnaam)));
         }
-        QVERIFY(text[2].contains(QRegularExpression(QStringLiteral("3\\s+05"))) || text[2].contains(QStringLiteral("21.5")));
+        QVERIFY(text[1].contains(QStringLiteral("Kiln temperatures")));
+        QVERIFY(text[1].contains(QStringLiteral("High limit")));
+        QVERIFY(text[1].contains(QStringLiteral("Oven: C CH1")));
+        QVERIFY(text[2].contains(QRegularExpression(QStringLiteral("10:00:03\\s+21.5\\s+C"))));
 
         // The page title stands where PrintLinks puts it, on the paper with Qt's border.
         QPrinter printer(QPrinter::HighResolution);
