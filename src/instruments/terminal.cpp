@@ -2,6 +2,7 @@
 
 #include "core/conversions.h"
 #include "core/defaults.h"
+#include "core/printsettings.h"
 #include "core/services.h"
 #include "core/shared.h"
 #include "core/windowsettings.h"
@@ -299,6 +300,11 @@ void frmTerminal::trim()
 }
 
 QString frmTerminal::Tekst() const { return m_text->toPlainText(); }
+
+void frmTerminal::PrintTerminalTekst(PrintDevice &printer, TekstTerugloop terugloop) const
+{
+    terugloop(printer, Printerkode::PrintLinks, Printerkode::PrintRechts, Tekst());
+}
 
 void frmTerminal::CopyTerminal()
 {

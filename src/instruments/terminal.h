@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 
+class PrintDevice;
 class QCheckBox;
 class QFrame;
 class QPlainTextEdit;
@@ -43,6 +44,11 @@ public:
     // Bytes of the line, converted to text once.
     void ToevoegenBytes(const QByteArray &bytes, qint32 Kleur);
     void CopyTerminal();
+    // The page engine's word wrap (printer, left X, right X, text); it lives above this layer.
+    using TekstTerugloop = void (*)(PrintDevice &printer, float links, float rechts, QString tekst);
+    // Prints the text word-wrapped between PrintLinks and PrintRechts from the printer's current
+    // position on, breaking pages as the wrap routine does.
+    void PrintTerminalTekst(PrintDevice &printer, TekstTerugloop terugloop) const;
     // Herladen, tag, menu item checked, shown.
     void Form_Load();
     void Form_Resize();

@@ -19,10 +19,14 @@
 #include "mainwindow/menucommands.h"
 #include "mainwindow/settingsdialog.h"
 #include "core/conversions.h"
+#include "graph/graphprint.h"
+#include "graph/printablegraph.h"
 #include "platform/dialogs.h"
 #include "platform/registry.h"
 #include "platform/grid.h"
 #include "platform/serialport.h"
+#include "printing/printdialog.h"
+#include "printing/printrun.h"
 #include "support/helpwindow.h"
 #include "support/language.h"
 #include "support/mainlink.h"
@@ -586,6 +590,26 @@ void installMenus(mdiQLV2 &w)
     on("mnuHelpContents", [] { startHelp(HelpCommando() + QStringLiteral("::/main_window.htm")); });
     on("mnuHelpInfo", [] { frmSplash::Toon(); });
     on("mnuSysInfo", [] { StartSysteemInfo(Taaltekst(247)); });
+    Printerkode::printDialogHooks().startHelp = [](const QString &command) { startHelp(command); };
+    Printerkode::printRunHooks().statusMelding = [&w](const QString &text) {
+        w.setPanelText(QStringLiteral("Message"), text);
+    };
+    on("mnuFilePrint", [&w] {
+        if (ZijnErVensters())
+            Printerkode::AfdrukkenMetDialoog(&w);
+    });
+    on("mnuEditCopy", [&w] {
+        QMdiSubWindow *sub = w.mdiArea()->currentSubWindow();
+        QWidget *active = sub ? sub->widget() : nullptr;
+        if (auto *table = qobject_cast<frmTabel *>(active))
+            table->CopyElementen(table->Tab());
+        else if (auto *rack = qobject_cast<FormRack *>(active))
+            rack->FormCopy();
+        else if (auto *terminal = qobject_cast<frmTerminal *>(active))
+            terminal->CopyTerminal();
+        else if (const auto *graph = dynamic_cast<const PrintableGraph *>(active))
+            Grafiekafdruk::CopyGrafiek(*graph);
+    });
     on("mnuWindowToolbar", [&w] {
         const bool shown = w.menuItem("mnuWindowToolbar")->isChecked();
         if (QToolBar *bar = w.findChild<QToolBar *>("Toolbar"))
@@ -605,21 +629,21 @@ void installMenus(mdiQLV2 &w)
                              {"tbrCascade", "mnuWindowCascade"},
                              {"tbrHor", "mnuWindowTileHorizontal"},
                              {"tbrVer", "mnuWindowTileVertical"},
-                             {"tbrHelp", "mnuHelpContents"}}) {
+                             {"tbrHelp", "mnuHelpContents"},
+                             {"tbrPrint", "mnuFilePrint"},
+                             {"tbrCopy", "mnuEditCopy"}}) {
         QAction *b = w.toolButton(key);
         QAction *a = w.menuItem(item);
         if (b && a)
             QObject::connect(b, &QAction::triggered, a, &QAction::trigger);
     }
     // Commands of windows that are not part of the program yet stay disabled.
-    for (const char *name : {"mnuFilePrint",
-                             "mnuEditCopy", "mnuEditInfo", "mnuClearLine", "mnuDeleteLine",
+    for (const char *name : {"mnuEditInfo", "mnuClearLine", "mnuDeleteLine",
                              "mnuDataReceive", "mnuDataTransfer",
                              "mnuExtraSettingsGraph", "mnuGraphNew"})
         if (QAction *a = w.menuItem(name))
             a->setVisible(false);
-    for (const char *key : {"tbrPrint", "tbrCopy",
-                            "tbrGraphSettings", "tbrReceive", "tbrTransfer"})
+    for (const char *key : {"tbrGraphSettings", "tbrReceive", "tbrTransfer"})
         if (QAction *b = w.toolButton(key))
             b->setVisible(false);
     if (QMenu *graph = w.menu("mnuGraph"))

@@ -162,13 +162,20 @@ const QFontMetricsF &PrinterDevice::metrics() const
     if (!m_metrics || m_metricsFont != font()) {
         m_metricsFont = font();
         m_metrics.emplace(m_metricsFont, &m_printer);
+        m_charWidths.clear();
     }
     return *m_metrics;
 }
 
 double PrinterDevice::textWidth(const QString &text) const
 {
-    return metrics().horizontalAdvance(text) / dotsPerMm();
+    const QFontMetricsF &fm = metrics();
+    if (text.size() != 1)
+        return fm.horizontalAdvance(text) / dotsPerMm();
+    auto it = m_charWidths.constFind(text[0]);
+    if (it == m_charWidths.constEnd())
+        it = m_charWidths.insert(text[0], fm.horizontalAdvance(text) / dotsPerMm());
+    return *it;
 }
 
 double PrinterDevice::textHeight(const QString &text) const
@@ -192,6 +199,7 @@ bool PrinterDevice::beginDocument()
 
 bool PrinterDevice::startPage()
 {
+    flushText();
     if (m_printer.newPage())
         return true;
     fail(QStringLiteral("the printer cannot start a new page"));
@@ -200,6 +208,7 @@ bool PrinterDevice::startPage()
 
 bool PrinterDevice::finishDocument()
 {
+    flushText();
     if (m_painter->end())
         return true;
     fail(QStringLiteral("the printer could not finish the document"));
@@ -208,6 +217,7 @@ bool PrinterDevice::finishDocument()
 
 void PrinterDevice::discardDocument()
 {
+    m_run.clear();
     // abort() cancels a job on a printer; a PDF file is written all the same, so it goes.
     m_printer.abort();
     if (m_painter->isActive())
@@ -228,26 +238,50 @@ void PrinterDevice::applyPen(const QColor &colour)
 
 void PrinterDevice::drawTextAt(const QPointF &topLeft, const QString &text)
 {
-    m_painter->setFont(font());
-    m_painter->setPen(foreColor());
+    constexpr double Tolerance = 1e-3; // mm
+    if (!m_run.isEmpty()
+        && (qAbs(topLeft.x() - m_runEnd.x()) > Tolerance
+            || qAbs(topLeft.y() - m_runEnd.y()) > Tolerance || foreColor() != m_runColour
+            || font() != m_runFont))
+        flushText();
+    if (m_run.isEmpty()) {
+        m_runStart = topLeft;
+        m_runFont = font();
+        m_runColour = foreColor();
+        m_runAscent = metrics().ascent();
+    }
+    m_run += text;
+    m_runEnd = topLeft + QPointF(textWidth(text), 0);
+}
+
+void PrinterDevice::flushText()
+{
+    if (m_run.isEmpty())
+        return;
+    m_painter->setFont(m_runFont);
+    m_painter->setPen(m_runColour);
     // Qt places text by its baseline; the page places it by its top.
-    m_painter->drawText(toDots(topLeft) + QPointF(0, metrics().ascent()), text);
+    m_painter->drawText(toDots(m_runStart) + QPointF(0, m_runAscent), m_run);
+    m_run.clear();
 }
 
 void PrinterDevice::drawLineAt(const QPointF &from, const QPointF &to, const QColor &colour)
 {
+    flushText();
     applyPen(colour);
     m_painter->drawLine(toDots(from), toDots(to));
 }
 
 void PrinterDevice::drawRectAt(const QRectF &rect, const QColor &colour)
 {
+    flushText();
     applyPen(colour);
     m_painter->drawRect(toDots(rect));
 }
 
 void PrinterDevice::drawPictureAt(const QRectF &rect, const PaintFunction &paint)
 {
+    flushText();
     m_painter->save();
     paint(*m_painter, toDots(rect));
     m_painter->restore();

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QFontMetricsF>
+#include <QHash>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -153,6 +154,10 @@ protected:
     void drawPictureAt(const QRectF &rect, const PaintFunction &paint) override;
 
 private:
+    // Texts that follow each other on a line in the same font and colour (a table cell is
+    // printed a character at a time) are drawn as one: a day's table is millions of them.
+    void flushText();
+
     double dotsPerMm() const;
     // The current font's metrics on the printer, kept while the font stays the same: a
     // table printout measures every character.
@@ -165,4 +170,12 @@ private:
     std::unique_ptr<QPainter> m_painter;
     mutable QFont m_metricsFont;
     mutable std::optional<QFontMetricsF> m_metrics;
+    // Widths of single characters in the metrics' font, in millimetres.
+    mutable QHash<QChar, double> m_charWidths;
+    QString m_run;
+    QPointF m_runStart;
+    QPointF m_runEnd;
+    QFont m_runFont;
+    QColor m_runColour;
+    double m_runAscent = 0; // dots
 };

@@ -440,7 +440,10 @@ void formPrint::Form_Load()
     CheckAlarmRapport->setChecked(PrintAlarmRapport);
     InstellenAlarmRapport();
     if (!PrintDirekt) {
-        if (PrintAlles) {
+        // With no active child window there is no current window to print.
+        const bool actief = dataViews().activeWindow && dataViews().activeWindow();
+        OptionActiefVenster->setEnabled(actief);
+        if (PrintAlles || !actief) {
             OptionAlles->setChecked(true);
         } else {
             OptionActiefVenster->setChecked(true);

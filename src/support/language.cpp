@@ -5,7 +5,7 @@
 
 namespace {
 constexpr int First = 99;
-constexpr int Last = 589;
+constexpr int Last = 599;
 std::array<QString, Last - First + 1> table;
 QString helpFile = QStringLiteral("Qlv2EN.chm");
 } // namespace

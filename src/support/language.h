@@ -3,7 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
-// The texts of the user interface in the current language, index 99..508. Entry 500 is the
+// The texts of the user interface in the current language, index 99..599. Entry 500 is the
 // language's own name. Indexes no table writes read as the empty text.
 QString Taaltekst(int index);
 

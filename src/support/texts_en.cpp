@@ -307,6 +307,8 @@ const TaalRegel rows[] = {
     {506, u"The times in this data file are written in a form this program cannot read!"},
     {507, u"This application is already active!"},
     {508, u"PDF file"},
+    {550, u"The printout could not be made: #"},
+    {551, u"Printed to #"},
     {560, u"System"},
     {561, u"Kernel"},
     {562, u"Qt version"},

@@ -307,6 +307,8 @@ const TaalRegel rows[] = {
     {506, u"Les heures de ce fichier de données sont écrites sous une forme que ce programme ne sait pas lire!"},
     {507, u"Cette application est déjà active !"},
     {508, u"Fichier PDF"},
+    {550, u"L'impression n'a pas pu être faite : #"},
+    {551, u"Imprimé dans #"},
     {560, u"Système"},
     {561, u"Noyau"},
     {562, u"Version de Qt"},

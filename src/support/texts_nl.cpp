@@ -307,6 +307,8 @@ const TaalRegel rows[] = {
     {506, u"De tijden in dit gegevensbestand staan in een vorm die dit programma niet kan lezen!"},
     {507, u"Deze toepassing is al actief!"},
     {508, u"PDF-bestand"},
+    {550, u"De afdruk kon niet gemaakt worden: #"},
+    {551, u"Afgedrukt naar #"},
     {560, u"Systeem"},
     {561, u"Kernel"},
     {562, u"Qt-versie"},

@@ -9,9 +9,12 @@
 #include "platform/dialogs.h"
 #include "platform/grid.h"
 #include "platform/registry.h"
+#include "printing/tableprint.h"
 #include "support/language.h"
 #include "views/rack.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -530,6 +533,37 @@ void frmTabel::VernieuwTijden()
 {
     for (Grid *grid : m_grids)
         grid->data().refreshTimes();
+}
+
+void frmTabel::PrintTabel(PrintDevice &printer, int Mi, bool AfdrukkenSelectie)
+{
+    if (Mi >= 0 && Mi < AantalTabellen)
+        Printerkode::PrintTabel(printer, *this, Mi, AfdrukkenSelectie);
+}
+
+QString KopieerCellen(const GridData &grid)
+{
+    QString tekst;
+    for (qint32 r = grid.selectedRowFirst(); r <= grid.selectedRowLast(); ++r) {
+        for (int c = grid.selectedColFirst(); c <= grid.selectedColLast(); ++c) {
+            if (c > grid.selectedColFirst())
+                tekst += QLatin1Char('\t');
+            const QString cel = grid.textMatrix(r, c);
+            tekst += cel.isEmpty() ? QStringLiteral(" ") : cel;
+        }
+        tekst += QStringLiteral("\r\n");
+    }
+    return tekst;
+}
+
+void frmTabel::CopyElementen(int Mi)
+{
+    if (Mi < 0 || Mi >= AantalTabellen)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // Setting the clipboard cannot fail in a way the system reports.
+    QGuiApplication::clipboard()->setText(KopieerCellen(m_grids[size_t(Mi)]->data()));
+    QApplication::restoreOverrideCursor();
 }
 
 QWidget *frmTabel::container() const

@@ -7,6 +7,8 @@
 #include "core/tablesink.h"
 
 class Grid;
+class GridData;
+class PrintDevice;
 class QTabBar;
 
 // The table window: one grid per controller slot (grid i for slot i + 1) holding every logged
@@ -52,6 +54,10 @@ public:
     static qint32 BepBestandskolom(qint32 j);
     // Re-renders every date and time cell after a change of the relative-time setting.
     void VernieuwTijden();
+    // Prints grid Mi from the printer's current position, whole or only its selected rows.
+    void PrintTabel(PrintDevice &printer, int Mi, bool AfdrukkenSelectie);
+    // The selected cells of grid Mi on the clipboard as tab-separated text.
+    void CopyElementen(int Mi);
 
     Grid *MSHFlexGrid(int i) const { return m_grids[size_t(i)]; }
     GridData &gridData(int i) override;
@@ -106,5 +112,8 @@ private:
 // The date (column 1) or time (column 2) of a row as the table shows it: absolute, or signed
 // days and signed hh:mm:ss from TijdBasis when RelatieveTijd is on and TijdBasis is set.
 QString TabelTijdTekst(const QDateTime &moment, int col);
+// The selected cells as the clipboard takes them: a Tab between cells, an empty cell as one
+// blank, every row ended by CR LF.
+QString KopieerCellen(const GridData &grid);
 // The slot's name, or its model code and address when it has none.
 QString TabelToestelLabel(int slot);

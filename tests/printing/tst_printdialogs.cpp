@@ -269,6 +269,8 @@ private slots:
     void saveButtonFollowsChanges()
     {
         QFETCH(int, change);
+        QWidget active;
+        dataViews().activeWindow = [&active] { return &active; };
         formPrint dialog;
         dialog.Form_Load();
         QVERIFY(!dialog.CommandSaveSettings->isEnabled());
@@ -446,8 +448,34 @@ private slots:
         QVERIFY(!PrintCursief);
     }
 
+    void currentWindowNeedsAnActiveChild_data()
+    {
+        QTest::addColumn<bool>("active");
+        QTest::newRow("active child") << true;
+        QTest::newRow("none") << false;
+    }
+    void currentWindowNeedsAnActiveChild()
+    {
+        QFETCH(bool, active);
+        QWidget window;
+        window.setWindowTitle(QStringLiteral("Table"));
+        if (active)
+            dataViews().activeWindow = [&window] { return &window; };
+        Registry::write(RegisterNaam, Sectie, QStringLiteral("Print All"), QStringLiteral("False"));
+        formPrint dialog;
+        dialog.Form_Load();
+        QCOMPARE(dialog.OptionActiefVenster->isEnabled(), active);
+        QCOMPARE(dialog.OptionActiefVenster->isChecked(), active);
+        QCOMPARE(dialog.OptionAlles->isChecked(), !active);
+        QCOMPARE(dialog.tePrintenVenster.data(), active ? &window : nullptr);
+        QCOMPARE(dialog.OptionActiefVenster->text(),
+                 active ? QStringLiteral("Current window (Table)") : QStringLiteral("Current window"));
+    }
+
     void saveStoresTheFourteenValues()
     {
+        QWidget active;
+        dataViews().activeWindow = [&active] { return &active; };
         formPrint dialog;
         dialog.Form_Load();
         dialog.TextOperator->setText(QStringLiteral("Jan"));
