@@ -16,6 +16,7 @@
 #include "instruments/transport.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/settingsdialog.h"
+#include "mainwindow/tableeditmenu.h"
 #include "core/conversions.h"
 #include "platform/dialogs.h"
 #include "platform/registry.h"
@@ -569,7 +570,7 @@ void installMenus(mdiQLV2 &w)
     }
     // Commands of windows that are not part of the program yet stay disabled.
     for (const char *name : {"mnuFilePrint",
-                             "mnuEditCopy", "mnuEditInfo", "mnuClearLine", "mnuDeleteLine",
+                             "mnuEditCopy",
                              "mnuRelatieveTijd", "mnuTimeOrigin", "mnuEditCopySettings",
                              "mnuEditPasteSettings", "mnuDataReceive", "mnuDataTransfer",
                              "mnuExtraSettingsGraph", "mnuGraphNew", "mnuViewGraph",
@@ -694,6 +695,7 @@ void KoppelHoofdvenster(mdiQLV2 &w)
     installPollHooks(w);
     installSettingsDialogHooks(w);
     installMenus(w);
+    KoppelTabelBewerkingen(w, tableWindow);
 
     QObject::connect(&w.TimerOpvragen, &QTimer::timeout, &w, [&w] { w.TimerOpvragen_Timer(); });
     QObject::connect(&w.TimerControleTeller, &QTimer::timeout, &w,
