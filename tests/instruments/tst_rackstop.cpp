@@ -325,7 +325,7 @@ private slots:
         Toestellen::OpvraagStatus = 0;
         OpvraagBeurt(); // state 1
         OpvraagBeurt(); // state 2: the poll goes out
-        QCOMPARE(frames.size(), 1);
+        QTRY_COMPARE(frames.size(), 1);
         QTimer::singleShot(40, this, [this] {
             clickPanel(1);
             clickPanel(1);
