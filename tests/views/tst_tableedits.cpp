@@ -12,8 +12,18 @@
 #include "platform/dialogs.h"
 #include "platform/grid.h"
 #include "support/language.h"
+#include "support/messagebox.h"
+#include "views/remarkdialog.h"
 #include "views/tableedits.h"
 #include "views/table.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
 
 #include <QDir>
 #include <QFile>
@@ -89,6 +99,20 @@ void makeCatchUpRow(frmTabel &table, qint32 r)
         for (int c = 1; c < g.cols(); ++c)
             g.setTextMatrix(r, c, QString());
     }
+}
+
+// The centre of cell (row, col) of a grid, in its viewport.
+QPoint cellCentre(Grid *grid, qint32 row, int col)
+{
+    return grid->visualRect(grid->model()->index(row - 1, col)).center();
+}
+
+formEditInfo *openRemarkDialog()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *d = qobject_cast<formEditInfo *>(w); d && d->isVisible())
+            return d;
+    return nullptr;
 }
 
 } // namespace
@@ -354,6 +378,173 @@ private slots:
             const GridData &g = table.MSHFlexGrid(where[0].toInt())->data();
             QCOMPARE(g.textMatrix(where[1].toInt(), where[2].toInt()).trimmed(), text);
         }
+    }
+
+    void dragSnapsAndCopyFollows()
+    {
+        frmTabel table;
+        Meetbestandsnaam = m_dir.filePath(QStringLiteral("drag.csv"));
+        load(table, Meetbestandsnaam, dataFile({0, 1, 2, 3, 4, 5}));
+        QHash<QString, bool> enabled;
+        dataViews().toolButtonEnabled = [&](const QString &key, bool on) { enabled[key] = on; };
+        dataViews().menuItemEnabled = [&](const QString &name, bool on) { enabled[name] = on; };
+        table.resize(1000, 400);
+        table.show();
+        table.setTab(0);
+        QVERIFY(QTest::qWaitForWindowExposed(&table));
+        Grid *grid = table.MSHFlexGrid(0);
+        QWidget *view = grid->viewport();
+        const QPoint from = cellCentre(grid, 2, 6), to = cellCentre(grid, 3, 7);
+        QTest::mousePress(view, Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, to, view->mapToGlobal(to), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, to);
+        const GridData &g = grid->data();
+        QCOMPARE(g.selectedRowFirst(), 2);
+        QCOMPARE(g.selectedRowLast(), 3);
+        QCOMPARE(g.selectedColFirst(), 5);
+        QCOMPARE(g.selectedColLast(), 8);
+        QCOMPARE(enabled.value(QStringLiteral("tbrCopy")), true);
+        QCOMPARE(enabled.value(QStringLiteral("mnuEditCopy")), true);
+
+        // The header row as the current row: nothing to copy.
+        grid->data().setSelection(0, 3, 0, 3);
+        table.MSHFlexGrid_MouseUp(0, Qt::LeftButton);
+        QCOMPARE(enabled.value(QStringLiteral("tbrCopy")), false);
+        QCOMPARE(enabled.value(QStringLiteral("mnuEditCopy")), false);
+    }
+
+    void editMenuPopUp_data()
+    {
+        QTest::addColumn<bool>("logging");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<int>("popUps");
+        QTest::newRow("free") << false << false << 1;
+        QTest::newRow("logging") << true << false << 0;
+        QTest::newRow("read-only") << false << true << 0;
+    }
+    void editMenuPopUp()
+    {
+        QFETCH(bool, logging);
+        QFETCH(bool, readOnly);
+        QFETCH(int, popUps);
+        frmTabel table;
+        Meetbestandsnaam = m_dir.filePath(QStringLiteral("popup.csv"));
+        load(table, Meetbestandsnaam, dataFile({0, 1, 2}));
+        table.resize(1000, 400);
+        table.show();
+        table.setTab(0);
+        QVERIFY(QTest::qWaitForWindowExposed(&table));
+        LoggenActief = logging;
+        AlleenLezen = readOnly;
+        QSignalSpy refreshed(&table, &frmTabel::bewerkMenuBijwerken);
+        QSignalSpy popped(&table, &frmTabel::bewerkMenuGevraagd);
+        Grid *grid = table.MSHFlexGrid(0);
+        QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, cellCentre(grid, 2, 3));
+        QCOMPARE(refreshed.size(), 1);
+        QCOMPARE(popped.size(), popUps);
+    }
+
+    void remarkDialog_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("relative");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("Enter, absolute")
+            << int(Qt::Key_Return) << false << "No 2, 05/01/2026, 10:00:01" << false;
+        QTest::newRow("Space, relative") << int(Qt::Key_Space) << true << "No 2, +0, +00:00:01"
+                                         << false;
+        QTest::newRow("Cancel") << int(Qt::Key_Return) << false << "No 2, 05/01/2026, 10:00:01"
+                                << true;
+    }
+    void remarkDialog()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, relative);
+        QFETCH(QString, label);
+        QFETCH(bool, cancel);
+        Toestel[1].Naam = QStringLiteral(" Oven ");
+        frmTabel table;
+        Meetbestandsnaam = m_dir.filePath(QStringLiteral("remark.csv"));
+        QFile::remove(WerkkopieNaam(Meetbestandsnaam));
+        const QByteArray data = dataFile({0, 1, 2}, {{1, {{12, "old"}}}});
+        load(table, Meetbestandsnaam, data);
+        RelatieveTijd = relative;
+        TijdBasis = firstRecord;
+        table.VernieuwTijden();
+        connect(&table, &frmTabel::opmerkingGevraagd, &table,
+                [&table](int grid, qint32 row) { ToonOpmerking(&table, grid, row); });
+        table.show();
+        table.setTab(0);
+        Grid *grid = table.MSHFlexGrid(0);
+        grid->data().setSelection(2, 13, 2, 13);
+        grid->setMouseCell(2, 13);
+
+        QString caption, shownLabel, selected;
+        bool opened = false;
+        QTimer::singleShot(0, this, [&] {
+            formEditInfo *dialog = openRemarkDialog();
+            if (!dialog)
+                return;
+            opened = true;
+            caption = dialog->windowTitle();
+            shownLabel = dialog->LabelInfo->text();
+            selected = dialog->TextInfo->selectedText();
+            savePicture(*dialog, QStringLiteral("remark-dialog"));
+            QTest::keyClicks(dialog->TextInfo, QStringLiteral("Stop \"now\""));
+            if (cancel)
+                QTest::mouseClick(dialog->CommandCancel, Qt::LeftButton);
+            else
+                QTest::keyClick(dialog->TextInfo, Qt::Key_Return);
+        });
+        QTest::keyClick(grid, Qt::Key(key));
+        QVERIFY(opened);
+        QVERIFY(!openRemarkDialog());
+        QCOMPARE(caption, QStringLiteral("Oven: Edit info"));
+        QCOMPARE(shownLabel, label);
+        QCOMPARE(selected, QStringLiteral("old"));
+        if (cancel) {
+            QCOMPARE(grid->data().textMatrix(2, 13), QStringLiteral("old"));
+            QVERIFY(!QFileInfo::exists(WerkkopieNaam(Meetbestandsnaam)));
+        } else {
+            QCOMPARE(grid->data().textMatrix(2, 13), QStringLiteral("Stop' 'now'"));
+            QCOMPARE(readAll(WerkkopieNaam(Meetbestandsnaam)),
+                     dataFile({0, 1, 2}, {{1, {{12, "Stop' 'now'"}}}}));
+        }
+        QCOMPARE(readAll(Meetbestandsnaam), data);
+    }
+
+    void deleteQuestion()
+    {
+        frmTabel table;
+        Meetbestandsnaam = m_dir.filePath(QStringLiteral("question.csv"));
+        QFile::remove(WerkkopieNaam(Meetbestandsnaam));
+        load(table, Meetbestandsnaam, dataFile({0, 1, 2, 3, 4}));
+        ScriptedDialogProvider boxes;
+        boxes.answerMessage(MsgBox::No);
+        select(table, 0, 4, 2, 3, 4);
+        table.VerwijderSelectie();
+        QCOMPARE(boxes.requests().size(), 1);
+        const auto question = boxes.requests().first();
+        const QString text = QStringLiteral(
+            "Number of selections: 3\r\n\r\nWARNING:\r\n    All points recorded at the same time "
+            "from all tables\r\n    will be erased!\r\n\r\nDo you wish to delete all selected "
+            "points?\r\n");
+        QCOMPARE(question.text, text);
+        QCOMPARE(question.flags, MsgBox::YesNo | MsgBox::Exclamation);
+        QCOMPARE(question.title, QStringLiteral("Delete selected lines"));
+        QCOMPARE(LaatsteAntwoord, qint16(MsgBox::No));
+        QVERIFY(!QFileInfo::exists(WerkkopieNaam(Meetbestandsnaam)));
+        QCOMPARE(table.MSHFlexGrid(0)->data().textMatrix(3, 3), QStringLiteral("2.1"));
+
+        // How the program's own box shows it.
+        TonenMelding(question.text, question.flags | MsgBox::DoNotWait, question.title);
+        const QList<FormMelding *> open = FormMelding::openBoxes();
+        QVERIFY(!open.isEmpty());
+        savePicture(*open.last(), QStringLiteral("delete-question"));
+        open.last()->close();
     }
 
     // A working copy that cannot be written leaves everything as it was and says so.
