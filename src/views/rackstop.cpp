@@ -5,80 +5,20 @@
 #include "core/slots.h"
 #include "core/windowsettings.h"
 #include "instruments/connection.h"
+#include "instruments/datatransfer.h"
 #include "instruments/pollloop.h"
 #include "instruments/protocol.h"
 #include "instruments/transport.h"
 #include "platform/dialogs.h"
 #include "support/language.h"
-#include "support/mainlink.h"
-#include "views/rack.h"
 
-#include <QDialog>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPointer>
-#include <QVBoxLayout>
-#include <QWindow>
+#include <QPlainTextEdit>
 #include <array>
 
 using namespace Hoofdmodule;
 
 namespace {
-
-// The plain wait window: caption, state text and instruction, and the stop sign.
-class PlainWaitWindow : public StopWachtvenster {
-public:
-    void toon(int, const QString &tekst, const QString &actie, const QString &titel) override
-    {
-        // No widget parent: a child of the disabled main window would be disabled with it.
-        m_dialog = new QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
-        m_dialog->setObjectName(QStringLiteral("StopWachtvenster"));
-        m_dialog->setAttribute(Qt::WA_DeleteOnClose);
-        QWidget *main = MainLink::mainWindow();
-        if (main && main->windowHandle()) {
-            m_dialog->winId();
-            m_dialog->windowHandle()->setTransientParent(main->windowHandle());
-        }
-        m_dialog->setWindowTitle(titel);
-        auto *layout = new QVBoxLayout(m_dialog);
-        auto *picture = new QLabel(m_dialog);
-        picture->setPixmap(FormRack::stopPicture().scaled(120, 42, Qt::KeepAspectRatio));
-        picture->setAlignment(Qt::AlignCenter);
-        auto *text = new QLineEdit(tekst, m_dialog);
-        text->setObjectName(QStringLiteral("TextActie"));
-        text->setReadOnly(true);
-        auto *label = new QLabel(actie, m_dialog);
-        label->setObjectName(QStringLiteral("LabelActie"));
-        layout->addWidget(picture);
-        layout->addWidget(text);
-        layout->addWidget(label);
-        m_dialog->setMinimumWidth(320);
-        m_mainEnabled = main ? main->isEnabled() : true;
-        if (main)
-            main->setEnabled(false);
-        m_dialog->show();
-    }
-    void sluit() override
-    {
-        if (m_dialog)
-            m_dialog->close();
-        if (QWidget *main = MainLink::mainWindow())
-            main->setEnabled(m_mainEnabled);
-    }
-    ~PlainWaitWindow() override { sluit(); }
-
-private:
-    QPointer<QDialog> m_dialog;
-    bool m_mainEnabled = true;
-};
-
-std::unique_ptr<StopWachtvenster> makeWaitWindow()
-{
-    if (rackStopHooks().maakWachtvenster)
-        if (auto window = rackStopHooks().maakWachtvenster())
-            return window;
-    return std::make_unique<PlainWaitWindow>();
-}
 
 std::array<bool, MaxToestellen + 1> &pending()
 {
@@ -87,12 +27,6 @@ std::array<bool, MaxToestellen + 1> &pending()
 }
 
 } // namespace
-
-RackStopHooks &rackStopHooks()
-{
-    static RackStopHooks hooks;
-    return hooks;
-}
 
 QByteArray VerwachteEcho(const QString &model, qint32 idno, const QByteArray &commando)
 {
@@ -107,8 +41,13 @@ void ZendCommandoEnWachtOpAntwoord(qint16 slot, const QByteArray &Commando,
 {
     if (slot < 1 || slot > MaxToestellen)
         return;
-    std::unique_ptr<StopWachtvenster> window = makeWaitWindow();
-    window->toon(102, Taaltekst(300), TekstActie, Titel);
+    // The wait window disables the main window while it is up.
+    FormDataTransfer &window = FormDataTransfer::instance();
+    window.VideoNr = 102;
+    window.setWindowTitle(Titel);
+    window.LabelActie()->setText(TekstActie);
+    window.Tonen();
+    window.TextActie()->setPlainText(Taaltekst(300));
     const QByteArray echo = VerwachteEcho(Toestel[slot].Type, Toestel[slot].Idno, Commando);
     const QByteArray frame = '>' + Commando;
     qint32 ms = 1000;
@@ -137,7 +76,7 @@ void ZendCommandoEnWachtOpAntwoord(qint16 slot, const QByteArray &Commando,
             VerwijderTotRegeleinde(received);
         }
     }
-    window->sluit();
+    window.Sluiten();
 }
 
 bool StopCommandoBezig(qint16 slot)

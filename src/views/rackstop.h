@@ -2,28 +2,9 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
-#include <memory>
 
 // Stopping and reactivating a controller's regulation from its rack window: the command is sent
 // between two poll exchanges, and its echo awaited behind a wait window.
-
-// The wait window shown during the exchange. The program's transfer wait window serves when it
-// is wired in (rackStopHooks().maakWachtvenster); otherwise a plain one of this file does.
-class StopWachtvenster {
-public:
-    virtual ~StopWachtvenster() = default;
-    // Shows the window without waiting: `videoNr` the animation, `tekst` the state text,
-    // `actie` the instruction, `titel` the caption. The main window is disabled meanwhile.
-    virtual void toon(int videoNr, const QString &tekst, const QString &actie,
-                      const QString &titel) = 0;
-    // Closes it; the main window gets back the enabled state it had before.
-    virtual void sluit() = 0;
-};
-
-struct RackStopHooks {
-    std::function<std::unique_ptr<StopWachtvenster>()> maakWachtvenster;
-};
-RackStopHooks &rackStopHooks();
 
 // The echo a controller of that model gives of the command: the address text, a tab, "<" and
 // the command, or only its first character for the T574, T578 and T575 families.

@@ -7,12 +7,14 @@
 #include "core/slots.h"
 #include "instruments/connection.h"
 #include "instruments/controllerdialog.h"
+#include "instruments/datatransfer.h"
 #include "instruments/decoders.h"
 #include "instruments/pollloop.h"
 #include "instruments/protocol.h"
 #include "instruments/transport.h"
 #include "platform/dialogs.h"
 #include "support/language.h"
+#include "support/mainlink.h"
 #include "views/rack.h"
 #include "views/rackstop.h"
 
@@ -60,10 +62,8 @@ QString picturePath(const QString &name)
 
 QWidget *waitWindow()
 {
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String("StopWachtvenster") && w->isVisible())
-            return w;
-    return nullptr;
+    FormDataTransfer *w = FormDataTransfer::bestaand();
+    return w && w->isVisible() ? w : nullptr;
 }
 
 } // namespace
@@ -109,6 +109,8 @@ private slots:
     {
         line = std::make_unique<SimLine>(Port);
         QVERIFY(line->open());
+        // The wait window's animation keeps events coming: waits end after a while regardless.
+        line->clock.setLongestRealWait(400);
         frames.clear();
         frameAt.clear();
         connect(&line->sim, &Sim::Simulator::frameReceived, this, [this](const QByteArray &f) {
@@ -246,8 +248,17 @@ private slots:
         boxes.answerMessage(MsgBox::Yes);
         boxes.answerMessage(MsgBox::Retry);
         boxes.answerMessage(MsgBox::Cancel);
+        QWidget main;
+        main.show();
+        MainLink::setMainWindow(&main);
         bool windowAtBox = false;
-        boxes.onBox = [&windowAtBox] { windowAtBox = windowAtBox || waitWindow(); };
+        bool mainEnabledAtBox = true;
+        boxes.onBox = [&] {
+            if (waitWindow()) {
+                windowAtBox = true;
+                mainEnabledAtBox = main.isEnabled();
+            }
+        };
         clickPanel(1);
         runQueued();
         const auto timeouts = boxes.boxesWithText(Taaltekst(296));
@@ -259,7 +270,10 @@ private slots:
         QVERIFY(boxes.shownAt[1] - frameAt[0] >= 2500);
         QVERIFY(boxes.shownAt[2] - frameAt[1] >= 2500);
         QVERIFY(windowAtBox);
-        QVERIFY(!waitWindow()); // Cancel closed it
+        QVERIFY(!mainEnabledAtBox); // the wait window holds the main window off
+        QVERIFY(waitWindow() == nullptr); // Cancel closed it
+        QVERIFY(main.isEnabled());
+        MainLink::setMainWindow(nullptr);
         QVERIFY(rack->StopPaneelIngedrukt()); // and the panel toggled anyway
         QVERIFY(MetenActief);
     }
