@@ -23,47 +23,16 @@ using namespace Hoofdmodule;
 
 namespace {
 
-constexpr qint64 NoTime = std::numeric_limits<qint64>::min();
+constexpr qint64 NoTime = RegelTijden::GeenTijd;
 
-// Reads the record time of data-file lines, in whichever of the known forms the file writes
-// them; the form that read the last line is tried first.
-class LineTimes {
-public:
-    LineTimes() : m_readers(DataFileParse::timeReaders()) {}
-
-    // Seconds since the epoch of the line's first field, or NoTime when it is not a time.
-    qint64 of(QStringView line)
-    {
-        qsizetype rest = 0;
-        const QStringView field = DataFileParse::firstField(line, rest);
-        if (field.trimmed().isEmpty())
-            return NoTime;
-        if (m_last >= 0) {
-            const QDateTime moment = m_readers[size_t(m_last)].read(field);
-            if (moment.isValid())
-                return moment.toSecsSinceEpoch();
-        }
-        for (size_t i = 0; i < m_readers.size(); ++i) {
-            if (int(i) == m_last)
-                continue;
-            const QDateTime moment = m_readers[i].read(field);
-            if (moment.isValid()) {
-                m_last = int(i);
-                return moment.toSecsSinceEpoch();
-            }
-        }
-        return NoTime;
-    }
-
-private:
-    std::vector<DataFileParse::TimeReader> m_readers;
-    int m_last = -1;
-};
-
-qint64 rowSeconds(int t, qint32 r)
+// A row's record time in the seconds RegelTijden gives, read from the grid's store without
+// making a date for every row.
+qint64 rowSeconds(const GridData &g, int t, qint32 r)
 {
-    const QDateTime moment = RijTijd(t, r);
-    return moment.isValid() ? moment.toSecsSinceEpoch() : NoTime;
+    const qint64 ms = r >= 1 && r < g.rows() ? g.store().time(r - 1) : GridStore::NoTime;
+    if (ms == GridStore::NoTime)
+        return RegelTijden::seconden(RijTijd(t, r));
+    return ms >= 0 ? ms / 1000 : (ms - 999) / 1000;
 }
 
 // The hourglass for the length of an edit, on every way out.
@@ -139,22 +108,23 @@ bool WisCellen(int t, qint32 r1, qint32 r2, int c1, int c2)
         fields.push_back(VeldVanToestel(t, frmTabel::BepBestandskolom(j)));
 
     // Rows with a time wait, in row order, for the lines of that time.
+    GridData &g = tabel->gridData(t);
     QHash<qint64, qsizetype> wanted; // time -> rows of that time in the selection
     for (qint32 r = r1; r <= r2; ++r) {
-        const qint64 s = rowSeconds(t, r);
+        const qint64 s = rowSeconds(g, t, r);
         if (s != NoTime)
             ++wanted[s];
     }
     Hourglass busy;
     if (!wanted.isEmpty()) {
-        LineTimes times;
+        RegelTijden times;
         QHash<qint64, qsizetype> left;
         const bool ok = HerschrijfWerkkopie(naam, [&](QString &line, qint64 number) {
             if (number == 1) {
                 left = wanted; // the rewrite may start again from the first line
                 return true;
             }
-            const qint64 s = times.of(line);
+            const qint64 s = times.seconden(line);
             if (s == NoTime)
                 return true;
             auto it = left.find(s);
@@ -168,7 +138,6 @@ bool WisCellen(int t, qint32 r1, qint32 r2, int c1, int c2)
         if (!ok)
             return false;
     }
-    GridData &g = tabel->gridData(t);
     for (qint32 r = r1; r <= r2 && r < g.rows(); ++r)
         for (int j : cols)
             if (j < g.cols())
@@ -184,9 +153,10 @@ bool VerwijderRijen(int t, qint32 r1, qint32 r2)
     const QString naam = Meetbestandsnaam;
     if (!QFileInfo::exists(naam) || sourceEmpty(naam))
         return false;
+    const GridData &g = tabel->gridData(t);
     QSet<qint64> wanted;
     for (qint32 r = r1; r <= r2; ++r) {
-        const qint64 s = rowSeconds(t, r);
+        const qint64 s = rowSeconds(g, t, r);
         if (s != NoTime)
             wanted.insert(s);
     }
@@ -194,13 +164,13 @@ bool VerwijderRijen(int t, qint32 r1, qint32 r2)
         return false;
     Hourglass busy;
     QSet<qint64> dropped;
-    LineTimes times;
+    RegelTijden times;
     const bool ok = HerschrijfWerkkopie(naam, [&](QString &line, qint64 number) {
         if (number == 1) {
             dropped.clear();
             return true;
         }
-        const qint64 s = times.of(line);
+        const qint64 s = times.seconden(line);
         if (s == NoTime || !wanted.contains(s))
             return true;
         dropped.insert(s);
@@ -210,12 +180,12 @@ bool VerwijderRijen(int t, qint32 r1, qint32 r2)
         return ok;
     // Every row of a dropped time goes, also one outside the selection recorded in the same
     // second: its line is gone as well.
-    const GridData &g = tabel->gridData(t);
-    for (qint32 r = 1; r < g.rows(); ++r) {
-        const QDateTime moment = g.rowTime(r);
-        if (moment.isValid() && dropped.contains(moment.toSecsSinceEpoch()))
+    // The views hear of the blanked rows once, at the end.
+    tabel->beginFileLoad();
+    for (qint32 r = 1; r < g.rows(); ++r)
+        if (g.store().time(r - 1) != GridStore::NoTime && dropped.contains(rowSeconds(g, t, r)))
             WisSelectieInTabel(r);
-    }
+    tabel->endFileLoad();
     return true;
 }
 
