@@ -18,6 +18,7 @@
 #include "views/table.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -407,6 +408,17 @@ private slots:
         QCOMPARE(g.selectedColLast(), 8);
         QCOMPARE(enabled.value(QStringLiteral("tbrCopy")), true);
         QCOMPARE(enabled.value(QStringLiteral("mnuEditCopy")), true);
+
+        // A click on the header of channel 1 selects the column in every row, snapped to the
+        // channel's value and unit.
+        QHeaderView *header = grid->horizontalHeader();
+        const QPoint headerAt(header->sectionViewportPosition(3) + 4, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, headerAt);
+        QCOMPARE(g.selectedRowFirst(), 1);
+        QCOMPARE(g.selectedRowLast(), g.rows() - 1);
+        QCOMPARE(g.selectedColFirst(), 3);
+        QCOMPARE(g.selectedColLast(), 4);
+        QCOMPARE(enabled.value(QStringLiteral("tbrCopy")), true);
 
         // The header row as the current row: nothing to copy.
         grid->data().setSelection(0, 3, 0, 3);
