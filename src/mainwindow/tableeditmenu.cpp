@@ -70,8 +70,9 @@ void KoppelTabelBewerkingen(mdiQLV2 &w, frmTabel *tabel)
         }
     });
     on("mnuEditInfo", [&w] {
+        // Its shortcut works without the menu's refresh: no remarks while logging.
         frmTabel *t = activeTable(w);
-        if (!t)
+        if (!t || LoggenActief)
             return;
         t->setFocus();
         if (VervangDatum(Meetbestandsnaam) != Meetbestandsnaam) {

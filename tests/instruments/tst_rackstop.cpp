@@ -189,7 +189,7 @@ private slots:
         QVERIFY(!picture.isEmpty());
 
         // The second click asks to reactivate and sends the same command again.
-        rack->StatusBar()->grab().save(picturePath(QStringLiteral("rack-panel-inset")));
+        rack->grab().save(picturePath(QStringLiteral("rack-panel-inset")));
         boxes.answerMessage(MsgBox::Yes);
         clickPanel(1);
         QCOMPARE(boxes.requests().last().text, Taaltekst(302));
@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(frames, (QList<QByteArray>{frame, frame}));
         QVERIFY(!controller->stop);
         QVERIFY(!rack->StopPaneelIngedrukt());
-        rack->StatusBar()->grab().save(picturePath(QStringLiteral("rack-panel-raised")));
+        rack->grab().save(picturePath(QStringLiteral("rack-panel-raised")));
     }
 
     void echoes_data()
