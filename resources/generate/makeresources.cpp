@@ -255,6 +255,195 @@ std::vector<double> tones(std::initializer_list<std::array<double, 3>> parts, do
     return s;
 }
 
+
+// Animated GIF (QMovie plays only GIF, and Qt writes none): frames on a 6x6x6 colour cube with
+// index 255 transparent, stored as LZW literals behind a clear code every 250 codes, so the code
+// size stays at 9 bits.
+void writeGif(const QString &name, const std::vector<QImage> &frames, int delayCs)
+{
+    const int w = frames.front().width(), h = frames.front().height();
+    QByteArray out("GIF89a");
+    auto u16 = [&](int v) { out.append(char(v & 0xFF)); out.append(char((v >> 8) & 0xFF)); };
+    u16(w);
+    u16(h);
+    out.append(char(0xF7)); // global table of 256 colours
+    out.append(char(255));  // background: the transparent index
+    out.append(char(0));
+    for (int i = 0; i < 256; ++i) {
+        const int r = i < 216 ? i / 36 : 0, g = i < 216 ? (i / 6) % 6 : 0, b = i < 216 ? i % 6 : 0;
+        out.append(char(r * 51));
+        out.append(char(g * 51));
+        out.append(char(b * 51));
+    }
+    if (frames.size() > 1) {
+        out.append("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
+    }
+    for (const QImage &frame : frames) {
+        const QImage img = frame.convertToFormat(QImage::Format_ARGB32);
+        out.append("\x21\xF9\x04", 3);
+        out.append(char((2 << 2) | 1)); // restore to background; transparent colour present
+        u16(delayCs);
+        out.append(char(255));
+        out.append(char(0));
+        out.append(char(0x2C));
+        u16(0);
+        u16(0);
+        u16(w);
+        u16(h);
+        out.append(char(0));
+        out.append(char(8)); // minimum code size
+        QByteArray data;
+        quint32 bits = 0;
+        int count = 0;
+        auto put = [&](int code) {
+            bits |= quint32(code) << count;
+            count += 9;
+            while (count >= 8) {
+                data.append(char(bits & 0xFF));
+                bits >>= 8;
+                count -= 8;
+            }
+        };
+        int run = 0;
+        put(256);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const QRgb c = img.pixel(x, y);
+                int index = 255;
+                if (qAlpha(c) >= 128) {
+                    auto level = [](int v) { return (v * 5 + 127) / 255; };
+                    index = level(qRed(c)) * 36 + level(qGreen(c)) * 6 + level(qBlue(c));
+                }
+                put(index);
+                if (++run == 250) {
+                    put(256);
+                    run = 0;
+                }
+            }
+        put(257);
+        if (count > 0)
+            data.append(char(bits & 0xFF));
+        for (qsizetype at = 0; at < data.size(); at += 255) {
+            const QByteArray block = data.mid(at, 255);
+            out.append(char(block.size()));
+            out.append(block);
+        }
+        out.append(char(0));
+    }
+    out.append(char(0x3B));
+    QFile f(outDir + "/" + name);
+    f.open(QIODevice::WriteOnly);
+    f.write(out);
+}
+
+// A controller: a grey case with a green display.
+void drawController(QPainter &p, const QRectF &r)
+{
+    p.setPen(QPen(QColor(40, 40, 40), 1.5));
+    p.setBrush(QColor(150, 155, 165));
+    p.drawRoundedRect(r, 3, 3);
+    p.setBrush(QColor(20, 60, 30));
+    p.drawRect(QRectF(r.left() + 4, r.top() + 4, r.width() - 8, r.height() * 0.45));
+    p.setPen(QColor(120, 255, 140));
+    p.drawLine(QPointF(r.left() + 8, r.top() + 9), QPointF(r.right() - 8, r.top() + 9));
+}
+
+// A computer: a monitor on a foot.
+void drawComputer(QPainter &p, const QRectF &r)
+{
+    p.setPen(QPen(QColor(40, 40, 40), 1.5));
+    p.setBrush(QColor(200, 200, 205));
+    p.drawRoundedRect(QRectF(r.left(), r.top(), r.width(), r.height() - 8), 3, 3);
+    p.setBrush(QColor(40, 90, 190));
+    p.drawRect(QRectF(r.left() + 4, r.top() + 4, r.width() - 8, r.height() - 17));
+    p.setBrush(QColor(150, 150, 155));
+    p.drawRect(QRectF(r.center().x() - 8, r.bottom() - 8, 16, 7));
+}
+
+// A sheet of paper with lines that fill as data arrives.
+void drawSheet(QPainter &p, const QRectF &r, int lines)
+{
+    p.setPen(QPen(QColor(60, 60, 60), 1.2));
+    p.setBrush(Qt::white);
+    p.drawRect(r);
+    p.setPen(QPen(QColor(30, 30, 30), 2));
+    for (int i = 0; i < lines; ++i) {
+        const double y = r.top() + 7 + i * 6;
+        if (y > r.bottom() - 4)
+            break;
+        p.drawLine(QPointF(r.left() + 5, y), QPointF(r.right() - 5, y));
+    }
+}
+
+// Animation 101: data awaited; dots run from the controller into the sheet, which fills.
+std::vector<QImage> receivingAnimation()
+{
+    std::vector<QImage> frames;
+    for (int f = 0; f < 12; ++f) {
+        QImage image = canvas(96, 64);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        drawController(p, QRectF(4, 14, 28, 36));
+        drawSheet(p, QRectF(66, 8, 26, 48), f / 2 + 1);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(230, 120, 0));
+        for (int d = 0; d < 3; ++d) {
+            const double x = 36 + ((f * 4 + d * 10) % 28);
+            p.drawEllipse(QPointF(x, 32), 2.5, 2.5);
+        }
+        frames.push_back(image);
+    }
+    return frames;
+}
+
+// Animation 102: commands exchanged; an arrow goes out to the controller, one comes back.
+std::vector<QImage> exchangingAnimation()
+{
+    std::vector<QImage> frames;
+    for (int f = 0; f < 12; ++f) {
+        QImage image = canvas(96, 64);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        drawComputer(p, QRectF(2, 12, 32, 38));
+        drawController(p, QRectF(64, 14, 28, 36));
+        const bool out = f < 6;
+        const double t = (f % 6) / 5.0;
+        const double x = out ? 38 + t * 20 : 58 - t * 20;
+        const double y = out ? 26 : 40;
+        p.setPen(QPen(out ? QColor(200, 0, 160) : QColor(0, 0, 0), 2.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(x - 5, y), QPointF(x + 5, y));
+        const double tip = out ? x + 5 : x - 5, back = out ? -4 : 4;
+        p.drawLine(QPointF(tip, y), QPointF(tip + back, y - 4));
+        p.drawLine(QPointF(tip, y), QPointF(tip + back, y + 4));
+        frames.push_back(image);
+    }
+    return frames;
+}
+
+// Icon 107: an arrow down into a tray.
+QImage receiveIcon()
+{
+    QImage image = canvas(32, 32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(30, 30, 30), 1.5));
+    p.setBrush(QColor(150, 155, 165));
+    p.drawRoundedRect(QRectF(3, 20, 26, 9), 2, 2);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(20, 120, 40));
+    QPainterPath arrow;
+    arrow.moveTo(12, 2);
+    arrow.lineTo(20, 2);
+    arrow.lineTo(20, 11);
+    arrow.lineTo(26, 11);
+    arrow.lineTo(16, 21);
+    arrow.lineTo(6, 11);
+    arrow.lineTo(12, 11);
+    arrow.closeSubpath();
+    p.drawPath(arrow);
+    return image;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -264,6 +453,7 @@ int main(int argc, char **argv)
     QDir().mkpath(outDir + "/icons");
     QDir().mkpath(outDir + "/pictures");
     QDir().mkpath(outDir + "/sounds");
+    QDir().mkpath(outDir + "/animations");
     save(crossIcon(), "icons/critical.png");
     save(roundIcon(QColor(120, 170, 255), QColor(20, 70, 180), "i"), "icons/information.png");
     save(roundIcon(QColor(120, 170, 255), QColor(20, 70, 180), "?"), "icons/question.png");
@@ -271,6 +461,9 @@ int main(int argc, char **argv)
     save(programIcon(), "icons/program.png");
     save(logo(), "pictures/logo.png");
     save(photo(), "pictures/photo.png");
+    writeGif("animations/101.gif", receivingAnimation(), 12);
+    writeGif("animations/102.gif", exchangingAnimation(), 12);
+    writeGif("animations/107.gif", {receiveIcon()}, 0);
 
     const auto critical = tones({{{520, 0, 0.18}}, {{390, 0.16, 0.30}}}, 0.5);
     const auto chime = tones({{{880, 0, 0.25}}, {{1320, 0.08, 0.30}}}, 0.4);

@@ -64,11 +64,6 @@ bool copyFile(const QString &from, const QString &to)
     return true;
 }
 
-bool sameSecond(const QDateTime &a, const QDateTime &b)
-{
-    return a.isValid() && b.isValid() && a.toSecsSinceEpoch() == b.toSecsSinceEpoch();
-}
-
 } // namespace
 
 QString BackupNaam(const QString &naam)
@@ -361,6 +356,37 @@ void BewaarMeetbestandAls(QString &naam, bool nieuwBestand)
     LaatsteAntwoord = qint16(result);
 }
 
+RegelTijden::RegelTijden() : m_readers(DataFileParse::timeReaders()) {}
+
+qint64 RegelTijden::seconden(const QDateTime &moment)
+{
+    const qint64 ms = GridStore::wallMs(moment);
+    return ms == GridStore::NoTime ? GeenTijd : (ms >= 0 ? ms / 1000 : (ms - 999) / 1000);
+}
+
+qint64 RegelTijden::seconden(QStringView regel)
+{
+    qsizetype rest = 0;
+    const QStringView field = DataFileParse::firstField(regel, rest);
+    if (field.trimmed().isEmpty())
+        return GeenTijd;
+    if (m_last >= 0) {
+        const QDateTime moment = m_readers[size_t(m_last)].read(field);
+        if (moment.isValid())
+            return seconden(moment);
+    }
+    for (size_t i = 0; i < m_readers.size(); ++i) {
+        if (int(i) == m_last)
+            continue;
+        const QDateTime moment = m_readers[i].read(field);
+        if (moment.isValid()) {
+            m_last = int(i);
+            return seconden(moment);
+        }
+    }
+    return GeenTijd;
+}
+
 int VeldVanToestel(int grid, int positie)
 {
     int before = 0;
@@ -406,17 +432,14 @@ bool WijzigVeldInMeetbestand(int grid, qint32 rij, int positie, const QString &t
 {
     if (AlleenLezen)
         return false; // edits that could never be accepted are not made
-    const QDateTime moment = RijTijd(grid, rij);
-    if (!moment.isValid())
+    const qint64 moment = RegelTijden::seconden(RijTijd(grid, rij));
+    if (moment == RegelTijden::GeenTijd)
         return false;
     const int veld = VeldVanToestel(grid, positie);
     const QString value = DataVeldTekst(tekst);
+    RegelTijden times;
     return HerschrijfWerkkopie(VervangDatum(Meetbestandsnaam), [&](QString &line, qint64 number) {
-        if (number == 1)
-            return true;
-        QString rest = line;
-        const QDateTime at = DateTimeText::parse(NeemVeld(rest, 1).remove(QLatin1Char('"')));
-        if (sameSecond(at, moment))
+        if (number > 1 && times.seconden(line) == moment)
             VervangVeld(line, veld, value);
         return true;
     });
@@ -433,7 +456,15 @@ void WisSelectieInTabel(qint32 rij)
         GridData &g = tabel->gridData(d - 1);
         if (rij < 1 || rij >= g.rows())
             continue;
-        for (int c = 1; c <= KolomOpmerking; ++c)
-            g.setTextMatrix(rij, c, QString());
+        // The row is written once, its number and time kept: deleting every row of a large
+        // table blanks hundreds of thousands of them.
+        std::vector<QString> keep(size_t(g.cols()));
+        std::vector<QStringView> cells(size_t(g.cols()));
+        for (int c = 0; c < g.cols(); ++c)
+            if (c == 0 || c > KolomOpmerking) {
+                keep[size_t(c)] = g.textMatrix(rij, c);
+                cells[size_t(c)] = keep[size_t(c)];
+            }
+        g.setRowTexts(rij, g.store().time(rij - 1), cells, 0);
     }
 }

@@ -2,6 +2,10 @@
 #include <QDateTime>
 #include <QString>
 #include <functional>
+#include <limits>
+#include <vector>
+
+#include "core/datafileparse.h"
 
 // Writing a data file as a whole, its backup, and the working copy through which edits of
 // logged lines wait until the user accepts or drops them. The data file itself is never edited
@@ -45,6 +49,23 @@ bool HerschrijfWerkkopie(const QString &naam, const RegelBewerking &bewerking);
 // data file), No drops it (reloading the data file when `herladen` came in True). `herladen`
 // goes out True only when the user chose Cancel (offered when jaNee is false).
 void HerstelNieuwBestand(const QString &naam, bool &herladen, bool jaNee);
+
+// The record time of data-file lines as whole seconds of local wall-clock time (the grids keep
+// their rows' times so), read in whichever known form the file writes them: the form that read
+// the last line is tried first, so a rewrite of a large file parses each time once.
+class RegelTijden {
+public:
+    static constexpr qint64 GeenTijd = std::numeric_limits<qint64>::min();
+    RegelTijden();
+    // The seconds of the line's first field, or GeenTijd when it is not a time.
+    qint64 seconden(QStringView regel);
+    // The same for a moment (a row's time); GeenTijd when it is invalid.
+    static qint64 seconden(const QDateTime &moment);
+
+private:
+    std::vector<DataFileParse::TimeReader> m_readers;
+    int m_last = -1;
+};
 
 // Field number in a data line of column position 1..11 of the grid of slot grid + 1.
 int VeldVanToestel(int grid, int positie);

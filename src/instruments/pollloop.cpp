@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <deque>
 
 using namespace Hoofdmodule;
 
@@ -44,7 +45,36 @@ void paceCycle()
     CyclusRond = false;
 }
 
+std::deque<std::function<void()>> &tussenwerk()
+{
+    static std::deque<std::function<void()>> queue;
+    return queue;
+}
+
 } // namespace
+
+void TussenOpvraagStappen(std::function<void()> werk)
+{
+    tussenwerk().push_back(std::move(werk));
+}
+
+bool UitvoerenTussenwerk()
+{
+    // State 2: a poll went out and its reply is still to be read.
+    while (!tussenwerk().empty() && Toestellen::OpvraagStatus != 2 && !Pump::ending()) {
+        std::function<void()> werk = std::move(tussenwerk().front());
+        tussenwerk().pop_front();
+        werk();
+    }
+    return !tussenwerk().empty();
+}
+
+void OpvraagBeurt()
+{
+    UitvoerenTussenwerk();
+    if (MetenActief)
+        UitvoerenOpvraagStap();
+}
 
 PollHooks &pollHooks()
 {
@@ -245,10 +275,10 @@ void StartenMeten()
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (MetenActief && HeeftTePollenToestel()) {
             Pump::once();
-            if (MetenActief)
-                UitvoerenOpvraagStap();
+            OpvraagBeurt();
         } else {
             Pump::waitForEvent();
+            UitvoerenTussenwerk();
         }
     }
 }

@@ -69,5 +69,14 @@ void VerwerkenLegeMeting(const QString &info);
 void VerwerkenMeting(const QString &info, qint16 tnr);
 QString ToestelLabel(const ToestelGegevens &toestel);
 
+// Work that must not cut into a poll exchange (a command of the user's to a controller) waits
+// here until the poll loop is between two exchanges: no poll sent and its reply unread.
+void TussenOpvraagStappen(std::function<void()> werk);
+// Runs the waiting work now, when no poll reply is outstanding; true when work remained queued.
+bool UitvoerenTussenwerk();
+// One turn of the poll loop: the waiting work between exchanges, then one poll step when
+// polling is on.
+void OpvraagBeurt();
+
 // True when some valid slot is switched on: the loop then has work and pumps without blocking.
 bool HeeftTePollenToestel();

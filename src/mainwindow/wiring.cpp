@@ -18,6 +18,7 @@
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/menucommands.h"
 #include "mainwindow/settingsdialog.h"
+#include "mainwindow/tableeditmenu.h"
 #include "core/conversions.h"
 #include "graph/graphprint.h"
 #include "graph/printablegraph.h"
@@ -638,8 +639,7 @@ void installMenus(mdiQLV2 &w)
             QObject::connect(b, &QAction::triggered, a, &QAction::trigger);
     }
     // Commands of windows that are not part of the program yet stay disabled.
-    for (const char *name : {"mnuEditInfo", "mnuClearLine", "mnuDeleteLine",
-                             "mnuDataReceive", "mnuDataTransfer",
+    for (const char *name : {"mnuDataReceive", "mnuDataTransfer",
                              "mnuExtraSettingsGraph", "mnuGraphNew"})
         if (QAction *a = w.menuItem(name))
             a->setVisible(false);
@@ -797,6 +797,7 @@ void KoppelHoofdvenster(mdiQLV2 &w)
     installSettingsDialogHooks(w);
     installMenus(w);
     KoppelMenuCommandos(w);
+    KoppelTabelBewerkingen(w, tableWindow);
 
     QObject::connect(&w.TimerOpvragen, &QTimer::timeout, &w, [&w] { w.TimerOpvragen_Timer(); });
     QObject::connect(&w.TimerControleTeller, &QTimer::timeout, &w,

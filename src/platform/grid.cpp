@@ -1253,14 +1253,22 @@ bool Grid::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
     if (type != QEvent::MouseMove && type != QEvent::MouseButtonDblClick
-        && type != QEvent::MouseButtonRelease)
+        && type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonPress)
         return QTableView::eventFilter(watched, event);
-    const QPoint pos = static_cast<QMouseEvent *>(event)->position().toPoint();
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    const QPoint pos = mouse->position().toPoint();
     if (watched == horizontalHeader()->viewport()) {
         m_mouseRow = 0;
         m_mouseCol = pos.x() >= 0 && pos.x() < fixedWidth()
             ? 0
             : horizontalHeader()->logicalIndexAt(pos.x());
+        // A click on a header cell selects its whole column, every data row, as the grid
+        // control does; its release is the grid's mouse-up like any other.
+        if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton
+            && m_mouseCol >= 0 && m_data->rows() > 1)
+            m_data->setSelection(1, m_mouseCol, m_data->rows() - 1, m_mouseCol);
+        else if (type == QEvent::MouseButtonRelease)
+            emit gridMouseUp(mouse->button());
         if (type == QEvent::MouseButtonDblClick)
             emit gridDoubleClicked();
     } else if (watched == viewport() && type == QEvent::MouseMove) {

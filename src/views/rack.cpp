@@ -4,6 +4,9 @@
 #include "core/slots.h"
 #include "support/language.h"
 #include "views/readingdisplay.h"
+#include "views/rackstop.h"
+#include "core/windowsettings.h"
+#include "platform/dialogs.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -13,6 +16,7 @@
 #include <QGuiApplication>
 #include <QMdiSubWindow>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QStatusBar>
@@ -140,7 +144,8 @@ FormRack::FormRack(qint16 slot, QWidget *parent) : QWidget(parent), Ti(slot)
     m_panels[3]->setText(QStringLiteral("88:88:88 "));
     m_panels[3]->setFixedSize(qMax(56, m_panels[3]->sizeHint().width()), panelHeight);
     m_panels[3]->clear();
-    m_panels[0]->installEventFilter(this);
+    for (QLabel *p : m_panels)
+        p->installEventFilter(this);
 
     // Design geometry (left, top, width, height) in twips.
     auto add = [this](QWidget *w, int l, int t, int wd, int h) {
@@ -512,8 +517,34 @@ void FormRack::dropEvent(QDropEvent *event)
     }
 }
 
+void FormRack::StatusBar_PanelClick(int Panel)
+{
+    // Panel 1 is the one keyed "Stop".
+    if (!Hoofdmodule::MetenActief || Panel != 1 || StopCommandoBezig(Ti))
+        return;
+    const QString title = QStringLiteral("STOP ") + windowTitle();
+    const int answer = WindowHost::current().message(
+        Taaltekst(m_stopSunken ? 302 : 301), MsgBox::YesNo | MsgBox::Question, title);
+    if (answer != MsgBox::Yes)
+        return;
+    QPointer<FormRack> self = this;
+    StopCommandoInWachtrij(Ti, title, [self] {
+        // The look follows the click whatever came back; the next reading sets it again.
+        if (self)
+            self->ToonStopPaneel(!self->m_stopSunken);
+    });
+}
+
 bool FormRack::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        for (int n = 1; n <= 4; ++n)
+            if (watched == m_panels[size_t(n - 1)]) {
+                StatusBar_PanelClick(n);
+                return true;
+            }
+    }
     if (event->type() == QEvent::MouseButtonDblClick) {
         // The double-click is taken here: passed on, it would reach the main window's work
         // area, whose own double-click opens the general settings as well.

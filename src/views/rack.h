@@ -60,6 +60,9 @@ public:
     // Panel 1's two looks: raised with "STOP" (stop is offered) or sunken with the stop picture.
     void ToonStopPaneel(bool gestopt);
     bool StopPaneelIngedrukt() const { return m_stopSunken; }
+    // A click on status-bar panel 1..4: panel 1 ("Stop") offers to stop or reactivate the
+    // controller's regulation while polling is on.
+    void StatusBar_PanelClick(int Panel);
     // The status bar as one full-width text, or back to its panels.
     void ToonStatusTekst(const QString &text);
     void ToonPanelen();

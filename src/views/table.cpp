@@ -12,10 +12,17 @@
 #include "printing/tableprint.h"
 #include "support/language.h"
 #include "views/rack.h"
+#include "views/tableedits.h"
+#include "core/services.h"
+#include "core/datafile.h"
+#include "core/windowsettings.h"
+#include "support/utilities.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QCursor>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QStyle>
@@ -130,6 +137,8 @@ frmTabel::frmTabel(QWidget *parent) : QWidget(parent), m_tabs(new QTabBar(this))
         grid->hide();
         stack->addWidget(grid, 0, 0);
         connect(grid, &Grid::gridDoubleClicked, this, [this, i] { MSHFlexGrid_DblClick(i); });
+        connect(grid, &Grid::gridMouseUp, this,
+                [this, i](Qt::MouseButton button) { MSHFlexGrid_MouseUp(i, button); });
         connect(grid, &Grid::gridKeyDown, this, [this, i](int key) {
             if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)
                 && Geselecteerd(i) >= 1 && !LoggenActief)
@@ -527,6 +536,86 @@ void frmTabel::DeselecteerAlles(int Mi)
 qint32 frmTabel::BepBestandskolom(qint32 j)
 {
     return j <= 2 ? 1 : j - 2;
+}
+
+void frmTabel::MSHFlexGrid_MouseUp(int Index, Qt::MouseButton Button)
+{
+    if (Index < 0 || Index >= AantalTabellen)
+        return;
+    if (Button == Qt::LeftButton) {
+        const bool selected = Geselecteerd(Index) >= 1;
+        if (selected && Tab() >= 0) {
+            GridData &g = m_grids[size_t(Tab())]->data();
+            const auto [c1, c2] = SnapNaarParen(g.selectedColFirst(), g.selectedColLast());
+            g.setSelection(g.selectedRowFirst(), c1, g.selectedRowLast(), c2);
+        }
+        if (dataViews().toolButtonEnabled)
+            dataViews().toolButtonEnabled(QStringLiteral("tbrCopy"), selected);
+        if (dataViews().menuItemEnabled)
+            dataViews().menuItemEnabled(QStringLiteral("mnuEditCopy"), selected);
+    } else if (Button == Qt::RightButton) {
+        emit bewerkMenuBijwerken();
+        if (!LoggenActief && !AlleenLezen)
+            emit bewerkMenuGevraagd(QCursor::pos());
+    }
+}
+
+void frmTabel::WissenSelectie()
+{
+    const int t = Tab();
+    if (t < 0 || Geselecteerd(t) == 0 || !BewerkingToegestaan(true))
+        return;
+    const GridData &g = m_grids[size_t(t)]->data();
+    if (WisCellen(t, g.selectedRowFirst(), g.selectedRowLast(), g.selectedColFirst(),
+                  g.selectedColLast()))
+        update();
+}
+
+void frmTabel::ToonLijnSelectie()
+{
+    const int t = Tab();
+    if (t < 0)
+        return;
+    const GridData &current = m_grids[size_t(t)]->data();
+    const qint32 row = current.row();
+    const qint32 rowSel = current.rowSel();
+    for (int i = 0; i < AantalTabellen; ++i) {
+        if (!ToestelGeldig(i + 1))
+            continue;
+        GridData &g = m_grids[size_t(i)]->data();
+        g.setSelection(row, 1, rowSel, g.cols() - 1);
+    }
+}
+
+void frmTabel::VerwijderSelectie()
+{
+    const int t = Tab();
+    if (t < 0)
+        return;
+    const qint32 n = Geselecteerd(t);
+    if (n < 1 || !BewerkingToegestaan(true) || !QFileInfo::exists(Meetbestandsnaam))
+        return;
+    const QString text = Taaltekst(251) + QString::number(n) + QStringLiteral("\r\n")
+                         + Taaltekst(421);
+    LaatsteAntwoord = qint16(WindowHost::current().message(
+        text, MsgBox::YesNo | MsgBox::Exclamation, VerwijderAmpersand(Taaltekst(422), QString())));
+    if (LaatsteAntwoord != MsgBox::Yes)
+        return;
+    VerwijderSelectiesUitMeetbestand(t);
+    const TableEditHooks &hooks = tableEditHooks();
+    if (AantalGrafieken > 0 && hooks.hertekenGrafiek)
+        for (int graph = 1; graph <= MaxGrafieken; ++graph)
+            if (GrafiekInGebruik(graph) && !(hooks.isXYRecorder && hooks.isXYRecorder(graph)))
+                hooks.hertekenGrafiek(graph);
+    update();
+}
+
+void frmTabel::VerwijderSelectiesUitMeetbestand(int Mi)
+{
+    if (Mi < 0 || Mi >= AantalTabellen)
+        return;
+    const GridData &g = m_grids[size_t(Mi)]->data();
+    VerwijderRijen(Mi, g.selectedRowFirst(), g.selectedRowLast());
 }
 
 void frmTabel::VernieuwTijden()

@@ -52,6 +52,14 @@ public:
     qint32 Geselecteerd(int Mi, qint32 m = 0) const override;
     void DeselecteerAlles(int Mi);
     static qint32 BepBestandskolom(qint32 j);
+    // Edits of the current tab's selection; each goes to the working copy of the data file.
+    void WissenSelectie();
+    void ToonLijnSelectie();
+    void VerwijderSelectie();
+    void VerwijderSelectiesUitMeetbestand(int Mi);
+    // A mouse button released on grid Index: the left one snaps the selection to value and unit
+    // pairs and lets Copy follow it; the right one offers the Edit menu.
+    void MSHFlexGrid_MouseUp(int Index, Qt::MouseButton Button);
     // Re-renders every date and time cell after a change of the relative-time setting.
     void VernieuwTijden();
     // Prints grid Mi from the printer's current position, whole or only its selected rows.
@@ -75,6 +83,9 @@ signals:
     void instellingenGevraagd(int slot);
     // A double-click on a remark cell with logging off.
     void opmerkingGevraagd(int grid, qint32 row);
+    // The Edit menu is to be brought up to date for this window, then popped up at a point.
+    void bewerkMenuBijwerken();
+    void bewerkMenuGevraagd(const QPoint &globalPos);
     void bestandGesleept(const QString &path);
 
 protected:

@@ -16,13 +16,17 @@ void QuietClock::waitUntil(qint64 deadlineMs)
         QCoreApplication::processEvents();
         return;
     }
+    if (deadlineMs != m_waitingFor) {
+        m_waitingFor = deadlineMs;
+        m_waitStarted.start();
+    }
     bool quiet = false;
     QTimer timer;
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, [&quiet] { quiet = true; });
     timer.start(m_quietMs);
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    if (quiet)
+    if (quiet || (m_longestMs >= 0 && m_waitStarted.elapsed() >= m_longestMs))
         m_ms = deadlineMs;
 }
 

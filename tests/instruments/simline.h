@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QElapsedTimer>
 
 // A clock for serial tests: it stands still while events keep arriving and jumps to a wait's
 // deadline only after the line has been quiet for a while in real time. Replies that arrive
@@ -15,9 +16,15 @@ public:
     qint64 monotonicMs() const override { return m_ms; }
     QDateTime now() const override { return m_start.addMSecs(m_ms); }
     void waitUntil(qint64 deadlineMs) override;
+    // Lets a wait reach its deadline after this much real time even while events keep coming
+    // (an animation playing); below 0, only a quiet line lets it.
+    void setLongestRealWait(int ms) { m_longestMs = ms; }
 
 private:
     int m_quietMs;
+    int m_longestMs = -1;
+    qint64 m_waitingFor = -1;
+    QElapsedTimer m_waitStarted;
     qint64 m_ms = 0;
     QDateTime m_start = QDateTime(QDate(2026, 1, 5), QTime(10, 0, 0));
 };

@@ -443,19 +443,29 @@ void Simulator::handleFrame(const QByteArray &frame)
     answer(*c, command);
 }
 
+QByteArray Controller::stopCommand() const
+{
+    return t57() ? (checksumModel() ? QByteArray("B\x05", 2) : QByteArray("B\x07", 2))
+                 : QByteArray("5");
+}
+
 void Simulator::answer(Controller &c, const QByteArray &command)
 {
     if (command != ">?" && c.missesCommand(command))
         return;
+    if (command != ">?" && c.commandsSilent)
+        return;
+    if (command != ">?" && !c.noiseBeforeEcho.isEmpty() && c.behaviour != Behaviour::Silent)
+        send(c.noiseBeforeEcho + "\r\n");
     if (command.startsWith('>') && command != ">?") {
+        // The stop command toggles the regulation, sent with or without its ">".
+        if (command.mid(1) == c.stopCommand())
+            c.stop = !c.stop;
         answerMemoryCommand(c, command.mid(1));
         return;
     }
     if (command != ">?") {
-        const QByteArray stopCommand =
-            c.t57() ? (c.checksumModel() ? QByteArray("B\x05", 2) : QByteArray("B\x07", 2))
-                    : QByteArray("5");
-        if (command == stopCommand)
+        if (command == c.stopCommand())
             c.stop = !c.stop;
         if (c.behaviour != Behaviour::Silent)
             send(c.acknowledgment(command));

@@ -65,6 +65,10 @@ struct Controller {
     int lateMs = 2000;
     // When not empty: answers every poll with exactly these bytes.
     QByteArray rawReply;
+    // Commands other than the poll go unanswered (the poll is answered as `behaviour` says).
+    bool commandsSilent = false;
+    // When not empty: a line sent before the echo of every command other than the poll.
+    QByteArray noiseBeforeEcho;
     // Every frame received for this controller, as it came (checksum byte and CR LF included).
     QList<QByteArray> frames;
 
@@ -78,6 +82,8 @@ struct Controller {
     int memoryStep = -1;
 
     bool checksumModel() const;
+    // The model's stop/reactivate command, without the leading ">".
+    QByteArray stopCommand() const;
     bool t57() const;
     QByteArray noValueMarker() const;
     QByteArray address() const; // "#" and three digits
