@@ -57,6 +57,8 @@ CurveLijnenGrid::CurveLijnenGrid(QWidget *parent) : QTableWidget(Rijen, Kolommen
     setItemDelegate(new ColourCellDelegate(this));
     setWordWrap(false);
     horizontalHeader()->setMinimumSectionSize(8);
+    verticalHeader()->setMinimumSectionSize(8);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     installEventFilter(this);
     connect(this, &QTableWidget::cellClicked, this, &CurveLijnenGrid::Klik);
 

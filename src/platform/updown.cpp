@@ -17,7 +17,7 @@ QToolButton *arrowButton(Qt::ArrowType type, QWidget *parent)
     b->setArrowType(type);
     b->setAutoRepeat(true);
     b->setFocusPolicy(Qt::NoFocus);
-    b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Ignored);
     b->setFixedWidth(16);
     b->setMinimumHeight(8);
     return b;
@@ -36,7 +36,7 @@ ArrowPair::ArrowPair(QWidget *parent) : QWidget(parent)
     layout->setSpacing(0);
     layout->addWidget(m_up);
     layout->addWidget(m_down);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Ignored);
     connect(m_up, &QToolButton::clicked, this, [this] { step(1); });
     connect(m_down, &QToolButton::clicked, this, [this] { step(-1); });
 }
