@@ -213,6 +213,26 @@ private slots:
         QCOMPARE(values.value(name), written);
     }
 
+    // In a locale with a decimal comma the fields show commas and still read points.
+    void decimalCommaLocale()
+    {
+        QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
+        graph(1).AutomatischeSchaal = false;
+        graph(1).GrafiekMaximum = 1.5;
+        graph(1).AlarmHoog = true;
+        graph(1).AlarmHoogWaarde = 1234.5;
+        withDialog(1, [&](frmGrafiekInstellen *d) {
+            QCOMPARE(field(d, "textGrafiekMaximum")->text(), QStringLiteral("1,5"));
+            QCOMPARE(field(d, "TextAlarmHoog")->text(), QStringLiteral("1234,5"));
+            field(d, "textGrafiekMinimum")->setText(QStringLiteral("-2.25"));
+            d->CmdOK->click();
+        });
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(graph(1).GrafiekMaximum, 1.5);
+        QCOMPARE(graph(1).GrafiekMinimum, -2.25);
+        QCOMPARE(graph(1).AlarmHoogWaarde, 1234.5);
+    }
+
     void loadShowsTheGraph()
     {
         GraphSettings &g = graph(2);
