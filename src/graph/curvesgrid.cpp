@@ -214,13 +214,22 @@ void CurveLijnenGrid::KiesBron(int rij)
     // A new line starts on the controller of the line above.
     if (dialog.LijnNr > 1 && dialog.Rnr == 0)
         dialog.Rnr = graph().LeesGrafiekLijnRef(rij - 1, 1);
+    m_bron = &dialog;
     dialog.Toon();
+    m_bron = nullptr;
     if (!dialog.CancelGeklikt) {
         graph().SchrijfGrafiekLijnRef(dialog.LijnNr, 1, dialog.Rnr);
         graph().SchrijfGrafiekLijnRef(dialog.LijnNr, 2, dialog.Knr);
     }
     VulCurveLijnen(dialog.LijnNr);
     Hoofdmodule::Bezig = false;
+    emit bronGesloten();
+}
+
+void CurveLijnenGrid::SluitBron()
+{
+    if (m_bron)
+        m_bron->CancelButton_Click();
 }
 
 void CurveLijnenGrid::Toepassen()

@@ -3,6 +3,7 @@
 #include <QTableWidget>
 #include <QtGlobal>
 
+class DialogInputGrafiekElement;
 struct GraphSettings;
 
 // The curves grid of the graph settings dialog: one row per line of a graph (rows 1..32, row 0
@@ -35,6 +36,14 @@ public:
 
     static QString Vinkje() { return QStringLiteral("\u2713"); }
 
+    // The line-source dialog is open; closing it as Cancel (the settings dialog is going away).
+    bool BronOpen() const { return m_bron != nullptr; }
+    void SluitBron();
+
+signals:
+    // The line-source dialog has closed and the row is shown again.
+    void bronGesloten();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -50,4 +59,5 @@ private:
 
     int m_graph = 0;
     QString m_naam;
+    DialogInputGrafiekElement *m_bron = nullptr;
 };

@@ -563,8 +563,7 @@ void frmGrafiekInstellen::CmdOK_Click()
     g.caption = trimBlanks(TextGraphName->text());
     ZetAntwoord(1);
     SchrijfInstellingen(InstellingenBestandsnaam);
-    Form_Unload();
-    deleteLater();
+    sluitAf();
 }
 
 void frmGrafiekInstellen::CmdCancel_Click()
@@ -573,7 +572,19 @@ void frmGrafiekInstellen::CmdCancel_Click()
         return;
     hide();
     ZetAntwoord(2);
+    sluitAf();
+}
+
+void frmGrafiekInstellen::sluitAf()
+{
     Form_Unload();
+    // The line-source dialog (when the graph closes under it) waits inside the curves grid: the
+    // dialog goes once that wait has ended.
+    if (MSHFlexCurveLijnen->BronOpen()) {
+        connect(MSHFlexCurveLijnen, &CurveLijnenGrid::bronGesloten, this, &QObject::deleteLater);
+        MSHFlexCurveLijnen->SluitBron();
+        return;
+    }
     deleteLater();
 }
 

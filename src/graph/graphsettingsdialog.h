@@ -109,6 +109,7 @@ protected:
 private:
     void Form_Load();
     void Form_Unload();
+    void sluitAf();
     void LaadTekstenGrafiekInstellen();
     void InstellenRecorder();
     void InstellenAlarmHoogVakken(qint32 kleur);

@@ -15,7 +15,9 @@
 #include "support/helpwindow.h"
 #include "support/language.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QPointer>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
@@ -685,6 +687,37 @@ private slots:
         QCOMPARE(graph(2).caption, StandaardGrafiekTitel(2, false));
         QVERIFY(GrafiekInstellenGesloten);
         delete windowB;
+    }
+
+    // The graph closes while its line-source dialog is open: both close as Cancel, nothing is
+    // written, and the busy flag is down again.
+    void graphClosesUnderTheLineSource()
+    {
+        makeSlot(3, QStringLiteral("Oven"), 2);
+        auto *window = new QWidget;
+        window->show();
+        QPointer<frmGrafiekInstellen> dialog;
+        bool sourceWasOpen = false;
+        const qint16 answer = withDialog(
+            1,
+            [&](frmGrafiekInstellen *d) {
+                dialog = d;
+                QTimer::singleShot(0, qApp, [&] {
+                    for (QWidget *w : QApplication::topLevelWidgets())
+                        if (auto *s = qobject_cast<DialogInputGrafiekElement *>(w); s && s->isVisible()) {
+                            sourceWasOpen = true;
+                            s->ListInputs->setCurrentIndex(1);
+                        }
+                    delete window;
+                });
+                d->MSHFlexCurveLijnen->Klik(1, CurveLijnenGrid::KolomBron);
+            },
+            window);
+        QVERIFY(sourceWasOpen);
+        QCOMPARE(answer, 2);
+        QVERIFY(!Bezig);
+        QCOMPARE(graph(1).LeesGrafiekLijnRef(1, 1), 0);
+        QTRY_VERIFY(dialog.isNull());
     }
 };
 
