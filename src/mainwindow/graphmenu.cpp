@@ -63,9 +63,29 @@ QHash<QString, bool> GraphMenuVisibility(bool popup,
     return v;
 }
 
+qint16 GrafiekInstellingenCommando(QWidget *window, const QString &tag,
+                                   const std::function<void(int graph)> &herInitialiseer)
+{
+    const int g = IsGrafiekTag(tag) ? VensterSoort(tag) : 0;
+    if (g < 1 || g > MaxGrafieken)
+        return 2;
+    const qint16 antwoord = ToonGrafiekInstellingen(g, window);
+    if (antwoord == 1 && herInitialiseer)
+        herInitialiseer(g);
+    return antwoord;
+}
+
 void MeldMaximumGrafieken()
 {
     TonenMelding(Taaltekst(335), MsgBox::OkOnly | MsgBox::Exclamation, Taaltekst(334));
+}
+
+void WissenNietGrafieken(bool alles, const std::function<bool(int graph)> &hasWindow,
+                         const std::function<void(int graph)> &unload)
+{
+    for (int g = 1; g <= MaxGrafieken; ++g)
+        if ((alles || WindowSettings::graph[size_t(g)].GrafiekIndex == 0) && hasWindow(g))
+            unload(g);
 }
 
 int NieuweGrafiek(bool recorder, const NewGraphHooks &hooks)

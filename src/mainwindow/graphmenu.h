@@ -4,6 +4,8 @@
 #include <QtGlobal>
 #include <functional>
 
+class QWidget;
+
 // The Graph menu's rules, apart from the window that carries the menu.
 
 // A child window's tag names a graph window ("grafiek7"); an empty tag (no active child) does not.
@@ -28,8 +30,20 @@ const QStringList &GraphMenuItems();
 QHash<QString, bool> GraphMenuVisibility(bool popup,
                                          const std::function<bool(const QString &)> &offered);
 
+// Graph > Settings, and a double-click on a chart: the settings dialog for the graph whose window
+// (with its tag "grafiek<n>") is given, bound to it; after OK the window rebuilds its chart.
+// Returns the dialog's answer; 2 at once for a window that is no graph, or while the dialog is
+// open (it is brought forward).
+qint16 GrafiekInstellingenCommando(QWidget *window, const QString &tag,
+                                   const std::function<void(int graph)> &herInitialiseer);
+
 // The message when every graph number is taken (text 335, titled "New graph").
 void MeldMaximumGrafieken();
+
+// Unloads the graph windows not in use (their GrafiekIndex is 0), or every one with `alles`:
+// `unload` is called for each number 1..32 that `hasWindow` says has a window, in that order.
+void WissenNietGrafieken(bool alles, const std::function<bool(int graph)> &hasWindow,
+                         const std::function<void(int graph)> &unload);
 
 // What making a new graph needs of the graph windows.
 struct NewGraphHooks {

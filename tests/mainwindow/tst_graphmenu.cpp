@@ -162,6 +162,60 @@ private slots:
         QCOMPARE(visible, shown);
     }
 
+    void unloadingGraphWindows_data()
+    {
+        QTest::addColumn<bool>("all");
+        QTest::addColumn<QList<int>>("unloaded");
+        QTest::newRow("those not in use") << false << QList<int>{2, 5};
+        QTest::newRow("all") << true << QList<int>{1, 2, 3, 5};
+    }
+    void unloadingGraphWindows()
+    {
+        QFETCH(bool, all);
+        QFETCH(QList<int>, unloaded);
+        useGraphs({1, 3, 4});
+        const QList<int> windows = {1, 2, 3, 5};
+        QList<int> got;
+        WissenNietGrafieken(
+            all, [&](int g) { return windows.contains(g); }, [&](int g) { got << g; });
+        QCOMPARE(got, unloaded);
+    }
+
+    void settingsCommand_data()
+    {
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<QString>("answer"); // what the user does in the dialog
+        QTest::addColumn<int>("shownFor");   // the graph the dialog opened for, 0: none
+        QTest::addColumn<QList<int>>("rebuilt");
+        QTest::newRow("OK") << "grafiek7" << "ok" << 7 << QList<int>{7};
+        QTest::newRow("Cancel") << "grafiek7" << "cancel" << 7 << QList<int>{};
+        QTest::newRow("table window") << "tabel" << "ok" << 0 << QList<int>{};
+        QTest::newRow("no active child") << "" << "ok" << 0 << QList<int>{};
+    }
+    void settingsCommand()
+    {
+        QFETCH(QString, tag);
+        QFETCH(QString, answer);
+        QFETCH(int, shownFor);
+        QFETCH(QList<int>, rebuilt);
+        useGraphs({7});
+        QWidget window;
+        int shown = 0;
+        // Tied to the window: no dialog, and the answer never runs.
+        QTimer::singleShot(0, &window, [&] {
+            if (frmGrafiekInstellen *d = frmGrafiekInstellen::geopend()) {
+                shown = d->graphNumber();
+                (answer == QLatin1String("ok") ? d->CmdOK : d->CmdCancel)->click();
+            }
+        });
+        QList<int> got;
+        const qint16 result =
+            GrafiekInstellingenCommando(&window, tag, [&](int g) { got << g; });
+        QCOMPARE(shown, shownFor);
+        QCOMPARE(got, rebuilt);
+        QCOMPARE(result, qint16(answer == QLatin1String("ok") && shownFor ? 1 : 2));
+    }
+
     void lowestFreeNumber()
     {
         useGraphs({1, 2, 4});
