@@ -1,5 +1,7 @@
 // The curves grid and the line-source dialog, offscreen with real widgets: clicks and keys on the
 // grid, the dialog's lists, answers and messages (through the scripted dialog provider).
+#include "graphdialogsupport.h"
+
 #include "core/services.h"
 #include "core/shared.h"
 #include "core/slots.h"
@@ -26,13 +28,6 @@ namespace {
 
 using SourceAction = std::function<void(DialogInputGrafiekElement *)>;
 
-DialogInputGrafiekElement *openLineSource()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *d = qobject_cast<DialogInputGrafiekElement *>(w); d && d->isVisible())
-            return d;
-    return nullptr;
-}
 
 // Runs the action on the line-source dialog as soon as it is shown; cancels what it leaves open.
 void onLineSource(const SourceAction &action, bool *opened = nullptr)
@@ -49,18 +44,6 @@ void onLineSource(const SourceAction &action, bool *opened = nullptr)
     });
 }
 
-void makeSlot(int slot, const QString &name, int channels)
-{
-    ToestelGegevens &t = Toestel[slot];
-    t.Type = QStringLiteral("T512");
-    t.Idno = slot;
-    t.Naam = name;
-    t.Kanalen = qint16(channels);
-    for (int k = 1; k <= MaxKanalen; ++k) {
-        t.Kanaal[size_t(k)].Naam = QStringLiteral("CH%1").arg(k);
-        t.Kanaal[size_t(k)].Eenheid = QStringLiteral("°C");
-    }
-}
 
 GraphSettings &graph(int n) { return WindowSettings::graph[size_t(n)]; }
 

@@ -1,5 +1,7 @@
 // Pictures of the graph settings dialog's four tabs and of the line-source dialog in English and
 // Dutch (build/pictures/graphsettings-*.png), with a check that every caption fits its widget.
+#include "graphdialogsupport.h"
+
 #include "core/shared.h"
 #include "core/slots.h"
 #include "core/windowsettings.h"
@@ -44,18 +46,6 @@ QStringList misfits(QWidget *window)
     return bad;
 }
 
-void makeSlot(int slot, const QString &name, int channels)
-{
-    ToestelGegevens &t = Toestel[slot];
-    t.Type = QStringLiteral("T512");
-    t.Idno = slot;
-    t.Naam = name;
-    t.Kanalen = qint16(channels);
-    for (int k = 1; k <= MaxKanalen; ++k) {
-        t.Kanaal[size_t(k)].Naam = QStringLiteral("CH%1").arg(k);
-        t.Kanaal[size_t(k)].Eenheid = QStringLiteral("°C");
-    }
-}
 
 } // namespace
 
@@ -119,10 +109,7 @@ private slots:
             }
             // The line-source dialog of line 3 (which starts on line 2's controller).
             QTimer::singleShot(0, qApp, [&] {
-                DialogInputGrafiekElement *source = nullptr;
-                for (QWidget *w : QApplication::topLevelWidgets())
-                    if (auto *s = qobject_cast<DialogInputGrafiekElement *>(w); s && s->isVisible())
-                        source = s;
+                DialogInputGrafiekElement *source = openLineSource();
                 QVERIFY(source);
                 source->ListInputs->setCurrentIndex(1);
                 QVERIFY(source->grab().save(

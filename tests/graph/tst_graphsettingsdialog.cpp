@@ -1,5 +1,7 @@
 // The graph settings dialog, offscreen with its real widgets; colour and message answers come
 // from the scripted dialog provider.
+#include "graphdialogsupport.h"
+
 #include "core/services.h"
 #include "core/settingsfile.h"
 #include "core/shared.h"
@@ -68,18 +70,6 @@ void setInterval(frmGrafiekInstellen *d, const QString &text)
 
 GraphSettings &graph(int n) { return WindowSettings::graph[size_t(n)]; }
 
-void makeSlot(int slot, const QString &name, int channels)
-{
-    ToestelGegevens &t = Toestel[slot];
-    t.Type = QStringLiteral("T512");
-    t.Idno = slot;
-    t.Naam = name;
-    t.Kanalen = qint16(channels);
-    for (int k = 1; k <= MaxKanalen; ++k) {
-        t.Kanaal[size_t(k)].Naam = QStringLiteral("CH%1").arg(k);
-        t.Kanaal[size_t(k)].Eenheid = QStringLiteral("°C");
-    }
-}
 
 } // namespace
 
@@ -457,13 +447,7 @@ private slots:
             d->MSHFlexCurveLijnen->Klik(1, CurveLijnenGrid::KolomKleur); // no source: nothing
             // A line source confirmed in the grid is written at once.
             QTimer::singleShot(0, qApp, [] {
-                auto *source = qApp->activeModalWidget()
-                                   ? qobject_cast<DialogInputGrafiekElement *>(qApp->activeModalWidget())
-                                   : nullptr;
-                if (!source)
-                    for (QWidget *w : QApplication::topLevelWidgets())
-                        if (auto *s = qobject_cast<DialogInputGrafiekElement *>(w); s && s->isVisible())
-                            source = s;
+                DialogInputGrafiekElement *source = openLineSource();
                 QVERIFY(source);
                 source->ListInputs->setCurrentIndex(2);
                 source->OKButton->click();
@@ -703,11 +687,10 @@ private slots:
             [&](frmGrafiekInstellen *d) {
                 dialog = d;
                 QTimer::singleShot(0, qApp, [&] {
-                    for (QWidget *w : QApplication::topLevelWidgets())
-                        if (auto *s = qobject_cast<DialogInputGrafiekElement *>(w); s && s->isVisible()) {
-                            sourceWasOpen = true;
-                            s->ListInputs->setCurrentIndex(1);
-                        }
+                    if (DialogInputGrafiekElement *source = openLineSource()) {
+                        sourceWasOpen = true;
+                        source->ListInputs->setCurrentIndex(1);
+                    }
                     delete window;
                 });
                 d->MSHFlexCurveLijnen->Klik(1, CurveLijnenGrid::KolomBron);
