@@ -512,6 +512,14 @@ void installMenus(mdiQLV2 &w)
         w.InstellenKnopMeten();
     });
     on("mnuDatalogging", [&w] { w.StartStopVerbinding(); });
+    on("mnuDataReceive", [&w] { w.mnuDataReceive_Click(); });
+    on("mnuDataTransfer", [&w] { w.mnuDataTransfer_Click(); });
+    // Copy of the active window; the terminal copies its whole text.
+    on("mnuEditCopy", [&w] {
+        QMdiSubWindow *active = w.mdiArea()->currentSubWindow();
+        if (terminalWindow && active && active->widget() == terminalWindow)
+            terminalWindow->CopyTerminal();
+    });
     on("mnuDataRack", [] {
         for (int d = 1; d <= MaxToestellen; ++d)
             if (ToestelGeldig(d))
@@ -551,6 +559,8 @@ void installMenus(mdiQLV2 &w)
     QObject::connect(w.menu("mnuData"), &QMenu::aboutToShow, &w, [&w] { w.mnuData_Click(); });
     button("tbrMeasure", "mnuDataMeasure");
     button("tbrLogger", "mnuDatalogging");
+    button("tbrReceive", "mnuDataReceive");
+    button("tbrTransfer", "mnuDataTransfer");
     for (auto [key, item] : {std::pair{"tbrSaveSettings", "mnuFileSaveSettings"},
                              {"tbrNew", "mnuFileNew"},
                              {"tbrOpen", "mnuFileOpen"},
@@ -561,7 +571,8 @@ void installMenus(mdiQLV2 &w)
                              {"tbrCascade", "mnuWindowCascade"},
                              {"tbrHor", "mnuWindowTileHorizontal"},
                              {"tbrVer", "mnuWindowTileVertical"},
-                             {"tbrHelp", "mnuHelpContents"}}) {
+                             {"tbrHelp", "mnuHelpContents"},
+                             {"tbrCopy", "mnuEditCopy"}}) {
         QAction *b = w.toolButton(key);
         QAction *a = w.menuItem(item);
         if (b && a)
@@ -569,15 +580,15 @@ void installMenus(mdiQLV2 &w)
     }
     // Commands of windows that are not part of the program yet stay disabled.
     for (const char *name : {"mnuFilePrint",
-                             "mnuEditCopy", "mnuEditInfo", "mnuClearLine", "mnuDeleteLine",
+                             "mnuEditInfo", "mnuClearLine", "mnuDeleteLine",
                              "mnuRelatieveTijd", "mnuTimeOrigin", "mnuEditCopySettings",
-                             "mnuEditPasteSettings", "mnuDataReceive", "mnuDataTransfer",
+                             "mnuEditPasteSettings",
                              "mnuExtraSettingsGraph", "mnuGraphNew", "mnuViewGraph",
                              "mnuWindowFont"})
         if (QAction *a = w.menuItem(name))
             a->setVisible(false);
-    for (const char *key : {"tbrPrint", "tbrCopy",
-                            "tbrGraphSettings", "tbrFont", "tbrReceive", "tbrTransfer",
+    for (const char *key : {"tbrPrint",
+                            "tbrGraphSettings", "tbrFont",
                             "tbrGraph"})
         if (QAction *b = w.toolButton(key))
             b->setVisible(false);
