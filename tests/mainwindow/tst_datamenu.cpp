@@ -175,9 +175,12 @@ private slots:
         dialogs.answerMessage(MsgBox::Ok);
         bool mainDisabled = false, waitEnabled = false;
         // After the 316 box the user presses SEND on the instrument.
+        bool sent = false;
         dialogs.afterBox = [&] {
-            if (dialogs.requests().size() == 3)
+            if (dialogs.requests().size() == 3 && !sent) {
+                sent = true;
                 sim.sendLogMemory(c);
+            }
         };
         QObject context;
         FormDataTransfer &wait = FormDataTransfer::instance();
@@ -208,7 +211,12 @@ private slots:
         QCOMPARE(lines.size(), 4);
         QVERIFY(lines[1].contains("7.00"));
         QVERIFY(lines[2].contains("10:25:30"));
-        QCOMPARE(tabel->MSHFlexGrid(0)->data().rows() - 1, 2);
+        // Two rows, and the grid's empty row for the next one.
+        const GridData &grid = tabel->MSHFlexGrid(0)->data();
+        QCOMPARE(grid.rows(), 4);
+        QCOMPARE(grid.textMatrix(1, 2), QStringLiteral("10:15:30"));
+        QCOMPARE(grid.textMatrix(2, 2), QStringLiteral("10:25:30"));
+        QCOMPARE(grid.textMatrix(2, 3), QStringLiteral("7.00"));
         QCOMPARE(Meetbestandsnaam, downloaded);
         QVERIFY(!w.menuItem("mnuDataReceive")->isChecked());
         QVERIFY(!w.toolButton("tbrReceive")->isChecked());
