@@ -9,7 +9,9 @@
 #include "simline.h"
 #include "support/language.h"
 
+#include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMovie>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -196,8 +198,31 @@ private slots:
         Toestel[1].Kanaal[1].Eenheid = "g/l";
 
         QList<std::pair<QByteArray, qint64>> sent;
-        connect(&s.sim, &Sim::Simulator::frameReceived, this,
-                [&](const QByteArray &f) { sent << std::pair{f, s.clock.monotonicMs()}; });
+        QObject pictures;
+        const QString folderOfPictures = QStringLiteral(QLV2_BINARY_DIR "/pictures");
+        QDir().mkpath(folderOfPictures);
+        FormDataTransfer &wait = FormDataTransfer::instance();
+        connect(&s.sim, &Sim::Simulator::frameReceived, &pictures, [&](const QByteArray &f) {
+            sent << std::pair{f, s.clock.monotonicMs()};
+            // The window while the commands go out, and again while records come in.
+            if (sent.size() == 1) {
+                QCOMPARE(int(wait.VideoNr), 102);
+                QCOMPARE(wait.LabelActie()->text(), Taaltekst(292).replace("##", "Tank 3"));
+                QCOMPARE(wait.TextActie()->toPlainText(), Taaltekst(300));
+                QCOMPARE(wait.windowTitle(), QStringLiteral("Tank 3: ") + Taaltekst(262));
+                wait.grab().save(folderOfPictures + "/wait-window-starting.png");
+            }
+        });
+        onRow = [&] {
+            if (rows.size() == 2) {
+                QCOMPARE(int(wait.VideoNr), 101);
+                QCOMPARE(wait.LabelActie()->text(), Taaltekst(305));
+                QVERIFY(wait.TextActie()->toPlainText().startsWith(Taaltekst(303) + "\n"));
+                wait.grab().save(folderOfPictures + "/wait-window-receiving.png");
+            }
+            if (rows.size() == 3)
+                QTimer::singleShot(0, [] { FormDataTransfer::instance().close(); });
+        };
         bool closed = false;
         qint64 closedAt = -1;
         QObject context;
@@ -205,7 +230,6 @@ private slots:
             closed = true;
             closedAt = s.clock.monotonicMs();
         });
-        closeAfter(3);
         download(1);
 
         QCOMPARE(runs, 1);
