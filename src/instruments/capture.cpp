@@ -11,6 +11,7 @@
 #include "platform/dialogs.h"
 #include "platform/pump.h"
 #include "support/language.h"
+#include "support/mainlink.h"
 
 #include <QFile>
 #include <QLabel>
@@ -34,10 +35,11 @@ void beeindigen(QFile &bestand, const QString &reden)
     TransferActief = false;
     bestand.close();
     FormDataTransfer &venster = FormDataTransfer::instance();
-    QWidget *ouder = venster.Geladen() ? &venster : nullptr;
     venster.Sluiten();
-    DialogProvider::current().messageBox(ouder, reden, MsgBox::OkOnly | MsgBox::Exclamation,
-                                         Taaltekst(263));
+    // The program closing closed the line: nothing to tell.
+    if (!Pump::ending())
+        DialogProvider::current().messageBox(MainLink::mainWindow(), reden, MsgBox::OkOnly | MsgBox::Exclamation,
+                                             Taaltekst(263));
 }
 
 } // namespace

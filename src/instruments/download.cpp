@@ -276,8 +276,10 @@ void lijnVerloren(FormDataTransfer &venster)
     OntvangenActief = false;
     DataLog::instance().close();
     venster.Sluiten();
-    systeemVraag(Taaltekst(152) + SeriePoort + QStringLiteral("' !"),
-                 MsgBox::OkOnly | MsgBox::Exclamation, Taaltekst(262));
+    // The program closing closed the line: nothing to tell.
+    if (!Pump::ending())
+        systeemVraag(Taaltekst(152) + SeriePoort + QStringLiteral("' !"),
+                     MsgBox::OkOnly | MsgBox::Exclamation, Taaltekst(262));
 }
 
 void toonRegel(FormDataTransfer &venster, const QByteArray &regel)
