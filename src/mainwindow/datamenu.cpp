@@ -44,6 +44,18 @@ DataMenuState DataMenuRegels(const DataMenuInput &in)
 
 QString VensterSoortTag(const QString &tag) { return tag.left(5).toLower(); }
 
+qint16 VolgendRackVenster(qint16 laatste)
+{
+    for (int d = qMax(0, int(laatste)) + 1; d <= MaxToestellen; ++d)
+        if (ToestelGeldig(d))
+            return qint16(d);
+    // Once round: from the first slot again, and no further when none is valid.
+    for (int d = 1; d <= MaxToestellen; ++d)
+        if (ToestelGeldig(d))
+            return qint16(d);
+    return 0;
+}
+
 namespace {
 
 QWidget *actiefVenster(const mdiQLV2 &w)

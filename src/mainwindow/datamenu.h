@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QtGlobal>
 
 namespace Hoofdmodule {
 // The file of the last transfer capture: the next capture's dialog starts there.
@@ -29,6 +30,10 @@ struct DataMenuState {
 // (not for a graph window) and Transfer only with polling off and a child window active; Measure
 // not while a download or capture runs.
 DataMenuState DataMenuRegels(const DataMenuInput &in);
+
+// The slot whose rack window the View menu's rack command brings forward after the one it brought
+// last: the next valid slot, from the first again after the last; 0 when none is valid.
+qint16 VolgendRackVenster(qint16 laatste);
 
 // The kind of a child window from its tag: its first five characters, lower-cased.
 QString VensterSoortTag(const QString &tag);

@@ -14,6 +14,7 @@
 #include "instruments/protocol.h"
 #include "instruments/terminal.h"
 #include "instruments/transport.h"
+#include "mainwindow/datamenu.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/settingsdialog.h"
 #include "core/conversions.h"
@@ -520,15 +521,26 @@ void installMenus(mdiQLV2 &w)
         if (terminalWindow && active && active->widget() == terminalWindow)
             terminalWindow->CopyTerminal();
     });
-    on("mnuDataRack", [] {
-        for (int d = 1; d <= MaxToestellen; ++d)
-            if (ToestelGeldig(d))
-                showRack(d, true);
+    on("mnuDataRack", [&w] {
+        // Each use brings the next controller's rack window forward, in turn.
+        static qint16 laatsteRackVenster = 0;
+        const qint16 slot = VolgendRackVenster(laatsteRackVenster);
+        if (slot == 0)
+            return;
+        showRack(slot, true);
+        if (QMdiSubWindow *sub = subWindowOf(RackVenster[slot])) {
+            if (sub->isMinimized())
+                sub->showNormal();
+            w.mdiArea()->setActiveSubWindow(sub);
+        }
+        laatsteRackVenster = slot;
     });
-    on("mnuDataTabel", [] {
-        if (tableSubWindow) {
+    on("mnuDataTabel", [&w] {
+        if (tableSubWindow && AantalToestellen() > 0) {
             tableSubWindow->show();
-            tableSubWindow->raise();
+            if (tableSubWindow->isMinimized())
+                tableSubWindow->showNormal();
+            w.mdiArea()->setActiveSubWindow(tableSubWindow);
         }
     });
     on("mnuExtraTerminal", [] {

@@ -120,6 +120,61 @@ private slots:
         QCOMPARE(got, expected);
     }
 
+    void nextRackWindow_data()
+    {
+        QTest::addColumn<QList<int>>("valid");
+        QTest::addColumn<QList<int>>("walk");
+        QTest::newRow("slots 3 and 7") << QList<int>{3, 7} << QList<int>{3, 7, 3, 7};
+        QTest::newRow("one slot") << QList<int>{31} << QList<int>{31, 31};
+        QTest::newRow("none: no search without end") << QList<int>{} << QList<int>{0, 0};
+    }
+    void nextRackWindow()
+    {
+        QFETCH(QList<int>, valid);
+        QFETCH(QList<int>, walk);
+        for (int d : valid) {
+            Toestel[d].Type = "T512";
+            Toestel[d].Idno = d;
+            Toestel[d].Kanalen = 1;
+        }
+        qint16 last = 0;
+        QList<int> got;
+        for (qsizetype i = 0; i < walk.size(); ++i)
+            got << (last = VolgendRackVenster(last));
+        QCOMPARE(got, walk);
+    }
+
+    // The rack command brings the racks forward in turn; the table command brings the table.
+    void rackAndTableCommands()
+    {
+        for (int d : {3, 7}) {
+            Toestel[d].Type = "T512";
+            Toestel[d].Idno = d;
+            Toestel[d].Kanalen = 1;
+        }
+        ProgramWindow w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto activeTag = [&w] {
+            QMdiSubWindow *sub = w.mdiArea()->currentSubWindow();
+            return sub ? sub->widget()->property("Tag").toString() : QString();
+        };
+        QStringList tags;
+        for (int i = 0; i < 3; ++i) {
+            w.toolButton("tbrRack")->trigger();
+            tags << activeTag();
+        }
+        QCOMPARE(tags, QStringList({"meting3", "meting7", "meting3"}));
+        w.mdiArea()->currentSubWindow()->showMinimized();
+        w.menuItem("mnuDataRack")->trigger();
+        w.menuItem("mnuDataRack")->trigger();
+        QCOMPARE(activeTag(), QStringLiteral("meting3"));
+        QVERIFY(!w.mdiArea()->currentSubWindow()->isMinimized());
+        w.menuItem("mnuDataTabel")->trigger();
+        QCOMPARE(activeTag(), QStringLiteral("tabel"));
+        QVERIFY(w.mdiArea()->currentSubWindow()->isVisible());
+    }
+
     // Receive from the table window: logging stops with its stop record first, the wait window
     // disables the main window, the records reach the new data file and the table, and the menu
     // is as before afterwards.
