@@ -354,6 +354,14 @@ private slots:
         w.toolButton("tbrCopy")->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), t->Tekst());
         QVERIFY(t->Tekst().contains("°C"));
+
+        // Receive is offered with the terminal active, but does nothing there.
+        ScriptedDialogProvider dialogs;
+        w.mnuData_Click();
+        QVERIFY(w.menuItem("mnuDataReceive")->isEnabled());
+        w.menuItem("mnuDataReceive")->trigger();
+        QVERIFY(dialogs.requests().isEmpty());
+        QVERIFY(!w.menuItem("mnuDataReceive")->isChecked());
     }
 };
 
