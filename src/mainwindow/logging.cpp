@@ -260,27 +260,6 @@ void mdiQLV2::InstellenKnoppenData()
     InstellenKnopLoggen();
 }
 
-void mdiQLV2::mnuData_Click()
-{
-    QAction *logging = menuItem("mnuDatalogging");
-    QAction *measure = menuItem("mnuDataMeasure");
-    QAction *receive = menuItem("mnuDataReceive");
-    QAction *transfer = menuItem("mnuDataTransfer");
-    logging->setEnabled(false);
-    measure->setEnabled(false);
-    receive->setEnabled(false);
-    transfer->setEnabled(false);
-    if (AantalToestellen() > 0)
-        measure->setEnabled(true);
-    // The check mark shows the flag, whatever window is active: nothing else may read it as
-    // the measuring state. Receive and Transfer are built with the download and capture commands.
-    measure->setChecked(MetenActief);
-    if (!AlleenLezen && measure->isChecked())
-        logging->setEnabled(true);
-    if (receive->isChecked() || transfer->isChecked())
-        measure->setEnabled(false);
-}
-
 void mdiQLV2::InstellenKnopMenus()
 {
     if (QAction *a = toolButton("tbrGraph"))

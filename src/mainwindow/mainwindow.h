@@ -81,6 +81,10 @@ public:
     void InstellenKnopMeten();
     void InstellenKnoppenData();
     void mnuData_Click();
+    // Data > Receive (a controller's log memory read back) and Data > Transfer (text the
+    // controller sends captured into a file); each returns when its run has ended.
+    void mnuDataReceive_Click();
+    void mnuDataTransfer_Click();
     void InstellenKnopMenus();
     // Monotonic time of the last record (the countdown and the record-due test read it).
     qint64 laatsteLogMs() const { return m_laatsteLogMs; }

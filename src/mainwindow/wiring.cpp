@@ -15,6 +15,7 @@
 #include "instruments/protocol.h"
 #include "instruments/terminal.h"
 #include "instruments/transport.h"
+#include "mainwindow/datamenu.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/menucommands.h"
 #include "mainwindow/settingsdialog.h"
@@ -561,15 +562,28 @@ void installMenus(mdiQLV2 &w)
         w.InstellenKnopMeten();
     });
     on("mnuDatalogging", [&w] { w.StartStopVerbinding(); });
-    on("mnuDataRack", [] {
-        for (int d = 1; d <= MaxToestellen; ++d)
-            if (ToestelGeldig(d))
-                showRack(d, true);
+    on("mnuDataReceive", [&w] { w.mnuDataReceive_Click(); });
+    on("mnuDataTransfer", [&w] { w.mnuDataTransfer_Click(); });
+    on("mnuDataRack", [&w] {
+        // Each use brings the next controller's rack window forward, in turn.
+        static qint16 laatsteRackVenster = 0;
+        const qint16 slot = VolgendRackVenster(laatsteRackVenster);
+        if (slot == 0)
+            return;
+        showRack(slot, true);
+        if (QMdiSubWindow *sub = subWindowOf(RackVenster[slot])) {
+            if (sub->isMinimized())
+                sub->showNormal();
+            w.mdiArea()->setActiveSubWindow(sub);
+        }
+        laatsteRackVenster = slot;
     });
-    on("mnuDataTabel", [] {
-        if (tableSubWindow) {
+    on("mnuDataTabel", [&w] {
+        if (tableSubWindow && AantalToestellen() > 0) {
             tableSubWindow->show();
-            tableSubWindow->raise();
+            if (tableSubWindow->isMinimized())
+                tableSubWindow->showNormal();
+            w.mdiArea()->setActiveSubWindow(tableSubWindow);
         }
     });
     on("mnuExtraTerminal", [] {
@@ -620,6 +634,8 @@ void installMenus(mdiQLV2 &w)
     QObject::connect(w.menu("mnuData"), &QMenu::aboutToShow, &w, [&w] { w.mnuData_Click(); });
     button("tbrMeasure", "mnuDataMeasure");
     button("tbrLogger", "mnuDatalogging");
+    button("tbrReceive", "mnuDataReceive");
+    button("tbrTransfer", "mnuDataTransfer");
     for (auto [key, item] : {std::pair{"tbrSaveSettings", "mnuFileSaveSettings"},
                              {"tbrNew", "mnuFileNew"},
                              {"tbrOpen", "mnuFileOpen"},
@@ -639,11 +655,10 @@ void installMenus(mdiQLV2 &w)
             QObject::connect(b, &QAction::triggered, a, &QAction::trigger);
     }
     // Commands of windows that are not part of the program yet stay disabled.
-    for (const char *name : {"mnuDataReceive", "mnuDataTransfer",
-                             "mnuExtraSettingsGraph", "mnuGraphNew"})
+    for (const char *name : {"mnuExtraSettingsGraph", "mnuGraphNew"})
         if (QAction *a = w.menuItem(name))
             a->setVisible(false);
-    for (const char *key : {"tbrGraphSettings", "tbrReceive", "tbrTransfer"})
+    for (const char *key : {"tbrGraphSettings"})
         if (QAction *b = w.toolButton(key))
             b->setVisible(false);
     if (QMenu *graph = w.menu("mnuGraph"))

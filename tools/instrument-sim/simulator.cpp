@@ -184,6 +184,7 @@ QList<QByteArray> Controller::logLines() const
         const QByteArray unit = logUnit(k);
         return t542 && (unit.contains("cm") || unit.contains("/l"));
     };
+    lines << log.beforeHeader;
     QByteArray header = head + "   #\tDate\tTime";
     for (int k = 1; k <= n; ++k) {
         if (k > 1 && unitOnRecord(k))

@@ -48,6 +48,9 @@ struct LogMemory {
     std::array<QByteArray, 4> unit; // per channel; empty takes the channel's present unit
     QList<LogRecord> records;
     char dateSeparator = '/';       // the instruments write dd/mm/yy; some write dd-mm-yy
+    // Lines a standard model sends ahead of its header (CR LF included), as some firmware
+    // repeats its last records or sends blank lines there.
+    QList<QByteArray> beforeHeader;
 };
 
 // One simulated controller. Fields may be changed at any time; the next poll uses them.
