@@ -351,7 +351,7 @@ private slots:
         w.mdiArea()->setActiveSubWindow(subOf(t));
         item->setEnabled(true);
         QGuiApplication::clipboard()->clear();
-        w.toolButton("tbrCopy")->trigger();
+        item->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), t->Tekst());
         QVERIFY(t->Tekst().contains("°C"));
 
