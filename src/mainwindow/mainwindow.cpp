@@ -1,4 +1,5 @@
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/graphmenu.h"
 
 #include "core/shared.h"
 #include "support/language.h"
@@ -119,8 +120,25 @@ void mdiQLV2::buildMenus()
 
     QMenu *graph = addMenu("mnuGraph");
     addItem(graph, "mnuExtraSettingsGraph");
-    graph->addSeparator();
-    addItem(graph, "mnuGraphNew");
+    auto separator = [this](QMenu *menu, const QString &name) {
+        QAction *line = menu->addSeparator();
+        line->setObjectName(name);
+        m_actions.insert(name, line);
+    };
+    separator(graph, "linegraph1");
+    QMenu *graphNew = graph->addMenu(QStringLiteral("mnuGraphNew"));
+    graphNew->setObjectName("mnuGraphNew");
+    m_menus.insert("mnuGraphNew", graphNew);
+    graphNew->menuAction()->setObjectName("mnuGraphNew");
+    m_actions.insert("mnuGraphNew", graphNew->menuAction());
+    addItem(graphNew, "mnuGraphNewTable");
+    addItem(graphNew, "mnuGraphNewRecorder");
+    separator(graph, "linegraph2");
+    addItem(graph, "mnuGraphCopy");
+    addItem(graph, "mnuGraphPrint");
+    separator(graph, "linegraph3");
+    addItem(graph, "mnuGraphCopySettings");
+    addItem(graph, "mnuGraphPasteSettings");
 
     QMenu *view = addMenu("mnuView");
     addItem(view, "mnuDataRack");
@@ -246,6 +264,9 @@ void mdiQLV2::LaadStrings()
         {"mnuDatalogging", 113, "", ""},    {"mnuDataReceive", 133, "", ""},
         {"mnuDataTransfer", 236, "", ""},   {"mnuGraph", 121, "&", ""},
         {"mnuExtraSettingsGraph", 157, "", "..."}, {"mnuGraphNew", 427, "", ""},
+        {"mnuGraphNewTable", 357, "&", ""}, {"mnuGraphNewRecorder", 344, "&", ""},
+        {"mnuGraphCopy", 214, "", ""},      {"mnuGraphCopySettings", 342, "", ""},
+        {"mnuGraphPasteSettings", 343, "", ""}, {"mnuGraphPrint", 106, "", ""},
         {"mnuView", 429, "", ""},           {"mnuExtraTerminal", 185, "", ""},
         {"mnuViewGraph", 121, "&", ""},     {"mnuDataRack", 297, "&", ""},
         {"mnuDataTabel", 122, "&", ""},     {"mnuWindow", 158, "", ""},
@@ -289,6 +310,13 @@ void mdiQLV2::LaadStrings()
     m_panels["Connect"]->setToolTip(Taaltekst(309));
     m_panels["Counter"]->setToolTip(Taaltekst(306));
     m_panels["ConnectionTime"]->setToolTip(Taaltekst(307));
+
+    // The Graph menu offers only its settings and New; its other commands are reached from
+    // the graph windows' pop-up.
+    const QHash<QString, bool> graphItems = GraphMenuVisibility(false, {});
+    for (auto it = graphItems.cbegin(); it != graphItems.cend(); ++it)
+        if (QAction *a = m_actions.value(it.key()))
+            a->setVisible(it.value());
 }
 
 QString mdiQLV2::TitelVoor(const QString &registerNaam, const QString &meetbestand)

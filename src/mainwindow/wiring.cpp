@@ -17,6 +17,7 @@
 #include "instruments/transport.h"
 #include "mainwindow/datamenu.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/graphwiring.h"
 #include "mainwindow/menucommands.h"
 #include "mainwindow/settingsdialog.h"
 #include "mainwindow/tableeditmenu.h"
@@ -654,15 +655,6 @@ void installMenus(mdiQLV2 &w)
         if (b && a)
             QObject::connect(b, &QAction::triggered, a, &QAction::trigger);
     }
-    // Commands of windows that are not part of the program yet stay disabled.
-    for (const char *name : {"mnuExtraSettingsGraph", "mnuGraphNew"})
-        if (QAction *a = w.menuItem(name))
-            a->setVisible(false);
-    for (const char *key : {"tbrGraphSettings"})
-        if (QAction *b = w.toolButton(key))
-            b->setVisible(false);
-    if (QMenu *graph = w.menu("mnuGraph"))
-        graph->menuAction()->setVisible(false);
 }
 
 } // namespace
@@ -753,6 +745,7 @@ void KoppelHoofdvenster(mdiQLV2 &w)
                 w.KopieerSetGraph = false;
             ActiverenKnopBewaren();
         });
+        KoppelGrafiekVenster(w, graph);
     });
 
     tableWindow = new frmTabel;
@@ -813,6 +806,7 @@ void KoppelHoofdvenster(mdiQLV2 &w)
     installMenus(w);
     KoppelMenuCommandos(w);
     KoppelTabelBewerkingen(w, tableWindow);
+    KoppelGrafieken(w);
 
     QObject::connect(&w.TimerOpvragen, &QTimer::timeout, &w, [&w] { w.TimerOpvragen_Timer(); });
     QObject::connect(&w.TimerControleTeller, &QTimer::timeout, &w,

@@ -41,16 +41,17 @@ struct ProgramWindow : mdiQLV2 {
 // A stand-in for a graph window: what the main window's commands see of one.
 QMdiSubWindow *addGraph(mdiQLV2 &w, int number, const QString &caption)
 {
+    // In use before it shows: its activation sets the toolbar by the graphs in use.
+    WindowSettings::graph[size_t(number)].resetToLoadDefaults(number);
+    WindowSettings::graph[size_t(number)].GrafiekIndex = qint16(number);
+    WindowSettings::graph[size_t(number)].caption = caption;
+    ++AantalGrafieken;
     auto *graph = new QWidget;
     graph->setProperty("Tag", QStringLiteral("grafiek%1").arg(number));
     graph->setWindowTitle(caption);
     QMdiSubWindow *sub = w.mdiArea()->addSubWindow(graph);
     sub->resize(300, 200);
     sub->show();
-    WindowSettings::graph[size_t(number)].resetToLoadDefaults(number);
-    WindowSettings::graph[size_t(number)].GrafiekIndex = qint16(number);
-    WindowSettings::graph[size_t(number)].caption = caption;
-    ++AantalGrafieken;
     return sub;
 }
 
