@@ -22,6 +22,9 @@ bool RecordDue(qint64 lastRecordMs, qint64 nowMs, qint32 intervalSeconds, bool c
 
 QString CounterText(qint32 rest)
 {
+    // A record that is due waits for the poll cycle to end: its time left is nothing, never
+    // a negative count such as "00:00:-01".
+    rest = qMax(0, rest);
     const qint32 hours = rest / 3600;
     const qint32 minutes = (rest - hours * 3600) / 60;
     const qint32 seconds = rest - hours * 3600 - minutes * 60;

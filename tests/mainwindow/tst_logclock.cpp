@@ -37,7 +37,7 @@ private slots:
         QTest::addColumn<int>("rest");
         QTest::addColumn<QString>("text");
         QTest::newRow("4:59") << 299 << "00:04:59 ";
-        QTest::newRow("overdue") << -3 << "00:00:-03 ";
+        QTest::newRow("overdue") << -3 << "00:00:00 ";
         QTest::newRow("hours") << 3725 << "01:02:05 ";
     }
     void counter()
