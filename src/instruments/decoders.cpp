@@ -39,19 +39,19 @@ bool binnenEersteDrie(const QByteArray &text, char c)
     return p >= 1 && p <= 3;
 }
 
-bool isGetalTeken(char c) { return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'; }
+bool isNumberByte(char c) { return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'; }
 
 // The leading number of the text as it stands, taken off the text: what lies before it is
 // skipped up to a control character. Read from the bytes in place: every reply passes here
 // several times, and a copy of the rest of the reply as text each time costs more than the
 // whole decoding.
-QByteArray neemGetalBytes(QByteArray &text)
+QByteArray takeNumberBytes(QByteArray &text)
 {
     qsizetype begin = 0;
-    while (begin < text.size() && !isGetalTeken(text[begin]) && !IsStuurteken(text[begin], true, 2))
+    while (begin < text.size() && !isNumberByte(text[begin]) && !IsStuurteken(text[begin], true, 2))
         ++begin;
     qsizetype end = begin;
-    while (end < text.size() && isGetalTeken(text[end]))
+    while (end < text.size() && isNumberByte(text[end]))
         ++end;
     QByteArray number = text.mid(begin, end - begin);
     text.remove(0, end);
@@ -59,7 +59,7 @@ QByteArray neemGetalBytes(QByteArray &text)
 }
 
 // A number as the program shows it: with the locale's decimal sign.
-QString metDecimaalTeken(const QByteArray &number)
+QString withDecimalSign(const QByteArray &number)
 {
     QString n = QString::fromLatin1(number);
     if (number.contains('.'))
@@ -68,7 +68,7 @@ QString metDecimaalTeken(const QByteArray &number)
 }
 
 // The leading number of the text with the locale's decimal sign, taken off the text.
-QString neemGetal(QByteArray &text) { return metDecimaalTeken(neemGetalBytes(text)); }
+QString neemGetal(QByteArray &text) { return withDecimalSign(takeNumberBytes(text)); }
 
 QByteArray volgendVeld(QByteArray &text, QByteArray &scheiding)
 {
@@ -88,7 +88,7 @@ QDateTime nu()
 
 // The number of an address field. It is all but always a few plain digits, read here
 // directly; anything else takes the general conversion.
-qint32 adresGetal(const QByteArray &veld)
+qint32 addressNumber(const QByteArray &veld)
 {
     if (veld.isEmpty() || veld.size() > 9)
         return TekstNaarLong(QString::fromLatin1(veld));
@@ -103,7 +103,7 @@ qint32 adresGetal(const QByteArray &veld)
 
 bool adresKlopt(QByteArray &text, qint16 slot)
 {
-    return adresGetal(LezenAdresVeld(text, slot)) == Toestel[slot].Idno;
+    return addressNumber(LezenAdresVeld(text, slot)) == Toestel[slot].Idno;
 }
 
 void wisKanaal(KanaalGegevens &k)
@@ -389,9 +389,9 @@ QByteArray LezenAdresVeld(QByteArray &text, qint16 slot)
     if (text.isEmpty() || at < 0)
         return {};
     text.remove(0, at + marker.size());
-    const QByteArray n = neemGetalBytes(text);
+    const QByteArray n = takeNumberBytes(text);
     VerwijderTotRegeleinde(text);
-    return n.contains('.') ? metDecimaalTeken(n).toLatin1() : n;
+    return n.contains('.') ? withDecimalSign(n).toLatin1() : n;
 }
 
 void LezenTijdVeld(QByteArray &text, QDateTime &tijdstip, qint16 slot)

@@ -10,7 +10,7 @@ namespace {
 
 bool validSlot(qint16 slot) { return slot >= 1 && slot <= MaxToestellen; }
 
-void zendTekens(InstrumentConnection &c, const QByteArray &bytes)
+void sendBytes(InstrumentConnection &c, const QByteArray &bytes)
 {
     if (!c.MSComm1.isOpen())
         return;
@@ -75,7 +75,7 @@ void ZendCommando(qint16 slot, const QByteArray &command)
         frame += char(c.ChecksumUIT - 256 * (c.ChecksumUIT / 256));
     }
     frame += "\r\n";
-    zendTekens(c, frame);
+    sendBytes(c, frame);
     if (!c.MSComm1.isOpen())
         return;
     c.MSComm1.flush();
