@@ -39,14 +39,36 @@ bool binnenEersteDrie(const QByteArray &text, char c)
     return p >= 1 && p <= 3;
 }
 
-// The leading number of the text with the locale's decimal sign, taken off the text.
-QString neemGetal(QByteArray &text)
+bool isNumberByte(char c) { return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'; }
+
+// The leading number of the text as it stands, taken off the text: what lies before it is
+// skipped up to a control character. Read from the bytes in place: every reply passes here
+// several times, and a copy of the rest of the reply as text each time costs more than the
+// whole decoding.
+QByteArray takeNumberBytes(QByteArray &text)
 {
-    QString t = QString::fromLatin1(text);
-    const QString n = NeemGetal(t, 2).trimmed();
-    text = t.toLatin1();
-    return n;
+    qsizetype begin = 0;
+    while (begin < text.size() && !isNumberByte(text[begin]) && !IsStuurteken(text[begin], true, 2))
+        ++begin;
+    qsizetype end = begin;
+    while (end < text.size() && isNumberByte(text[end]))
+        ++end;
+    QByteArray number = text.mid(begin, end - begin);
+    text.remove(0, end);
+    return number;
 }
+
+// A number as the program shows it: with the locale's decimal sign.
+QString withDecimalSign(const QByteArray &number)
+{
+    QString n = QString::fromLatin1(number);
+    if (number.contains('.'))
+        n.replace(QLatin1Char('.'), DecimaalTeken());
+    return n.trimmed();
+}
+
+// The leading number of the text with the locale's decimal sign, taken off the text.
+QString neemGetal(QByteArray &text) { return withDecimalSign(takeNumberBytes(text)); }
 
 QByteArray volgendVeld(QByteArray &text, QByteArray &scheiding)
 {
@@ -55,17 +77,33 @@ QByteArray volgendVeld(QByteArray &text, QByteArray &scheiding)
 
 QString eenheid(const QByteArray &bytes) { return ZetEenheidOm(bytes).trimmed().left(8); }
 
-// Decoding time, to the whole second as the data file writes it.
+// Decoding time, to the whole second as the data file writes it. The milliseconds are taken
+// off the moment itself: setting the time of day again would work the local time out anew.
 QDateTime nu()
 {
-    QDateTime t = Clock::current().now();
-    t.setTime(QTime(t.time().hour(), t.time().minute(), t.time().second()));
-    return t;
+    const QDateTime t = Clock::current().now();
+    const int ms = t.time().msec();
+    return ms == 0 ? t : t.addMSecs(-ms);
+}
+
+// The number of an address field. It is all but always a few plain digits, read here
+// directly; anything else takes the general conversion.
+qint32 addressNumber(const QByteArray &veld)
+{
+    if (veld.isEmpty() || veld.size() > 9)
+        return TekstNaarLong(QString::fromLatin1(veld));
+    qint32 n = 0;
+    for (char c : veld) {
+        if (c < '0' || c > '9')
+            return TekstNaarLong(QString::fromLatin1(veld));
+        n = n * 10 + (c - '0');
+    }
+    return n;
 }
 
 bool adresKlopt(QByteArray &text, qint16 slot)
 {
-    return TekstNaarLong(QString::fromLatin1(LezenAdresVeld(text, slot))) == Toestel[slot].Idno;
+    return addressNumber(LezenAdresVeld(text, slot)) == Toestel[slot].Idno;
 }
 
 void wisKanaal(KanaalGegevens &k)
@@ -351,9 +389,9 @@ QByteArray LezenAdresVeld(QByteArray &text, qint16 slot)
     if (text.isEmpty() || at < 0)
         return {};
     text.remove(0, at + marker.size());
-    const QString n = neemGetal(text);
+    const QByteArray n = takeNumberBytes(text);
     VerwijderTotRegeleinde(text);
-    return n.toLatin1();
+    return n.contains('.') ? withDecimalSign(n).toLatin1() : n;
 }
 
 void LezenTijdVeld(QByteArray &text, QDateTime &tijdstip, qint16 slot)

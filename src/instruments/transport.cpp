@@ -10,12 +10,12 @@ namespace {
 
 bool validSlot(qint16 slot) { return slot >= 1 && slot <= MaxToestellen; }
 
-void zendTeken(InstrumentConnection &c, char byte)
+void sendBytes(InstrumentConnection &c, const QByteArray &bytes)
 {
     if (!c.MSComm1.isOpen())
         return;
-    c.MSComm1.write(QByteArray(1, byte));
-    ++Transport::VerzondenTekens;
+    c.MSComm1.write(bytes);
+    Transport::VerzondenTekens += qint16(bytes.size());
 }
 
 } // namespace
@@ -66,19 +66,18 @@ void ZendCommando(qint16 slot, const QByteArray &command)
 
     c.MSComm1.setDtr(true);
     Transport::VerzondenTekens = 0;
-    for (char byte : std::as_const(c.Commando))
-        zendTeken(c, byte);
-
-    if (!c.MSComm1.isOpen())
-        return;
+    // The whole frame in one write: byte by byte, every byte would be a call to the system.
+    QByteArray frame = c.Commando;
     if (Protocol::MetControlegetal[size_t(slot)]) {
         c.ChecksumUIT = 0;
         for (char byte : std::as_const(Transport::LaatsteCommando[size_t(slot)]))
             c.ChecksumUIT += static_cast<unsigned char>(byte);
-        zendTeken(c, char(c.ChecksumUIT - 256 * (c.ChecksumUIT / 256)));
+        frame += char(c.ChecksumUIT - 256 * (c.ChecksumUIT / 256));
     }
-    zendTeken(c, '\r');
-    zendTeken(c, '\n');
+    frame += "\r\n";
+    sendBytes(c, frame);
+    if (!c.MSComm1.isOpen())
+        return;
     c.MSComm1.flush();
     c.MSComm1.setDtr(true);
     c.MSComm1.setRts(false);

@@ -533,6 +533,13 @@ void GridData::announceRows()
     endInsertRows();
 }
 
+void GridData::setViewsHidden(bool hidden)
+{
+    m_viewsHidden = hidden;
+    if (!hidden)
+        announceRows();
+}
+
 void GridData::setRows(qint32 rows)
 {
     rows = qMax(1, rows);
@@ -668,7 +675,7 @@ void GridData::setRowTexts(qint32 row, qint64 wallMs, std::span<const QStringVie
 qint32 GridData::appendNumberedRow()
 {
     const qint32 dataRow = m_store.appendNumberedRow();
-    if (!m_announceQueued) {
+    if (!m_announceQueued && !m_viewsHidden) {
         m_announceQueued = true;
         QMetaObject::invokeMethod(this, &GridData::announceRows, Qt::QueuedConnection);
     }
@@ -920,6 +927,7 @@ Grid::Grid(QWidget *parent) : QTableView(parent), m_data(new GridData(this))
 {
     useGridHeader(this);
     setModel(m_data);
+    m_data->setViewsHidden(true); // until the grid is first shown
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -1099,8 +1107,15 @@ void Grid::flushScroll()
 
 void Grid::showEvent(QShowEvent *event)
 {
+    m_data->setViewsHidden(false);
     QTableView::showEvent(event);
     flushSelection();
+}
+
+void Grid::hideEvent(QHideEvent *event)
+{
+    QTableView::hideEvent(event);
+    m_data->setViewsHidden(true);
 }
 
 int Grid::fixedWidth() const

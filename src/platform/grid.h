@@ -185,6 +185,9 @@ public:
     // loop: a burst of records then costs the views one insertion instead of one per row.
     // Until then rowCount() leaves them out; this tells the views at once.
     void announceRows();
+    // While no view is on screen (the grid's tab is not the chosen one) appended rows wait
+    // until one is: telling a hidden view of every record lays it out for nothing.
+    void setViewsHidden(bool hidden);
 
     // Filling many rows at once (a file load): what changes between beginFill() and endFill()
     // (cells of known rows, the selection) reaches the views once, at endFill(), instead of
@@ -213,6 +216,7 @@ private:
     GridStore m_store;
     qint32 m_announced = 0; // data rows the views know of
     bool m_announceQueued = false;
+    bool m_viewsHidden = false;
     bool m_filling = false;
     bool m_selectionMovedInFill = false;
     qint32 m_fillFirst = 0, m_fillLast = -1; // data rows changed while filling
@@ -258,6 +262,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void paintEvent(QPaintEvent *event) override;
     QRegion visualRegionForSelection(const QItemSelection &selection) const override;

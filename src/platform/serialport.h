@@ -49,7 +49,8 @@ public:
     void clearOutput();
     // Everything received so far.
     QByteArray readAll();
-    // Queues bytes; flush() hands them to the system without blocking.
+    // Hands bytes to the system without blocking; what it cannot take yet is queued, and
+    // flush() passes the queue on.
     bool write(const QByteArray &bytes);
     void flush();
 

@@ -86,6 +86,9 @@ FormRack::FormRack(qint16 slot, QWidget *parent) : QWidget(parent), Ti(slot)
 {
     setAcceptDrops(true);
     resize(DesignWidth / 15, DesignHeight / 15);
+    // The window paints its own background, so a changed label is repainted on its own
+    // instead of from the frame of the window in the work area downwards.
+    setAutoFillBackground(true);
 
     m_picture = new QWidget(this);
     m_picture->setAutoFillBackground(true);
@@ -101,6 +104,9 @@ FormRack::FormRack(qint16 slot, QWidget *parent) : QWidget(parent), Ti(slot)
     m_band->setPalette(band);
 
     m_lamp = new RackLamp(this);
+    // The lamp lies on the band: drawn on the band's colour it repaints without the band.
+    m_lamp->setPalette(band);
+    m_lamp->setAutoFillBackground(true);
     m_module = makeLabel(this, Qt::white, QColor(), Qt::AlignLeft | Qt::AlignVCenter);
     QFont moduleFont = smallFont();
     moduleFont.setBold(true);
@@ -126,11 +132,14 @@ FormRack::FormRack(qint16 slot, QWidget *parent) : QWidget(parent), Ti(slot)
 
     m_statusBar = new QStatusBar(this);
     m_statusBar->setSizeGripEnabled(false);
+    m_statusBar->setAutoFillBackground(true);
     for (int n = 0; n < 4; ++n) {
         auto *p = new QLabel(m_statusBar);
         p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         p->setFont(smallFont());
         p->setContentsMargins(2, 0, 2, 0);
+        // A new time or status text repaints only its panel (see setAutoFillBackground above).
+        p->setAutoFillBackground(true);
         m_panels[size_t(n)] = p;
         m_statusBar->addWidget(p, n == 1 ? 1 : 0);
     }

@@ -210,11 +210,13 @@ void markReadingChanged(qint16 slot)
 
 void markLampsChanged(qint16 slot, bool bezig, bool alle)
 {
-    forShownRacks([&](qint16 i, FormRack *) {
+    // Twice per exchange: only the colours are noted here; which slots are valid and which
+    // windows shown is looked at once per frame, when the windows are brought up to date.
+    for (qint16 i = 1; i <= MaxToestellen; ++i) {
         const QColor colour = lampColour(i, slot, bezig, alle);
         if (colour.isValid())
             marked.lamp[size_t(i)] = colour;
-    });
+    }
     marked.mark();
 }
 
@@ -234,7 +236,7 @@ void showMarkedChanges()
             continue;
         if (reading)
             TonenMeting(*rack, false);
-        if (lamp.isValid() && rack->Zichtbaar())
+        if (lamp.isValid() && rack->Zichtbaar() && ToestelGeldig(i))
             rack->ShapeLED()->setColour(lamp);
     }
 }

@@ -174,6 +174,12 @@ private slots:
         QTest::newRow("wrong address on the channel line")
             << QByteArray("T574") << 2 << ack57 + l57("7.00\tpH\t\t\t", "#002") << n << false
             << 3 << false << "pre" << QStringList{flagsCleared, old, old, old};
+        // The address number of a line is read as a number, however it is written.
+        for (const QByteArray &address : {QByteArray("#0001"), QByteArray("#+01"),
+                                          QByteArray("#1.0"), QByteArray("#0000000001")})
+            QTest::addRow("address %s", address.constData())
+                << QByteArray("T574") << 1 << ack57 + l57("7.00\tpH\t\t\t", address) << n << true
+                << 0 << false << "----" << QStringList{"7,00|pH|0|", cleared, cleared, cleared};
         QTest::newRow("garbage") << QByteArray("T574") << 2 << QByteArray() << int(B::Garbage)
                                  << false << 5 << false << "pre" << QStringList{old, old, old, old};
         QTest::newRow("truncated line")
@@ -287,6 +293,42 @@ private slots:
         QCOMPARE(k.Eenheid, QStringLiteral("pH"));
         QCOMPARE(k.Tijdstip, when);
         QCOMPARE(text, QByteArray("rest"));
+    }
+
+    // A reading is stamped with the whole second it was decoded in, as the data file writes it.
+    void stampedToTheSecond_data()
+    {
+        QTest::addColumn<QTime>("time");
+        QTest::newRow("on the second") << QTime(10, 15, 30);
+        QTest::newRow("just after") << QTime(10, 15, 30, 1);
+        QTest::newRow("just before the next") << QTime(10, 15, 30, 999);
+        QTest::newRow("before midnight") << QTime(23, 59, 59, 500);
+    }
+    void stampedToTheSecond()
+    {
+        QFETCH(QTime, time);
+        // The line's clock, with a wall time of the test's choosing.
+        struct WallClock : Clock {
+            Clock &line;
+            QDateTime wall;
+            WallClock(Clock &c, const QDateTime &w) : line(c), wall(w) {}
+            qint64 monotonicMs() const override { return line.monotonicMs(); }
+            QDateTime now() const override { return wall; }
+            void waitUntil(qint64 deadlineMs) override { line.waitUntil(deadlineMs); }
+        };
+        SimLine s(22);
+        QVERIFY(s.open());
+        s.sim.add("T574", 1, 1).rawReply = ack57 + l57("7.00\tpH\t\t\t");
+        configureSlot(slot, "T574", 1, 1);
+        const QDate day(2026, 3, 4);
+        WallClock clock(s.clock, QDateTime(day, time));
+        Clock::install(&clock);
+        ZendCommando(slot, ">?");
+        const bool counted = LezenMetingT57(slot);
+        Clock::install(&s.clock);
+        QVERIFY(counted);
+        QCOMPARE(Toestel[slot].Kanaal[1].Tijdstip,
+                 QDateTime(day, QTime(time.hour(), time.minute(), time.second())));
     }
 };
 

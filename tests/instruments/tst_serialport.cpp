@@ -3,6 +3,23 @@
 #include "simline.h"
 
 #include <QtTest>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+// Everything the far end of the line has received so far.
+QByteArray readAvailable(int fd)
+{
+    QByteArray got;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+        got.append(buffer, n);
+    return got;
+}
+} // namespace
 
 class TestSerialPort : public QObject {
     Q_OBJECT
@@ -93,6 +110,52 @@ private slots:
         QVERIFY(!port.open());
         QVERIFY(!port.isOpen());
         QVERIFY(!port.errorText().isEmpty());
+    }
+
+    // Bytes go to the line when written, without waiting for the event loop; what the line
+    // cannot take at once follows, in order, as it drains.
+    void writtenBytesReachTheLine_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::newRow("a frame") << 9;
+        QTest::newRow("more than the line holds") << 300000;
+    }
+    void writtenBytesReachTheLine()
+    {
+        QFETCH(int, size);
+        int far = -1, near = -1;
+        QCOMPARE(openpty(&far, &near, nullptr, nullptr, nullptr), 0);
+        termios t{};
+        tcgetattr(far, &t);
+        cfmakeraw(&t);
+        tcsetattr(far, TCSANOW, &t);
+        fcntl(far, F_SETFL, fcntl(far, F_GETFL) | O_NONBLOCK);
+        SerialPortTable::bind(6, QString::fromLocal8Bit(ttyname(near)));
+        SerialPort port;
+        port.setPortNumber(6);
+        QVERIFY(port.setSettings(QStringLiteral("38400,N,8,1")));
+        QVERIFY(port.open());
+        QByteArray sent;
+        for (int i = 0; i < size; ++i)
+            sent += char('0' + i % 43);
+        const qsizetype third = sent.size() / 3;
+        QVERIFY(port.write(sent.left(third)));
+        QVERIFY(port.write(sent.mid(third, third)));
+        QVERIFY(port.write(sent.mid(2 * third)));
+        QByteArray got = readAvailable(far);
+        if (size < 100)
+            QCOMPARE(got, sent);
+        port.flush();
+        QDeadlineTimer deadline(10000);
+        while (got.size() < sent.size() && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            got += readAvailable(far);
+        }
+        QCOMPARE(got.size(), sent.size());
+        QVERIFY(got == sent);
+        port.close();
+        ::close(near);
+        ::close(far);
     }
 
     void secondOpenFails()

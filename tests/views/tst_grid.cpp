@@ -135,6 +135,31 @@ private slots:
         QCOMPARE(g.textMatrix(50, 0), QString());
     }
 
+    // A grid that is not on screen (another tab) is told of its new rows when it is shown,
+    // all at once, and not with every record meanwhile.
+    void hiddenGridGetsRowsWhenShown()
+    {
+        Grid grid;
+        GridData &g = grid.data();
+        g.setCols(4);
+        g.setRows(2);
+        grid.resize(300, 200);
+        QSignalSpy inserted(&g, &QAbstractItemModel::rowsInserted);
+        for (int shown = 0; shown < 2; ++shown) {
+            for (int i = 0; i < 20; ++i) {
+                g.appendNumberedRow();
+                Pump::once();
+            }
+            QCOMPARE(inserted.count(), shown);
+            grid.show();
+            QCOMPARE(inserted.count(), shown + 1);
+            QCOMPARE(grid.model()->rowCount(), g.rows() - 1);
+            QCOMPARE(grid.model()->index(g.rows() - 2, 0).data().toString(),
+                     QString::number(g.rows() - 1));
+            grid.hide();
+        }
+    }
+
     // A grid on screen scrolls to and selects a row it has just been given.
     void newRowSelectedAndScrolledTo()
     {

@@ -8,6 +8,8 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QStatusBar>
 #include <QtTest>
 
@@ -31,6 +33,16 @@ void waitBlocking(int ms)
     QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
 }
+
+struct Paints : QObject {
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
 
 QColor textColour(QLabel *label)
 {
@@ -410,6 +422,57 @@ private slots:
             QVERIFY(rack->Panel(4)->sizeHint().width() <= rack->Panel(4)->width());
         }
         QCOMPARE(requests.count, 0);
+    }
+
+    // A reading repaints what changed and nothing under it: not the window's frame in the
+    // work area, not the rack window's own background.
+    void readingRepaintsOnlyWhatChanged_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("time") << "time";
+        QTest::newRow("value") << "value";
+        QTest::newRow("status") << "status";
+        QTest::newRow("lamp") << "lamp";
+    }
+    void readingRepaintsOnlyWhatChanged()
+    {
+        QFETCH(QString, change);
+        configureSlot(5, 2);
+        QMdiArea area;
+        area.resize(600, 400);
+        FormRack *rack = RackVenster[5];
+        QMdiSubWindow *sub = area.addSubWindow(rack);
+        sub->resize(270, 200);
+        area.show();
+        sub->show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        TonenMeting(*rack, false);
+        QCoreApplication::processEvents();
+        QWidget *changed = nullptr;
+        if (change == "time") {
+            Toestel[5].Kanaal[1].Tijdstip = Toestel[5].Kanaal[1].Tijdstip.addSecs(1);
+            changed = rack->Panel(4);
+        } else if (change == "value") {
+            Toestel[5].Kanaal[2].Waarde = QStringLiteral("14.5");
+            changed = rack->LabelWaarde(1);
+        } else if (change == "status") {
+            Toestel[5].Kanaal[1].Status = QStringLiteral("CH1: HEAT");
+            changed = rack->Panel(2);
+        } else {
+            changed = rack->ShapeLED();
+        }
+        Paints frame, window, label;
+        sub->installEventFilter(&frame);
+        rack->installEventFilter(&window);
+        changed->installEventFilter(&label);
+        if (change == "lamp")
+            rack->ShapeLED()->setColour(RackKleur::Groen);
+        else
+            TonenMeting(*rack, false);
+        QTRY_VERIFY(label.count > 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(frame.count, 0);
+        QCOMPARE(window.count, 0);
     }
 
     // Marked changes wait for the frame timer and the next wait of the event loop: a burst of
