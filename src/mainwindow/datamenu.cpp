@@ -157,6 +157,9 @@ void mdiQLV2::mnuDataReceive_Click()
             toolButton("tbrReceive")->setChecked(false);
             if (QLabel *p = panel("Message"))
                 p->setEnabled(true);
+            // The download is over: the panel says again whether logging is on, instead of
+            // "Receive ON" until the next refresh.
+            InstellenKnopLoggen();
         }
         ZetTitel();
     }

@@ -276,7 +276,7 @@ private slots:
         QVERIFY(!w.menuItem("mnuDataReceive")->isChecked());
         QVERIFY(!w.toolButton("tbrReceive")->isChecked());
         QVERIFY(w.menuItem("mnuDataTransfer")->isEnabled());
-        QCOMPARE(w.panelText("Connect"), Taaltekst(237));
+        QCOMPARE(w.panelText("Connect"), Taaltekst(150)); // "Receive ON" no longer
         w.SluitCommPoort();
         subOf(tabel)->hide();
     }
