@@ -442,7 +442,13 @@ private slots:
             sourceChosen = chooseSource(d->MSHFlexCurveLijnen, 1, FlowSlot, 1);
             d->SSTab->setCurrentIndex(0);
             QVERIFY(d->CheckRecorder->isChecked());
-            d->UpDownTussentijd->setValue(Interval);
+            // Typed over the whole field, hours, minutes and seconds.
+            d->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(d));
+            d->TextTussentijd->setFocus();
+            QVERIFY(d->TextTussentijd->hasFocus());
+            d->TextTussentijd->selectAll();
+            QTest::keyClicks(d->TextTussentijd, QStringLiteral("00000%1").arg(Interval));
             d->CmdOK->click();
         });
         rig.w->menuItem("mnuGraphNewRecorder")->trigger();
