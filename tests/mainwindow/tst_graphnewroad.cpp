@@ -360,6 +360,8 @@ private slots:
         QVERIFY(c.isSeriesVisible(High));
         for (int r = 1; r <= c.rowCount(); ++r)
             QCOMPARE(c.value(High, r), 25.0);
+        QCOMPARE(c.legendText(Line1), QStringLiteral("\u00b0C (CH1)"));
+        QCOMPARE(c.legendText(Line2), QStringLiteral("mS (CH1)"));
         QCOMPARE(c.penColour(Line2), LineTwoColour);
         QCOMPARE(graph->seriesColour(Line2), LineTwoColour);
         const QString saved = blocks[0];
@@ -390,6 +392,23 @@ private slots:
         QCOMPARE(rc.value(High, 1), 25.0);
         QVERIFY(SchrijfInstellingen(home.filePath("again.CFG")));
         QCOMPARE(graphBlocks(fileText(home.filePath("again.CFG"))), QStringList{saved});
+
+        // And draws the records of a new run.
+        Meetbestandsnaam = home.filePath("second.csv");
+        rig.w->initCommPoort();
+        rig.w->OpenCommPoort();
+        QVERIFY(rig.w->poortOpen());
+        MetenActief = true;
+        QVERIFY(rig.startLogging());
+        for (int k = 1; k <= 3; ++k)
+            QVERIFY(rig.record(100 + k));
+        QCOMPARE(again->AantalPunten(), 3);
+        for (int r = 1; r <= 3; ++r) {
+            compareRowWithTable(*again, Line1, OvenSlot, r);
+            compareRowWithTable(*again, Line2, FlowSlot, r);
+            QCOMPARE(rc.value(Line2, r), 2.0 * (100 + r));
+        }
+        QCOMPARE(rc.penColour(Line2), LineTwoColour);
     }
 
     void newTableGraphOverALoggedRun()
