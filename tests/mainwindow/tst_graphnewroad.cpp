@@ -1,4 +1,5 @@
 #include "boxcloser.h"
+#include "graphroadsupport.h"
 #include "../graph/graphdialogsupport.h"
 
 #include "core/datafile.h"
@@ -42,19 +43,6 @@
 using namespace Hoofdmodule;
 
 namespace {
-
-// The system clock, moved on by hand when the test skips time: serial waits still wait for the
-// simulator's real replies, while a recorder's seconds pass at once.
-class SkippingClock : public SystemClock {
-public:
-    qint64 monotonicMs() const override { return SystemClock::monotonicMs() + m_skipped; }
-    QDateTime now() const override { return SystemClock::now().addMSecs(m_skipped); }
-    void waitUntil(qint64 deadlineMs) override { SystemClock::waitUntil(deadlineMs - m_skipped); }
-    void skip(qint64 ms) { m_skipped += ms; }
-
-private:
-    qint64 m_skipped = 0;
-};
 
 class ProgramWindow : public mdiQLV2 {
 public:
@@ -119,25 +107,6 @@ bool chooseSource(CurveLijnenGrid *grid, int line, int slot, int channel)
             [](QWidget *w) { static_cast<DialogInputGrafiekElement *>(w)->CancelButton->click(); });
     clickCell(grid, line, CurveLijnenGrid::KolomBron);
     return chosen && !openLineSource();
-}
-
-// The blocks of graph settings in a settings file's text.
-QStringList graphBlocks(const QString &text)
-{
-    QStringList blocks;
-    qsizetype at = 0;
-    while ((at = text.indexOf(QLatin1String("[GRAPHICS]"), at)) >= 0) {
-        const qsizetype end = text.indexOf(QLatin1String("[END]"), at);
-        blocks << text.mid(at, end - at);
-        at = end;
-    }
-    return blocks;
-}
-
-QString fileText(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? Cp1252::decode(f.readAll()) : QString();
 }
 
 // The part of a graph block from `header` up to the next blank line.
