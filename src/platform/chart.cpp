@@ -48,7 +48,9 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QCPPainter painter(this);
-        painter.setMode(QCPPainter::pmVectorized);
+        // Hairline pens (width 0) are one device pixel: on a printer or in a PDF that is a
+        // line too thin to see. Drawn as one chart pixel wide, they print as on screen.
+        painter.setModes(QCPPainter::pmVectorized | QCPPainter::pmNonCosmetic);
         m_plot->toPainter(&painter, width(), height());
     }
 

@@ -528,6 +528,36 @@ private slots:
         QVERIFY2((bottom - top) / px < 6, qPrintable(QString::number((bottom - top) / px)));
     }
 
+    // Printers lay the chart out in 96-dpi pixels and scale it to their dots: the axes, drawn
+    // with hairline pens on screen, must scale with it, or a printout shows them a dot thin.
+    void axesScaleOntoFineDevices()
+    {
+        Fixture f(10);
+        f.chart.setValueAxisFixed(0, 10, 5, 0);
+        const double dpi = 1200, scale = dpi / 96;
+        QImage page(qRound(400 * scale), qRound(250 * scale), QImage::Format_RGB32);
+        page.setDotsPerMeterX(qRound(dpi / 0.0254));
+        page.setDotsPerMeterY(qRound(dpi / 0.0254));
+        page.fill(Qt::white);
+        {
+            QPainter painter(&page);
+            f.chart.render(painter, QRectF(QPointF(0, 0), QSizeF(page.size())));
+        }
+        // Rows crossed by a dark line over half the page's width: the bottom axis.
+        int rows = 0;
+        for (int y = 0; y < page.height(); ++y) {
+            int run = 0, longest = 0;
+            const auto *line = reinterpret_cast<const QRgb *>(page.constScanLine(y));
+            for (int x = 0; x < page.width(); ++x) {
+                run = qGray(line[x]) < 80 ? run + 1 : 0;
+                longest = qMax(longest, run);
+            }
+            if (longest > page.width() / 2)
+                ++rows;
+        }
+        QVERIFY2(rows >= scale / 2, qPrintable(QString::number(rows)));
+    }
+
     // A picture to look at: legend, limit line, a gap, a selected line with its markers and
     // a footnote. Written where CHART_GRAB_DIR points.
     void grabForInspection()
