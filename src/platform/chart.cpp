@@ -3,7 +3,10 @@
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QTimer>
 #include <algorithm>
+#include <deque>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -251,6 +254,45 @@ QString wrapped(const QString &label, const QFontMetricsF &metrics, double room)
         }
     }
     return result + line;
+}
+
+// The charts waiting for their replot are drawn one per turn of the event loop, so that timers
+// and serial data are served between them: 32 windows of 30,000 points drawn in one go kept
+// the program from answering for as long as all of them took.
+std::deque<QPointer<Chart>> &replotQueue()
+{
+    static std::deque<QPointer<Chart>> queue;
+    return queue;
+}
+
+QTimer *replotTimer()
+{
+    static QPointer<QTimer> timer;
+    if (!timer) {
+        timer = new QTimer(QCoreApplication::instance());
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, [] {
+            auto &queue = replotQueue();
+            while (!queue.empty()) {
+                const QPointer<Chart> chart = queue.front();
+                queue.pop_front();
+                if (chart) {
+                    chart->queuedReplot();
+                    break;
+                }
+            }
+            if (queue.empty())
+                replotTimer()->stop();
+        });
+    }
+    return timer;
+}
+
+void queueReplot(Chart *chart)
+{
+    replotQueue().push_back(chart);
+    if (!replotTimer()->isActive())
+        replotTimer()->start();
 }
 
 constexpr int TickPixels = 12;
@@ -701,8 +743,20 @@ void Chart::replot()
     if (m_replotPending)
         return;
     m_replotPending = true;
-    QMetaObject::invokeMethod(
-        this, [this] { if (m_replotPending) replotNow(); }, Qt::QueuedConnection);
+    queueReplot(this);
+}
+
+void Chart::queuedReplot()
+{
+    if (!m_replotPending)
+        return;
+    // A chart the user cannot see draws when it is shown or uncovered again.
+    if (unseen()) {
+        m_replotPending = false;
+        m_stale = true;
+        return;
+    }
+    replotNow();
 }
 
 void Chart::holdReplots() { ++m_holds; }
@@ -874,9 +928,21 @@ void Chart::render(QPainter &painter, const QRectF &target, const RenderOptions 
     m_plot->layOut();
 }
 
+bool Chart::unseen() const
+{
+    return !isVisible() || window()->isMinimized() || visibleRegion().isEmpty();
+}
+
 void Chart::replotNow()
 {
+    drawScreen();
+    m_plot->update();
+}
+
+void Chart::drawScreen()
+{
     m_replotPending = false;
+    m_stale = false;
     const qreal ratio = devicePixelRatioF();
     const QSize size = m_plot->size().expandedTo(QSize(1, 1));
     // The last picture is drawn over: a new one of this size each time costs more than the
@@ -890,13 +956,12 @@ void Chart::replotNow()
         QPainter painter(&m_screen);
         render(painter, QRectF(QPointF(0, 0), QSizeF(size)));
     }
-    m_plot->update();
 }
 
 void Chart::paintPlot(QPainter &painter)
 {
-    if (m_screen.isNull() || m_screen.size() != m_plot->size() * devicePixelRatioF())
-        replotNow();
+    if (m_stale || m_screen.isNull() || m_screen.size() != m_plot->size() * devicePixelRatioF())
+        drawScreen();
     painter.drawImage(QPointF(0, 0), m_screen);
 }
 
