@@ -930,7 +930,8 @@ void Chart::render(QPainter &painter, const QRectF &target, const RenderOptions 
 
 bool Chart::unseen() const
 {
-    return !isVisible() || window()->isMinimized() || visibleRegion().isEmpty();
+    // The plot covers the chart widget, whose own region is therefore always empty.
+    return !m_plot->isVisible() || window()->isMinimized() || m_plot->visibleRegion().isEmpty();
 }
 
 void Chart::replotNow()
