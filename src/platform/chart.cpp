@@ -872,6 +872,11 @@ void Chart::prepare()
 
 void Chart::arrangeLayout(bool title, bool legend, bool footnote)
 {
+    // Taking the parts out and putting them back costs more than drawing a small chart's lines.
+    const int arrangement = 1 | (title ? 2 : 0) | (legend ? 4 : 0) | (footnote ? 8 : 0);
+    if (arrangement == m_arrangement)
+        return;
+    m_arrangement = arrangement;
     QCPLayoutGrid *grid = m_plot->plotLayout();
     QCPLayoutElement *parts[] = {m_titleElement, m_axisRect, m_legendColumn, m_footnoteElement};
     const QList<QCPLayoutElement *> present = grid->elements(false);
@@ -895,7 +900,7 @@ void Chart::arrangeLayout(bool title, bool legend, bool footnote)
         grid->addElement(row, 0, m_footnoteElement);
 }
 
-void Chart::drawInto(QPainter &painter, const QRectF &target, const RenderOptions &options)
+QSize Chart::drawInto(QPainter &painter, const QRectF &target, const RenderOptions &options)
 {
     arrangeLayout(options.title && !m_title.isEmpty(), options.legend && m_legendVisible,
                   options.footnote && m_footnoteVisible && !m_footnote.isEmpty());
@@ -916,16 +921,20 @@ void Chart::drawInto(QPainter &painter, const QRectF &target, const RenderOption
     painter.setClipRect(QRectF(0, 0, width, height), Qt::IntersectClip);
     m_surface->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
     painter.restore();
+    return QSize(width, height);
 }
 
 void Chart::render(QPainter &painter, const QRectF &target, const RenderOptions &options)
 {
     prepare();
-    drawInto(painter, target, options);
-    // Back to the widget's layout, which the mouse works in.
+    const QSize laidOut = drawInto(painter, target, options);
+    // Back to the widget's layout, which the mouse works in (the screen's picture left it so).
+    const int drawn = m_arrangement;
     arrangeLayout(!m_title.isEmpty(), m_legendVisible, m_footnoteVisible && !m_footnote.isEmpty());
-    m_plot->setViewport(m_plot->rect());
-    m_plot->layOut();
+    if (drawn != m_arrangement || laidOut != m_plot->size()) {
+        m_plot->setViewport(m_plot->rect());
+        m_plot->layOut();
+    }
 }
 
 bool Chart::unseen() const

@@ -197,7 +197,8 @@ private:
     void updateValueAxis();
     void updateStatisticLines();
     void arrangeLayout(bool title, bool legend, bool footnote);
-    void drawInto(QPainter &painter, const QRectF &target, const RenderOptions &options);
+    // Returns the size in 96-dpi pixels the chart was laid out for.
+    QSize drawInto(QPainter &painter, const QRectF &target, const RenderOptions &options);
     void paintPlot(QPainter &painter);
     // Draws the widget's picture without asking for a paint.
     void drawScreen();
@@ -227,6 +228,7 @@ private:
     int m_holds = 0;
     bool m_replotPending = false;
     bool m_changedWhileHeld = false;
+    int m_arrangement = 0; // the parts in the layout, as arrangeLayout last placed them
     QImage m_screen; // the last picture drawn for the widget
     bool m_stale = false; // a replot was skipped while unseen
     bool m_pointHit = false;
