@@ -203,11 +203,6 @@ int main(int argc, char **argv)
     QCoreApplication::processEvents();
     const double loadMs = timer.nsecsElapsed() / 1e6;
 
-    qint64 storedBytes = 0;
-    for (int n = 1; n <= Windows; ++n)
-        storedBytes += GrafiekVenster[n]->Diagram()->storedBytes();
-    const double storedPoints = double(Windows) * 4 * Points;
-
     // One full redraw: every row refilled from the table, then drawn.
     frmGrafiek *first = GrafiekVenster[1];
     timer.restart();
@@ -279,6 +274,11 @@ int main(int argc, char **argv)
 
     for (int n = 1; n <= Windows; ++n)
         wrong += wrongRows(*GrafiekVenster[n], (n - 1) % Slots + 1);
+    // Measured once every window has drawn, so the lines' sampled columns count too.
+    qint64 storedBytes = 0;
+    for (int n = 1; n <= Windows; ++n)
+        storedBytes += GrafiekVenster[n]->Diagram()->storedBytes();
+    const double storedPoints = double(Windows) * 4 * Points;
     const frmGrafiek &last = *GrafiekVenster[Windows];
     const bool newestShown = last.EersteMeting() + last.AantalPunten() - 1 == AantalRijen;
 

@@ -85,6 +85,15 @@ public:
     }
     // The cells were replaced.
     void cellsReplaced() { m_columnStart.clear(); }
+    // Bytes the sampled columns hold.
+    qint64 sampledBytes() const
+    {
+        qint64 bytes = qint64(m_columnStart.capacity() * sizeof(int))
+                       + qint64(m_columns.capacity() * sizeof(std::vector<QCPGraphData>));
+        for (const std::vector<QCPGraphData> &column : m_columns)
+            bytes += qint64(column.capacity() * sizeof(QCPGraphData));
+        return bytes;
+    }
 
 private:
     using Iterator = QCPGraphDataContainer::const_iterator;
@@ -500,7 +509,8 @@ qint64 Chart::storedBytes() const
     for (int i = 1; i <= SeriesCount; ++i) {
         const Series &s = m_series[size_t(i)];
         if (s.stored > 0)
-            bytes += qint64(s.graph->data()->size()) * qint64(sizeof(QCPGraphData));
+            bytes += qint64(s.graph->data()->size()) * qint64(sizeof(QCPGraphData))
+                     + static_cast<const ChartGraph *>(s.graph)->sampledBytes();
     }
     return bytes;
 }

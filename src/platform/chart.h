@@ -73,7 +73,7 @@ public:
     void clearSeries(int series);
     void setRowLabel(int row, const QString &label);
     QString rowLabel(int row) const;
-    // Bytes held for the cells (memory measurements).
+    // Bytes held for the cells and the lines' sampled pixel columns (memory measurements).
     qint64 storedBytes() const;
 
     // ---- series ----
