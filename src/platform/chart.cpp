@@ -3,7 +3,13 @@
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QTimer>
+#include <algorithm>
+#include <deque>
 #include <cmath>
+#include <limits>
+#include <vector>
 #include <qcustomplot.h>
 
 // QCustomPlot with its drawing taken over by the chart: the widget shows the chart's last
@@ -63,15 +69,138 @@ namespace {
 // A graph whose lines of 2 to 4 pixels are drawn on pixel pictures as a few 1-pixel lines side
 // by side: Qt outlines a wide line segment by segment, which takes twenty times as long at 32
 // lines of 30,000 points. The strands lie across and along, so lines of every slope look as wide.
+//
+// Its adaptive sampling keeps, for every pixel column, the first, lowest, highest and last
+// point of each unbroken run of points there, which draws the same line as all of them. The
+// columns are kept between pictures: a live graph changes one row per record, and reading all
+// 30,000 rows of every line again for each picture was most of the drawing time.
 class ChartGraph : public QCPGraph {
 public:
     // quick: whether the picture being drawn is one of pixels at their own size.
     ChartGraph(QCPAxis *key, QCPAxis *value, const bool *quick) : QCPGraph(key, value), m_quick(quick) {}
 
+    // The value of the cell at `index` (from 0) changed.
+    void cellChanged(int index)
+    {
+        m_dirtyFirst = qMin(m_dirtyFirst, index);
+        m_dirtyLast = qMax(m_dirtyLast, index);
+    }
+    // The cells were replaced.
+    void cellsReplaced() { m_columnStart.clear(); }
+    // Bytes the sampled columns hold.
+    qint64 sampledBytes() const
+    {
+        qint64 bytes = qint64(m_columnStart.capacity() * sizeof(int))
+                       + qint64(m_columns.capacity() * sizeof(std::vector<QCPGraphData>));
+        for (const std::vector<QCPGraphData> &column : m_columns)
+            bytes += qint64(column.capacity() * sizeof(QCPGraphData));
+        return bytes;
+    }
+
 private:
+    using Iterator = QCPGraphDataContainer::const_iterator;
     const bool *m_quick;
+    // The sampled columns: column c holds cells m_columnStart[c] .. m_columnStart[c + 1] - 1.
+    mutable std::vector<int> m_columnStart;
+    mutable std::vector<std::vector<QCPGraphData>> m_columns;
+    // What the columns were made for: the cells' span and where its ends fell on the axis.
+    mutable int m_begin = 0, m_end = 0;
+    mutable double m_firstPixel = 0, m_lastPixel = 0;
+    mutable int m_dirtyFirst = std::numeric_limits<int>::max(), m_dirtyLast = -1;
+
+    static void sampleColumn(Iterator from, Iterator to, std::vector<QCPGraphData> &out)
+    {
+        out.clear();
+        bool gap = false;
+        for (Iterator it = from; it != to;) {
+            if (std::isnan(it->value)) {
+                if (!gap)
+                    out.push_back(*it); // a null point breaks the line
+                gap = true;
+                ++it;
+                continue;
+            }
+            gap = false;
+            const Iterator first = it;
+            Iterator low = it, high = it, last = it;
+            for (; it != to && !std::isnan(it->value); ++it) {
+                if (it->value < low->value)
+                    low = it;
+                else if (it->value > high->value)
+                    high = it;
+                last = it;
+            }
+            out.push_back(*first);
+            const Iterator a = low < high ? low : high, b = low < high ? high : low;
+            if (a != first && a != last)
+                out.push_back(*a);
+            if (b != a && b != first && b != last)
+                out.push_back(*b);
+            if (last != first)
+                out.push_back(*last);
+        }
+    }
 
 protected:
+    void getOptimizedLineData(QVector<QCPGraphData> *lineData, const Iterator &begin,
+                              const Iterator &end) const override
+    {
+        QCPAxis *keyAxis = mKeyAxis.data();
+        const int count = int(end - begin);
+        if (!lineData || !keyAxis || count <= 0 || !mAdaptiveSampling) {
+            QCPGraph::getOptimizedLineData(lineData, begin, end);
+            return;
+        }
+        const double firstPixel = keyAxis->coordToPixel(begin->key);
+        const double lastPixel = keyAxis->coordToPixel((end - 1)->key);
+        // Fewer than two points a pixel: every point is drawn.
+        if (count < 2 * qAbs(lastPixel - firstPixel) + 2) {
+            QCPGraph::getOptimizedLineData(lineData, begin, end);
+            return;
+        }
+        const Iterator cells = mDataContainer->constBegin();
+        const int from = int(begin - cells), to = int(end - cells);
+        if (m_columnStart.empty() || from != m_begin || to != m_end || firstPixel != m_firstPixel
+            || lastPixel != m_lastPixel) {
+            m_begin = from;
+            m_end = to;
+            m_firstPixel = firstPixel;
+            m_lastPixel = lastPixel;
+            m_columnStart.clear();
+            int column = std::numeric_limits<int>::min();
+            for (int i = from; i < to; ++i) {
+                const int pixel = int(std::floor(keyAxis->coordToPixel((cells + i)->key)));
+                if (pixel != column) {
+                    column = pixel;
+                    m_columnStart.push_back(i);
+                }
+            }
+            m_columnStart.push_back(to);
+            m_columns.assign(m_columnStart.size() - 1, {});
+            m_dirtyFirst = from;
+            m_dirtyLast = to - 1;
+        }
+        if (m_dirtyFirst <= m_dirtyLast) {
+            // The columns that hold the changed cells.
+            const auto firstColumn =
+                std::upper_bound(m_columnStart.begin(), m_columnStart.end(), m_dirtyFirst);
+            const auto lastColumn =
+                std::upper_bound(m_columnStart.begin(), m_columnStart.end(), m_dirtyLast);
+            for (auto c = qMax(firstColumn, m_columnStart.begin() + 1); c <= lastColumn
+                                                                         && c != m_columnStart.end();
+                 ++c) {
+                const size_t column = size_t(c - m_columnStart.begin() - 1);
+                sampleColumn(cells + *(c - 1), cells + *c, m_columns[column]);
+            }
+            m_dirtyFirst = std::numeric_limits<int>::max();
+            m_dirtyLast = -1;
+        }
+        lineData->clear();
+        for (const std::vector<QCPGraphData> &column : m_columns)
+            for (const QCPGraphData &point : column)
+                lineData->append(point);
+    }
+
     void drawLinePlot(QCPPainter *painter, const QVector<QPointF> &lines) const override
     {
         const QPen pen = painter->pen();
@@ -136,6 +265,45 @@ QString wrapped(const QString &label, const QFontMetricsF &metrics, double room)
         }
     }
     return result + line;
+}
+
+// The charts waiting for their replot are drawn one per turn of the event loop, so that timers
+// and serial data are served between them: 32 windows of 30,000 points drawn in one go kept
+// the program from answering for as long as all of them took.
+std::deque<QPointer<Chart>> &replotQueue()
+{
+    static std::deque<QPointer<Chart>> queue;
+    return queue;
+}
+
+QTimer *replotTimer()
+{
+    static QPointer<QTimer> timer;
+    if (!timer) {
+        timer = new QTimer(QCoreApplication::instance());
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, [] {
+            auto &queue = replotQueue();
+            while (!queue.empty()) {
+                const QPointer<Chart> chart = queue.front();
+                queue.pop_front();
+                if (chart) {
+                    chart->queuedReplot();
+                    break;
+                }
+            }
+            if (queue.empty())
+                replotTimer()->stop();
+        });
+    }
+    return timer;
+}
+
+void queueReplot(Chart *chart)
+{
+    replotQueue().push_back(chart);
+    if (!replotTimer()->isActive())
+        replotTimer()->start();
 }
 
 constexpr int TickPixels = 12;
@@ -226,11 +394,13 @@ void Chart::allocate(Series &s)
     for (int i = 0; i < m_rows; ++i)
         cells[i] = QCPGraphData(i + 1, qQNaN());
     s.graph->data()->set(cells, true);
+    static_cast<ChartGraph *>(s.graph)->cellsReplaced();
 }
 
 void Chart::release(Series &s)
 {
     s.graph->data()->set(QVector<QCPGraphData>(), true);
+    static_cast<ChartGraph *>(s.graph)->cellsReplaced();
     s.stored = 0;
     s.statisticsDirty = true;
 }
@@ -254,6 +424,7 @@ void Chart::setRowCount(int rows)
             stored += std::isnan(v) ? 0 : 1;
         }
         s.graph->data()->set(cells, true);
+        static_cast<ChartGraph *>(s.graph)->cellsReplaced();
         s.stored = stored;
         s.statisticsDirty = true;
         if (stored == 0)
@@ -281,6 +452,7 @@ void Chart::setValue(int series, int row, double value)
     if (wasNull && null)
         return;
     cell.value = value;
+    static_cast<ChartGraph *>(s.graph)->cellChanged(row - 1);
     s.stored += int(wasNull) - int(null);
     if (wasNull && !s.statisticsDirty) {
         // A point where there was none (a live graph's newest) extends the statistics without
@@ -339,7 +511,8 @@ qint64 Chart::storedBytes() const
     for (int i = 1; i <= SeriesCount; ++i) {
         const Series &s = m_series[size_t(i)];
         if (s.stored > 0)
-            bytes += qint64(s.graph->data()->size()) * qint64(sizeof(QCPGraphData));
+            bytes += qint64(s.graph->data()->size()) * qint64(sizeof(QCPGraphData))
+                     + static_cast<const ChartGraph *>(s.graph)->sampledBytes();
     }
     return bytes;
 }
@@ -582,8 +755,20 @@ void Chart::replot()
     if (m_replotPending)
         return;
     m_replotPending = true;
-    QMetaObject::invokeMethod(
-        this, [this] { if (m_replotPending) replotNow(); }, Qt::QueuedConnection);
+    queueReplot(this);
+}
+
+void Chart::queuedReplot()
+{
+    if (!m_replotPending)
+        return;
+    // A chart the user cannot see draws when it is shown or uncovered again.
+    if (unseen()) {
+        m_replotPending = false;
+        m_stale = true;
+        return;
+    }
+    replotNow();
 }
 
 void Chart::holdReplots() { ++m_holds; }
@@ -699,6 +884,11 @@ void Chart::prepare()
 
 void Chart::arrangeLayout(bool title, bool legend, bool footnote)
 {
+    // Taking the parts out and putting them back costs more than drawing a small chart's lines.
+    const int arrangement = 1 | (title ? 2 : 0) | (legend ? 4 : 0) | (footnote ? 8 : 0);
+    if (arrangement == m_arrangement)
+        return;
+    m_arrangement = arrangement;
     QCPLayoutGrid *grid = m_plot->plotLayout();
     QCPLayoutElement *parts[] = {m_titleElement, m_axisRect, m_legendColumn, m_footnoteElement};
     const QList<QCPLayoutElement *> present = grid->elements(false);
@@ -722,7 +912,7 @@ void Chart::arrangeLayout(bool title, bool legend, bool footnote)
         grid->addElement(row, 0, m_footnoteElement);
 }
 
-void Chart::drawInto(QPainter &painter, const QRectF &target, const RenderOptions &options)
+QSize Chart::drawInto(QPainter &painter, const QRectF &target, const RenderOptions &options)
 {
     arrangeLayout(options.title && !m_title.isEmpty(), options.legend && m_legendVisible,
                   options.footnote && m_footnoteVisible && !m_footnote.isEmpty());
@@ -743,38 +933,57 @@ void Chart::drawInto(QPainter &painter, const QRectF &target, const RenderOption
     painter.setClipRect(QRectF(0, 0, width, height), Qt::IntersectClip);
     m_surface->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
     painter.restore();
+    return QSize(width, height);
 }
 
 void Chart::render(QPainter &painter, const QRectF &target, const RenderOptions &options)
 {
     prepare();
-    drawInto(painter, target, options);
-    // Back to the widget's layout, which the mouse works in.
+    const QSize laidOut = drawInto(painter, target, options);
+    // Back to the widget's layout, which the mouse works in (the screen's picture left it so).
+    const int drawn = m_arrangement;
     arrangeLayout(!m_title.isEmpty(), m_legendVisible, m_footnoteVisible && !m_footnote.isEmpty());
-    m_plot->setViewport(m_plot->rect());
-    m_plot->layOut();
+    if (drawn != m_arrangement || laidOut != m_plot->size()) {
+        m_plot->setViewport(m_plot->rect());
+        m_plot->layOut();
+    }
+}
+
+bool Chart::unseen() const
+{
+    // The plot covers the chart widget, whose own region is therefore always empty.
+    return !m_plot->isVisible() || window()->isMinimized() || m_plot->visibleRegion().isEmpty();
 }
 
 void Chart::replotNow()
 {
+    drawScreen();
+    m_plot->update();
+}
+
+void Chart::drawScreen()
+{
     m_replotPending = false;
+    m_stale = false;
     const qreal ratio = devicePixelRatioF();
     const QSize size = m_plot->size().expandedTo(QSize(1, 1));
-    QImage picture(size * ratio, QImage::Format_ARGB32_Premultiplied);
-    picture.setDevicePixelRatio(ratio);
-    picture.fill(m_background);
+    // The last picture is drawn over: a new one of this size each time costs more than the
+    // drawing of a small chart.
+    if (m_screen.size() != size * ratio || m_screen.devicePixelRatio() != ratio) {
+        m_screen = QImage(size * ratio, QImage::Format_ARGB32_Premultiplied);
+        m_screen.setDevicePixelRatio(ratio);
+    }
+    m_screen.fill(m_background);
     {
-        QPainter painter(&picture);
+        QPainter painter(&m_screen);
         render(painter, QRectF(QPointF(0, 0), QSizeF(size)));
     }
-    m_screen = picture;
-    m_plot->update();
 }
 
 void Chart::paintPlot(QPainter &painter)
 {
-    if (m_screen.isNull() || m_screen.size() != m_plot->size() * devicePixelRatioF())
-        replotNow();
+    if (m_stale || m_screen.isNull() || m_screen.size() != m_plot->size() * devicePixelRatioF())
+        drawScreen();
     painter.drawImage(QPointF(0, 0), m_screen);
 }
 

@@ -73,7 +73,7 @@ public:
     void clearSeries(int series);
     void setRowLabel(int row, const QString &label);
     QString rowLabel(int row) const;
-    // Bytes held for the cells (memory measurements).
+    // Bytes held for the cells and the lines' sampled pixel columns (memory measurements).
     qint64 storedBytes() const;
 
     // ---- series ----
@@ -130,11 +130,15 @@ public:
     QColor backgroundColour() const { return m_background; }
 
     // ---- drawing ----
-    // Queues one replot for the next turn of the event loop (setters call it themselves).
+    // Queues one replot for the next turn of the event loop (setters call it themselves). A
+    // chart the user cannot see (hidden, minimised or wholly covered) skips it and draws when it
+    // is painted again, from the data it then holds.
     void replot();
-    // Draws now (also while held).
+    // Draws now (also while held or unseen).
     void replotNow();
     bool isReplotPending() const { return m_replotPending; }
+    // The queued replot's turn (the queue's, not the callers').
+    void queuedReplot();
     // While held, changes queue no replot; the last release queues one if anything changed.
     void holdReplots();
     void releaseReplots();
@@ -193,8 +197,12 @@ private:
     void updateValueAxis();
     void updateStatisticLines();
     void arrangeLayout(bool title, bool legend, bool footnote);
-    void drawInto(QPainter &painter, const QRectF &target, const RenderOptions &options);
+    // Returns the size in 96-dpi pixels the chart was laid out for.
+    QSize drawInto(QPainter &painter, const QRectF &target, const RenderOptions &options);
     void paintPlot(QPainter &painter);
+    // Draws the widget's picture without asking for a paint.
+    void drawScreen();
+    bool unseen() const;
     void handleClick(Qt::MouseButton button, const QPoint &position, bool wasClick);
 
     ChartPlot *m_plot = nullptr;
@@ -220,7 +228,9 @@ private:
     int m_holds = 0;
     bool m_replotPending = false;
     bool m_changedWhileHeld = false;
+    int m_arrangement = 0; // the parts in the layout, as arrangeLayout last placed them
     QImage m_screen; // the last picture drawn for the widget
+    bool m_stale = false; // a replot was skipped while unseen
     bool m_pointHit = false;
     bool m_quickLines = false; // the picture being drawn takes thick lines the quick way
 };

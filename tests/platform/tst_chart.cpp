@@ -1,5 +1,8 @@
 #include "platform/chart.h"
 
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
@@ -427,6 +430,106 @@ private slots:
         }
         QVERIFY(f.chart.isReplotPending());
         QTRY_VERIFY(!f.chart.isReplotPending());
+    }
+
+    // A chart the user cannot see skips its replots; seen again it shows what it would have
+    // shown had it drawn all along. A chart in sight draws without being asked to paint.
+    void unseenChartDrawsWhenSeen_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("in sight") << "none";
+        QTest::newRow("hidden") << "hide";
+        QTest::newRow("minimised") << "minimise";
+        QTest::newRow("covered") << "cover";
+    }
+    void unseenChartDrawsWhenSeen()
+    {
+        QFETCH(QString, how);
+        QMainWindow main;
+        auto *area = new QMdiArea;
+        main.setCentralWidget(area);
+        main.resize(800, 600);
+        auto *chart = new Chart;
+        chart->setRowCount(10);
+        chart->setLegendVisible(false);
+        chart->setPenColour(Line1, Red);
+        for (int r = 1; r <= 10; ++r)
+            chart->setValue(Line1, r, r);
+        QMdiSubWindow *sub = area->addSubWindow(chart);
+        sub->setGeometry(10, 10, 400, 300);
+        auto *cover = new QWidget;
+        cover->setAutoFillBackground(true);
+        QMdiSubWindow *other = area->addSubWindow(cover);
+        other->setGeometry(300, 300, 100, 100);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QTRY_VERIFY(!chart->isReplotPending());
+        const double before = chart->valueAxisUpper();
+        QVERIFY(before < 20);
+
+        if (how == "hide")
+            sub->hide();
+        else if (how == "minimise")
+            sub->showMinimized();
+        else if (how == "cover")
+            other->setGeometry(0, 0, 500, 400);
+        QCoreApplication::processEvents();
+        for (int r = 1; r <= 10; ++r)
+            chart->setValue(Line1, r, 100 + r);
+        QTRY_VERIFY(!chart->isReplotPending());
+        if (how == "none") {
+            QVERIFY(chart->valueAxisUpper() > 100);
+            return;
+        }
+        QCOMPARE(chart->valueAxisUpper(), before); // not drawn meanwhile
+
+        if (how == "hide")
+            sub->show();
+        else if (how == "minimise")
+            sub->showNormal();
+        else if (how == "cover")
+            other->setGeometry(450, 450, 100, 100);
+        QTRY_VERIFY(chart->valueAxisUpper() > 100);
+        QVERIFY(sub->isVisible());
+        const QImage shown = chart->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage fresh = chart->toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(shown, fresh);
+    }
+
+    // A long line drawn again after changes shows what a chart given the changed data at once
+    // shows: the drawing keeps its sampled columns between pictures and must not show stale ones.
+    void changedLineDrawsAsNew_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<double>("value");
+        QTest::newRow("newest point") << 3000 << 80.0;
+        QTest::newRow("point raised") << 1500 << 95.0;
+        QTest::newRow("point lowered") << 10 << -20.0;
+        QTest::newRow("gap made") << 2000 << qQNaN();
+        QTest::newRow("gap filled") << 997 << 50.0;
+    }
+    void changedLineDrawsAsNew()
+    {
+        QFETCH(int, row);
+        QFETCH(double, value);
+        constexpr int Rows = 3000;
+        const auto start = [](int r) {
+            return r == Rows || r % 997 == 0 ? qQNaN() : std::sin(r / 40.0) * 40;
+        };
+        Fixture live(Rows, QSize(300, 200));
+        for (int r = 1; r <= Rows; ++r)
+            live.chart.setValue(Line1, r, start(r));
+        live.chart.setValueAxisFixed(-50, 100, 5, 1);
+        live.show();
+        live.chart.setValue(Line1, row, value);
+        live.chart.replotNow();
+
+        Fixture fresh(Rows, QSize(300, 200));
+        for (int r = 1; r <= Rows; ++r)
+            fresh.chart.setValue(Line1, r, r == row ? value : start(r));
+        fresh.chart.setValueAxisFixed(-50, 100, 5, 1);
+        fresh.show();
+        QCOMPARE(live.chart.grab().toImage(), fresh.chart.grab().toImage());
     }
 
     // The widget shows the last replot.
