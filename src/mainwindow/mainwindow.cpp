@@ -229,6 +229,15 @@ void mdiQLV2::buildStatusBar()
         statusBar()->addWidget(label, stretch ? 1 : 0);
         m_panels.insert(key, label);
     }
+    // The two clocks change every second: at a fixed size (and painting their own background)
+    // a new text repaints only its panel instead of laying out the whole status bar again.
+    for (const char *key : {"Counter", "ConnectionTime"}) {
+        QLabel *label = m_panels.value(key);
+        label->setAutoFillBackground(true);
+        label->setText(QStringLiteral("88:88:88 "));
+        label->setFixedWidth(qMax(label->minimumWidth(), label->sizeHint().width()));
+        label->clear();
+    }
 }
 
 QString mdiQLV2::panelText(const QString &key) const
@@ -239,8 +248,18 @@ QString mdiQLV2::panelText(const QString &key) const
 
 void mdiQLV2::setPanelText(const QString &key, const QString &text)
 {
-    if (QLabel *p = m_panels.value(key))
-        p->setText(text);
+    QLabel *p = m_panels.value(key);
+    if (!p || p->text() == text)
+        return;
+    p->setText(text);
+    if (p->minimumWidth() != p->maximumWidth())
+        return;
+    // A clock panel keeps the height the status bar gave it once shown, and grows wider for a
+    // longer text (a connection of days), never narrower.
+    if (p->isVisible() && p->minimumHeight() != p->maximumHeight())
+        p->setFixedHeight(p->height());
+    if (p->sizeHint().width() > p->minimumWidth())
+        p->setFixedWidth(p->sizeHint().width());
 }
 
 void mdiQLV2::LaadStrings()

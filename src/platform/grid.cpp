@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QScrollBar>
 #include <algorithm>
+#include <utility>
 #include <array>
 #include <cstring>
 
@@ -961,6 +962,15 @@ Grid::Grid(QWidget *parent) : QTableView(parent), m_data(new GridData(this))
     connect(m_data, &GridData::appearanceChanged, this, &Grid::applyAppearance);
     connect(m_data, &GridData::selectionMoved, this, &Grid::applySelection);
     connect(m_data, &QAbstractItemModel::modelReset, this, &Grid::applyWidths);
+    // Whatever moves or removes rows or columns lays the whole view out again.
+    const auto fullLayout = [this] { m_fullLayout = true; };
+    connect(m_data, &QAbstractItemModel::rowsRemoved, this, fullLayout);
+    connect(m_data, &QAbstractItemModel::rowsMoved, this, fullLayout);
+    connect(m_data, &QAbstractItemModel::columnsInserted, this, fullLayout);
+    connect(m_data, &QAbstractItemModel::columnsRemoved, this, fullLayout);
+    connect(m_data, &QAbstractItemModel::columnsMoved, this, fullLayout);
+    connect(m_data, &QAbstractItemModel::layoutChanged, this, fullLayout);
+    connect(m_data, &QAbstractItemModel::modelReset, this, fullLayout);
     applyAppearance();
     applyWidths();
 }
@@ -1186,6 +1196,40 @@ void Grid::paintEvent(QPaintEvent *event)
             painter.setPen(old);
         }
     }
+}
+
+void Grid::rowsInserted(const QModelIndex &parent, int start, int end)
+{
+    if (!parent.isValid() && end == model()->rowCount() - 1)
+        m_firstAppended = m_firstAppended < 0 ? start : qMin(m_firstAppended, start);
+    else
+        m_fullLayout = true;
+    QTableView::rowsInserted(parent, start, end);
+}
+
+void Grid::reset()
+{
+    m_fullLayout = true;
+    QTableView::reset();
+}
+
+void Grid::doItemsLayout()
+{
+    const int first = std::exchange(m_firstAppended, -1);
+    if (first < 0 || std::exchange(m_fullLayout, false)) {
+        m_fullLayout = false;
+        QTableView::doItemsLayout();
+        return;
+    }
+    // Only rows added at the end (a live record): the rows already shown stay where they are,
+    // so the scroll range is brought up to date and only the new rows' area repainted, not the
+    // whole view.
+    updateGeometries();
+    const int last = model()->rowCount() - 1;
+    const int top = qMax(0, rowViewportPosition(first));
+    const int bottom = qMin(viewport()->height(), rowViewportPosition(last) + rowHeight(last));
+    if (top < bottom)
+        viewport()->update(QRect(0, top, viewport()->width(), bottom - top));
 }
 
 QModelIndex Grid::indexAt(const QPoint &pos) const

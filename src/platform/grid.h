@@ -253,6 +253,8 @@ public:
     // Column 0 where it stays at the left edge.
     QModelIndex indexAt(const QPoint &pos) const override;
     QRect visualRect(const QModelIndex &index) const override;
+    void doItemsLayout() override;
+    void reset() override;
 
 signals:
     // The grid control's own events, with the cell under the mouse already known.
@@ -275,6 +277,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void selectionChanged(const QItemSelection &selected,
                           const QItemSelection &deselected) override;
+    void rowsInserted(const QModelIndex &parent, int start, int end) override;
 
 private:
     void applyWidths();
@@ -297,4 +300,8 @@ private:
     qint32 m_pendingTop = 0;
     qint32 m_mouseRow = -1;
     int m_mouseCol = -1;
+    // Rows added at the end since the view was last laid out (the first of them), and whether
+    // anything else changed that needs the whole view laid out and repainted.
+    int m_firstAppended = -1;
+    bool m_fullLayout = false;
 };

@@ -30,6 +30,7 @@
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -133,6 +134,58 @@ private slots:
     {
         closeDialogs();
         RackVenster.Ontladen();
+    }
+
+    // The clocks in the status bar tick every second: a new text repaints its own panel and
+    // nothing else, an equal text nothing at all, and a longer text (days) still fits.
+    void clockPanelRepaintsAlone_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<bool>("repainted");
+        QTest::newRow("counter ticks") << "Counter" << "00:00:02 " << "00:00:01 " << true;
+        QTest::newRow("counter same") << "Counter" << "00:00:02 " << "00:00:02 " << false;
+        QTest::newRow("time ticks") << "ConnectionTime" << "00:00:09 " << "00:00:10 " << true;
+        QTest::newRow("time same") << "ConnectionTime" << "00:00:09 " << "00:00:09 " << false;
+        QTest::newRow("time in days") << "ConnectionTime" << "23:59:59 "
+                                      << "12" + Taaltekst(308) + "00:00:00 " << true;
+    }
+    void clockPanelRepaintsAlone()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(bool, repainted);
+        mdiQLV2 w;
+        w.resize(900, 500);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.setPanelText(key, before);
+        QTest::qWait(50);
+        struct Paints : QObject {
+            int count = 0;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    ++count;
+                return false;
+            }
+        } own, bar, others;
+        w.panel(key)->installEventFilter(&own);
+        w.statusBar()->installEventFilter(&bar);
+        for (const char *k : {"Settings", "Connect", "Message", "Counter", "ConnectionTime"})
+            if (key != QLatin1String(k))
+                w.panel(k)->installEventFilter(&others);
+        w.setPanelText(key, after);
+        QTest::qWait(50);
+        QCOMPARE(own.count > 0, repainted);
+        QCOMPARE(bar.count, 0);
+        QCOMPARE(others.count, 0);
+        QCOMPARE(w.panelText(key), after);
+        QVERIFY(w.panel(key)->width() >= w.panel(key)->sizeHint().width());
+        QCOMPARE(w.panel(key)->geometry().top(), w.panel("Settings")->geometry().top());
+        QCOMPARE(w.panel(key)->height(), w.panel("Settings")->height());
     }
 
     // A double-click on a rack's name or on a channel opens the controller dialog only (on

@@ -160,6 +160,58 @@ private slots:
         }
     }
 
+    // A record adds a row, selects it and scrolls to it, as the table does: the rows already on
+    // screen are not painted again, only what is new (the row, the selection, what scrolled in).
+    void recordRepaintsOnlyWhatIsNew_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::newRow("rows fit") << 3;
+        QTest::newRow("view scrolls") << 60;
+    }
+    void recordRepaintsOnlyWhatIsNew()
+    {
+        QFETCH(int, rows);
+        Grid grid;
+        GridData &g = grid.data();
+        g.setCols(4);
+        g.setRows(2);
+        grid.resize(300, 200);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        const auto record = [&] {
+            const qint32 r = g.rows() - 1;
+            g.setTextMatrix(r, 1, QStringLiteral("x%1").arg(r));
+            g.setRow(r);
+            g.appendNumberedRow();
+            grid.setTopRow(r);
+        };
+        for (int i = 0; i < rows; ++i)
+            record();
+        QTest::qWait(50);
+        struct Painted : QObject {
+            QRegion region;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    region += static_cast<QPaintEvent *>(event)->region();
+                return false;
+            }
+        } painted;
+        grid.viewport()->installEventFilter(&painted);
+        const int rowHeight = grid.rowHeight(0);
+        record();
+        QTest::qWait(50);
+        QVERIFY(!painted.region.isEmpty());
+        // Nothing above the row before the new one is painted again.
+        const int oldRows = grid.rowViewportPosition(g.rows() - 4);
+        QVERIFY2(!painted.region.intersects(QRect(0, 0, grid.viewport()->width(), oldRows)),
+                 qPrintable(QStringLiteral("painted down from %1, old rows end at %2")
+                                .arg(painted.region.boundingRect().top()).arg(oldRows)));
+        QVERIFY(painted.region.boundingRect().height() <= 3 * rowHeight);
+        QCOMPARE(grid.topRow() > 1, rows > 10);
+        QCOMPARE(grid.model()->rowCount(), g.rows() - 1);
+    }
+
     // A grid on screen scrolls to and selects a row it has just been given.
     void newRowSelectedAndScrolledTo()
     {
