@@ -2,6 +2,9 @@
 
 #include "core/conversions.h"
 #include "core/slots.h"
+#include "core/windowsettings.h"
+#include "core/shared.h"
+#include "core/services.h"
 #include "support/language.h"
 #include "support/utilities.h"
 
@@ -147,4 +150,19 @@ QString StandaardGrafiekTitel(int graph, bool recorder)
 {
     const QString naam = recorder ? VerwijderAmpersand(Taaltekst(344), QString()) : Taaltekst(121);
     return naam + u' ' + QString::number(graph);
+}
+
+int NeemNieuweGrafiek(bool recorder)
+{
+    const int g = VrijeGrafiek();
+    if (g < 1 || g > MaxGrafieken)
+        return 0;
+    ++Hoofdmodule::AantalGrafieken;
+    GraphSettings &graph = WindowSettings::graph[size_t(g)];
+    graph.resetToLoadDefaults(g);
+    graph.XYrecorder = recorder;
+    graph.NieuweGrafiek = true;
+    graph.caption = StandaardGrafiekTitel(g, recorder);
+    graph.visible = true;
+    return g;
 }

@@ -39,3 +39,7 @@ QString KiesUitLijstMelding(int wat);
 
 // The caption a graph window takes when it is loaded: "Graph 3", or "XY-recorder 3".
 QString StandaardGrafiekTitel(int graph, bool recorder);
+// Takes the lowest free graph number for a new graph and counts it in use: its settings start
+// from the load defaults (never from what an earlier graph of that number left), marked new and
+// shown, with the standard caption. 0 when every number is taken.
+int NeemNieuweGrafiek(bool recorder);

@@ -3,6 +3,7 @@
 #include "core/services.h"
 #include "core/shared.h"
 #include "core/slots.h"
+#include "graph/graphsettingsrules.h"
 #include "graph/unitconversion.h"
 #include "instruments/protocol.h"
 #include "platform/chart.h"
@@ -113,12 +114,6 @@ GraphSettings &frmGrafiek::instellingen() const
     return WindowSettings::graph[size_t(qBound(0, int(m_nummer), MaxGrafieken))];
 }
 
-QString frmGrafiek::StandaardTitel(int nummer, bool recorder)
-{
-    const QString naam = recorder ? VerwijderAmpersand(Taaltekst(344), QString()) : Taaltekst(121);
-    return naam + QLatin1Char(' ') + QString::number(nummer);
-}
-
 qint32 frmGrafiek::aantalRijenGrafiek() const
 {
     return GeldigAantalPunten(instellingen().MaxGrafiekZichtbaar);
@@ -135,7 +130,7 @@ bool frmGrafiek::Form_Load()
 {
     GraphSettings &g = instellingen();
     if (g.caption.isEmpty())
-        g.caption = StandaardTitel(m_nummer, g.XYrecorder);
+        g.caption = StandaardGrafiekTitel(m_nummer, g.XYrecorder);
     setWindowTitle(g.caption);
     m_geselecteerdeSerie = m_geselecteerdPunt = 0;
     StelNieuweGrafiekIn();
@@ -924,24 +919,22 @@ bool GrafiekVensterTabel::RecordersActief() const
     return false;
 }
 
-frmGrafiek *NieuweGrafiek(bool recorder)
+frmGrafiek *LaadNieuweGrafiek(int nummer)
 {
-    const int nummer = VrijeGrafiek();
-    if (nummer < 1 || nummer > MaxGrafieken)
-        return nullptr;
-    GraphSettings &g = WindowSettings::graph[size_t(nummer)];
-    g.resetToLoadDefaults(nummer);
-    g.XYrecorder = recorder;
-    g.NieuweGrafiek = true;
-    g.caption = frmGrafiek::StandaardTitel(nummer, recorder);
-    g.visible = true;
-    ++AantalGrafieken;
     frmGrafiek *w = GrafiekVenster[nummer];
     w->container()->show();
     if (!w->Form_Load()) {
         w->SluitDoorCode();
         return nullptr;
     }
-    InstellingenGewijzigd = true;
+    return w;
+}
+
+frmGrafiek *NieuweGrafiek(bool recorder)
+{
+    const int nummer = NeemNieuweGrafiek(recorder);
+    frmGrafiek *w = nummer ? LaadNieuweGrafiek(nummer) : nullptr;
+    if (w)
+        InstellingenGewijzigd = true;
     return w;
 }

@@ -85,8 +85,6 @@ public:
     QString statistiekTekst() const { return m_statistiekTekst; }
     // Monotonic moment of the recorder's next sample.
     qint64 volgendeRecorderMs() const { return m_volgendeRecorderMs; }
-    // The caption a window of this number and mode starts with.
-    static QString StandaardTitel(int nummer, bool recorder);
 
     // PrintableGraph.
     qint16 GrafiekIndex() const override;
@@ -221,3 +219,7 @@ extern GrafiekVensterTabel GrafiekVenster;
 // Graph > New: the lowest free number, its load defaults, the settings dialog, shown. Null
 // when no number is free or the dialog was cancelled (the window is gone again).
 frmGrafiek *NieuweGrafiek(bool recorder);
+// Makes and shows the window of graph `nummer`, whose settings are prepared for a new graph,
+// and loads it (the settings dialog first); null when that was not confirmed (the window is
+// gone again).
+frmGrafiek *LaadNieuweGrafiek(int nummer);

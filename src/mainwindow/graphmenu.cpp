@@ -99,16 +99,10 @@ int NieuweGrafiek(bool recorder, const NewGraphHooks &hooks)
         MeldMaximumGrafieken();
         return 0;
     }
-    const int g = VrijeGrafiek();
+    const int g = NeemNieuweGrafiek(recorder);
     if (g == 0)
         return 0;
-    ++AantalGrafieken;
-    // A new graph starts from the defaults, not from what an earlier graph of its number left.
     GraphSettings &graph = WindowSettings::graph[size_t(g)];
-    graph.resetToLoadDefaults(g);
-    graph.XYrecorder = recorder;
-    graph.NieuweGrafiek = true;
-    graph.caption = StandaardGrafiekTitel(g, recorder);
     const qint16 antwoord = hooks.loadNewWindow ? hooks.loadNewWindow(g) : qint16(2);
     graph.NieuweGrafiek = false;
     if (antwoord == 1) {

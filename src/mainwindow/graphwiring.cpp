@@ -13,19 +13,11 @@
 #include "views/tableedits.h"
 
 #include <QAction>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 
 using namespace Hoofdmodule;
 
 namespace {
-
-QWidget *activeChild(mdiQLV2 &w)
-{
-    QMdiSubWindow *sub = w.mdiArea()->currentSubWindow();
-    return sub ? sub->widget() : nullptr;
-}
 
 frmGrafiek *activeGraph(mdiQLV2 &w) { return qobject_cast<frmGrafiek *>(activeChild(w)); }
 
@@ -52,12 +44,7 @@ void mnuGraph_Click(mdiQLV2 &w)
 void nieuweGrafiek(bool recorder)
 {
     NewGraphHooks hooks;
-    hooks.loadNewWindow = [](int g) -> qint16 {
-        WindowSettings::graph[size_t(g)].visible = true;
-        frmGrafiek *window = GrafiekVenster[g];
-        window->container()->show();
-        return window->Form_Load() ? qint16(1) : qint16(2);
-    };
+    hooks.loadNewWindow = [](int g) -> qint16 { return LaadNieuweGrafiek(g) ? 1 : 2; };
     // The window's load already built its chart from the confirmed settings.
     hooks.unloadWindow = [](int g) {
         if (frmGrafiek *window = GrafiekVenster.bestaand(g))

@@ -1,5 +1,5 @@
 #include "mainwindow/mainwindow.h"
-#include "mainwindow/graphmenu.h"
+#include "mainwindow/graphwiring.h"
 
 #include "core/shared.h"
 #include "support/language.h"
@@ -332,10 +332,7 @@ void mdiQLV2::LaadStrings()
 
     // The Graph menu offers only its settings and New; its other commands are reached from
     // the graph windows' pop-up.
-    const QHash<QString, bool> graphItems = GraphMenuVisibility(false, {});
-    for (auto it = graphItems.cbegin(); it != graphItems.cend(); ++it)
-        if (QAction *a = m_actions.value(it.key()))
-            a->setVisible(it.value());
+    HerstelGrafiekMenu(*this);
 }
 
 QString mdiQLV2::TitelVoor(const QString &registerNaam, const QString &meetbestand)

@@ -57,12 +57,6 @@ QMdiSubWindow *activeSub(mdiQLV2 &w)
     return sub && !sub->isHidden() ? sub : nullptr;
 }
 
-QWidget *activeChild(mdiQLV2 &w)
-{
-    QMdiSubWindow *sub = activeSub(w);
-    return sub ? sub->widget() : nullptr;
-}
-
 QMdiSubWindow *subWithTag(mdiQLV2 &w, const QString &tag)
 {
     for (QMdiSubWindow *sub : w.mdiArea()->subWindowList())
@@ -280,6 +274,12 @@ QString graphCaption(mdiQLV2 &w, int g)
 }
 
 } // namespace
+
+QWidget *activeChild(mdiQLV2 &w)
+{
+    QMdiSubWindow *sub = activeSub(w);
+    return sub ? sub->widget() : nullptr;
+}
 
 MenuHooks &menuHooks()
 {

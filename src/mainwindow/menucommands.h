@@ -3,6 +3,7 @@
 #include <functional>
 
 class mdiQLV2;
+class QWidget;
 struct GraphSettings;
 
 // The main window's Edit, File, View, Window and Help commands, its toolbar states and the
@@ -19,6 +20,9 @@ struct MenuHooks {
 MenuHooks &menuHooks();
 
 void KoppelMenuCommandos(mdiQLV2 &w);
+
+// The widget of the active child window the user sees; null when none is active or it is hidden.
+QWidget *activeChild(mdiQLV2 &w);
 
 // The Edit menu's items for the active child window (also before the table's pop-up menu).
 void mnuEdit_Click(mdiQLV2 &w);

@@ -3,6 +3,7 @@
 #include "core/services.h"
 #include "core/shared.h"
 #include "core/slots.h"
+#include "graph/graphsettingsrules.h"
 #include "graph/graphwindow.h"
 #include "instruments/protocol.h"
 #include "platform/chart.h"
@@ -87,7 +88,7 @@ frmGrafiek *GraphFixture::graph(int n, const std::function<void(GraphSettings &)
 {
     GraphSettings &g = WindowSettings::graph[size_t(n)];
     g.resetToLoadDefaults(n);
-    g.caption = frmGrafiek::StandaardTitel(n, false);
+    g.caption = StandaardGrafiekTitel(n, false);
     g.SchrijfGrafiekLijnRef(1, 1, 1);
     g.SchrijfGrafiekLijnRef(1, 2, 1);
     if (setup)
