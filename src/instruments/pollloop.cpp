@@ -274,7 +274,7 @@ void StartenMeten()
         // Objects deleted at this level are otherwise never freed.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (MetenActief && HeeftTePollenToestel()) {
-            Pump::once();
+            Pump::keepResponsive();
             OpvraagBeurt();
         } else {
             Pump::waitForEvent();

@@ -44,3 +44,13 @@ QString ConnectionTimeText(qint64 elapsedMs, const QString &daysText)
         return QString::number(days) + daysText + clock;
     return clock;
 }
+
+qint64 MsToNextClockChange(qint64 nowMs, qint64 connectionStartMs, qint64 lastRecordMs)
+{
+    // Both panels count whole seconds, rounded down, from their own origin.
+    const auto toNextSecond = [nowMs](qint64 originMs) {
+        const qint64 into = ((nowMs - originMs) % 1000 + 1000) % 1000;
+        return 1000 - into;
+    };
+    return qMin(toNextSecond(connectionStartMs), toNextSecond(lastRecordMs));
+}

@@ -19,3 +19,6 @@ bool RecordDue(qint64 lastRecordMs, qint64 nowMs, qint32 intervalSeconds, bool c
 QString CounterText(qint32 secondsLeft);
 // Panel "ConnectionTime": elapsed time as "Hh:Nn:Ss ", with whole days in front.
 QString ConnectionTimeText(qint64 elapsedMs, const QString &daysText);
+// Milliseconds until either clock panel shows another second: the connection time counts from
+// the start of the run, the counter from the last record.
+qint64 MsToNextClockChange(qint64 nowMs, qint64 connectionStartMs, qint64 lastRecordMs);

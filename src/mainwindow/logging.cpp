@@ -132,6 +132,8 @@ void mdiQLV2::stampRecord()
     Clock &clock = Clock::current();
     m_laatsteLogMs = clock.monotonicMs();
     MeetTijdstip = clock.now();
+    // The counter starts over from this record, and its clock with it.
+    PlaatsVerbindingsTijd();
 }
 
 void mdiQLV2::PlaatsVerbindingsTijd()
@@ -142,6 +144,8 @@ void mdiQLV2::PlaatsVerbindingsTijd()
     const qint32 rest = qint32(MeetInterval - ElapsedSeconds(m_laatsteLogMs, now));
     setPanelText("Counter", CounterText(rest));
     setPanelText("ConnectionTime", ConnectionTimeText(now - m_verbindingsStartMs, Taaltekst(308)));
+    // The clock wakes only when one of the two panels will show another second.
+    TimerControleTeller.start(int(MsToNextClockChange(now, m_verbindingsStartMs, m_laatsteLogMs)));
 }
 
 void mdiQLV2::TimerOpvragen_Timer()
@@ -202,10 +206,12 @@ bool mdiQLV2::logTimerWanted() const
 void mdiQLV2::keepClockInStep()
 {
     // The connection clock runs only while there is a run to time.
-    if (!LoggenActief)
+    if (!LoggenActief) {
         TimerControleTeller.stop();
-    else if (!TimerControleTeller.isActive())
-        TimerControleTeller.start();
+    } else if (!TimerControleTeller.isActive()) {
+        TimerControleTeller.start(int(MsToNextClockChange(Clock::current().monotonicMs(),
+                                                          m_verbindingsStartMs, m_laatsteLogMs)));
+    }
 }
 
 void mdiQLV2::TimerControleTeller_Timer()

@@ -45,7 +45,11 @@ mdiQLV2::mdiQLV2(QWidget *parent) : QMainWindow(parent)
     // Restarted when a record is written, so its ticks count whole seconds from that moment;
     // a precise timer never ticks early, and the interval is never cut short.
     TimerOpvragen.setTimerType(Qt::PreciseTimer);
-    TimerControleTeller.setInterval(250);
+    // Single shots aimed at the next second the clock panels show: a precise timer never wakes
+    // just before the second turns and then again just after it.
+    TimerControleTeller.setSingleShot(true);
+    TimerControleTeller.setTimerType(Qt::PreciseTimer);
+    TimerControleTeller.setInterval(1000);
 
     connect(&LanguageNotifier::instance(), &LanguageNotifier::languageLoaded, this,
             &mdiQLV2::LaadStrings);
@@ -251,6 +255,7 @@ void mdiQLV2::setPanelText(const QString &key, const QString &text)
     QLabel *p = m_panels.value(key);
     if (!p || p->text() == text)
         return;
+    const bool sameLength = p->text().size() == text.size();
     p->setText(text);
     if (p->minimumWidth() != p->maximumWidth())
         return;
@@ -258,7 +263,9 @@ void mdiQLV2::setPanelText(const QString &key, const QString &text)
     // longer text (a connection of days), never narrower.
     if (p->isVisible() && p->minimumHeight() != p->maximumHeight())
         p->setFixedHeight(p->height());
-    if (p->sizeHint().width() > p->minimumWidth())
+    // Digits are equally wide: a clock that only counts on needs no new measure, only a longer
+    // text does.
+    if (!sameLength && p->sizeHint().width() > p->minimumWidth())
         p->setFixedWidth(p->sizeHint().width());
 }
 

@@ -1,8 +1,11 @@
 #include "platform/clock.h"
 
+#include "platform/pump.h"
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -21,6 +24,18 @@ SystemClock &systemClock()
     return clock;
 }
 Clock *installed = nullptr;
+
+// One timer serves every wait: the poll loop waits several times per exchange, and a timer made
+// and destroyed per wait costs more than the wait's own work.
+QTimer *wakeTimer()
+{
+    static QPointer<QTimer> timer;
+    if (!timer && QCoreApplication::instance()) {
+        timer = new QTimer(QCoreApplication::instance());
+        timer->setSingleShot(true);
+    }
+    return timer;
+}
 } // namespace
 
 Clock &Clock::current() { return installed ? *installed : systemClock(); }
@@ -35,14 +50,18 @@ void SystemClock::waitUntil(qint64 deadlineMs)
     const qint64 left = deadlineMs - monotonicMs();
     if (left <= 0) {
         QCoreApplication::processEvents();
+        Pump::noteRun();
         return;
     }
-    // The timer guarantees the blocking call wakes up at the deadline.
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(left < 2000 ? Qt::PreciseTimer : Qt::CoarseTimer);
-    timer.start(int(qMin<qint64>(left, 24LL * 3600 * 1000)));
+    // The timer guarantees the blocking call wakes up at the deadline. One that is already due
+    // sooner is left running: the wait may end early, and its caller then waits again.
+    QTimer *timer = wakeTimer();
+    if (timer && (!timer->isActive() || timer->remainingTime() > left)) {
+        timer->setTimerType(left < 2000 ? Qt::PreciseTimer : Qt::CoarseTimer);
+        timer->start(int(qMin<qint64>(left, 24LL * 3600 * 1000)));
+    }
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    Pump::noteRun();
 }
 
 ManualClock::ManualClock(const QDateTime &start) : m_wall(start) {}
@@ -50,6 +69,7 @@ ManualClock::ManualClock(const QDateTime &start) : m_wall(start) {}
 void ManualClock::waitUntil(qint64 deadlineMs)
 {
     QCoreApplication::processEvents();
+    Pump::noteRun();
     if (deadlineMs > m_ms)
         advance(deadlineMs - m_ms);
 }

@@ -4,20 +4,38 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 namespace {
 bool endingFlag = false;
-}
+// Longer than the steps between the waits of one exchange on the line, far shorter than anyone
+// notices in a click or a repaint.
+constexpr qint64 ResponsiveMs = 10;
+QElapsedTimer sinceRun;
+} // namespace
 
 namespace Pump {
 
-void once() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void once()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    noteRun();
+}
+
+void keepResponsive()
+{
+    if (!sinceRun.isValid() || sinceRun.elapsed() >= ResponsiveMs)
+        once();
+}
+
+void noteRun() { sinceRun.start(); }
 
 void waitForEvent()
 {
     if (endingFlag)
         return;
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    noteRun();
 }
 
 bool until(const std::function<bool()> &condition)

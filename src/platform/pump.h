@@ -9,6 +9,11 @@ namespace Pump {
 
 // Handles what is pending; never blocks.
 void once();
+// As once(), but only when the event loop has not run for a few milliseconds: a loop that works
+// between short waits stays responsive without paying for an empty turn after every step.
+void keepResponsive();
+// Notes that the event loop has just run (every wait of the program calls it).
+void noteRun();
 // Blocks until at least one event was handled (or the program is ending).
 void waitForEvent();
 // Repeats waitForEvent() until the condition holds or the program is ending; returns the

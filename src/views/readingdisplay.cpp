@@ -157,7 +157,17 @@ template <typename F> void forShownRacks(F f)
 // not run while nothing changes), and once it has expired the marked windows are updated when
 // the event loop is about to wait. The poll loop waits only for a reply to a frame it has just
 // sent, so a reply is always followed by the next frame before any window work.
-constexpr int FrameMs = 40;
+// Every repaint pass costs a round trip to the display server, whatever it paints; a rack that
+// changes twice an exchange would cost one pass per exchange. A frame also ends early when the
+// window is painted anyway (a clock in the status bar, a new row in the table): the marked
+// changes are then shown in that same pass instead of one of their own.
+constexpr int FrameMs = RackFrameMs;
+
+class PaintListener : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+};
 
 struct MarkedChanges {
     std::array<bool, MaxToestellen + 1> reading{};
@@ -166,6 +176,21 @@ struct MarkedChanges {
     bool due = false;
     QPointer<QAbstractEventDispatcher> hookedTo;
     QPointer<QTimer> frame;
+    QPointer<QWidget> listenedTo;
+    QPointer<PaintListener> listener;
+
+    // Listens to the paint passes of the window the racks live in.
+    void listenTo(QWidget *window)
+    {
+        if (!window || window == listenedTo)
+            return;
+        if (!listener)
+            listener = new PaintListener(QCoreApplication::instance());
+        if (listenedTo)
+            listenedTo->removeEventFilter(listener);
+        listenedTo = window;
+        window->installEventFilter(listener);
+    }
 
     void mark()
     {
@@ -189,6 +214,14 @@ struct MarkedChanges {
     }
 };
 MarkedChanges marked;
+
+bool PaintListener::eventFilter(QObject *watched, QEvent *event)
+{
+    // Widgets updated here are painted by the pass this request starts.
+    if (event->type() == QEvent::UpdateRequest && marked.any)
+        showMarkedChanges();
+    return QObject::eventFilter(watched, event);
+}
 } // namespace
 
 void VernieuwenToestelVensters(qint16 slot, bool bezig, bool alle)
@@ -205,6 +238,8 @@ void markReadingChanged(qint16 slot)
     if (slot < 1 || slot > MaxToestellen)
         return;
     marked.reading[size_t(slot)] = true;
+    if (FormRack *rack = RackVenster.bestaand(slot))
+        marked.listenTo(rack->window());
     marked.mark();
 }
 
@@ -234,6 +269,7 @@ void showMarkedChanges()
         FormRack *rack = RackVenster.bestaand(i);
         if (!rack)
             continue;
+        marked.listenTo(rack->window());
         if (reading)
             TonenMeting(*rack, false);
         if (lamp.isValid() && rack->Zichtbaar() && ToestelGeldig(i))

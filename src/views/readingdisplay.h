@@ -31,8 +31,10 @@ void VernieuwenRackVenster(qint16 slot);
 
 // The poll loop's changes, shown together: a reading or lamp that changed only marks its window,
 // and the marked windows are brought up to date in one pass at most once per display frame
-// (40 ms), when the event loop is about to wait (for the reply to the frame just sent), so the
-// next frame never waits for a repaint.
+// (RackFrameMs), when the event loop is about to wait (for the reply to the frame just sent), so
+// the next frame never waits for a repaint. When the window they live in paints anyway before
+// the frame ends, they are brought up to date in that pass.
+constexpr int RackFrameMs = 500;
 void markReadingChanged(qint16 slot);
 void markLampsChanged(qint16 slot, bool bezig, bool alle);
 // Brings the marked windows up to date now (the event loop does this before it waits).

@@ -54,6 +54,46 @@ private slots:
         QCOMPARE(ConnectionTimeText(3723000, " day(s) "), QString("01:02:03 "));
     }
 
+    // The clock panels wake their timer for the first second either of them turns, never
+    // before it (which would show nothing new) and never a second late.
+    void nextClockChange_data()
+    {
+        QTest::addColumn<qint64>("now");
+        QTest::addColumn<qint64>("connectionStart");
+        QTest::addColumn<qint64>("lastRecord");
+        QTest::addColumn<qint64>("expected");
+        QTest::newRow("on the second") << qint64(5000) << qint64(0) << qint64(0) << qint64(1000);
+        QTest::newRow("connection turns first")
+            << qint64(5700) << qint64(0) << qint64(5400) << qint64(300);
+        QTest::newRow("counter turns first")
+            << qint64(5200) << qint64(0) << qint64(4900) << qint64(700);
+        QTest::newRow("record just written")
+            << qint64(5200) << qint64(0) << qint64(5200) << qint64(800);
+        // At the start of a run the last record lies one interval before it.
+        QTest::newRow("record before the run")
+            << qint64(100) << qint64(50) << qint64(-950) << qint64(950);
+        QTest::newRow("days into a run")
+            << qint64(86400LL * 1000 * 3 + 1) << qint64(0) << qint64(1) << qint64(999);
+    }
+    void nextClockChange()
+    {
+        QFETCH(qint64, now);
+        QFETCH(qint64, connectionStart);
+        QFETCH(qint64, lastRecord);
+        QFETCH(qint64, expected);
+        const qint64 wait = MsToNextClockChange(now, connectionStart, lastRecord);
+        QCOMPARE(wait, expected);
+        // Whichever panel turns, it shows another second at the wake-up and not before.
+        const bool turns =
+            ElapsedSeconds(connectionStart, now + wait) != ElapsedSeconds(connectionStart, now) ||
+            ElapsedSeconds(lastRecord, now + wait) != ElapsedSeconds(lastRecord, now);
+        const bool turnedEarlier =
+            ElapsedSeconds(connectionStart, now + wait - 1) != ElapsedSeconds(connectionStart, now) ||
+            ElapsedSeconds(lastRecord, now + wait - 1) != ElapsedSeconds(lastRecord, now);
+        QVERIFY(turns);
+        QVERIFY(!turnedEarlier);
+    }
+
     void arguments_data()
     {
         QTest::addColumn<QStringList>("args");

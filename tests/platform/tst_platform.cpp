@@ -11,11 +11,13 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFontComboBox>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
 
@@ -231,6 +233,33 @@ private slots:
         timer.start(1);
         QVERIFY(Pump::until([&] { return ticks >= 3; }));
         QVERIFY(ticks >= 3);
+    }
+
+    // A loop that steps between short waits skips the empty turn right after the event loop ran,
+    // but never leaves events waiting longer than a few milliseconds.
+    void keepResponsiveSkipsOnlyRightAfterARun()
+    {
+        Pump::once();
+        bool handled = false;
+        QTimer::singleShot(0, [&] { handled = true; });
+        Pump::keepResponsive();
+        QVERIFY(!handled);
+        QThread::msleep(20);
+        Pump::keepResponsive();
+        QVERIFY(handled);
+    }
+
+    // Every wait shares one wake-up timer: a short wait after a long one that an event cut short
+    // still wakes at its own deadline, not at the long one's.
+    void shortWaitAfterALongOneWakesAtItsDeadline()
+    {
+        bool early = false;
+        QTimer::singleShot(0, [&] { early = true; });
+        QVERIFY(Pump::until([&] { return early; }, 20000));
+        QElapsedTimer waited;
+        waited.start();
+        QVERIFY(!Pump::until([] { return false; }, 50));
+        QVERIFY2(waited.elapsed() < 10000, "the short wait slept until the long one's deadline");
     }
 
     void endingEndsUntil()

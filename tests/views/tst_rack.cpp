@@ -492,9 +492,29 @@ private slots:
         waitBlocking(5); // the reply wait right after the first exchange of the burst
         QCOMPARE(rack->LabelWaarde(0)->text(), QStringLiteral("12.5"));
         QCOMPARE(rack->ShapeLED()->colour(), RackKleur::Grijs);
-        waitBlocking(100);
+        waitBlocking(RackFrameMs + 100);
         QCOMPARE(rack->LabelWaarde(0)->text(), QStringLiteral("20.0"));
         QCOMPARE(rack->ShapeLED()->colour(), RackKleur::Groen);
+    }
+
+    // A window that paints anyway (its clock, a new table row) takes the marked changes along in
+    // that pass, instead of a pass of their own when the frame ends.
+    void markedChangesRideAlongAPaintPass()
+    {
+        configureSlot(5, 1);
+        FormRack *rack = RackVenster[5];
+        rack->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rack));
+        showMarkedChanges();
+        TonenMeting(*rack, false);
+        QCoreApplication::processEvents();
+        Toestel[5].Kanaal[1].Waarde = QStringLiteral("30.0");
+        markReadingChanged(5);
+        QCoreApplication::processEvents();
+        QCOMPARE(rack->LabelWaarde(0)->text(), QStringLiteral("12.5"));
+        rack->window()->update();
+        QCoreApplication::processEvents();
+        QCOMPARE(rack->LabelWaarde(0)->text(), QStringLiteral("30.0"));
     }
 };
 
