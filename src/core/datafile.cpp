@@ -241,7 +241,9 @@ bool DataLog::openFile(const QString &path)
     m_utf8 = false;
     if (m_file.size() > 0) {
         QFile ends(path);
-        if (ends.open(QIODevice::ReadOnly) && !ends.isSequential()) {
+        // Unbuffered: four bytes are looked at, after every record; a buffered read would
+        // fetch a whole block each time.
+        if (ends.open(QIODevice::ReadOnly | QIODevice::Unbuffered) && !ends.isSequential()) {
             // Records are appended in the file's own encoding.
             m_utf8 = FileText::hasUtf8Bom(ends.read(3));
             if (ends.seek(ends.size() - 1))
