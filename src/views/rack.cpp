@@ -221,7 +221,10 @@ void FormRack::apply(Placed &p)
     const int t = int(std::floor(p.tw.top() / tpp));
     const int r = int(std::floor((p.tw.left() + p.tw.width()) / tpp));
     const int b = int(std::floor((p.tw.top() + p.tw.height()) / tpp));
-    p.widget->setGeometry(l, t, qMax(0, r - l), qMax(0, b - t));
+    // A fixed size: a new reading's text then repaints its label only, instead of asking the
+    // window for a layout it does not have (the rack places its controls itself).
+    p.widget->setFixedSize(qMax(0, r - l), qMax(0, b - t));
+    p.widget->move(l, t);
 }
 
 void FormRack::setFontPoints(QLabel *label, int points)
@@ -360,8 +363,9 @@ void FormRack::Form_Resize()
     }
     for (Placed &p : m_placed)
         apply(p);
-    m_statusBar->setGeometry(0, height() - m_statusBar->sizeHint().height(), width(),
-                             m_statusBar->sizeHint().height());
+    const int barHeight = m_statusBar->sizeHint().height();
+    m_statusBar->setFixedSize(width(), barHeight);
+    m_statusBar->move(0, height() - barHeight);
     m_band->lower();
     m_picture->lower();
     Hoofdmodule::InstellingenGewijzigd = true;

@@ -516,6 +516,38 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(rack->LabelWaarde(0)->text(), QStringLiteral("30.0"));
     }
+
+    // The rack places its controls itself: a reading of another width must not send the
+    // window a layout request, which costs a layout pass for every reading.
+    void newReadingAsksNoLayout()
+    {
+        configureSlot(6, 2);
+        FormRack *rack = RackVenster[6];
+        rack->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rack));
+        // The first reading sets the stop panel up once; the readings after it are counted.
+        TonenMeting(*rack, false);
+        QCoreApplication::processEvents();
+        struct Counter : QObject {
+            int requests = 0;
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                if (e->type() == QEvent::LayoutRequest)
+                    ++requests;
+                return false;
+            }
+        } counter;
+        const QList<QWidget *> widgets = rack->findChildren<QWidget *>();
+        for (QWidget *w : widgets)
+            w->installEventFilter(&counter);
+        rack->installEventFilter(&counter);
+        Toestel[6].Kanaal[1].Waarde = QStringLiteral("-1234.56");
+        Toestel[6].Kanaal[2].Waarde = QStringLiteral("7");
+        TonenMeting(*rack, false);
+        QCoreApplication::processEvents();
+        QCOMPARE(rack->LabelWaarde(0)->text(), QStringLiteral("-1234.56"));
+        QCOMPARE(counter.requests, 0);
+    }
 };
 
 QTEST_MAIN(TestRack)
