@@ -970,7 +970,6 @@ Grid::Grid(QWidget *parent) : QTableView(parent), m_data(new GridData(this))
     connect(m_data, &QAbstractItemModel::columnsRemoved, this, fullLayout);
     connect(m_data, &QAbstractItemModel::columnsMoved, this, fullLayout);
     connect(m_data, &QAbstractItemModel::layoutChanged, this, fullLayout);
-    connect(m_data, &QAbstractItemModel::modelReset, this, fullLayout);
     applyAppearance();
     applyWidths();
 }
@@ -1216,8 +1215,8 @@ void Grid::reset()
 void Grid::doItemsLayout()
 {
     const int first = std::exchange(m_firstAppended, -1);
-    if (first < 0 || std::exchange(m_fullLayout, false)) {
-        m_fullLayout = false;
+    const bool full = std::exchange(m_fullLayout, false);
+    if (first < 0 || full) {
         QTableView::doItemsLayout();
         return;
     }

@@ -161,7 +161,6 @@ template <typename F> void forShownRacks(F f)
 // changes twice an exchange would cost one pass per exchange. A frame also ends early when the
 // window is painted anyway (a clock in the status bar, a new row in the table): the marked
 // changes are then shown in that same pass instead of one of their own.
-constexpr int FrameMs = RackFrameMs;
 
 class PaintListener : public QObject {
 public:
@@ -206,7 +205,7 @@ struct MarkedChanges {
         if (!frame && QCoreApplication::instance()) {
             frame = new QTimer(QCoreApplication::instance());
             frame->setSingleShot(true);
-            frame->setInterval(FrameMs);
+            frame->setInterval(RackFrameMs);
             QObject::connect(frame, &QTimer::timeout, frame, [this] { due = true; });
         }
         if (frame && !frame->isActive() && !due)

@@ -528,15 +528,7 @@ private slots:
         // The first reading sets the stop panel up once; the readings after it are counted.
         TonenMeting(*rack, false);
         QCoreApplication::processEvents();
-        struct Counter : QObject {
-            int requests = 0;
-            bool eventFilter(QObject *, QEvent *e) override
-            {
-                if (e->type() == QEvent::LayoutRequest)
-                    ++requests;
-                return false;
-            }
-        } counter;
+        LayoutRequests counter;
         const QList<QWidget *> widgets = rack->findChildren<QWidget *>();
         for (QWidget *w : widgets)
             w->installEventFilter(&counter);
@@ -546,7 +538,7 @@ private slots:
         TonenMeting(*rack, false);
         QCoreApplication::processEvents();
         QCOMPARE(rack->LabelWaarde(0)->text(), QStringLiteral("-1234.56"));
-        QCOMPARE(counter.requests, 0);
+        QCOMPARE(counter.count, 0);
     }
 };
 
