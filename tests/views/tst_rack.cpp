@@ -16,11 +16,14 @@
 using namespace Hoofdmodule;
 
 namespace {
-struct LayoutRequests : QObject {
+// Counts the events of one type that reach the objects it filters.
+struct EventCount : QObject {
+    explicit EventCount(QEvent::Type type) : type(type) {}
+    QEvent::Type type;
     int count = 0;
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::LayoutRequest)
+        if (event->type() == type)
             ++count;
         return false;
     }
@@ -34,15 +37,18 @@ void waitBlocking(int ms)
     loop.exec();
 }
 
-struct Paints : QObject {
-    int count = 0;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++count;
-        return false;
-    }
-};
+// The slot's rack window, shown and past its first reading; null when it never got exposed.
+FormRack *shownRack(int slot, int channels)
+{
+    configureSlot(slot, channels);
+    FormRack *rack = RackVenster[slot];
+    rack->show();
+    if (!QTest::qWaitForWindowExposed(rack))
+        return nullptr;
+    TonenMeting(*rack, false);
+    QCoreApplication::processEvents();
+    return rack;
+}
 
 QColor textColour(QLabel *label)
 {
@@ -404,13 +410,9 @@ private slots:
     // A new reading time only repaints the time panel: the status bar is not laid out again.
     void newTimeKeepsStatusBarLayout()
     {
-        configureSlot(5, 2);
-        FormRack *rack = RackVenster[5];
-        rack->show();
-        QVERIFY(QTest::qWaitForWindowExposed(rack));
-        TonenMeting(*rack, false);
-        QCoreApplication::processEvents();
-        LayoutRequests requests;
+        FormRack *rack = shownRack(5, 2);
+        QVERIFY(rack);
+        EventCount requests(QEvent::LayoutRequest);
         rack->StatusBar()->installEventFilter(&requests);
         for (const QTime time : {QTime(9, 4, 6), QTime(23, 59, 59), QTime(10, 11, 12)}) {
             for (int k = 1; k <= 2; ++k)
@@ -461,7 +463,7 @@ private slots:
         } else {
             changed = rack->ShapeLED();
         }
-        Paints frame, window, label;
+        EventCount frame(QEvent::Paint), window(QEvent::Paint), label(QEvent::Paint);
         sub->installEventFilter(&frame);
         rack->installEventFilter(&window);
         changed->installEventFilter(&label);
@@ -479,12 +481,8 @@ private slots:
     // exchanges is shown once, and never between a reply and the next frame.
     void markedChangesShownOncePerFrame()
     {
-        configureSlot(5, 1);
-        FormRack *rack = RackVenster[5];
-        rack->show();
-        QVERIFY(QTest::qWaitForWindowExposed(rack));
-        TonenMeting(*rack, false);
-        QCoreApplication::processEvents();
+        FormRack *rack = shownRack(5, 1);
+        QVERIFY(rack);
         Toestel[5].Kanaal[1].Waarde = QStringLiteral("20.0");
         markReadingChanged(5);
         markLampsChanged(5, true, true);
@@ -501,13 +499,9 @@ private slots:
     // that pass, instead of a pass of their own when the frame ends.
     void markedChangesRideAlongAPaintPass()
     {
-        configureSlot(5, 1);
-        FormRack *rack = RackVenster[5];
-        rack->show();
-        QVERIFY(QTest::qWaitForWindowExposed(rack));
         showMarkedChanges();
-        TonenMeting(*rack, false);
-        QCoreApplication::processEvents();
+        FormRack *rack = shownRack(5, 1);
+        QVERIFY(rack);
         Toestel[5].Kanaal[1].Waarde = QStringLiteral("30.0");
         markReadingChanged(5);
         QCoreApplication::processEvents();
@@ -521,14 +515,10 @@ private slots:
     // window a layout request, which costs a layout pass for every reading.
     void newReadingAsksNoLayout()
     {
-        configureSlot(6, 2);
-        FormRack *rack = RackVenster[6];
-        rack->show();
-        QVERIFY(QTest::qWaitForWindowExposed(rack));
         // The first reading sets the stop panel up once; the readings after it are counted.
-        TonenMeting(*rack, false);
-        QCoreApplication::processEvents();
-        LayoutRequests counter;
+        FormRack *rack = shownRack(6, 2);
+        QVERIFY(rack);
+        EventCount counter(QEvent::LayoutRequest);
         const QList<QWidget *> widgets = rack->findChildren<QWidget *>();
         for (QWidget *w : widgets)
             w->installEventFilter(&counter);
