@@ -3,6 +3,7 @@
 #include "core/conversions.h"
 #include "core/datafile.h"
 #include "core/defaults.h"
+#include "core/services.h"
 #include "core/shared.h"
 #include "core/slots.h"
 #include "platform/clock.h"
@@ -151,13 +152,6 @@ void SchrijfGrafiekInstellingen(Writer &w, const GraphSettings &g)
 }
 
 QString fileNameOnly(const QString &path) { return QFileInfo(path).fileName(); }
-
-QString shortPath(const QString &path, int length = 60)
-{
-    if (path.size() <= length)
-        return path;
-    return path.left(length / 4 - 1) + QStringLiteral("...") + path.right(3 * length / 4 - 2);
-}
 
 qint32 checkInterval(qint32 seconds) { return (seconds >= 1 && seconds <= 86400) ? seconds : 1; }
 
@@ -744,9 +738,10 @@ bool saveSettingsCommand()
 {
     if (!BewaarInstellingen(InstellingenBestandsnaam))
         return false;
-    WindowHost::current().message(Taaltekst(184) + QStringLiteral("\n\n") +
-                                      shortPath(QDir::toNativeSeparators(InstellingenBestandsnaam)),
-                                  MsgBox::OkOnly | MsgBox::Information, QString());
+    // Said, not asked: the box stands until the user closes it, and nothing waits for that.
+    WindowHost::current().message(
+        Taaltekst(184), MsgBox::OkOnly | MsgBox::Information | MsgBox::DoNotWait,
+        KortPad(QDir::toNativeSeparators(InstellingenBestandsnaam), 30));
     return true;
 }
 
@@ -765,9 +760,8 @@ bool saveSettingsAsCommand()
     Registry::write(RegisterNaam, QStringLiteral("Settings"), QStringLiteral("FileNameSettings"),
                     path);
     WindowHost::current().titleChanged();
-    WindowHost::current().message(Taaltekst(184) + QStringLiteral("\n\n") +
-                                      shortPath(QDir::toNativeSeparators(path)),
-                                  MsgBox::OkOnly | MsgBox::Information, QString());
+    WindowHost::current().message(Taaltekst(184), MsgBox::OkOnly | MsgBox::Information,
+                                  Taaltekst(127));
     return true;
 }
 

@@ -16,6 +16,7 @@
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
+#include <QPointer>
 #include <QDropEvent>
 #include <QMdiSubWindow>
 #include <QMimeData>
@@ -138,7 +139,13 @@ bool frmGrafiek::Form_Load()
     if (g.NieuweGrafiek) {
         GekozenNummer = m_nummer;
         auto &dialoog = graphSettingsDialogHook();
+        // The user may close this window while its dialog waits: it is gone afterwards.
+        const QPointer<frmGrafiek> zelf = this;
         const qint16 antwoord = dialoog ? dialoog(m_nummer) : qint16(1);
+        if (!zelf) {
+            ZetAntwoord(2);
+            return false;
+        }
         ZetAntwoord(antwoord);
         if (antwoord != 1 || m_ontladen)
             return false;
@@ -921,9 +928,13 @@ bool GrafiekVensterTabel::RecordersActief() const
 
 frmGrafiek *LaadNieuweGrafiek(int nummer)
 {
-    frmGrafiek *w = GrafiekVenster[nummer];
+    // The load waits for the settings dialog, and the user may close the window meanwhile.
+    QPointer<frmGrafiek> w = GrafiekVenster[nummer];
     w->container()->show();
-    if (!w->Form_Load()) {
+    const bool geladen = w->Form_Load();
+    if (!w)
+        return nullptr;
+    if (!geladen) {
         w->SluitDoorCode();
         return nullptr;
     }

@@ -6,7 +6,10 @@
 #include "platform/clock.h"
 #include "platform/pump.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QPointer>
+#include <QTimer>
 #include <QEvent>
 #include <deque>
 
@@ -26,23 +29,37 @@ template <typename F, typename... A> void call(const F &f, A &&...args)
 
 bool slotUsable(int slot) { return ToestelGeldig(slot) && Toestel[slot].Actief; }
 
-// After a wrapped cycle, wait until more whole seconds than the reply time-out (in seconds)
-// have passed since the cycle began. Measured on the monotonic clock, so a wall clock set back
-// does not stall polling.
-void paceCycle()
+// A step is running (from its first state to its last, the reply wait included), or something
+// holds polling (a record's write, a command exchange with one controller, a download).
+bool stapBezig = false;
+int houders = 0;
+// StartenMeten's loop runs: only then do the waits of the program advance polling.
+bool lusBinnen = false;
+
+// After a wrapped cycle, the next one starts once more whole seconds than the reply time-out
+// (in seconds) have passed since the cycle began. Measured on the monotonic clock, so a wall
+// clock set back does not stall polling. The wait is no wait inside a step: the loop simply
+// starts no step before then, and every wait of the program goes on meanwhile.
+qint64 volgendeCyclusMs()
+{
+    if (!(CyclusRond && MetenActief) || cyclusStartMs < 0)
+        return 0;
+    const qint64 startSecond = cyclusStartMs / 1000;
+    const qint64 needed = qint64(AntwoordWachttijd / 10) + 1; // "greater than"
+    return (startSecond + needed) * 1000;
+}
+
+// True when the next step may start now; a wrapped cycle starts over here.
+bool cyclusMagBeginnen()
 {
     if (!(CyclusRond && MetenActief))
-        return;
+        return true;
     Clock &clock = Clock::current();
-    if (cyclusStartMs >= 0) {
-        const qint64 startSecond = cyclusStartMs / 1000;
-        const qint64 needed = qint64(AntwoordWachttijd / 10) + 1; // "greater than"
-        const qint64 wakeMs = (startSecond + needed) * 1000;
-        Pump::until([&] { return clock.monotonicMs() / 1000 - startSecond >= needed; },
-                    qMax<qint64>(0, wakeMs - clock.monotonicMs()));
-    }
+    if (clock.monotonicMs() < volgendeCyclusMs())
+        return false;
     cyclusStartMs = clock.monotonicMs();
     CyclusRond = false;
+    return true;
 }
 
 std::deque<std::function<void()>> &tussenwerk()
@@ -61,9 +78,12 @@ void TussenOpvraagStappen(std::function<void()> werk)
 bool UitvoerenTussenwerk()
 {
     // State 2: a poll went out and its reply is still to be read.
-    while (!tussenwerk().empty() && Toestellen::OpvraagStatus != 2 && !Pump::ending()) {
+    while (!tussenwerk().empty() && Toestellen::OpvraagStatus != 2 && !stapBezig &&
+           !Pump::ending()) {
         std::function<void()> werk = std::move(tussenwerk().front());
         tussenwerk().pop_front();
+        // The work may wait (a question, a command's reply): no step starts meanwhile.
+        OpvragenGehouden hold;
         werk();
     }
     return !tussenwerk().empty();
@@ -75,6 +95,89 @@ void OpvraagBeurt()
     if (MetenActief)
         UitvoerenOpvraagStap();
 }
+
+OpvragenGehouden::OpvragenGehouden() { ++houders; }
+OpvragenGehouden::~OpvragenGehouden() { --houders; }
+
+bool OpvraagStapBezig() { return stapBezig; }
+bool OpvragenGepauzeerd() { return stapBezig || houders > 0; }
+
+namespace {
+
+// Drives the poll loop from the event loop: every loop of the program, its own waits and Qt's
+// modal ones (a menu held open, a file dialog) alike, runs its turns. A turn is one whole
+// exchange with a controller; between turns the event loop handles the user's input, which
+// waits while an exchange runs (see Pump::InputHold).
+class Beurtplanner : public QObject {
+    // Turns run at rest only: not inside an exchange, a record's write or other work that
+    // pumps, and not while a data file is read into the table.
+    static bool pollen() { return MetenActief && HeeftTePollenToestel(); }
+    static bool magDraaien()
+    {
+        return lusBinnen && !OpvragenGepauzeerd() && Pump::atRest() && !LadenBezig &&
+               !Pump::ending();
+    }
+
+public:
+    Beurtplanner()
+    {
+        m_timer.setSingleShot(true);
+        m_timer.setTimerType(Qt::PreciseTimer);
+        connect(&m_timer, &QTimer::timeout, this, [this] { beurt(); });
+        // Whatever switched polling on (a dialog closing, Measure, a reloaded port), the loop
+        // passes here before it sleeps.
+        if (auto *dispatcher = QAbstractEventDispatcher::instance())
+            connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] { plan(); });
+    }
+
+    // Arms the timer for the next turn, when there is one to take.
+    void plan()
+    {
+        if (!magDraaien())
+            return;
+        qint64 wachten = -1;
+        // Work between steps waits while a poll's reply is unread (state 2).
+        if (!tussenwerk().empty() && (Toestellen::OpvraagStatus != 2 || pollen())) {
+            wachten = 0;
+        } else if (pollen()) {
+            wachten = qMax<qint64>(0, volgendeCyclusMs() - Clock::current().monotonicMs());
+        }
+        if (wachten < 0)
+            return;
+        if (m_timer.isActive() && m_timer.remainingTime() <= wachten)
+            return;
+        m_timer.start(int(qMin<qint64>(wachten, 24LL * 3600 * 1000)));
+    }
+
+    void beurt()
+    {
+        if (!magDraaien())
+            return;
+        UitvoerenTussenwerk();
+        // The steps of one exchange follow each other, with the work waiting between steps;
+        // the turn ends with the exchange.
+        while (pollen() && !OpvragenGepauzeerd() && !Pump::ending() && cyclusMagBeginnen()) {
+            OpvraagBeurt();
+            const qint16 status = Toestellen::OpvraagStatus;
+            if (status <= 0 || status >= 4)
+                break;
+        }
+        plan();
+    }
+
+private:
+    QTimer m_timer;
+};
+
+Beurtplanner &planner()
+{
+    static QPointer<Beurtplanner> p;
+    if (!p)
+        p = new Beurtplanner;
+    return *p;
+}
+
+} // namespace
 
 PollHooks &pollHooks()
 {
@@ -120,6 +223,7 @@ void VolgendOpvraagToestel(qint16 &slot)
             slot = 1;
             CyclusRond = true;
             CyclusVoltooid = true;
+            call(pollHooks().cycleEnded);
         }
         if (slotUsable(slot))
             return;
@@ -134,6 +238,8 @@ void HerstartOpvraagCyclus()
 
 void UitvoerenOpvraagStap()
 {
+    if (stapBezig || !cyclusMagBeginnen())
+        return;
     if (!ToestelGeldig(Toestellen::HuidigToestel)) {
         VolgendOpvraagToestel(Toestellen::HuidigToestel);
         Toestellen::OpvraagStatus = 1;
@@ -147,6 +253,14 @@ void UitvoerenOpvraagStap()
 
 void OpvragenToestel(qint16 slot, qint16 &state)
 {
+    // A step never starts inside another one.
+    if (stapBezig)
+        return;
+    struct Stap {
+        Pump::InputHold input;
+        Stap() { stapBezig = true; }
+        ~Stap() { stapBezig = false; }
+    } stap;
     // The slot is taken by value: a command nested in a reply wait may move HuidigToestel on,
     // and the running exchange must still be counted against the slot it polled.
     if (!ToestelGeldig(slot)) {
@@ -177,9 +291,10 @@ void OpvragenToestel(qint16 slot, qint16 &state)
         const bool ok = h.readReply ? h.readReply(slot) : false;
         if (ok)
             return;
-        // A read cut short by the settings dialog or by switching measuring off says nothing
-        // about the controller: poll it again later instead of counting it.
-        if (!MetenActief || Bezig || Pump::ending())
+        // A read cut short by the settings dialog, by switching measuring off or by a line that
+        // went away says nothing about the controller: poll it again later instead of counting
+        // it.
+        if (!MetenActief || Bezig || Pump::ending() || (h.portOpen && !h.portOpen()))
             return;
         VerhogenFoutTeller(slot);
         if (t.FoutTeller > 10) {
@@ -193,14 +308,11 @@ void OpvragenToestel(qint16 slot, qint16 &state)
     case 4: {
         call(h.showReading, int(slot));
         call(h.refreshLamps, int(slot), false, false);
-        const bool timerOn = h.logTimerEnabled ? h.logTimerEnabled() : true;
-        if (!timerOn && LoggenActief) {
-            call(h.stampRecord);
+        if (LoggenActief && h.recordDue && h.recordDue()) {
+            call(h.takeRecord);
             VerwerkenLegeMeting(QString());
-            call(h.setLogTimerEnabled, true);
         }
         VolgendOpvraagToestel(Toestellen::HuidigToestel);
-        paceCycle();
         state = 0;
         break;
     }
@@ -224,6 +336,9 @@ void VerwerkenLegeMeting(const QString &info)
 
 void VerwerkenMeting(const QString &info, qint16 tnr)
 {
+    // The write may ask the user (a file that cannot be reopened): that answer belongs to the
+    // record, and no poll step runs before it is given.
+    OpvragenGehouden hold;
     PollHooks &h = pollHooks();
     call(h.writeRecord, info, int(tnr));
     call(h.appendTableRow, info, int(tnr));
@@ -270,15 +385,13 @@ void StartenMeten()
         call(h.setLogTimerEnabled, true);
     InstellingenGewijzigd = false;
 
-    while (!ProgrammaStoppen && !InstellingenHerladen && !Pump::ending()) {
+    // From here every wait of the program advances the loop, this one included.
+    lusBinnen = true;
+    planner().plan();
+    Pump::until([] {
         // Objects deleted at this level are otherwise never freed.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        if (MetenActief && HeeftTePollenToestel()) {
-            Pump::keepResponsive();
-            OpvraagBeurt();
-        } else {
-            Pump::waitForEvent();
-            UitvoerenTussenwerk();
-        }
-    }
+        return ProgrammaStoppen || InstellingenHerladen;
+    });
+    lusBinnen = false;
 }

@@ -27,11 +27,14 @@ struct PollHooks {
     std::function<void(int slot, bool busy, bool all)> refreshLamps;
     std::function<void(int slot)> showReading;
     // Logging.
-    std::function<bool()> logTimerEnabled;
     std::function<void(bool)> setLogTimerEnabled;
     std::function<void()> startStopLogging;
-    // A due record is about to be written: its time stamp is taken now.
-    std::function<void()> stampRecord;
+    // The log timer found a record due; the next finished poll step takes it (its time stamp
+    // goes into MeetTijdstip) and writes it.
+    std::function<bool()> recordDue;
+    std::function<void()> takeRecord;
+    // A poll cycle ended (the slot number wrapped).
+    std::function<void()> cycleEnded;
     // One poll exchange: send the poll command, then read and decode the reply.
     std::function<void(int slot)> sendPoll;
     std::function<bool(int slot)> readReply;
@@ -53,7 +56,9 @@ inline qint16 HuidigToestel = 1;
 inline qint16 OpvraagStatus = 0;
 } // namespace Toestellen
 
-// Runs the poll loop until a settings reload or the end of the program is asked for.
+// Runs the poll loop until a settings reload or the end of the program is asked for. The loop
+// is driven from the event loop: every wait for the user (a box, a dialog, a held menu) takes
+// its turns as this one does.
 void StartenMeten();
 void InstellenKnoppenMeten();
 void StartStopMeten();
@@ -77,6 +82,20 @@ bool UitvoerenTussenwerk();
 // One turn of the poll loop: the waiting work between exchanges, then one poll step when
 // polling is on.
 void OpvraagBeurt();
+
+// While one of these lives no poll step starts: a record's write with its questions, a command
+// exchange with one controller, a download or capture on the line.
+class OpvragenGehouden {
+public:
+    OpvragenGehouden();
+    ~OpvragenGehouden();
+    OpvragenGehouden(const OpvragenGehouden &) = delete;
+    OpvragenGehouden &operator=(const OpvragenGehouden &) = delete;
+};
+// A poll step runs (its reply wait included).
+bool OpvraagStapBezig();
+// A step runs or something holds polling: work that may ask the user waits for later.
+bool OpvragenGepauzeerd();
 
 // True when some valid slot is switched on: the loop then has work and pumps without blocking.
 bool HeeftTePollenToestel();

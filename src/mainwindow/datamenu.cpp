@@ -8,6 +8,7 @@
 #include "core/slots.h"
 #include "instruments/capture.h"
 #include "instruments/download.h"
+#include "instruments/pollloop.h"
 #include "mainwindow/mainwindow.h"
 #include "platform/dialogs.h"
 #include "support/language.h"
@@ -138,6 +139,7 @@ void mdiQLV2::mnuDataReceive_Click()
             OpenCommPoort();
         if (poortOpen()) {
             Loopt loopt(ontvangenLoopt);
+            OpvragenGehouden lijnBezet;
             HerstelGrafieken();
             receive->setChecked(true);
             menuItem("mnuDatalogging")->setChecked(false);
@@ -189,6 +191,7 @@ void mdiQLV2::mnuDataTransfer_Click()
         OpenCommPoort();
     if (poortOpen()) {
         Loopt loopt(transferLoopt);
+        OpvragenGehouden lijnBezet;
         TransferActief = true;
         receive->setChecked(false);
         menuItem("mnuDatalogging")->setChecked(false);

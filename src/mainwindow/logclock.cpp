@@ -1,5 +1,7 @@
 #include "mainwindow/logclock.h"
 
+#include <algorithm>
+
 namespace {
 QString twoDigits(qint64 v)
 {
@@ -15,9 +17,53 @@ qint64 ElapsedSeconds(qint64 fromMs, qint64 toMs)
     return ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
 }
 
-bool RecordDue(qint64 lastRecordMs, qint64 nowMs, qint32 intervalSeconds, bool cycleCompleted)
+namespace {
+// How early a tick may fire and still count as its own.
+constexpr qint64 EarlyMs = 25;
+qint64 floorDiv(qint64 a, qint64 b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+} // namespace
+
+void LogTicks::start(qint64 nowMs, qint32 intervalSeconds, bool cycleEndedBefore)
 {
-    return cycleCompleted && nowMs - lastRecordMs >= qint64(intervalSeconds) * 1000;
+    originMs = nowMs;
+    judged = 0;
+    recordTick = -qint64(intervalSeconds);
+    cycleEnds.clear();
+    if (cycleEndedBefore)
+        cycleEnds.append(nowMs);
+}
+
+qint64 LogTicks::tickAt(qint64 nowMs) const { return floorDiv(nowMs - originMs + EarlyMs, 1000); }
+
+qint64 LogTicks::msToNextTick(qint64 nowMs) const
+{
+    return qMax<qint64>(1, tickMs(tickAt(nowMs) + 1) - nowMs);
+}
+
+void LogTicks::cycleEnded(qint64 ms)
+{
+    if (ms > tickMs(recordTick))
+        cycleEnds.append(ms);
+}
+
+void LogTicks::skipTo(qint64 nowMs) { judged = qMax(judged, tickAt(nowMs)); }
+
+qint64 LogTicks::judge(qint64 nowMs, qint32 intervalSeconds)
+{
+    const qint64 current = tickAt(nowMs);
+    const qint64 first = judged + 1;
+    judged = qMax(judged, current);
+    if (cycleEnds.isEmpty() || current < first)
+        return -1;
+    // The first tick at or after the first cycle end, and far enough after the last record.
+    const qint64 afterCycle = floorDiv(cycleEnds.constFirst() - originMs + 999, 1000);
+    const qint64 due = std::max({first, recordTick + qint64(qMax(1, intervalSeconds)), afterCycle});
+    if (due > current)
+        return -1;
+    recordTick = due;
+    const qint64 at = tickMs(due);
+    cycleEnds.removeIf([at](qint64 e) { return e <= at; });
+    return due;
 }
 
 QString CounterText(qint32 rest)

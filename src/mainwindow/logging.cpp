@@ -8,6 +8,7 @@
 #include "mainwindow/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/pump.h"
 #include "platform/registry.h"
 #include "support/language.h"
 #include "support/messagebox.h"
@@ -76,8 +77,12 @@ void mdiQLV2::StartStopVerbinding()
         menuItem("mnuDatalogging")->setChecked(true);
         Clock &clock = Clock::current();
         m_verbindingsStartMs = clock.monotonicMs();
-        m_laatsteLogMs = m_verbindingsStartMs - qint64(MeetInterval) * 1000;
-        TimerOpvragen.start();
+        // The ticks of the run count from its start; the first record is due at the first
+        // tick with a poll cycle ended.
+        m_ticks.start(m_verbindingsStartMs, MeetInterval, CyclusVoltooid);
+        m_laatsteLogMs = m_ticks.tickMs(m_ticks.recordTick);
+        m_recordPending = false;
+        startLogTimer();
         setPanelText("Message", " ");
         toolButton("tbrLogger")->setChecked(true);
         // A selection left in a grid would be taken for one made in the new run's rows.
@@ -115,6 +120,7 @@ void mdiQLV2::StopVerbinding()
     if (LoggenActief)
         ToevoegenEindPunt();
     LoggenActief = false;
+    m_recordPending = false;
     PlaatsAanduidingenCOM();
 }
 
@@ -127,14 +133,20 @@ void mdiQLV2::ToevoegenEindPunt()
     VerwerkenMeting(QStringLiteral("Stop"), 0);
 }
 
-void mdiQLV2::stampRecord()
+bool mdiQLV2::recordDue() const { return m_recordPending; }
+
+void mdiQLV2::takeRecord()
 {
-    Clock &clock = Clock::current();
-    m_laatsteLogMs = clock.monotonicMs();
-    MeetTijdstip = clock.now();
-    // The counter starts over from this record, and its clock with it.
-    PlaatsVerbindingsTijd();
+    MeetTijdstip = m_recordStamp;
+    m_recordPending = false;
 }
+
+void mdiQLV2::startLogTimer()
+{
+    TimerOpvragen.start(int(m_ticks.msToNextTick(Clock::current().monotonicMs())));
+}
+
+void mdiQLV2::cycleEnded() { m_ticks.cycleEnded(Clock::current().monotonicMs()); }
 
 void mdiQLV2::PlaatsVerbindingsTijd()
 {
@@ -150,11 +162,33 @@ void mdiQLV2::PlaatsVerbindingsTijd()
 
 void mdiQLV2::TimerOpvragen_Timer()
 {
+    // What a tick starts may ask the user (a port that will not open, the schedule's questions):
+    // never inside a poll exchange or other work that pumps. It runs as soon as that ends; the
+    // ticks it judges lie where they lie all the same.
+    if (m_inLogTimer)
+        return;
+    if (OpvragenGepauzeerd() || !Pump::atRest()) {
+        if (!m_tickWaiting) {
+            m_tickWaiting = true;
+            TussenOpvraagStappen([this] {
+                m_tickWaiting = false;
+                logTick();
+            });
+        }
+        return;
+    }
+    logTick();
+}
+
+void mdiQLV2::logTick()
+{
     if (m_inLogTimer)
         return;
     Guard guard(m_inLogTimer);
+    Clock &clock = Clock::current();
+    bool judged = false;
     if (!Bezig && MetenActief) {
-        const QDateTime now = Clock::current().now();
+        const QDateTime now = clock.now();
         if (!StartLoggen) {
             if (!LoggenActief && StartLoggenOpTijd && StartTijd.isValid() && StartTijd <= now) {
                 if (!StopLoggenOpTijd || !StopTijd.isValid() || StopTijd > now)
@@ -171,26 +205,37 @@ void mdiQLV2::TimerOpvragen_Timer()
         if (pollHooks().sampleRecorders)
             pollHooks().sampleRecorders(AantalRijen);
         if (LoggenActief) {
+            // A closed port is reopened at every tick; when that fails the run ends.
             if (!poortOpen())
                 OpenCommPoort();
-            if (poortOpen()) {
-                PlaatsVerbindingsTijd();
-                const qint64 nowMs = Clock::current().monotonicMs();
-                if (RecordDue(m_laatsteLogMs, nowMs, MeetInterval, CyclusVoltooid)) {
+            if (poortOpen() && LoggenActief) {
+                judged = true;
+                const qint64 nowMs = clock.monotonicMs();
+                const qint64 due = m_recordPending ? -1 : m_ticks.judge(nowMs, MeetInterval);
+                if (due >= 0) {
+                    // A record is due: its stamp is its tick's moment; the poll loop writes it
+                    // after the next finished step.
                     CyclusVoltooid = false;
-                    // A record is due: the poll loop writes it, and stamps it when it does.
-                    TimerOpvragen.stop();
+                    m_laatsteLogMs = m_ticks.tickMs(due);
+                    m_recordStamp = clock.now().addMSecs(m_laatsteLogMs - nowMs);
+                    m_recordPending = true;
                 }
+                PlaatsVerbindingsTijd();
             }
         }
         // With logging off the indicators stay as they are: whatever switches logging, the
         // port or measuring refreshes them when it does.
     }
+    // Ticks that pass while polling is paused or a record waits are not judged later.
+    if (!judged || m_recordPending)
+        m_ticks.skipTo(clock.monotonicMs());
     ActiverenKnopBewaren();
     InstellenKnopMenus();
     // Nothing left to do each second: the timer rests until logging or a schedule starts it.
     if (!LoggenActief && !logTimerWanted())
         TimerOpvragen.stop();
+    else
+        startLogTimer();
 }
 
 bool mdiQLV2::logTimerWanted() const
@@ -233,7 +278,9 @@ void mdiQLV2::StatusBar_PanelClick(const QString &key)
 
 void mdiQLV2::PlaatsAanduidingenCOM()
 {
-    TimerOpvragen.start();
+    // Never restarted while it runs: its ticks keep their phase.
+    if (!TimerOpvragen.isActive())
+        startLogTimer();
     keepClockInStep();
     InstellenKnoppenData();
     mnuData_Click();

@@ -41,9 +41,9 @@ mdiQLV2::mdiQLV2(QWidget *parent) : QMainWindow(parent)
     // Window menu.
     m_mdi->viewport()->installEventFilter(this);
 
-    TimerOpvragen.setInterval(1000);
-    // Restarted when a record is written, so its ticks count whole seconds from that moment;
-    // a precise timer never ticks early, and the interval is never cut short.
+    // Each tick aims the next one at the next whole second of the ticks' phase, so a late tick
+    // does not shift the ones after it.
+    TimerOpvragen.setSingleShot(true);
     TimerOpvragen.setTimerType(Qt::PreciseTimer);
     // Single shots aimed at the next second the clock panels show: a precise timer never wakes
     // just before the second turns and then again just after it.

@@ -1,4 +1,7 @@
 #pragma once
+#include "mainwindow/logclock.h"
+
+#include <QDateTime>
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
@@ -89,7 +92,11 @@ public:
     // Monotonic time of the last record (the countdown and the record-due test read it).
     qint64 laatsteLogMs() const { return m_laatsteLogMs; }
     // A due record is being written: its time stamp, and the start of the next interval.
-    void stampRecord();
+    // The record the log timer found due, and its hand-over to the poll loop.
+    bool recordDue() const;
+    void takeRecord();
+    void cycleEnded();
+    void startLogTimer();
 
     // Serial port set-up and connection state.
     void initCommPoort();
@@ -127,10 +134,15 @@ private:
     std::function<void()> m_afterShow;
     qint64 m_verbindingsStartMs = 0;
     qint64 m_laatsteLogMs = 0;
+    LogTicks m_ticks;
+    bool m_recordPending = false;
+    QDateTime m_recordStamp;
+    bool m_tickWaiting = false; // a tick waits for the poll exchange it came in
     bool m_inLogTimer = false;  // the log timer's handler is running (maybe in a message box)
     bool m_inStartStop = false; // StartStopVerbinding is running
     // Whether the log timer has work while logging is off: a schedule or recorder graphs.
     bool logTimerWanted() const;
+    void logTick();
     void keepClockInStep();
     QAction *addItem(QMenu *menu, const QString &name, const QKeySequence &shortcut = {});
     void buildMenus();

@@ -46,11 +46,14 @@ void mdiQLV2::InstellenCommPoort()
 void mdiQLV2::OpenCommPoort()
 {
     if (!port().isOpen() && !port().open()) {
+        // A run that was logging ends here, with its stop record, and the indicators say so
+        // before the box asks for attention.
+        if (LoggenActief)
+            StopVerbinding();
         setPanelText("Settings", checkPortText());
+        Antwoord = 2;
         TonenMelding(Taaltekst(152) + SeriePoort + QStringLiteral("' !"), MsgBox::Exclamation,
                      QStringLiteral("RS232"));
-        LoggenActief = false;
-        Antwoord = 2;
         return;
     }
     port().setDtr(true);

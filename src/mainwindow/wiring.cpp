@@ -383,15 +383,16 @@ void installPollHooks(mdiQLV2 &w)
     };
     h.measuringShown = [&w] { w.InstellenKnopMeten(); };
     h.showReading = [](int slot) { markReadingChanged(qint16(slot)); };
-    h.logTimerEnabled = [&w] { return w.TimerOpvragen.isActive(); };
     h.setLogTimerEnabled = [&w](bool on) {
-        if (on)
-            w.TimerOpvragen.start();
-        else
+        if (!on)
             w.TimerOpvragen.stop();
+        else if (!w.TimerOpvragen.isActive())
+            w.startLogTimer();
     };
     h.startStopLogging = [&w] { w.StartStopVerbinding(); };
-    h.stampRecord = [&w] { w.stampRecord(); };
+    h.recordDue = [&w] { return w.recordDue(); };
+    h.takeRecord = [&w] { w.takeRecord(); };
+    h.cycleEnded = [&w] { w.cycleEnded(); };
     h.sendPoll = [](int slot) { ZendCommando(qint16(slot), Protocol::PollCommando[size_t(slot)]); };
     h.readReply = [](int slot) {
         return IsT57Model(Toestel[slot].Type) ? LezenMetingT57(qint16(slot))
@@ -737,7 +738,7 @@ void KoppelHoofdvenster(mdiQLV2 &w)
                          [&w](const QString &path) { w.MDIForm_OLEDragDrop({path}); });
         QObject::connect(graph, &frmGrafiek::recorderGestart, &w, [&w] {
             if (!w.TimerOpvragen.isActive())
-                w.TimerOpvragen.start();
+                w.startLogTimer();
         });
         QObject::connect(graph, &frmGrafiek::ontladen, &w, [&w](int number) {
             // Settings copied from a graph that is gone can no longer be pasted.

@@ -47,9 +47,10 @@ QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
 
 void SystemClock::waitUntil(qint64 deadlineMs)
 {
+    Pump::WorkWait work;
     const qint64 left = deadlineMs - monotonicMs();
     if (left <= 0) {
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(Pump::eventFlags());
         Pump::noteRun();
         return;
     }
@@ -60,7 +61,7 @@ void SystemClock::waitUntil(qint64 deadlineMs)
         timer->setTimerType(left < 2000 ? Qt::PreciseTimer : Qt::CoarseTimer);
         timer->start(int(qMin<qint64>(left, 24LL * 3600 * 1000)));
     }
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QCoreApplication::processEvents(Pump::eventFlags() | QEventLoop::WaitForMoreEvents);
     Pump::noteRun();
 }
 
@@ -68,7 +69,8 @@ ManualClock::ManualClock(const QDateTime &start) : m_wall(start) {}
 
 void ManualClock::waitUntil(qint64 deadlineMs)
 {
-    QCoreApplication::processEvents();
+    Pump::WorkWait work;
+    QCoreApplication::processEvents(Pump::eventFlags());
     Pump::noteRun();
     if (deadlineMs > m_ms)
         advance(deadlineMs - m_ms);

@@ -5,6 +5,7 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <utility>
 
 namespace {
 bool endingFlag = false;
@@ -12,13 +13,30 @@ bool endingFlag = false;
 // notices in a click or a repaint.
 constexpr qint64 ResponsiveMs = 10;
 QElapsedTimer sinceRun;
+int inputHolds = 0;
+// Pumps run from inside work: once(), keepResponsive() and the timed waits.
+int workPumps = 0;
 } // namespace
 
 namespace Pump {
 
+InputHold::InputHold() { ++inputHolds; }
+InputHold::~InputHold() { --inputHolds; }
+bool inputHeld() { return inputHolds > 0; }
+WorkWait::WorkWait() { ++workPumps; }
+WorkWait::~WorkWait() { --workPumps; }
+bool atRest() { return inputHolds == 0 && workPumps == 0; }
+
+QEventLoop::ProcessEventsFlags eventFlags()
+{
+    return inputHolds > 0 ? QEventLoop::AllEvents | QEventLoop::ExcludeUserInputEvents
+                          : QEventLoop::AllEvents;
+}
+
 void once()
 {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    WorkWait work;
+    QCoreApplication::processEvents(eventFlags());
     noteRun();
 }
 
@@ -34,19 +52,26 @@ void waitForEvent()
 {
     if (endingFlag)
         return;
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    QCoreApplication::processEvents(eventFlags() | QEventLoop::WaitForMoreEvents);
     noteRun();
 }
 
 bool until(const std::function<bool()> &condition)
 {
+    // The user answers this wait: their input must reach it, and the work it interrupts waits
+    // for the answer, so what runs at rest may run meanwhile.
+    const int held = std::exchange(inputHolds, 0);
+    const int work = std::exchange(workPumps, 0);
     while (!condition() && !endingFlag)
         waitForEvent();
+    inputHolds = held;
+    workPumps = work;
     return condition();
 }
 
 bool until(const std::function<bool()> &condition, qint64 timeoutMs)
 {
+    WorkWait work;
     Clock &clock = Clock::current();
     const qint64 deadline = clock.monotonicMs() + timeoutMs;
     while (!condition() && !endingFlag && clock.monotonicMs() < deadline)

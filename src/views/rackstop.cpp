@@ -10,6 +10,7 @@
 #include "instruments/protocol.h"
 #include "instruments/transport.h"
 #include "platform/dialogs.h"
+#include "platform/pump.h"
 #include "support/language.h"
 
 #include <QLabel>
@@ -36,11 +37,11 @@ QByteArray VerwachteEcho(const QString &model, qint32 idno, const QByteArray &co
     return AdresTekst(idno).toLatin1() + "\t<" + (firstOnly ? commando.left(1) : commando);
 }
 
-void ZendCommandoEnWachtOpAntwoord(qint16 slot, const QByteArray &Commando,
+bool ZendCommandoEnWachtOpAntwoord(qint16 slot, const QByteArray &Commando,
                                    const QString &TekstActie, const QString &Titel)
 {
     if (slot < 1 || slot > MaxToestellen)
-        return;
+        return true;
     // The wait window disables the main window while it is up.
     FormDataTransfer &window = FormDataTransfer::instance();
     window.VideoNr = 102;
@@ -55,11 +56,14 @@ void ZendCommandoEnWachtOpAntwoord(qint16 slot, const QByteArray &Commando,
     ZendCommando(slot, frame);
     InstrumentConnection &c = InstrumentConnection::current();
     QByteArray received;
+    bool lijnWeg = false;
     for (;;) {
         if (received.contains(echo) || !received.contains("\r\n")) {
             WachtOpAntwoord(received, "\r\n", 25);
-            if (!c.CommConditiesOK())
-                break; // the line is gone: nothing to ask
+            if (!c.CommConditiesOK()) {
+                lijnWeg = true; // the line is gone: nothing to ask the controller
+                break;
+            }
             bool cancelled = false;
             if (!received.contains(echo) && c.TellerCOMM() >= AntwoordWachttijd) {
                 const int answer = WindowHost::current().message(
@@ -77,6 +81,13 @@ void ZendCommandoEnWachtOpAntwoord(qint16 slot, const QByteArray &Commando,
         }
     }
     window.Sluiten();
+    if (lijnWeg && !Pump::ending()) {
+        // The controller never heard the command: the user must hear why.
+        DialogProvider::current().messageBox(
+            nullptr, Taaltekst(152) + SeriePoort + QStringLiteral("' !"),
+            MsgBox::OkOnly | MsgBox::Exclamation, Titel);
+    }
+    return !lijnWeg;
 }
 
 bool StopCommandoBezig(qint16 slot)
@@ -93,11 +104,11 @@ bool StopCommandoInWachtrij(qint16 slot, const QString &titel, std::function<voi
         // Polling pauses for the length of the exchange only.
         const bool measuring = MetenActief;
         MetenActief = false;
-        ZendCommandoEnWachtOpAntwoord(slot, Protocol::StopCommando[size_t(slot)], Taaltekst(304),
-                                      titel);
+        const bool gehoord = ZendCommandoEnWachtOpAntwoord(
+            slot, Protocol::StopCommando[size_t(slot)], Taaltekst(304), titel);
         MetenActief = measuring;
         pending()[size_t(slot)] = false;
-        if (klaar)
+        if (klaar && gehoord)
             klaar();
     });
     return true;

@@ -14,7 +14,7 @@ class TestPollLoop : public QObject {
     QList<int> sent;
     QSet<int> silent;
     QStringList records;
-    bool timerOn = true;
+    bool recordDue = false; // the log timer found a record due
     ManualClock clock;
 
     void configure(const QList<int> &used)
@@ -34,13 +34,13 @@ private slots:
         sent.clear();
         silent.clear();
         records.clear();
-        timerOn = true;
+        recordDue = false;
         PollHooks &h = pollHooks();
         h = PollHooks();
         h.sendPoll = [this](int slot) { sent << slot; };
         h.readReply = [this](int slot) { return !silent.contains(slot); };
-        h.logTimerEnabled = [this] { return timerOn; };
-        h.setLogTimerEnabled = [this](bool on) { timerOn = on; };
+        h.recordDue = [this] { return recordDue; };
+        h.takeRecord = [this] { recordDue = false; };
         h.writeRecord = [this](const QString &info, int tnr) {
             records << QStringLiteral("%1/%2/%3").arg(info).arg(tnr).arg(AantalRijen);
         };
@@ -110,12 +110,12 @@ private slots:
     {
         configure({1});
         LoggenActief = true;
-        timerOn = false; // the log timer marked a record due
+        recordDue = true;
         Toestellen::HuidigToestel = 1;
         Toestellen::OpvraagStatus = 3;
         UitvoerenOpvraagStap(); // state 4
         QCOMPARE(records, QStringList{"/0/1"});
-        QVERIFY(timerOn);
+        QVERIFY(!recordDue);
         UitvoerenOpvraagStap();
         QCOMPARE(records.size(), 1);
     }
@@ -123,12 +123,12 @@ private slots:
     void noRecordWhileLoggingOff()
     {
         configure({1});
-        timerOn = false;
+        recordDue = true;
         Toestellen::HuidigToestel = 1;
         Toestellen::OpvraagStatus = 3;
         UitvoerenOpvraagStap();
         QVERIFY(records.isEmpty());
-        QVERIFY(!timerOn);
+        QVERIFY(recordDue);
     }
 
     void pacingWaitsAfterWrap()
@@ -136,13 +136,27 @@ private slots:
         configure({1});
         Toestellen::HuidigToestel = 1;
         Toestellen::OpvraagStatus = 3;
-        UitvoerenOpvraagStap(); // a wrap: the next cycle starts now
-        const qint64 cycleStart = clock.monotonicMs();
-        for (int i = 0; i < 4; ++i)
-            UitvoerenOpvraagStap();
-        // 15 ticks of 100 ms: more than one whole second boundary must pass.
-        QCOMPARE(clock.monotonicMs() / 1000 - cycleStart / 1000, qint64(2));
+        UitvoerenOpvraagStap(); // state 4: a wrap
+        clock.advance(10000);   // whatever an earlier cycle asked for has passed
+        UitvoerenOpvraagStap(); // the next cycle starts: state 1
         QVERIFY(!CyclusRond);
+        const qint64 cycleStart = clock.monotonicMs();
+        UitvoerenOpvraagStap(); // the poll goes out
+        UitvoerenOpvraagStap();
+        UitvoerenOpvraagStap(); // the next wrap
+        QCOMPARE(sent.size(), 1);
+        QVERIFY(CyclusRond);
+        // 15 ticks of 100 ms: no step before more than one whole second boundary has passed,
+        // and the loop waits outside any step meanwhile.
+        const qint64 due = (cycleStart / 1000 + 2) * 1000;
+        clock.advance(due - 1 - clock.monotonicMs());
+        UitvoerenOpvraagStap();
+        QVERIFY(CyclusRond);
+        clock.advance(1);
+        UitvoerenOpvraagStap();
+        QVERIFY(!CyclusRond);
+        UitvoerenOpvraagStap();
+        QCOMPARE(sent.size(), 2);
     }
 
     void recordTimeAndLabel()

@@ -288,8 +288,12 @@ private slots:
         clickPanel(1);
         runQueued();
         QCOMPARE(frames.size(), 1);
-        QCOMPARE(boxes.requests().size(), 1); // the question only: no time-out box
+        // The question, then no time-out box but the word that the line went away, as a
+        // download says it; the panel keeps its look, since the controller never heard it.
+        QCOMPARE(boxes.requests().size(), 2);
+        QVERIFY(boxes.requests()[1].text.startsWith(Taaltekst(152)));
         QVERIFY(!waitWindow());
+        QVERIFY(!rack->StopPaneelIngedrukt());
     }
 
     void nothingSent_data()

@@ -6,30 +6,54 @@
 class TestLogClock : public QObject {
     Q_OBJECT
 private slots:
-    void due_data()
+    // The log timer's ticks on the manual clock: a run starts at 0 ms, "cN" is a poll cycle
+    // that ends at N ms, "tN" the tick handler running at N ms (early, late, or once for two
+    // ticks). Records are due at the listed ticks, each stamped with its tick's moment.
+    void ticks_data()
     {
-        QTest::addColumn<qint64>("lastMs");
-        QTest::addColumn<qint64>("nowMs");
         QTest::addColumn<int>("interval");
-        QTest::addColumn<bool>("cycle");
-        QTest::addColumn<bool>("due");
-        QTest::newRow("first record at once") << qint64(-60000) << qint64(0) << 60 << true << true;
-        QTest::newRow("cycle not ended") << qint64(-60000) << qint64(0) << 60 << false << false;
-        QTest::newRow("59 s") << qint64(1000) << qint64(59999) << 60 << true << false;
-        QTest::newRow("59.001 s across 60 boundaries") << qint64(1999) << qint64(61000) << 60
-                                                       << true << false;
-        QTest::newRow("60 s") << qint64(1999) << qint64(61999) << 60 << true << true;
-        QTest::newRow("1 ms across a boundary") << qint64(999) << qint64(1000) << 1 << true
-                                                << false;
+        QTest::addColumn<bool>("cycleBefore");
+        QTest::addColumn<QString>("events");
+        QTest::addColumn<QString>("due");
+        QTest::newRow("first record at the first tick") << 60 << true << "t1000 t2000" << "1";
+        QTest::newRow("first record waits for a cycle")
+            << 2 << false << "t1000 c1500 t2000 t3000" << "2";
+        QTest::newRow("a tick a little early is its own")
+            << 2 << true << "t1000 c1800 t2990 t4000" << "1,3";
+        QTest::newRow("handled late, after a cycle that ended after the tick")
+            << 2 << true << "t1000 t2000 c3200 t3400 t4000" << "1,4";
+        QTest::newRow("a skipped tick is judged by the next")
+            << 2 << true << "t1000 c1500 t2000 t4200 t5000" << "1,3";
+        QTest::newRow("interval 1, a cycle per second") << 1 << true
+                                                        << "t1000 c1100 t2000 c2900 t3000" << "1,2,3";
+        QTest::newRow("no cycle, no record") << 1 << true << "t1000 t2000 t3000" << "1";
+        QTest::newRow("interval in ticks, not in write times")
+            << 5 << true << "t1000 c1200 t2000 t3000 t4000 t5000 t5999 c6500 t7000 t11000" << "1,6,11";
     }
-    void due()
+    void ticks()
     {
-        QFETCH(qint64, lastMs);
-        QFETCH(qint64, nowMs);
         QFETCH(int, interval);
-        QFETCH(bool, cycle);
-        QFETCH(bool, due);
-        QCOMPARE(RecordDue(lastMs, nowMs, interval, cycle), due);
+        QFETCH(bool, cycleBefore);
+        QFETCH(QString, events);
+        QFETCH(QString, due);
+        LogTicks t;
+        t.start(0, interval, cycleBefore);
+        QStringList got;
+        for (const QString &e : events.split(' ')) {
+            const qint64 at = e.mid(1).toLongLong();
+            if (e.startsWith('c')) {
+                t.cycleEnded(at);
+            } else {
+                const qint64 tick = t.judge(at, interval);
+                if (tick >= 0) {
+                    got << QString::number(tick);
+                    QCOMPARE(t.tickMs(tick), tick * 1000);
+                }
+                // The timer is aimed at the next whole second of the run.
+                QCOMPARE(at + t.msToNextTick(at), (t.tickAt(at) + 1) * 1000);
+            }
+        }
+        QCOMPARE(got.join(','), due);
     }
 
     void counter_data()
