@@ -93,7 +93,11 @@ frmGrafiek::frmGrafiek(qint16 nummer, QWidget *parent)
     connect(m_chart, &Chart::doubleClicked, this, [this] {
         GekozenNummer = m_nummer;
         auto &dialoog = graphSettingsDialogHook();
+        // The window may be closed while its dialog waits.
+        const QPointer<frmGrafiek> zelf = this;
         const qint16 antwoord = dialoog ? dialoog(m_nummer) : qint16(2);
+        if (!zelf)
+            return;
         ZetAntwoord(antwoord);
         if (antwoord == 1)
             HerInitialiseerGrafiek();

@@ -91,6 +91,7 @@ public:
     void InstellenKnopMenus();
     // Monotonic time of the last record (the countdown and the record-due test read it).
     qint64 laatsteLogMs() const { return m_laatsteLogMs; }
+    const LogTicks &logTicks() const { return m_ticks; }
     // A due record is being written: its time stamp, and the start of the next interval.
     // The record the log timer found due, and its hand-over to the poll loop.
     bool recordDue() const;

@@ -5,6 +5,8 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
+#include <qpa/qwindowsysteminterface.h>
 #include <utility>
 
 namespace {
@@ -20,8 +22,27 @@ int workPumps = 0;
 
 namespace Pump {
 
+namespace {
+// Input held back is handed on as soon as nothing holds it: Qt's glib event loop would leave it
+// queued until the next event of the window system arrived.
+void releaseHeldInput()
+{
+    if (inputHolds > 0 || !QCoreApplication::instance() ||
+        QWindowSystemInterface::windowSystemEventsQueued() == 0)
+        return;
+    QTimer::singleShot(0, QCoreApplication::instance(), [] {
+        if (inputHolds == 0 && QWindowSystemInterface::windowSystemEventsQueued() > 0)
+            QWindowSystemInterface::sendWindowSystemEvents(QEventLoop::AllEvents);
+    });
+}
+} // namespace
+
 InputHold::InputHold() { ++inputHolds; }
-InputHold::~InputHold() { --inputHolds; }
+InputHold::~InputHold()
+{
+    --inputHolds;
+    releaseHeldInput();
+}
 bool inputHeld() { return inputHolds > 0; }
 WorkWait::WorkWait() { ++workPumps; }
 WorkWait::~WorkWait() { --workPumps; }
@@ -62,6 +83,7 @@ bool until(const std::function<bool()> &condition)
     // for the answer, so what runs at rest may run meanwhile.
     const int held = std::exchange(inputHolds, 0);
     const int work = std::exchange(workPumps, 0);
+    releaseHeldInput();
     while (!condition() && !endingFlag)
         waitForEvent();
     inputHolds = held;

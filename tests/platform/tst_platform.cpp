@@ -20,6 +20,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QtTest>
+#include <qpa/qwindowsysteminterface.h>
 
 class TestPlatform : public QObject {
     Q_OBJECT
@@ -278,6 +279,53 @@ private slots:
         Pump::waitMs(5000);
         QCOMPARE(clock.monotonicMs(), qint64(0));
         Pump::waitForEvent(); // must not block
+    }
+
+    // A click that reaches the program while work holds the user's input (a poll exchange
+    // waiting for its reply) is handled once the work is done, never inside it; a box the work
+    // itself shows can still be answered.
+    void heldInputWaitsForTheWork()
+    {
+        QPushButton button("Press");
+        button.resize(120, 40);
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        int clicks = 0;
+        connect(&button, &QPushButton::clicked, this, [&clicks] { ++clicks; });
+        const auto click = [&button] {
+            // Through the window system's queue, as the user's own click arrives.
+            QWindow *window = button.windowHandle();
+            const QPointF at(60, 20);
+            const QPointF global = window->mapToGlobal(at.toPoint());
+            QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+                window, at, global, Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
+            QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+                window, at, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
+        };
+        {
+            Pump::InputHold work;
+            click();
+            Pump::once();
+            Pump::waitMs(30);
+            QCOMPARE(clicks, 0);
+            QVERIFY(!Pump::atRest());
+            // A wait for the user inside the work lifts the hold while it waits.
+            bool answered = false;
+            QTimer::singleShot(20, this, [&] {
+                click();
+                QTimer::singleShot(20, this, [&answered] { answered = true; });
+            });
+            Pump::until([&answered] { return answered; });
+            QVERIFY(clicks >= 1);
+            clicks = 0;
+            click();
+            Pump::waitMs(30);
+            QCOMPARE(clicks, 0);
+        }
+        QVERIFY(Pump::atRest());
+        // The held click comes as soon as the loop turns, without waiting for another event.
+        Pump::waitForEvent();
+        QCOMPARE(clicks, 1);
     }
 
     // ---- scripted dialogs ----
