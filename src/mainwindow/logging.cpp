@@ -82,6 +82,7 @@ void mdiQLV2::StartStopVerbinding()
         m_ticks.start(m_verbindingsStartMs, MeetInterval, CyclusVoltooid);
         m_laatsteLogMs = m_ticks.tickMs(m_ticks.recordTick);
         m_recordPending = false;
+        m_wallAtOrigin = QDateTime();
         startLogTimer();
         setPanelText("Message", " ");
         toolButton("tbrLogger")->setChecked(true);
@@ -218,6 +219,14 @@ void mdiQLV2::logTick()
                     CyclusVoltooid = false;
                     m_laatsteLogMs = m_ticks.tickMs(due);
                     m_recordStamp = clock.now().addMSecs(m_laatsteLogMs - nowMs);
+                    // Wall and monotonic time are read a moment apart: the run's stamps stay
+                    // whole seconds apart unless the wall clock itself was set.
+                    const QDateTime onPhase =
+                        m_wallAtOrigin.addMSecs(m_laatsteLogMs - m_ticks.originMs);
+                    if (m_wallAtOrigin.isValid() && qAbs(onPhase.msecsTo(m_recordStamp)) < 1000)
+                        m_recordStamp = onPhase;
+                    else
+                        m_wallAtOrigin = m_recordStamp.addMSecs(m_ticks.originMs - m_laatsteLogMs);
                     m_recordPending = true;
                 }
                 PlaatsVerbindingsTijd();

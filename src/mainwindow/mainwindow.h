@@ -138,6 +138,7 @@ private:
     LogTicks m_ticks;
     bool m_recordPending = false;
     QDateTime m_recordStamp;
+    QDateTime m_wallAtOrigin; // the wall time the run's ticks count from
     bool m_tickWaiting = false; // a tick waits for the poll exchange it came in
     bool m_inLogTimer = false;  // the log timer's handler is running (maybe in a message box)
     bool m_inStartStop = false; // StartStopVerbinding is running

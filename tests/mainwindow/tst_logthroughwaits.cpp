@@ -1,0 +1,306 @@
+#include "boxcloser.h"
+
+#include "core/settingsfile.h"
+#include "core/shared.h"
+#include "core/slots.h"
+#include "graph/graphsettingsdialog.h"
+#include "graph/graphwindow.h"
+#include "instruments/pollloop.h"
+#include "mainwindow/mainwindow.h"
+#include "mainwindow/wiring.h"
+#include "platform/chart.h"
+#include "platform/clock.h"
+#include "platform/codec.h"
+#include "platform/pump.h"
+#include "platform/registry.h"
+#include "platform/serialport.h"
+#include "simulator.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <qpa/qwindowsysteminterface.h>
+
+using namespace Hoofdmodule;
+
+namespace {
+struct ProgramWindow : mdiQLV2 {
+    ProgramWindow()
+    {
+        KoppelHoofdvenster(*this);
+        setShowSplash(false);
+    }
+};
+
+// A double-click on the widget through the window system's queue, as the user's
+// own arrives.
+void doubleClick(QWidget *widget)
+{
+    QWindow *window = widget->window()->windowHandle();
+    const QPointF at = widget->mapTo(widget->window(), widget->rect().center());
+    const QPointF global = widget->mapToGlobal(widget->rect().center());
+    using W = QWindowSystemInterface;
+    ulong t = 1000;
+    for (int i = 0; i < 2; ++i) {
+        W::handleMouseEvent<W::AsynchronousDelivery>(window, t++, at, global, Qt::LeftButton,
+                                                     Qt::LeftButton, QEvent::MouseButtonPress);
+        W::handleMouseEvent<W::AsynchronousDelivery>(window, t++, at, global, Qt::NoButton,
+                                                     Qt::LeftButton, QEvent::MouseButtonRelease);
+    }
+}
+
+// Runs the action once no poll exchange runs: a person's command is handed to
+// the program between exchanges (the platform test shows it), and a timer of
+// the test's own is not.
+void atRest(QObject *context, int ms, std::function<void()> action)
+{
+    QTimer::singleShot(ms, context, [context, action] {
+        if (OpvragenGepauzeerd() || !Pump::atRest())
+            atRest(context, 1, action);
+        else
+            action();
+    });
+}
+} // namespace
+
+// Logging goes on, record after record on its tick, while the program waits for
+// the user: a graph settings dialog opened during a slow controller's reply and
+// one opened between exchanges, each left open for 10 s, a pop-up menu and a
+// file dialog held open, and the "Settings saved!" box left standing.
+class TestLogThroughWaits : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir home;
+    QTimer boxCloser;
+
+    QString documents() const { return home.path() + "/Documents"; }
+    QString settingsFile() const { return documents() + "/Marquel/QLV-2/Settings/Qlv2.CFG"; }
+    QString dataFile() const { return documents() + "/Marquel/QLV-2/Data/Untitled.csv"; }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(home.isValid());
+        qputenv("HOME", home.path().toLocal8Bit());
+        qputenv("XDG_DOCUMENTS_DIR", documents().toLocal8Bit());
+        QStandardPaths::setTestModeEnabled(true);
+        QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
+        SerialPortTable::setRegistryApplication("QLV2-PORTS-logwaits");
+    }
+
+    void recordsKeepTheirTicksThroughEveryWait()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        sim.add("T542", 12, 2);
+        sim.add("T5781", 20, 1);
+        sim.add("T512", 3, 1).behaviour = Sim::Behaviour::Silent;
+        Sim::Controller &slow = sim.add("T512", 7, 1);
+        slow.behaviour = Sim::Behaviour::Late;
+        slow.lateMs = 700;
+        SerialPortTable::bind(9, sim.devicePath());
+
+        ResetToestellen();
+        const struct {
+            int slot;
+            const char *type;
+            int idno;
+            int channels;
+        } devices[] = {
+            {1, "T542", 12, 2}, {2, "T5781", 20, 1}, {3, "T512", 3, 1}, {4, "T512", 7, 1}};
+        for (const auto &d : devices) {
+            Toestel[d.slot].Type = d.type;
+            Toestel[d.slot].Idno = d.idno;
+            Toestel[d.slot].Kanalen = qint16(d.channels);
+        }
+        SeriePoort = "COM9";
+        Baudrate = "9600";
+        MeetInterval = 2;
+        StartLoggen = true;
+        LaadBestand = false;
+        QVERIFY(SchrijfInstellingen(settingsFile()));
+        ResetToestellen();
+        SeriePoort = "COM1";
+        StartLoggen = false;
+        Pump::setEnding(false);
+        ProgrammaStoppen = InstellingenHerladen = LoggenActief = MetenActief = Bezig = false;
+        AantalRijen = 0;
+        closeMessageBoxesEvery(boxCloser, 5000);
+
+        ProgramWindow w;
+        // What the test sees of the run: every cycle end and every record, on the
+        // monotonic clock, and whether a dialog ever opened inside an exchange.
+        PollHooks &h = pollHooks();
+        QList<qint64> cycleEnds;
+        QList<QDateTime> stamps;
+        const auto cycleEnded = h.cycleEnded;
+        h.cycleEnded = [&] {
+            cycleEnds << Clock::current().monotonicMs();
+            cycleEnded();
+        };
+        const auto writeRecord = h.writeRecord;
+        h.writeRecord = [&](const QString &info, int tnr) {
+            if (info.isEmpty())
+                stamps << MeetTijdstip;
+            writeRecord(info, tnr);
+        };
+        QList<QPair<qint64, qint64>> waits; // each wait for the user: from, to
+        bool openedInsideExchange = false;
+        const auto waitFor = [&](int ms, std::function<void()> close) {
+            const qint64 from = Clock::current().monotonicMs();
+            QTimer::singleShot(ms, &w, [&waits, from, close] {
+                waits << qMakePair(from, Clock::current().monotonicMs());
+                close();
+            });
+        };
+        const auto settingsDialogFor = [&](int ms) {
+            QTimer *poll = new QTimer(&w);
+            connect(poll, &QTimer::timeout, poll, [poll, ms, &waitFor] {
+                if (frmGrafiekInstellen *d = frmGrafiekInstellen::geopend()) {
+                    poll->stop();
+                    poll->deleteLater();
+                    QPointer<frmGrafiekInstellen> dialog = d;
+                    waitFor(ms, [dialog] {
+                        if (dialog)
+                            dialog->CmdCancel_Click();
+                    });
+                }
+            });
+            poll->start(1);
+        };
+        // The double-click's command opens the dialog: never inside an exchange.
+        const auto openDialog = graphSettingsDialogHook();
+        graphSettingsDialogHook() = [&](int g) {
+            openedInsideExchange |= OpvraagStapBezig();
+            return openDialog(g);
+        };
+        frmGrafiek *graph = nullptr;
+
+        // The rest of the run, counted from the graph's making.
+        std::function<void()> later = [&] {
+            // 3 s on: the user double-clicks the graph while the slow controller's
+            // reply is awaited.
+            QTimer::singleShot(3000, &w, [&] {
+                connect(&sim, &Sim::Simulator::frameReceived, &w,
+                        [&, graph](const QByteArray &frame) {
+                            if (!frame.startsWith("#007") || !graph)
+                                return;
+                            sim.disconnect(&w);
+                            doubleClick(graph->Diagram());
+                            settingsDialogFor(10000);
+                        });
+            });
+            // 16 s: the Graph > Settings command, between exchanges.
+            atRest(&w, 16000, [&] {
+                settingsDialogFor(10000);
+                w.menuItem("mnuExtraSettingsGraph")->trigger();
+            });
+            // 29 s: the graph's pop-up menu, held open.
+            atRest(&w, 29000, [&] {
+                waitFor(5000, [] {
+                    if (QWidget *menu = QApplication::activePopupWidget())
+                        menu->close();
+                });
+                emit graph->menuGevraagd(graph->mapToGlobal(QPoint(50, 50)));
+            });
+            // 36 s: File > Read settings, its file dialog held open and cancelled.
+            atRest(&w, 36000, [&] {
+                waitFor(5000, [] {
+                    for (QWidget *t : QApplication::topLevelWidgets())
+                        if (auto *d = qobject_cast<QFileDialog *>(t); d && d->isVisible())
+                            d->reject();
+                });
+                w.menuItem("mnuReadSettings")->trigger();
+            });
+            // 43 s: File > Save settings; its box stands for 5 s without holding
+            // anything up.
+            atRest(&w, 43000, [&] {
+                w.menuItem("mnuFileSaveSettings")->trigger();
+                waitFor(5000, [] {});
+            });
+            QTimer::singleShot(51000, &w, [&w] { w.mnuFileExit_Click(); });
+        };
+        // 1 s: a graph to double-click, made through Graph > New; its dialog is
+        // confirmed.
+        atRest(&w, 1000, [&] {
+            QTimer::singleShot(200, &w, [] {
+                if (frmGrafiekInstellen *d = frmGrafiekInstellen::geopend())
+                    d->CmdOK_Click();
+            });
+            emit w.menu("mnuGraph")->aboutToShow(); // the menu's items as it opens
+            w.menuItem("mnuGraphNewTable")->trigger();
+            graph = GrafiekVenster.inGebruik(1);
+            QVERIFY(graph);
+            later();
+        });
+        // Should the scenario stop short, the program still ends.
+        QTimer::singleShot(90000, &w, [&w] { w.mnuFileExit_Click(); });
+        QVERIFY(w.MDIForm_Load({}));
+        boxCloser.stop();
+        QVERIFY(graph);
+
+        QVERIFY(!openedInsideExchange);
+        QCOMPARE(waits.size(), 5);
+        // Polling went on in every wait: cycles kept ending (one takes under 4 s
+        // here).
+        for (const auto &[from, to] : std::as_const(waits)) {
+            int ended = 0;
+            for (qint64 e : std::as_const(cycleEnds))
+                ended += e > from && e <= to;
+            QVERIFY2(ended >= (to - from) / 4000,
+                     qPrintable(QStringLiteral("%1 cycles in %2 ms").arg(ended).arg(to - from)));
+        }
+
+        // Every record lies on the first tick at which the interval had passed
+        // since the previous record's tick and a cycle had ended since; its stamp
+        // is that tick's moment.
+        const LogTicks &ticks = w.logTicks();
+        QVERIFY(stamps.size() >= 15);
+        qint64 tick = -MeetInterval;
+        for (int n = 0; n < stamps.size(); ++n) {
+            const qint64 since = ticks.tickMs(tick);
+            qint64 firstEnd = -1;
+            for (qint64 e : std::as_const(cycleEnds))
+                if (e > since || (n == 0 && e <= ticks.originMs)) {
+                    firstEnd = qMax(e, n == 0 ? ticks.originMs : e);
+                    break;
+                }
+            QVERIFY(firstEnd >= 0);
+            const qint64 expected =
+                qMax(tick + MeetInterval, (firstEnd - ticks.originMs + 999) / 1000);
+            const qint64 actual =
+                n == 0 ? expected : tick + stamps[n - 1].msecsTo(stamps[n]) / 1000;
+            if (n > 0)
+                QCOMPARE(stamps[n - 1].msecsTo(stamps[n]) % 1000, qint64(0));
+            // A tick that fired a few milliseconds early cannot count a cycle that
+            // ended in them.
+            const bool earlyTick = actual == expected + 1 && ticks.tickMs(expected) - firstEnd < 25;
+            QVERIFY2(actual == expected || earlyTick,
+                     qPrintable(QStringLiteral("record %1 at tick %2, due at %3")
+                                    .arg(n)
+                                    .arg(actual)
+                                    .arg(expected)));
+            tick = actual;
+        }
+
+        // The file holds each record once, whole, and the stop record last.
+        QFile file(dataFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = Cp1252::decode(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1 + stamps.size() + 1);
+        QSet<QString> times;
+        for (int i = 1; i < lines.size(); ++i) {
+            QCOMPARE(lines[i].count(','), lines[0].count(','));
+            if (i < lines.size() - 1)
+                times.insert(lines[i].section(',', 0, 0));
+        }
+        QCOMPARE(times.size(), stamps.size());
+    }
+};
+
+QTEST_MAIN(TestLogThroughWaits)
+#include "tst_logthroughwaits.moc"
