@@ -23,6 +23,7 @@
 #include "platform/serialport.h"
 #include "platform/updown.h"
 #include "support/language.h"
+#include "support/messagebox.h"
 #include "views/table.h"
 #include "simulator.h"
 
@@ -30,6 +31,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QMenu>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -415,6 +417,65 @@ private slots:
         QVERIFY(rig.record(Records + 1));
         QCOMPARE(graph->EersteMeting() + graph->AantalPunten() - 1, Records + 1);
         QCOMPARE(graph->Diagram()->value(Line1, graph->AantalPunten()), double(Records + 1));
+    }
+
+    // The user closes a new graph by its close box (and answers Yes) while its settings dialog,
+    // or the line-source dialog on top of it, waits: the dialogs close with it, nothing is left
+    // of the graph, and polling and logging go on.
+    void newGraphClosedUnderItsDialog_data()
+    {
+        QTest::addColumn<bool>("lineSourceOpen");
+        QTest::newRow("settings dialog") << false;
+        QTest::newRow("line-source dialog") << true;
+    }
+    void newGraphClosedUnderItsDialog()
+    {
+        QFETCH(bool, lineSourceOpen);
+        Rig rig(home.path());
+        QVERIFY(rig.start());
+        QVERIFY(rig.startLogging());
+        rig.boxCloser.stop(); // the close question is answered here
+        const auto closeGraph = [](QWidget *) {
+            frmGrafiek *graph = GrafiekVenster.inGebruik(1);
+            QVERIFY(graph);
+            QTimer::singleShot(20, qApp, [] {
+                FormMelding *box = FormMelding::openBoxes().value(0);
+                QVERIFY(box);
+                box->knop(MsgBox::Yes)->click();
+            });
+            QPointer<frmGrafiek> closed = graph;
+            graph->container()->close();
+            // As on a desktop, where the window is gone before the dialog's wait ends.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(!closed);
+        };
+        bool sourceShown = false;
+        onSettingsDialog([&](frmGrafiekInstellen *d) {
+            if (!lineSourceOpen) {
+                closeGraph(d);
+                return;
+            }
+            onShown([] { return openLineSource(); },
+                    [&](QWidget *source) {
+                        sourceShown = true;
+                        closeGraph(source);
+                    },
+                    [](QWidget *source) {
+                        static_cast<DialogInputGrafiekElement *>(source)->CancelButton->click();
+                    });
+            clickCell(d->MSHFlexCurveLijnen, 1, CurveLijnenGrid::KolomBron);
+        });
+        emit rig.w->menu("mnuGraph")->aboutToShow();
+        rig.w->menuItem("mnuGraphNewTable")->trigger();
+        QCOMPARE(sourceShown, lineSourceOpen);
+        QVERIFY(!GrafiekVenster.inGebruik(1));
+        QCOMPARE(AantalGrafieken, qint16(0));
+        QVERIFY(!frmGrafiekInstellen::geopend());
+        QVERIFY(!openLineSource());
+        QVERIFY(!Bezig);
+        QVERIFY(LoggenActief);
+        QVERIFY(MetenActief);
+        QVERIFY(FormMelding::openBoxes().isEmpty());
     }
 
     void newRecorderSamplesOnItsOwnClock()

@@ -23,6 +23,8 @@
 #include "simulator.h"
 
 #include <QApplication>
+#include <QAction>
+#include <QLabel>
 #include <QFontMetrics>
 #include <QLockFile>
 #include <QElapsedTimer>
@@ -434,6 +436,54 @@ private slots:
         QVERIFY(closing.isValid());
         QVERIFY(window.isUnloaded());
         QVERIFY(dialogs.messageTexts().isEmpty());
+    }
+
+    // The line goes away while logging (an adapter pulled out): the run ends with its stop
+    // record as soon as the port cannot be reopened, the status bar says logging is off, and
+    // closing the program by its frame later writes nothing more.
+    void lineLostWhileLogging()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        sim.add("T542", 12, 1);
+        SerialPortTable::bind(9, sim.devicePath());
+        writeSettings({{1, "T542", 12}}, true);
+
+        ScriptedDialogProvider dialogs;
+        dialogs.answerMessage(MsgBox::No); // do not save the settings at the close
+        ProgramWindow window;
+        QTimer driver;
+        int step = 0;
+        int rowsAtStop = 0;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            if (step == 0 && AantalRijen >= 2) {
+                step = 1;
+                sim.hangUp();
+            } else if (step == 1 && !LoggenActief) {
+                step = 2;
+                rowsAtStop = AantalRijen;
+                QCOMPARE(window.panel("Connect")->text(), Taaltekst(150));
+                QVERIFY(!window.toolButton("tbrLogger")->isChecked());
+                QTimer::singleShot(3000, &window, [&window] { window.close(); });
+            } else if (step == 2 && window.isUnloaded()) {
+                step = 3;
+            }
+        });
+        driver.start(100);
+        QTimer::singleShot(60000, &window, [&window] { window.mnuFileExit_Click(); });
+        QVERIFY(window.MDIForm_Load({}));
+        QCOMPARE(step, 3);
+        QCOMPARE(AantalRijen, rowsAtStop);
+
+        QFile file(dataFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = Cp1252::decode(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1 + rowsAtStop);
+        int stops = 0;
+        for (const QString &line : lines.mid(1))
+            stops += !line.contains("0.00"); // the stop record: the time, then no values
+        QCOMPARE(stops, 1);
+        QVERIFY(!lines.last().contains("0.00"));
     }
 
     // A data file dropped while logging: logging stops first (stop record in the logged file),
