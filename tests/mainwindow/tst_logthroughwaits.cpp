@@ -11,15 +11,18 @@
 #include "platform/chart.h"
 #include "platform/clock.h"
 #include "platform/codec.h"
+#include "platform/dialogs.h"
 #include "platform/pump.h"
 #include "platform/registry.h"
 #include "platform/serialport.h"
+#include "support/messagebox.h"
 #include "simulator.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -179,17 +182,22 @@ private slots:
             return openDialog(g);
         };
         frmGrafiek *graph = nullptr;
+        int frames = 0;
+        connect(&sim, &Sim::Simulator::frameReceived, &w, [&frames] { ++frames; });
+        qsizetype lostWithTheFolder = -1;
+        int framesDuringBox = -1;
 
         // The rest of the run, counted from the graph's making.
         std::function<void()> later = [&] {
             // 3 s on: the user double-clicks the graph while the slow controller's
             // reply is awaited.
             QTimer::singleShot(3000, &w, [&] {
-                connect(&sim, &Sim::Simulator::frameReceived, &w,
-                        [&, graph](const QByteArray &frame) {
+                auto *once = new QObject(&w);
+                connect(&sim, &Sim::Simulator::frameReceived, once,
+                        [&, graph, once](const QByteArray &frame) {
                             if (!frame.startsWith("#007") || !graph)
                                 return;
-                            sim.disconnect(&w);
+                            sim.disconnect(once);
                             doubleClick(graph->Diagram());
                             settingsDialogFor(10000);
                         });
@@ -220,9 +228,42 @@ private slots:
             // anything up.
             atRest(&w, 43000, [&] {
                 w.menuItem("mnuFileSaveSettings")->trigger();
-                waitFor(5000, [] {});
+                waitFor(5000, [] {
+                    for (FormMelding *b : FormMelding::openBoxes())
+                        b->knop(MsgBox::Ok)->click();
+                });
             });
-            QTimer::singleShot(51000, &w, [&w] { w.mnuFileExit_Click(); });
+            // 50 s: the data folder vanishes (a stick pulled out). The record in whose write
+            // that shows asks Retry or Cancel and waits; that answer belongs to the write, so
+            // no exchange runs meanwhile. The folder is back after 5 s, and Retry.
+            atRest(&w, 50000, [&] {
+                boxCloser.stop(); // the box that comes now is answered here
+                QDir(QFileInfo(dataFile()).absolutePath()).removeRecursively();
+                QTimer *poll = new QTimer(&w);
+                connect(poll, &QTimer::timeout, poll, [&, poll] {
+                    FormMelding *box = nullptr;
+                    for (FormMelding *b : FormMelding::openBoxes())
+                        if (b->isVisible() && b->knop(MsgBox::Retry))
+                            box = b;
+                    if (!box)
+                        return;
+                    poll->stop();
+                    poll->deleteLater();
+                    lostWithTheFolder = stamps.size();
+                    // A frame already on its way to the simulator may still arrive just after.
+                    auto framesBefore = std::make_shared<int>(-1);
+                    QTimer::singleShot(200, &w, [&frames, framesBefore] { *framesBefore = frames; });
+                    QPointer<FormMelding> retry = box;
+                    QTimer::singleShot(5000, &w, [&, retry, framesBefore] {
+                        framesDuringBox = frames - *framesBefore;
+                        QDir().mkpath(QFileInfo(dataFile()).absolutePath());
+                        if (retry)
+                            retry->knop(MsgBox::Retry)->click();
+                    });
+                });
+                poll->start(10);
+            });
+            QTimer::singleShot(62000, &w, [&w] { w.mnuFileExit_Click(); });
         };
         // 1 s: a graph to double-click, made through Graph > New; its dialog is
         // confirmed.
@@ -245,6 +286,8 @@ private slots:
 
         QVERIFY(!openedInsideExchange);
         QCOMPARE(waits.size(), 5);
+        QVERIFY(lostWithTheFolder > 0);
+        QCOMPARE(framesDuringBox, 0);
         // Polling went on in every wait: cycles kept ending (one takes under 4 s
         // here).
         for (const auto &[from, to] : std::as_const(waits)) {
@@ -287,18 +330,23 @@ private slots:
             tick = actual;
         }
 
-        // The file holds each record once, whole, and the stop record last.
+        // The file made again after Retry holds each later record once, whole, and the stop
+        // record last.
         QFile file(dataFile());
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines = Cp1252::decode(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 1 + stamps.size() + 1);
+        QVERIFY2(lines.size() == 1 + (stamps.size() - lostWithTheFolder) + 1,
+                 qPrintable(QStringLiteral("%1 records, %2 lost with the folder, the file:\n%3")
+                                .arg(stamps.size())
+                                .arg(lostWithTheFolder)
+                                .arg(lines.join('\n'))));
         QSet<QString> times;
         for (int i = 1; i < lines.size(); ++i) {
             QCOMPARE(lines[i].count(','), lines[0].count(','));
             if (i < lines.size() - 1)
                 times.insert(lines[i].section(',', 0, 0));
         }
-        QCOMPARE(times.size(), stamps.size());
+        QCOMPARE(times.size(), stamps.size() - lostWithTheFolder);
     }
 };
 
