@@ -56,6 +56,22 @@
 using namespace Hoofdmodule;
 
 namespace {
+// A child window in the work area. Its window menu's Close would take Ctrl+W, which the File
+// menu's Save as owns: with both, Qt runs neither.
+QMdiSubWindow *kindVenster(mdiQLV2 &w, QWidget *child)
+{
+    QMdiSubWindow *sub = w.mdiArea()->addSubWindow(child);
+    if (QMenu *menu = sub->systemMenu())
+        for (QAction *a : menu->actions()) {
+            QList<QKeySequence> keys = a->shortcuts();
+            if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W)) > 0)
+                a->setShortcuts(keys);
+        }
+    return sub;
+}
+} // namespace
+
+namespace {
 
 constexpr double TwipsPerPixel = 15.0;
 
@@ -719,7 +735,7 @@ void KoppelHoofdvenster(mdiQLV2 &w)
     MainLink::setBlankMessagePanel([&w] { w.setPanelText("Message", " "); });
 
     RackVenster.setMaker([&w](FormRack *rack) {
-        QMdiSubWindow *sub = w.mdiArea()->addSubWindow(rack);
+        QMdiSubWindow *sub = kindVenster(w, rack);
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
         sub->resize(FormRack::DesignWidth / 15 + 8, FormRack::DesignHeight / 15 + 30);
         sub->hide();
@@ -731,7 +747,7 @@ void KoppelHoofdvenster(mdiQLV2 &w)
     });
 
     GrafiekVenster.setMaker([&w](frmGrafiek *graph) {
-        QMdiSubWindow *sub = w.mdiArea()->addSubWindow(graph);
+        QMdiSubWindow *sub = kindVenster(w, graph);
         sub->resize(500, 350);
         sub->hide();
         QObject::connect(graph, &frmGrafiek::bestandGesleept, &w,
@@ -750,7 +766,7 @@ void KoppelHoofdvenster(mdiQLV2 &w)
     });
 
     tableWindow = new frmTabel;
-    tableSubWindow = w.mdiArea()->addSubWindow(tableWindow);
+    tableSubWindow = kindVenster(w, tableWindow);
     tableSubWindow->setAttribute(Qt::WA_DeleteOnClose, false);
     tableSubWindow->resize(700, 400);
     tableSubWindow->hide();
@@ -760,7 +776,7 @@ void KoppelHoofdvenster(mdiQLV2 &w)
                      [&w](const QString &path) { w.MDIForm_OLEDragDrop({path}); });
 
     terminalWindow = new frmTerminal;
-    QMdiSubWindow *terminalSub = w.mdiArea()->addSubWindow(terminalWindow);
+    QMdiSubWindow *terminalSub = kindVenster(w, terminalWindow);
     terminalSub->setAttribute(Qt::WA_DeleteOnClose, false);
     terminalSub->resize(500, 300);
     terminalSub->hide();

@@ -29,6 +29,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace Hoofdmodule;
@@ -137,6 +138,21 @@ private slots:
         menuHooks() = MenuHooks();
         w.reset();
         dialogs.reset();
+    }
+
+    // Ctrl+W is File > Save as, also while a child window is active: its own window menu does
+    // not claim the key as well (with two owners Qt runs neither).
+    void saveAsShortcutWithAChildActive()
+    {
+        tableSub()->show();
+        w->mdiArea()->setActiveSubWindow(tableSub());
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        emit w->menu("mnuFile")->aboutToShow();
+        QVERIFY(w->menuItem("mnuFileSaveAs")->isEnabled());
+        QSignalSpy saveAs(w->menuItem("mnuFileSaveAs"), &QAction::triggered);
+        QTest::keyClick(table(), Qt::Key_W, Qt::ControlModifier);
+        QCOMPARE(saveAs.size(), 1);
     }
 
     void editMenuFollowsTheActiveWindow()
