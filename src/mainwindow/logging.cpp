@@ -294,6 +294,11 @@ void mdiQLV2::PlaatsAanduidingenCOM()
     InstellenKnoppenData();
     mnuData_Click();
     menuItem("mnuDatalogging")->setChecked(LoggenActief);
+    toonPoortPaneel();
+}
+
+void mdiQLV2::toonPoortPaneel()
+{
     setPanelText("Settings", SeriePoort + QStringLiteral(", ") + Baudrate + QStringLiteral(" bps."));
 }
 

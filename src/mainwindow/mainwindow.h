@@ -145,6 +145,7 @@ private:
     // Whether the log timer has work while logging is off: a schedule or recorder graphs.
     bool logTimerWanted() const;
     void logTick();
+    void toonPoortPaneel();
     void keepClockInStep();
     QAction *addItem(QMenu *menu, const QString &name, const QKeySequence &shortcut = {});
     void buildMenus();

@@ -59,6 +59,8 @@ void mdiQLV2::OpenCommPoort()
     port().setDtr(true);
     port().setRts(false);
     Antwoord = 1;
+    // The panel names the port in use, also after an earlier port's "Check ..." text.
+    toonPoortPaneel();
 }
 
 void mdiQLV2::SluitCommPoort()

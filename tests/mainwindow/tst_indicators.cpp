@@ -308,6 +308,32 @@ private slots:
         w.SluitCommPoort();
     }
 
+    // After a port that would not open, the panel names the port that did: the one polled.
+    void portPanelFollowsThePortInUse()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        sim.add("T512", 1, 1);
+        SerialPortTable::bind(9, sim.devicePath());
+        SerialPortTable::bind(8, home.filePath("no-such-device"));
+        Baudrate = "9600";
+        ScriptedDialogProvider dialogs;
+        ProgramWindow w;
+        showWith(w, {1});
+        SeriePoort = "COM8";
+        w.initCommPoort();
+        w.OpenCommPoort();
+        QVERIFY(!w.poortOpen());
+        QVERIFY(w.panel("Settings")->text().contains("COM8"));
+        SeriePoort = "COM9";
+        w.initCommPoort();
+        w.OpenCommPoort();
+        QVERIFY(w.poortOpen());
+        QCOMPARE(w.panel("Settings")->text(), QStringLiteral("COM9, 9600 bps."));
+        w.SluitCommPoort();
+        SerialPortTable::unbind(8);
+    }
+
     // The second copy's question speaks the chosen language only, with its own title.
     void secondCopyQuestionInLanguage()
     {
