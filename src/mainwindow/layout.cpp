@@ -133,13 +133,16 @@ TegelUitvoer TegelHorizontaal(const TegelInvoer &in)
     const double h = in.client.height() - in.iconBand;
     int tb = 0;
     if (in.table) {
-        out.table = cell(0, 0, roundEven((1 - s.fx) * sw), roundEven(h * s.ft), in.minimum);
+        out.table = cell(0, 0, roundEven((1 - s.fx) * sw), roundEven(h * s.ft),
+                         in.minimum.expandedTo(in.tableMinimum));
         if (out.table)
             tb = out.table->height();
         if (in.terminal && out.table)
-            out.terminal = cell(out.table->width(), 0, roundEven(sw * s.fx), roundEven(h * s.ft), in.minimum);
+            out.terminal = cell(out.table->width(), 0, roundEven(sw * s.fx), roundEven(h * s.ft),
+                                in.minimum.expandedTo(in.terminalMinimum));
     } else if (in.terminal) {
-        out.terminal = cell(0, 0, roundEven(sw), roundEven(h * s.ft), in.minimum);
+        out.terminal = cell(0, 0, roundEven(sw), roundEven(h * s.ft),
+                            in.minimum.expandedTo(in.terminalMinimum));
         if (out.terminal)
             tb = out.terminal->height();
     }
@@ -147,12 +150,14 @@ TegelUitvoer TegelHorizontaal(const TegelInvoer &in)
     if (in.racks >= 1) {
         const int rows = groups(in.racks, 6);
         const int rowH = in.graphs > 0 ? roundEven(h * s.fr) / rows : roundEven(h - tb) / rows;
-        out.racks = band(in.racks, 6, tb, rowH, roundEven(sw), false, in.minimum, &next);
+        out.racks = band(in.racks, 6, tb, rowH, roundEven(sw), false,
+                         in.minimum.expandedTo(in.rackMinimum), &next);
     }
     if (in.graphs >= 1) {
         const int rows = groups(in.graphs, 6);
         const int rowH = roundEven(h - next) / rows;
-        out.graphs = band(in.graphs, 6, next, rowH, roundEven(sw), false, in.minimum, &next);
+        out.graphs = band(in.graphs, 6, next, rowH, roundEven(sw), false,
+                          in.minimum.expandedTo(in.graphMinimum), &next);
     }
     return out;
 }
@@ -165,13 +170,16 @@ TegelUitvoer TegelVerticaal(const TegelInvoer &in)
     const double h = in.client.height() - in.iconBand;
     int cw = 0;
     if (in.table) {
-        out.table = cell(0, 0, roundEven(sw * s.ft), roundEven(h * (1 - s.fx)), in.minimum);
+        out.table = cell(0, 0, roundEven(sw * s.ft), roundEven(h * (1 - s.fx)),
+                         in.minimum.expandedTo(in.tableMinimum));
         if (out.table)
             cw = out.table->width();
         if (in.terminal && out.table)
-            out.terminal = cell(0, out.table->height(), roundEven(sw * s.ft), roundEven(h * s.fx), in.minimum);
+            out.terminal = cell(0, out.table->height(), roundEven(sw * s.ft), roundEven(h * s.fx),
+                                in.minimum.expandedTo(in.terminalMinimum));
     } else if (in.terminal) {
-        out.terminal = cell(0, 0, roundEven(sw * s.ft), roundEven(h), in.minimum);
+        out.terminal = cell(0, 0, roundEven(sw * s.ft), roundEven(h),
+                            in.minimum.expandedTo(in.terminalMinimum));
         if (out.terminal)
             cw = out.terminal->width();
     }
@@ -180,12 +188,14 @@ TegelUitvoer TegelVerticaal(const TegelInvoer &in)
     if (in.racks >= 1) {
         const int cols = groups(in.racks, 6);
         const int colW = in.graphs > 0 ? roundEven(sw * s.fr) / cols : roundEven(sw - cw) / cols;
-        out.racks = band(in.racks, 6, cw, colW, roundEven(h), true, in.minimum, &next);
+        out.racks = band(in.racks, 6, cw, colW, roundEven(h), true,
+                         in.minimum.expandedTo(in.rackMinimum), &next);
     }
     if (in.graphs >= 1) {
         const int cols = groups(in.graphs, 8);
         const int colW = roundEven(sw - next) / cols;
-        out.graphs = band(in.graphs, 8, next, colW, roundEven(h), true, in.minimum, &next);
+        out.graphs = band(in.graphs, 8, next, colW, roundEven(h), true,
+                          in.minimum.expandedTo(in.graphMinimum), &next);
     }
     return out;
 }

@@ -15,7 +15,13 @@ struct TegelInvoer {
     bool terminal = false;   // the terminal window is shown
     int racks = 0;           // shown rack windows, in slot order
     int graphs = 0;          // shown graph windows, in graph-number order
-    QSize minimum{1, 1};     // the smallest a child window may become
+    QSize minimum{1, 1};     // the smallest any child window may become
+    // The smallest each kind of window may become (its title bar and frame, its controls): a
+    // band is judged by its own windows.
+    QSize tableMinimum{1, 1};
+    QSize terminalMinimum{1, 1};
+    QSize rackMinimum{1, 1};
+    QSize graphMinimum{1, 1};
 };
 
 struct TegelUitvoer {

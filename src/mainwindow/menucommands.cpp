@@ -219,9 +219,20 @@ void tile(mdiQLV2 &w, bool vertical)
     in.terminal = p.terminal != nullptr;
     in.racks = int(p.racks.size());
     in.graphs = int(p.graphs.size());
-    // A window is never made smaller than its title bar and frame can hold.
-    for (QMdiSubWindow *sub : openSubWindows(w))
-        in.minimum = in.minimum.expandedTo(sub->minimumSizeHint());
+    // A window is never made smaller than its title bar, frame and controls can hold; each
+    // band is judged by its own windows, not by the largest of all.
+    const auto smallest = [](const QList<QMdiSubWindow *> &subs) {
+        QSize m(1, 1);
+        for (QMdiSubWindow *sub : subs)
+            m = m.expandedTo(sub->minimumSizeHint());
+        return m;
+    };
+    if (p.table)
+        in.tableMinimum = smallest({p.table});
+    if (p.terminal)
+        in.terminalMinimum = smallest({p.terminal});
+    in.rackMinimum = smallest(p.racks);
+    in.graphMinimum = smallest(p.graphs);
     const TegelUitvoer out = vertical ? TegelVerticaal(in) : TegelHorizontaal(in);
     put(p.table, out.table);
     put(p.terminal, out.terminal);

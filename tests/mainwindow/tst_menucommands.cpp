@@ -614,6 +614,39 @@ private slots:
         QVERIFY(g1->pos() != g2->pos());
     }
 
+    // Four racks, the table and the terminal, as the program makes them: each band is judged by
+    // its own windows' smallest size, so the racks are placed below the table, not left under it.
+    void racksTiledBesideTableAndTerminal_data()
+    {
+        QTest::addColumn<bool>("vertical");
+        QTest::newRow("horizontal") << false;
+        QTest::newRow("vertical") << true;
+    }
+    void racksTiledBesideTableAndTerminal()
+    {
+        QFETCH(bool, vertical);
+        tableSub()->show();
+        frmTerminal::instance()->mnuExtraTerminal_Click();
+        QMdiSubWindow *terminal = subOf(frmTerminal::instance());
+        for (int d = 1; d <= 4; ++d) {
+            slot(d, "R");
+            subOf(RackVenster[d])->show();
+            subOf(RackVenster[d])->move(0, 0);
+        }
+        w->resize(1024, 700);
+        QTest::qWait(20);
+        w->menuItem(vertical ? "mnuWindowTileVertical" : "mnuWindowTileHorizontal")->trigger();
+        const QRect table = tableSub()->geometry();
+        QVERIFY(!table.intersects(terminal->geometry()));
+        for (int d = 1; d <= 4; ++d) {
+            const QRect rack = subOf(RackVenster[d])->geometry();
+            QVERIFY2(!rack.intersects(table) && !rack.intersects(terminal->geometry()),
+                     qPrintable(QStringLiteral("rack %1 at %2,%3").arg(d).arg(rack.x()).arg(rack.y())));
+            QVERIFY(rack.width() >= subOf(RackVenster[d])->minimumSizeHint().width());
+            QVERIFY(rack.height() >= subOf(RackVenster[d])->minimumSizeHint().height());
+        }
+    }
+
     void racksTiledInRows()
     {
         for (int d = 1; d <= 7; ++d) {
