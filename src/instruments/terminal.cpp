@@ -8,6 +8,7 @@
 #include "core/windowsettings.h"
 #include "instruments/connection.h"
 #include "platform/dialogs.h"
+#include "platform/printdevice.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -270,12 +271,9 @@ void frmTerminal::ToevoegenTextBox(const QString &ToeTeVoegen, qint32 Kleur,
         format.setFontWeight(Fontvet ? QFont::Bold : QFont::Normal);
         format.setFontItalic(Fontschuin);
         format.setFontUnderline(Fontonderlijn);
-    } else {
-        format.setFontFamilies({TerminalFamilie(TerminalLettertype)});
-        format.setFontWeight(TerminalVet ? QFont::Bold : QFont::Normal);
-        format.setFontItalic(TerminalCursief);
-        format.setFontUnderline(TerminalOnderstreept);
     }
+    // Otherwise the text takes the terminal's own font, so a font the user picks for the
+    // window (Window > Font) applies to the text already there and to what comes.
     QScrollBar *bar = m_text->verticalScrollBar();
     const bool atEnd = bar->value() >= bar->maximum();
     QTextCursor cursor(m_text->document());
@@ -303,7 +301,9 @@ QString frmTerminal::Tekst() const { return m_text->toPlainText(); }
 
 void frmTerminal::PrintTerminalTekst(PrintDevice &printer, TekstTerugloop terugloop) const
 {
-    terugloop(printer, Printerkode::PrintLinks, Printerkode::PrintRechts, Tekst());
+    // A little under the heading block, and inset from both print limits.
+    printer.setCurrentY(printer.currentY() + 5);
+    terugloop(printer, Printerkode::PrintLinks + 10, Printerkode::PrintRechts - 10, Tekst());
 }
 
 void frmTerminal::CopyTerminal()

@@ -129,8 +129,35 @@ private slots:
         QVERIFY(VasteBreedte(terminal->TxtLineInput()->font()));
         terminal->ToevoegenTextBox(QStringLiteral("x"), 0);
         const QTextBlock b = terminal->TxtLineInput()->document()->firstBlock();
-        QFont runFont = b.begin().fragment().charFormat().font();
+        // What shows: the run's own format over the window's font.
+        QFont runFont =
+            b.begin().fragment().charFormat().font().resolve(terminal->TxtLineInput()->font());
         QVERIFY(VasteBreedte(runFont));
+    }
+
+    // A font chosen for the window (family, style and size) applies to the text already shown
+    // and to the text that comes.
+    void chosenFontAppliesToAllText()
+    {
+        QPlainTextEdit *text = terminal->TxtLineInput();
+        terminal->ToevoegenTextBox(QStringLiteral("before\n"), 0);
+        QFont chosen(QStringLiteral("DejaVu Serif"));
+        chosen.setPointSize(15);
+        chosen.setBold(true);
+        chosen.setItalic(true);
+        text->setFont(chosen);
+        terminal->ToevoegenTextBox(QStringLiteral("after\n"), 0xFF00FF);
+        int runs = 0;
+        for (QTextBlock b = text->document()->firstBlock(); b.isValid(); b = b.next())
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                const QFont shown = it.fragment().charFormat().font().resolve(text->font());
+                QCOMPARE(QFontInfo(shown).family(), QFontInfo(chosen).family());
+                QVERIFY(shown.bold());
+                QVERIFY(shown.italic());
+                QCOMPARE(shown.pointSize(), 15);
+                ++runs;
+            }
+        QVERIFY(runs >= 2);
     }
 
     void closedTakesNothingAndReopensEmpty()

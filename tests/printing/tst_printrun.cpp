@@ -197,11 +197,24 @@ private slots:
             QCOMPARE(windows.graph(1).rendered.size(), 0);
         }
         if (kind == QLatin1String("terminal")) {
-            // The text under the heading block, from PrintLinks.
+            // The text 5 mm under the heading block, 10 mm in from both print limits.
             const auto *answer = device.findText(QStringLiteral("answer"));
             QVERIFY(answer);
-            COMPARE_MM(answer->at.left(), PrintLinks);
-            QVERIFY(device.findText(QStringLiteral("#002")));
+            COMPARE_MM(answer->at.left(), PrintLinks + 10);
+            qsizetype first = -1;
+            double above = 0;
+            for (qsizetype i = 0; i < device.ops.size() && first < 0; ++i) {
+                const RecordingDevice::Op &op = device.ops[i];
+                if (op.kind == RecordingDevice::Text && op.text.startsWith(QLatin1String("#002")))
+                    first = i;
+                else if (op.kind == RecordingDevice::Text)
+                    above = qMax(above, op.at.top() + device.lineHeight);
+                else if (op.kind == RecordingDevice::Line)
+                    above = qMax(above, qMax(op.at.top(), op.at.bottom()));
+            }
+            QVERIFY(first >= 0);
+            COMPARE_MM(device.ops[first].at.left(), PrintLinks + 10);
+            QVERIFY(device.ops[first].at.top() >= above + 5 - 0.001);
         }
     }
 
