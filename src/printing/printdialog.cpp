@@ -35,6 +35,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <utility>
 #include <iterator>
 
 namespace Printerkode {
@@ -439,31 +440,44 @@ void formPrint::Form_Load()
     InstellenOrientatie(PrintOrientatie);
     CheckAlarmRapport->setChecked(PrintAlarmRapport);
     InstellenAlarmRapport();
-    if (!PrintDirekt) {
-        // With no active child window there is no current window to print.
-        const bool actief = dataViews().activeWindow && dataViews().activeWindow();
-        OptionActiefVenster->setEnabled(actief);
-        if (PrintAlles || !actief) {
-            OptionAlles->setChecked(true);
-        } else {
-            OptionActiefVenster->setChecked(true);
-            tePrintenVenster = dataViews().activeWindow ? dataViews().activeWindow() : nullptr;
-        }
-        CheckEnkelSelectie->setChecked(PrintEnkelSelectie);
-        InstellenEnkelSelectie();
-        InstellenAlarmRapport();
-    }
+    if (!PrintDirekt)
+        InstellenVensterKeuze();
     SSTab->setCurrentIndex(0);
     m_laden = false;
+    m_geladen = true;
     CommandSaveSettings->setEnabled(false);
+}
+
+void formPrint::InstellenVensterKeuze()
+{
+    // With no active child window there is no current window to print.
+    const bool actief = dataViews().activeWindow && dataViews().activeWindow();
+    OptionActiefVenster->setEnabled(actief);
+    if (PrintAlles || !actief) {
+        OptionAlles->setChecked(true);
+    } else {
+        OptionActiefVenster->setChecked(true);
+        tePrintenVenster = dataViews().activeWindow ? dataViews().activeWindow() : nullptr;
+    }
+    CheckEnkelSelectie->setChecked(PrintEnkelSelectie);
+    InstellenEnkelSelectie();
+    InstellenAlarmRapport();
 }
 
 bool formPrint::TonenEnWachten()
 {
     QWidget *main = parentWidget();
-    Form_Load();
+    if (!m_geladen || PrintDirekt) {
+        Form_Load();
+    } else {
+        const bool laden = std::exchange(m_laden, true);
+        LaadTekstenPrint();
+        InstellenVensterKeuze();
+        m_laden = laden;
+    }
     if (PrintDirekt)
         return true;
+    Geprint = Gesloten = false;
     setWindowModality(Qt::ApplicationModal);
     if (main) {
         winId();

@@ -85,7 +85,9 @@ public:
 
     // Fills every control from the stored settings.
     void Form_Load();
-    // Loads, shows and waits until the dialog is closed; true when Print was clicked.
+    // Loads (the first time only: the dialog stays loaded, hidden, between prints, and keeps
+    // what the user typed or chose), shows and waits until it is closed; true when Print was
+    // clicked.
     bool TonenEnWachten();
 
     void CommandPrinterFont_Click();
@@ -127,6 +129,8 @@ protected:
 
 private:
     void LaadTekstenPrint();
+    // The choice of windows, which follows the active child window at every showing.
+    void InstellenVensterKeuze();
     void TonenLettertype();
     void InstellenOrientatie(int Orientatie);
     void InstellenEnkelSelectie();
@@ -136,6 +140,7 @@ private:
 
     QString BewaardLettertype;
     QString BewaardCursief;
+    bool m_geladen = false;
     QLabel *LabelPrinter = nullptr;
     QLabel *LabelOperator = nullptr;
     QLabel *LabelBedrijf = nullptr;

@@ -24,6 +24,7 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QWidget>
+#include <memory>
 
 namespace Printerkode {
 
@@ -309,7 +310,16 @@ void AfdrukkenMetDialoog(QWidget *hoofdvenster)
 {
     if (runBezig)
         return;
-    formPrint dialoog(hoofdvenster);
+    // One dialog for the main window's life, hidden between prints: what the user typed in it
+    // or chose stays, also after a print that did not finish. Without a main window it lasts
+    // one print.
+    static QPointer<formPrint> bewaard;
+    std::unique_ptr<formPrint> eenmalig;
+    if (hoofdvenster && (!bewaard || bewaard->parentWidget() != hoofdvenster))
+        bewaard = new formPrint(hoofdvenster);
+    if (!hoofdvenster)
+        eenmalig = std::make_unique<formPrint>();
+    formPrint &dialoog = hoofdvenster ? *bewaard : *eenmalig;
     dialoog.PrintDirekt = false;
     if (dialoog.TonenEnWachten()) {
         QWidget *venster = PrintAlles ? nullptr : dialoog.tePrintenVenster.data();

@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
@@ -88,6 +90,55 @@ private slots:
         copy->setEnabled(true);
         copy->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), frmTerminal::instance()->Tekst());
+        Printerkode::printDialogHooks().printers = nullptr;
+        Printerkode::printDialogHooks().standaardPrinter = nullptr;
+    }
+
+    // The print dialog stays loaded between prints: after a print that did not finish (Cancel at
+    // the file dialog) it shows what the user typed and chose, for the program's run.
+    void printDialogKeepsItsValues()
+    {
+        QTemporaryDir dir;
+        DataMap = dir.path();
+        Meetbestandsnaam = dir.filePath(QStringLiteral("run.csv"));
+        Printerkode::printDialogHooks().printers = [] { return QStringList(); };
+        Printerkode::printDialogHooks().standaardPrinter = [] { return QString(); };
+        Registry::write(RegisterNaam, QStringLiteral("Printer"), QStringLiteral("Operator"),
+                        QStringLiteral("Jan"));
+        ScriptedDialogProvider dialogs; // the file dialog answers Cancel
+        ProgramWindow w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.menuItem("mnuExtraTerminal")->trigger();
+        w.mdiArea()->setActiveSubWindow(terminalSub());
+        const auto onDialog = [&w](std::function<void(formPrint *)> action) {
+            QTimer::singleShot(0, &w, [action] {
+                for (QWidget *top : QApplication::topLevelWidgets())
+                    if (auto *d = qobject_cast<formPrint *>(top); d && d->isVisible())
+                        action(d);
+            });
+        };
+        bool first = false, second = false;
+        onDialog([&first](formPrint *d) {
+            QCOMPARE(d->TextOperator->text(), QStringLiteral("Jan"));
+            d->TextOperator->setText(QStringLiteral("Ann"));
+            d->TextBedrijf->setText(QStringLiteral("Lab 4"));
+            d->OptionAlles->setChecked(true);
+            first = true;
+            d->OKButton->click();
+        });
+        w.menuItem("mnuFilePrint")->trigger();
+        QVERIFY(first);
+        QVERIFY(QDir(dir.path()).entryList({"*.pdf"}).isEmpty());
+        onDialog([&second](formPrint *d) {
+            QCOMPARE(d->TextOperator->text(), QStringLiteral("Ann"));
+            QCOMPARE(d->TextBedrijf->text(), QStringLiteral("Lab 4"));
+            QVERIFY(d->OptionAlles->isChecked());
+            second = true;
+            d->CancelButton->click();
+        });
+        w.menuItem("mnuFilePrint")->trigger();
+        QVERIFY(second);
         Printerkode::printDialogHooks().printers = nullptr;
         Printerkode::printDialogHooks().standaardPrinter = nullptr;
     }
