@@ -3,11 +3,13 @@
 #include "support/language.h"
 #include "support/mainlink.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPointer>
+#include <QScreen>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -152,11 +154,49 @@ void HelpWindow::labelButtons()
     m_home->setText(QString::fromUtf8(t[2]));
 }
 
-void HelpWindow::showTopic(const QString &topic)
+QRect HelpPlace(const QRect &screen, const QRect &caller, const QSize &size)
+{
+    const QSize fitting = size.boundedTo(screen.size());
+    const auto inside = [&screen](const QRect &r) { return screen.contains(r); };
+    // Level with the caller where it can be, within the screen.
+    const int top = qBound(screen.top(), caller.top(), screen.bottom() + 1 - fitting.height());
+    const int left = qBound(screen.left(), caller.left(), screen.right() + 1 - fitting.width());
+    for (const QRect &r : {QRect(QPoint(caller.right() + 1, top), fitting),
+                           QRect(QPoint(caller.left() - fitting.width(), top), fitting),
+                           QRect(QPoint(left, caller.bottom() + 1), fitting),
+                           QRect(QPoint(left, caller.top() - fitting.height()), fitting)})
+        if (inside(r))
+            return r;
+    // No room beside it: over the caller, on the screen.
+    return QRect(QPoint(left, top), fitting);
+}
+
+void HelpWindow::loadTopic(const QString &topic)
 {
     m_language = helpLanguage();
     labelButtons();
     m_browser->setSource(QUrl(QStringLiteral("qrc") + helpPage(topic, m_language)));
+}
+
+void HelpWindow::showTopic(const QString &topic)
+{
+    loadTopic(topic);
+    if (!isVisible()) {
+        // Opening: beside the window that asked, on its screen.
+        QWidget *caller = QApplication::activeWindow();
+        if (caller == this)
+            caller = nullptr;
+        QScreen *screen = caller ? caller->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            const QRect area = screen->availableGeometry();
+            const QRect from = caller ? caller->frameGeometry() : QRect(area.center(), QSize(1, 1));
+            // The frame the window manager adds is not known before the first show.
+            const QSize frame = frameGeometry().size() - size();
+            const QRect place = HelpPlace(area, from, size() + frame);
+            resize(place.size() - frame);
+            move(place.topLeft());
+        }
+    }
     if (isMinimized())
         showNormal();
     else
@@ -174,9 +214,10 @@ void HelpWindow::languageLoaded()
     labelButtons();
     if (m_browser->source().isEmpty())
         return;
-    // The same topic in the new language; the pages of the old one drop out of the history.
+    // The same topic in the new language; the pages of the old one drop out of the history. A
+    // window the user closed stays closed.
     const QString topic = QFileInfo(pathOf(m_browser->source())).completeBaseName();
-    showTopic(topic);
+    loadTopic(topic);
     m_browser->clearHistory();
 }
 

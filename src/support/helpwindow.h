@@ -1,4 +1,5 @@
 #pragma once
+#include <QRect>
 #include <QTextBrowser>
 #include <QWidget>
 #include <QtGlobal>
@@ -11,6 +12,11 @@ class QToolButton;
 
 // Opens the help window (one for the whole program) at the topic, in the loaded language.
 void ToonHelp(const QString &topic);
+
+// Where the help window goes when it opens: beside the window that asked for it (right, else
+// left, else below, else above) where the screen has room, so the caller's buttons stay in
+// sight; else over it, but always on the screen.
+QRect HelpPlace(const QRect &screen, const QRect &caller, const QSize &size);
 
 // The bare topic name of a request: "C:\x\Qlv2EN.chm::/Settings.htm" -> "Settings".
 QString helpTopic(const QString &request);
@@ -46,6 +52,7 @@ public:
 private:
     HelpWindow();
     void languageLoaded();
+    void loadTopic(const QString &topic);
     void labelButtons();
 
     HelpBrowser *m_browser = nullptr;

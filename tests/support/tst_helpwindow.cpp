@@ -211,6 +211,44 @@ private slots:
         QCOMPARE(shownPage(), "fr/main_window.htm");
     }
 
+    // A help window the user closed does not come back when the language is switched; it
+    // opens in the new language when asked for again.
+    void closedWindowStaysClosedAtALanguageSwitch()
+    {
+        ToonHelp("::/Settings.htm");
+        HelpWindow &w = HelpWindow::instance();
+        QVERIFY(w.isVisible());
+        w.close();
+        loadLanguage(2);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(shownPage(), "nl/Settings.htm");
+        ToonHelp("::/Settings.htm");
+        QVERIFY(w.isVisible());
+    }
+
+    // Beside the caller where there is room, so its buttons stay in sight; always on the screen.
+    void placeBesideTheCaller_data()
+    {
+        QTest::addColumn<QRect>("caller");
+        QTest::addColumn<QRect>("place");
+        const QSize help(700, 500);
+        QTest::newRow("room on the right") << QRect(100, 100, 400, 300) << QRect(QPoint(500, 100), help);
+        QTest::newRow("room on the left") << QRect(1000, 100, 500, 300) << QRect(QPoint(300, 100), help);
+        QTest::newRow("only below") << QRect(400, 50, 1000, 300) << QRect(QPoint(400, 350), help);
+        QTest::newRow("low caller, kept on the screen")
+            << QRect(100, 800, 400, 250) << QRect(QPoint(500, 580), help);
+        QTest::newRow("no room: over it, on the screen")
+            << QRect(0, 0, 1600, 1080) << QRect(QPoint(0, 0), help);
+    }
+    void placeBesideTheCaller()
+    {
+        QFETCH(QRect, caller);
+        QFETCH(QRect, place);
+        const QRect screen(0, 0, 1600, 1080);
+        QCOMPARE(HelpPlace(screen, caller, QSize(700, 500)), place);
+        QCOMPARE(HelpPlace(screen, caller, QSize(2000, 1500)).size(), screen.size());
+    }
+
     void looksRight()
     {
         ToonHelp("::/main_window.htm");
