@@ -19,8 +19,10 @@
 #include <QLocale>
 #include <QSaveFile>
 #include <QStringList>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <unistd.h>
 
 using namespace Hoofdmodule;
 
@@ -387,14 +389,18 @@ class SettingsReader {
 public:
     explicit SettingsReader(const QString &text) : r(text) {}
 
+    QStringList seen; // the headers of the sections read
+
     void run()
     {
         QString current = r.next();
         while (!r.atEnd()) {
             const QString upper = current.toUpper();
             QString pending;
-            if (isActedOn(upper))
+            if (isActedOn(upper)) {
+                seen.append(upper);
                 pending = section(upper);
+            }
             // A header that ended the "[FILE]" section is handled next, as any header would be.
             current = pending.isNull() ? r.next() : pending;
         }
@@ -554,6 +560,11 @@ private:
     Reader r;
 };
 
+// The sections the writer puts in every file; a file without one of them was cut short or is
+// not a settings file.
+const char *const alwaysWritten[] = {"[COMMUNICATION]", "[LANGUAGE]", "[MAIN]",
+                                     "[FILE]",          "[TERMINAL]", "[TABLE]"};
+
 } // namespace
 
 QString InstellingGetal(float value) { return shortestNumber(value); }
@@ -653,24 +664,62 @@ QByteArray InstellingenTekst()
 bool SchrijfInstellingen(const QString &path)
 {
     WindowHost &host = WindowHost::current();
+    if (!SettingsFileState::damagedFile.isEmpty() &&
+        QFileInfo(path).absoluteFilePath() == SettingsFileState::damagedFile) {
+        // What was read from it is all the program knows; the rest of the file may still be
+        // wanted, so writing over it is the user's call.
+        QString question = Taaltekst(510);
+        question.replace(QLatin1Char('#'), QDir::toNativeSeparators(path));
+        if (host.message(question, MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2,
+                         fileNameOnly(path)) != MsgBox::Yes)
+            return false;
+    }
     host.collectWindowSettings();
     const QByteArray bytes = InstellingenTekst();
     QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok)
-        ok = file.write(bytes) == bytes.size();
-    if (ok)
+    int failure = 0;
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    if (!ok)
+        failure = errno;
+    // Written through the descriptor: Qt's write buffer keeps a small file until the commit,
+    // whose flush error it then drops, and a short write tells nothing of its reason.
+    const int fd = ok ? file.handle() : -1;
+    qsizetype written = 0;
+    while (ok && written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n > 0) {
+            written += n;
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            failure = n < 0 ? errno : EIO;
+            ok = false;
+        }
+    }
+    // Some file systems find out only here that the disk is full.
+    if (ok && ::fsync(fd) != 0) {
+        failure = errno;
+        ok = false;
+    }
+    if (ok) {
+        errno = 0;
         ok = file.commit();
-    else
+        if (!ok)
+            failure = errno;
+    } else if (file.isOpen()) {
         file.cancelWriting();
+    }
     if (!ok) {
         QString text = Taaltekst(313);
         text.replace(QStringLiteral("##"), QDir::toNativeSeparators(path));
-        if (!file.errorString().isEmpty())
-            text += QStringLiteral("\n\n") + file.errorString();
+        const QString cause = failure != 0 ? SchrijfFoutTekst(path, failure) : file.errorString();
+        if (!cause.isEmpty())
+            text += QStringLiteral("\n\n") + cause;
         host.message(text, MsgBox::OkOnly | MsgBox::Exclamation, fileNameOnly(path));
         return false;
     }
+    if (QFileInfo(path).absoluteFilePath() == SettingsFileState::damagedFile)
+        SettingsFileState::damagedFile.clear();
     InstellingenGewijzigd = false;
     host.saveButtonEnabled();
     return true;
@@ -808,9 +857,15 @@ void resetReadSettings()
     ToonCodeZenden = ToonCodeOntvangen = false;
 }
 
-void LeesInstellingenUitTekst(const QByteArray &bytes)
+QStringList LeesInstellingenUitTekst(const QByteArray &bytes)
 {
-    SettingsReader(FileText::decodeFile(bytes)).run();
+    SettingsReader reader(FileText::decodeFile(bytes));
+    reader.run();
+    QStringList missing;
+    for (const char *header : alwaysWritten)
+        if (!reader.seen.contains(QLatin1String(header)))
+            missing.append(QLatin1String(header));
+    return missing;
 }
 
 SettingsReadResult LeesInstellingen(const QString &path)
@@ -818,6 +873,7 @@ SettingsReadResult LeesInstellingen(const QString &path)
     WindowHost &host = WindowHost::current();
     SettingsReadResult result = SettingsReadResult::Read;
     if (!QFileInfo::exists(path)) {
+        SettingsFileState::damagedFile.clear(); // no file is no damage
         for (TableGridSettings &grid : WindowSettings::table.grids)
             grid.setDefaultColumnWidths();
         WindowSettings::table.TabelTonen = true;
@@ -845,7 +901,17 @@ SettingsReadResult LeesInstellingen(const QString &path)
         if (!BestandOpCommando)
             NieuweBestandsnaam();
         VerbergVensters();
-        LeesInstellingenUitTekst(bytes);
+        const QStringList missing = LeesInstellingenUitTekst(bytes);
+        SettingsFileState::damagedFile.clear();
+        if (!missing.isEmpty()) {
+            // Said before the program runs on a part of the configuration, and remembered so
+            // that the part is not saved over the whole without the user's word.
+            SettingsFileState::damagedFile = QFileInfo(path).absoluteFilePath();
+            QString text = Taaltekst(509);
+            text.replace(QStringLiteral("##"), missing.join(QStringLiteral(", ")));
+            text.replace(QLatin1Char('#'), QDir::toNativeSeparators(path));
+            host.message(text, MsgBox::OkOnly | MsgBox::Exclamation, fileNameOnly(path));
+        }
     }
     InstellingenGewijzigd = false;
     host.saveButtonEnabled();

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 // The settings file: one configuration's whole working state (port, language, data file and
 // schedule, controllers, window placements and fonts, graphs, terminal and table) as sectioned
@@ -22,8 +23,15 @@ QDateTime LeesInstellingDatum(const QString &value);
 // The whole file from the live state, as it goes to disk.
 QByteArray InstellingenTekst();
 
+// The settings file last read, as an absolute path, when sections the writer always writes
+// were missing from it; empty when it was whole or there was none. Saving over it asks first.
+namespace SettingsFileState {
+inline QString damagedFile;
+}
+
 // Writes the file whole or not at all. On success clears InstellingenGewijzigd; on failure the
-// old file stays as it was, InstellingenGewijzigd is kept and the user is told (text 313).
+// old file stays as it was, InstellingenGewijzigd is kept and the user is told (text 313 and
+// the cause). A file read as damaged is written over only after the user's Yes.
 bool SchrijfInstellingen(const QString &path);
 bool BewaarInstellingen(const QString &path);
 // Asks for a new settings file name; returns 1 (use the new name in `path`) or 2 (cancelled:
@@ -47,11 +55,14 @@ enum class SettingsReadResult {
 };
 
 bool IsSectieKop(const QString &line);
-// Restores the state from the file; applies the defaults when it does not exist. Sets
+// Restores the state from the file; applies the defaults when it does not exist. A file that
+// lacks a section the writer always writes is read as far as it goes, reported as damaged
+// (text 509) and remembered in SettingsFileState::damagedFile. Sets
 // LaatsteAntwoord to 2 when the start-up must end.
 SettingsReadResult LeesInstellingen(const QString &path);
-// The reading itself, on the file's bytes.
-void LeesInstellingenUitTekst(const QByteArray &bytes);
+// The reading itself, on the file's bytes; returns the always-written section headers that
+// were missing (empty for a whole file).
+QStringList LeesInstellingenUitTekst(const QByteArray &bytes);
 // Before a settings file is read again: everything the reader fills, besides the slot table
 // (ResetToestellen), goes back to what the program holds before any file was read. The reader
 // adds graphs to those it finds and keeps what a file leaves out, so without this the graphs

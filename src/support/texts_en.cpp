@@ -307,6 +307,8 @@ const TaalRegel rows[] = {
     {506, u"The times in this data file are written in a form this program cannot read!"},
     {507, u"This application is already active!"},
     {508, u"PDF file"},
+    {509, u"The settings file # is damaged (sections missing: ##). What could be read is used, the rest has its default values; the file is not written over without asking you."},
+    {510, u"The settings file # was damaged when it was read. Write the present settings over it?"},
     {550, u"The printout could not be made: #"},
     {551, u"Printed to #"},
     {560, u"System"},

@@ -307,6 +307,8 @@ const TaalRegel rows[] = {
     {506, u"De tijden in dit gegevensbestand staan in een vorm die dit programma niet kan lezen!"},
     {507, u"Deze toepassing is al actief!"},
     {508, u"PDF-bestand"},
+    {509, u"Het instellingenbestand # is beschadigd (ontbrekende secties: ##). Wat gelezen kon worden wordt gebruikt, de rest krijgt de standaardwaarden; het bestand wordt niet overschreven zonder het u te vragen."},
+    {510, u"Het instellingenbestand # was beschadigd toen het gelezen werd. De huidige instellingen eroverheen schrijven?"},
     {550, u"De afdruk kon niet gemaakt worden: #"},
     {551, u"Afgedrukt naar #"},
     {560, u"Systeem"},

@@ -6,8 +6,14 @@
 #include <QFile>
 #include <QList>
 #include <QString>
+#include <QDir>
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 // Lowers the largest file this process may write, so that a write fails part-way as on a full
 // disk (root ignores permissions, so a read-only folder proves nothing).
@@ -25,6 +31,62 @@ public:
 
 private:
     rlimit m_old{};
+};
+
+// A small file system of its own over `folder` (a tmpfs of `bytes`, mounted in a mount
+// namespace private to this test process, so nothing outside sees it), holding the files given
+// and then filled to the last byte: every later write there fails with ENOSPC, as on a full
+// disk. Invalid where this process may not mount.
+class FullFileSystem {
+public:
+    FullFileSystem(const QString &folder, qint64 bytes, const QList<QPair<QString, QByteArray>> &files)
+        : m_folder(QDir(folder).absolutePath())
+    {
+        static const bool privateNamespace =
+            ::unshare(CLONE_NEWNS) == 0 &&
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        if (!privateNamespace || !QDir().mkpath(m_folder))
+            return;
+        const QByteArray options = "size=" + QByteArray::number(bytes);
+        if (::mount("tmpfs", QFile::encodeName(m_folder).constData(), "tmpfs", 0,
+                    options.constData()) != 0)
+            return;
+        m_mounted = true;
+        for (const auto &[name, contents] : files) {
+            QFile f(m_folder + QLatin1Char('/') + name);
+            if (!f.open(QIODevice::WriteOnly) || f.write(contents) != contents.size() || !f.flush())
+                return;
+        }
+        const QByteArray filler = QFile::encodeName(m_folder + QStringLiteral("/filler"));
+        const int fd = ::open(filler.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0)
+            return;
+        const QByteArray block(512, 'x');
+        int failure = 0;
+        for (;;) {
+            if (::write(fd, block.constData(), size_t(block.size())) < 0) {
+                failure = errno;
+                break;
+            }
+        }
+        // Whatever the last block left over, byte by byte.
+        while (failure == ENOSPC && ::write(fd, "x", 1) == 1) {
+        }
+        ::close(fd);
+        m_full = failure == ENOSPC;
+    }
+    ~FullFileSystem()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
+    }
+    bool isValid() const { return m_full; }
+    QString folder() const { return m_folder; }
+
+private:
+    QString m_folder;
+    bool m_mounted = false;
+    bool m_full = false;
 };
 
 // A file's bytes, or "<missing>" when it cannot be read (so that a missing file never equals

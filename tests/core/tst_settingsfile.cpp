@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cfloat>
+#include <optional>
 
 #include "coretestsupport.h"
 #include <sys/resource.h>
@@ -68,6 +69,17 @@ void resetAll()
     LaadTaal(english);
     Printerkode::MargeLinks = Printerkode::MargeRechts = 1;
     Printerkode::PrintLettertype.clear();
+    SettingsFileState::damagedFile.clear();
+}
+
+// The settings file as it was before a save: 14,884 bytes of the user's configuration.
+QByteArray oldSettingsFile()
+{
+    QByteArray old;
+    for (int n = 0; old.size() < 14884; ++n)
+        old += "ColumnWidth" + QByteArray::number(n) + "=1200\r\n";
+    old.truncate(14884);
+    return old;
 }
 
 void configureFull()
@@ -153,6 +165,18 @@ void configureFull()
     table.grids[1].columnWidths[13] = 2500;
     table.grids[30].columnWidths[0] = 700;
 }
+
+// Qt's write buffer: a file up to this size reaches the disk only when the file is flushed.
+constexpr int qtWriteBuffer = 16384;
+
+// A configuration whose file outgrows that buffer, as a dozen graphs make it.
+void configureLarge()
+{
+    configureFull();
+    for (int g = 1; g <= MaxGrafieken && InstellingenTekst().size() <= 25000; ++g)
+        WindowSettings::graph[size_t(g)].GrafiekIndex = g;
+}
+
 
 
 QByteArray lines(const char *text)
@@ -471,6 +495,7 @@ private slots:
         QFETCH(QString, loadFile);
         QFETCH(QString, expected);
         TestHost host;
+        ScriptedDialogProvider dialogs; // a file of one section is reported as damaged
         BestandOpCommando = fromCommandLine;
         Meetbestandsnaam = QStringLiteral("/cmd/b.csv");
         const QString path = m_dir.filePath(QStringLiteral("name.cfg"));
@@ -611,6 +636,7 @@ private slots:
     void readingAgainStartsAfresh()
     {
         TestHost host;
+        ScriptedDialogProvider dialogs; // the bare file, of one section, is reported as damaged
         configureFull();
         const QString full = m_dir.filePath(QStringLiteral("full.cfg"));
         QVERIFY(SchrijfInstellingen(full));
@@ -837,6 +863,229 @@ private slots:
         QCOMPARE(SeriePoort, QStringLiteral("COM9"));
         QCOMPARE(dialogs.messageTexts().size(), 1);
         QVERIFY(dialogs.messageTexts().first().contains(path));
+    }
+
+    // File > Save settings on a full disk. A file that fits Qt's write buffer reaches the disk
+    // only when flushed, a larger one while it is written; either way the old file stays byte
+    // for byte, the changes stay unsaved, "Settings saved!" is not said and the user reads that
+    // the disk is full, in their language.
+    void saveOnAFullDisk_data()
+    {
+        QTest::addColumn<bool>("large");
+        QTest::addColumn<bool>("fullFileSystem"); // else a file-size limit (EFBIG)
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("heading");
+        QTest::addColumn<QString>("cause");
+        const QString english = "An error occurred when writing the settings to '%1'!";
+        const QString englishCause = "The disk is full: %1 cannot be written!";
+        const QString dutch = "Er is een fout opgetreden bij het schrijven van de instellingen naar '%1'!";
+        const QString dutchCause = "De schijf is vol: %1 kan niet geschreven worden!";
+        QTest::newRow("small file, full disk") << false << true << 0 << english << englishCause;
+        QTest::newRow("large file, full disk") << true << true << 0 << english << englishCause;
+        QTest::newRow("small file, full disk, Dutch") << false << true << 2 << dutch << dutchCause;
+        QTest::newRow("large file, full disk, Dutch") << true << true << 2 << dutch << dutchCause;
+        QTest::newRow("small file, size limit") << false << false << 0 << english << englishCause;
+        QTest::newRow("large file, size limit") << true << false << 0 << english << englishCause;
+    }
+    void saveOnAFullDisk()
+    {
+        QFETCH(bool, large);
+        QFETCH(bool, fullFileSystem);
+        QFETCH(int, language);
+        QFETCH(QString, heading);
+        QFETCH(QString, cause);
+        TestHost host;
+        ScriptedDialogProvider dialogs;
+        qint16 chosen = qint16(language);
+        LaadTaal(chosen);
+        if (large)
+            configureLarge();
+        const int size = int(InstellingenTekst().size());
+        QVERIFY2(large ? size > qtWriteBuffer : size < qtWriteBuffer, QByteArray::number(size));
+
+        static int disks = 0;
+        const QString folder = m_dir.filePath(QStringLiteral("disk%1").arg(++disks));
+        const QString path = folder + QStringLiteral("/Qlv2.CFG");
+        const QByteArray old = oldSettingsFile();
+        std::optional<FullFileSystem> disk;
+        QStringList left{QStringLiteral("Qlv2.CFG")};
+        if (fullFileSystem) {
+            disk.emplace(folder, 64 * 1024, QList<QPair<QString, QByteArray>>{{"Qlv2.CFG", old}});
+            if (!disk->isValid())
+                QSKIP("this process may not mount a file system of its own");
+            left << QStringLiteral("filler");
+        } else {
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(writeBytes(path, old));
+        }
+        InstellingenBestandsnaam = path;
+        InstellingenGewijzigd = true;
+        bool saved;
+        {
+            std::optional<FileSizeLimit> limit;
+            if (!fullFileSystem)
+                limit.emplace(4096);
+            saved = saveSettingsCommand();
+        }
+        QVERIFY(!saved);
+        QCOMPARE(readFile(path), old);
+        QVERIFY(InstellingenGewijzigd);
+        const QStringList texts = dialogs.messageTexts();
+        QCOMPARE(texts.size(), 1);
+        QCOMPARE(firstLine(texts.first()), heading.arg(path));
+        QVERIFY2(texts.first().contains(QStringLiteral("\n\n") + cause.arg(path)),
+                 qPrintable(texts.first()));
+        // No temporary file is left beside it to fill the disk further.
+        QDir dir(folder);
+        dir.setSorting(QDir::Name);
+        QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), left);
+    }
+
+    // A file that lacks a section the writer always writes was cut short or is no settings file:
+    // what it holds is read, and the user is told it is damaged, in their language.
+    void damagedFileIsReported_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QStringList>("missing");
+        QTest::addColumn<int>("language");
+        const QByteArray whole = readFile(QStringLiteral(QLV2_FIXTURES "/settings_en_US_full.cfg"));
+        const QStringList all = {"[COMMUNICATION]", "[LANGUAGE]", "[MAIN]",
+                                 "[FILE]",          "[TERMINAL]", "[TABLE]"};
+        QByteArray withoutMain = whole;
+        withoutMain.replace("[MAIN]\r\n", "");
+        QTest::newRow("whole") << whole << QStringList() << 0;
+        QTest::newRow("cut at 2 %") << whole.left(whole.size() * 2 / 100)
+                                    << QStringList{"[TERMINAL]", "[TABLE]"} << 0;
+        // The file's own language is the one the report is in.
+        const QByteArray dutch = readFile(QStringLiteral(QLV2_FIXTURES "/settings_nl_NL_full.cfg"));
+        QTest::newRow("cut at 2 %, Dutch") << dutch.left(dutch.size() * 2 / 100)
+                                           << QStringList{"[TERMINAL]", "[TABLE]"} << 2;
+        QTest::newRow("cut before the table") << whole.left(whole.indexOf("[TABLE]"))
+                                              << QStringList{"[TABLE]"} << 0;
+        QTest::newRow("no main window") << withoutMain << QStringList{"[MAIN]"} << 0;
+        QTest::newRow("empty") << QByteArray() << all << 0;
+        QTest::newRow("no settings file") << QByteArray("Time,Value\r\n1,2\r\n") << all << 1;
+    }
+    void damagedFileIsReported()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QStringList, missing);
+        QFETCH(int, language);
+        TestHost host;
+        ScriptedDialogProvider dialogs;
+        qint16 chosen = qint16(language);
+        LaadTaal(chosen);
+        const QString path = m_dir.filePath(QStringLiteral("damaged.cfg"));
+        QVERIFY(writeBytes(path, contents));
+        QCOMPARE(LeesInstellingen(path), SettingsReadResult::Read);
+        QCOMPARE(readFile(path), contents);
+        const QStringList texts = dialogs.messageTexts();
+        if (missing.isEmpty()) {
+            QVERIFY(texts.isEmpty());
+            QVERIFY(SettingsFileState::damagedFile.isEmpty());
+            return;
+        }
+        static const char *const reports[] = {
+            "The settings file %1 is damaged (sections missing: %2). What could be read is used, "
+            "the rest has its default values; the file is not written over without asking you.",
+            "Le fichier de configuration %1 est endommagé (sections manquantes : %2). Ce qui a pu "
+            "être lu est utilisé, le reste prend ses valeurs par défaut ; le fichier ne sera pas "
+            "écrasé sans vous le demander.",
+            "Het instellingenbestand %1 is beschadigd (ontbrekende secties: %2). Wat gelezen kon "
+            "worden wordt gebruikt, de rest krijgt de standaardwaarden; het bestand wordt niet "
+            "overschreven zonder het u te vragen."};
+        QCOMPARE(texts.size(), 1);
+        QCOMPARE(texts.first(), QString::fromUtf8(reports[language])
+                                    .arg(path, missing.join(QStringLiteral(", "))));
+        QCOMPARE(SettingsFileState::damagedFile, path);
+    }
+
+    // The next save of a damaged file asks before writing over it; No writes nothing and asks
+    // again next time. Another file, or the file once written whole, is saved without asking.
+    void damagedFileIsSavedOverOnlyAfterYes_data()
+    {
+        QTest::addColumn<int>("answer"); // to the question; 0: saved as another file
+        QTest::newRow("Yes") << int(MsgBox::Yes);
+        QTest::newRow("No") << int(MsgBox::No);
+        QTest::newRow("saved as another file") << 0;
+    }
+    void damagedFileIsSavedOverOnlyAfterYes()
+    {
+        QFETCH(int, answer);
+        TestHost host;
+        ScriptedDialogProvider dialogs;
+        const QByteArray whole = readFile(QStringLiteral(QLV2_FIXTURES "/settings_en_US_full.cfg"));
+        const QByteArray cut = whole.left(whole.size() * 2 / 100);
+        const QString path = m_dir.filePath(QStringLiteral("cut.cfg"));
+        QVERIFY(writeBytes(path, cut));
+        InstellingenBestandsnaam = path;
+        QCOMPARE(LeesInstellingen(path), SettingsReadResult::Read);
+        QCOMPARE(dialogs.messageTexts().size(), 1);
+        dialogs.clear();
+        InstellingenGewijzigd = true;
+        const QString saved = QStringLiteral("Settings saved!");
+
+        if (answer == 0) {
+            const QString other = m_dir.filePath(QStringLiteral("other.cfg"));
+            QFile::remove(other);
+            dialogs.answerFile(other);
+            QVERIFY(saveSettingsAsCommand());
+            QCOMPARE(readFile(other), InstellingenTekst());
+            QCOMPARE(readFile(path), cut);
+            QCOMPARE(dialogs.messageTexts(), QStringList{saved});
+            return;
+        }
+
+        const QString question =
+            QStringLiteral("The settings file %1 was damaged when it was read. Write the present "
+                           "settings over it?").arg(path);
+        dialogs.answerMessage(answer);
+        const bool written = saveSettingsCommand();
+        const QStringList texts = dialogs.messageTexts();
+        QVERIFY(!texts.isEmpty());
+        QCOMPARE(texts.first(), question);
+        QCOMPARE(dialogs.requests().first().flags & 7, MsgBox::YesNo);
+        if (answer == MsgBox::Yes) {
+            QVERIFY(written);
+            QCOMPARE(readFile(path), InstellingenTekst());
+            QVERIFY(!InstellingenGewijzigd);
+            QVERIFY(SettingsFileState::damagedFile.isEmpty());
+            QCOMPARE(texts.size(), 2);
+            QVERIFY(texts[1].startsWith(saved));
+            // Whole now: the next save asks nothing.
+            dialogs.clear();
+            InstellingenGewijzigd = true;
+            QVERIFY(saveSettingsCommand());
+            QCOMPARE(dialogs.messageTexts().size(), 1);
+            QVERIFY(dialogs.messageTexts().first().startsWith(saved));
+        } else {
+            QVERIFY(!written);
+            QCOMPARE(readFile(path), cut);
+            QVERIFY(InstellingenGewijzigd);
+            QCOMPARE(SettingsFileState::damagedFile, path);
+            QCOMPARE(texts.size(), 1);
+            // The next save asks again.
+            dialogs.clear();
+            QVERIFY(!saveSettingsCommand());
+            QCOMPARE(dialogs.messageTexts(), QStringList{question});
+            QCOMPARE(readFile(path), cut);
+        }
+    }
+
+    // No file is no damage: the defaults are written without a question, even where a damaged
+    // file of that name was read before.
+    void missingFileIsNoDamage()
+    {
+        TestHost host;
+        ScriptedDialogProvider dialogs;
+        const QString path = m_dir.filePath(QStringLiteral("none.cfg"));
+        QFile::remove(path);
+        InstellingenBestandsnaam = path;
+        SettingsFileState::damagedFile = path;
+        QCOMPARE(LeesInstellingen(path), SettingsReadResult::Defaults);
+        QVERIFY(dialogs.requests().isEmpty());
+        QVERIFY(SettingsFileState::damagedFile.isEmpty());
+        QVERIFY(QFile::exists(path));
     }
 
     void registryFonts_data()
