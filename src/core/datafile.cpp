@@ -74,7 +74,9 @@ QString SchrijfFoutTekst(const QString &path, int errnum)
     }
     QString text = Taaltekst(index);
     text.replace(QLatin1Char('#'), QDir::toNativeSeparators(path));
-    if (errnum != 0)
+    // The errors the language tables name are told in the user's language alone; the system's
+    // own (English) text only says what they do not.
+    if (index == 505 && errnum != 0)
         text += QStringLiteral("\n\n") + QString::fromLocal8Bit(std::strerror(errnum));
     return text;
 }
