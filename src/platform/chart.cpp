@@ -204,6 +204,7 @@ protected:
     void drawLinePlot(QCPPainter *painter, const QVector<QPointF> &lines) const override
     {
         const QPen pen = painter->pen();
+        drawLonePoints(painter, lines);
         const int width = qRound(pen.widthF());
         if (!*m_quick || width < 2 || width > 4
             || pen.style() != Qt::SolidLine) {
@@ -226,6 +227,158 @@ protected:
             }
         painter->setPen(pen);
     }
+
+private:
+    // A value with a gap (or the end of the line) on both sides is a line of one point, which
+    // draws nothing: it is drawn as a dot in the line's colour, twice the line's width across
+    // and at least 5 pixels, so that it stands out from the grid on a thin line too.
+    static void drawLonePoints(QCPPainter *painter, const QVector<QPointF> &lines)
+    {
+        const QPen pen = painter->pen();
+        const QBrush brush = painter->brush();
+        if (pen.style() == Qt::NoPen || pen.color().alpha() == 0)
+            return;
+        const auto gap = [&lines](qsizetype i) {
+            return i < 0 || i >= lines.size() || std::isnan(lines[i].y())
+                   || std::isnan(lines[i].x());
+        };
+        const double diameter = qMax(5.0, 2 * pen.widthF());
+        bool drawn = false;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (gap(i) || !gap(i - 1) || !gap(i + 1))
+                continue;
+            if (!drawn) {
+                painter->setPen(Qt::NoPen);
+                painter->setBrush(pen.color());
+                drawn = true;
+            }
+            painter->drawEllipse(lines[i], diameter / 2, diameter / 2);
+        }
+        if (drawn) {
+            painter->setBrush(brush);
+            painter->setPen(pen);
+        }
+    }
+};
+
+// The time axis's painter. QCustomPlot drops a tick label that would cross the edge of the
+// chart; the newest reading's time is the label the user looks for, at the right end of a full
+// recorder. This one moves such a label inward until it fits, and draws it.
+class TimeAxisPainter : public QCPAxisPainterPrivate {
+public:
+    // Takes the place of the axis's own painter, keeping everything set on it so far.
+    static void install(QCPAxis *axis)
+    {
+        QCPAxisPainterPrivate *&slot = axis->*PainterSlot::member();
+        QCPAxisPainterPrivate *old = slot;
+        auto *painter = new TimeAxisPainter(axis->parentPlot());
+        painter->type = old->type;
+        painter->basePen = old->basePen;
+        painter->lowerEnding = old->lowerEnding;
+        painter->upperEnding = old->upperEnding;
+        painter->labelPadding = old->labelPadding;
+        painter->labelFont = old->labelFont;
+        painter->labelColor = old->labelColor;
+        painter->label = old->label;
+        painter->tickLabelPadding = old->tickLabelPadding;
+        painter->tickLabelRotation = old->tickLabelRotation;
+        painter->tickLabelSide = old->tickLabelSide;
+        painter->substituteExponent = old->substituteExponent;
+        painter->numberMultiplyCross = old->numberMultiplyCross;
+        painter->tickLengthIn = old->tickLengthIn;
+        painter->tickLengthOut = old->tickLengthOut;
+        painter->subTickLengthIn = old->subTickLengthIn;
+        painter->subTickLengthOut = old->subTickLengthOut;
+        painter->tickPen = old->tickPen;
+        painter->subTickPen = old->subTickPen;
+        painter->tickLabelFont = old->tickLabelFont;
+        painter->tickLabelColor = old->tickLabelColor;
+        painter->axisRect = old->axisRect;
+        painter->viewportRect = old->viewportRect;
+        painter->offset = old->offset;
+        painter->abbreviateDecimalPowers = old->abbreviateDecimalPowers;
+        painter->reversedEndings = old->reversedEndings;
+        slot = painter;
+        delete old;
+    }
+
+protected:
+    explicit TimeAxisPainter(QCustomPlot *plot) : QCPAxisPainterPrivate(plot) {}
+
+    void draw(QCPPainter *painter) override
+    {
+        // Moved inward, the last label may cover the one before it; the newest time is the one
+        // to keep, so the covered label is left out of this picture.
+        int last = int(tickLabels.size()) - 1;
+        while (last >= 0 && tickLabels[last].isEmpty())
+            --last;
+        int before = last - 1;
+        while (before >= 0 && tickLabels[before].isEmpty())
+            --before;
+        if (type != QCPAxis::atBottom || tickLabelSide != QCPAxis::lsOutside || before < 0
+            || last >= tickPositions.size()) {
+            QCPAxisPainterPrivate::draw(painter);
+            return;
+        }
+        const QRectF lastBounds = labelBounds(tickPositions[last], tickLabels[last]);
+        const QRectF beforeBounds = labelBounds(tickPositions[before], tickLabels[before]);
+        if (beforeBounds.right() < lastBounds.left()) {
+            QCPAxisPainterPrivate::draw(painter);
+            return;
+        }
+        const QString covered = tickLabels[before];
+        tickLabels[before].clear();
+        QCPAxisPainterPrivate::draw(painter);
+        tickLabels[before] = covered;
+    }
+
+    void placeTickLabel(QCPPainter *painter, double position, int distanceToAxis,
+                        const QString &text, QSize *tickLabelsSize) override
+    {
+        if (type != QCPAxis::atBottom || tickLabelSide != QCPAxis::lsOutside) {
+            QCPAxisPainterPrivate::placeTickLabel(painter, position, distanceToAxis, text,
+                                                  tickLabelsSize);
+            return;
+        }
+        if (text.isEmpty())
+            return;
+        const TickLabelData label = getTickLabelData(painter->font(), text);
+        QPointF at = QPointF(position, axisRect.bottom() + distanceToAxis + offset)
+                     + getTickLabelDrawOffset(label);
+        at.rx() += inward(at.x(), label);
+        drawTickLabel(painter, at.x(), at.y(), label);
+        const QSize size = label.rotatedTotalBounds.size();
+        tickLabelsSize->setWidth(qMax(tickLabelsSize->width(), size.width()));
+        tickLabelsSize->setHeight(qMax(tickLabelsSize->height(), size.height()));
+    }
+
+private:
+    // How far a label drawn from x must move to lie within the chart, by the same bounds that
+    // QCustomPlot tests it against.
+    double inward(double x, const TickLabelData &label) const
+    {
+        const double left = x + label.rotatedTotalBounds.left();
+        const double right = left + label.rotatedTotalBounds.width();
+        if (right > viewportRect.right())
+            return viewportRect.right() - right;
+        if (left < viewportRect.left())
+            return viewportRect.left() - left;
+        return 0;
+    }
+    // The horizontal span of a label at a tick, moved inward as drawn.
+    QRectF labelBounds(double position, const QString &text) const
+    {
+        const TickLabelData label = getTickLabelData(tickLabelFont, text);
+        double x = position + getTickLabelDrawOffset(label).x();
+        x += inward(x, label);
+        return QRectF(x + label.rotatedTotalBounds.left(), 0, label.rotatedTotalBounds.width(), 1);
+    }
+
+    // The axis keeps its painter in a protected member; a pointer to it may be taken through a
+    // derived class.
+    struct PainterSlot : QCPAxis {
+        static QCPAxisPainterPrivate *QCPAxis::*member() { return &PainterSlot::mAxisPainter; }
+    };
 };
 
 // Fixed value axis: ticks exactly at minimum + i * (maximum - minimum) / divisions.
@@ -324,6 +477,7 @@ Chart::Chart(QWidget *parent)
     m_plot->setBackground(QBrush(m_background));
     m_plot->setGeometry(rect());
 
+    TimeAxisPainter::install(m_plot->xAxis);
     const QFont base = font();
     for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis}) {
         axis->setTickLabelFont(pixelFont(base, TickPixels));
@@ -384,7 +538,18 @@ Chart::Chart(QWidget *parent)
     replot();
 }
 
-Chart::~Chart() = default;
+Chart::~Chart()
+{
+    // The plot deletes what its layout holds; a part the layout left out (a hidden title,
+    // legend column or footnote) is the chart's to delete. The legend column was made without
+    // a parent, and the legend goes with it.
+    const QList<QCPLayoutElement *> present = m_plot->plotLayout()->elements(false);
+    for (QCPLayoutElement *part :
+         std::initializer_list<QCPLayoutElement *>{m_titleElement, m_legendColumn,
+                                                   m_footnoteElement})
+        if (!present.contains(part))
+            delete part;
+}
 
 // ---- data grid ----
 

@@ -401,7 +401,9 @@ private slots:
     {
         configureT542Slots({1});
         const QString path = m_dir.filePath("binary.csv");
-        QVERIFY(writeBytes(path, QByteArray("\"Time\"\r\n\"1/5/2026 9:00:00 AM\",\"1\"\r\n\0\1\2", 40)));
+        // A record, then bytes no text file holds; the literal's own closing zero is left out.
+        static const char bytes[] = "\"Time\"\r\n\"1/5/2026 9:00:00 AM\",\"1\"\r\n\0\1\2";
+        QVERIFY(writeBytes(path, QByteArray(bytes, sizeof bytes - 1)));
         ScriptedDialogProvider dialogs;
         LeesMeetbestand(path);
         QCOMPARE(AantalRijen, 0);

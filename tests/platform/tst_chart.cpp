@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
+#include <qcustomplot.h>
 
 namespace {
 
@@ -160,6 +161,153 @@ private slots:
         const QPointF earlier = f.chart.pointPosition(Line1, 3);
         QVERIFY(countColour(image, QRect(qRound((earlier.x() + before.x()) / 2) - 2, y - 3, 5, 7), Red) > 0);
         QCOMPARE(countColour(image, QRect(mid - 10, y - 3, 21, 7), Red), 0);
+    }
+
+    // A value with a gap on both sides is a line of one point; it shows as a dot where it lies.
+    void loneValueDrawsAPoint_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<double>("width");
+        QTest::newRow("between two gaps") << 9 << 5 << 2.0;
+        QTest::newRow("thin line") << 9 << 5 << 1.0;
+        QTest::newRow("wide line") << 9 << 5 << 4.0;
+        QTest::newRow("first row, gap after") << 9 << 1 << 2.0;
+        QTest::newRow("last row, gap before") << 9 << 9 << 2.0;
+        QTest::newRow("many rows to a pixel") << 30000 << 15000 << 2.0;
+    }
+    void loneValueDrawsAPoint()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, row);
+        QFETCH(double, width);
+        Fixture f(rows);
+        f.chart.setValueAxisFixed(0, 10, 10, 1);
+        f.chart.setPenWidth(Line1, width);
+        // Values on both sides beyond the gaps, so the line around the point is drawn.
+        for (int r = 1; r <= rows; ++r)
+            if (qAbs(r - row) > rows / 4)
+                f.chart.setValue(Line1, r, 2);
+        f.chart.setValue(Line1, row, 7);
+        f.show();
+        const QImage image = f.chart.toImage();
+        if (!qEnvironmentVariableIsEmpty("CHART_GRAB_DIR"))
+            image.save(qEnvironmentVariable("CHART_GRAB_DIR")
+                       + QString("/lone-%1.png").arg(QTest::currentDataTag()));
+        const QPoint at = f.chart.pointPosition(Line1, row).toPoint();
+        QVERIFY(countColour(image, QRect(at - QPoint(2, 2), QSize(5, 5)), Red) > 0);
+        // A dot, not a line: nothing red a little to either side at its height.
+        QCOMPARE(countColour(image, QRect(at.x() - 12, at.y() - 2, 6, 5), Red), 0);
+        QCOMPARE(countColour(image, QRect(at.x() + 7, at.y() - 2, 6, 5), Red), 0);
+    }
+
+    // The newest row's label at the right end of the axis would cross the chart's edge; it is
+    // moved left to fit instead of being left out. Where it then covers the label before it,
+    // that one is left out.
+    void lastLabelKeptInside_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("legend");
+        QTest::addColumn<bool>("previousShown");
+        QTest::newRow("window") << QSize(600, 400) << false << true;
+        QTest::newRow("maximised") << QSize(1800, 950) << false << true;
+        QTest::newRow("with legend") << QSize(600, 400) << true << true;
+        QTest::newRow("narrow: covers the one before") << QSize(480, 300) << false << false;
+    }
+    void lastLabelKeptInside()
+    {
+        QFETCH(QSize, size);
+        QFETCH(bool, legend);
+        QFETCH(bool, previousShown);
+        Fixture f(99, size);
+        f.chart.setValueAxisFixed(0, 10, 10, 1);
+        f.chart.setLabelStep(14);
+        for (int r = 1; r <= 99; ++r)
+            f.chart.setRowLabel(r, QString("17:%1:00").arg(r % 60, 2, 10, QChar('0')));
+        f.chart.setLegendText(Line1, "°C (Oven)");
+        f.chart.setLegendVisible(legend);
+        f.fill(Line1, QList<double>(99, 0)); // along the bottom of the plot
+        f.show();
+        const QImage image = f.chart.toImage(size);
+        if (!qEnvironmentVariableIsEmpty("CHART_GRAB_DIR"))
+            image.save(qEnvironmentVariable("CHART_GRAB_DIR")
+                       + QString("/labels-%1.png").arg(QTest::currentDataTag()));
+        QCOMPARE(f.chart.xAxisLabels().lastKey(), 99);
+        // Under the axis, right of the middle between rows 85 and 99: the label of row 99 only
+        // (the labels share out the room between them).
+        const QPointF label85 = f.chart.pointPosition(Line1, 85);
+        const QPointF label99 = f.chart.pointPosition(Line1, 99);
+        const int bottom = qRound(label99.y());
+        const int left = qRound((label85.x() + label99.x()) / 2) + 1;
+        const auto darkIn = [&image](const QRect &band, int *rightmost = nullptr) {
+            int dark = 0;
+            for (int y = band.top(); y <= band.bottom() && y < image.height(); ++y)
+                for (int x = band.left(); x <= band.right(); ++x)
+                    if (qGray(image.pixel(x, y)) < 100) {
+                        ++dark;
+                        if (rightmost)
+                            *rightmost = qMax(*rightmost, x);
+                    }
+            return dark;
+        };
+        int rightmost = -1;
+        const int dark = darkIn(QRect(left, bottom + 4, image.width() - left, 30), &rightmost);
+        QVERIFY2(dark > 20, qPrintable(QString::number(dark)));
+        // Row 85's label reaches left of its tick, where row 99's does not come.
+        const QPointF label71 = f.chart.pointPosition(Line1, 71);
+        const int middle = qRound((label71.x() + label85.x()) / 2) + 1;
+        const QRect before(middle, bottom + 4, qRound(label85.x()) - middle, 30);
+        QCOMPARE(darkIn(before) > 0, previousShown);
+        QVERIFY(rightmost < image.width() - 1);
+    }
+
+    // Whatever parts a chart shows or hides when it goes, every part of its plot goes with it:
+    // the legend and each element on the plot's layers.
+    void deletedWithEveryPart_data()
+    {
+        QTest::addColumn<bool>("title");
+        QTest::addColumn<bool>("legend");
+        QTest::addColumn<bool>("footnote");
+        QTest::addColumn<bool>("drawn");
+        QTest::newRow("all hidden, never drawn") << false << false << false << false;
+        QTest::newRow("all hidden") << false << false << false << true;
+        QTest::newRow("title only") << true << false << false << true;
+        QTest::newRow("legend only") << false << true << false << true;
+        QTest::newRow("footnote only") << false << false << true << true;
+        QTest::newRow("all shown") << true << true << true << true;
+    }
+    void deletedWithEveryPart()
+    {
+        QFETCH(bool, title);
+        QFETCH(bool, legend);
+        QFETCH(bool, footnote);
+        QFETCH(bool, drawn);
+        auto *chart = new Chart;
+        chart->resize(400, 300);
+        chart->setRowCount(5);
+        chart->setValue(Line1, 1, 1);
+        chart->setLegendText(Line1, "°C (Oven)");
+        chart->setTitle("Graph 1");
+        chart->setFootnote("Oven");
+        // Shown once and hidden again, a part has been in the layout and out.
+        chart->setLegendVisible(true);
+        chart->setFootnoteVisible(true);
+        if (drawn)
+            chart->toImage();
+        chart->setTitle(title ? "Graph 1" : "");
+        chart->setLegendVisible(legend);
+        chart->setFootnoteVisible(footnote);
+        if (drawn)
+            chart->toImage();
+        auto *plot = chart->findChild<QCustomPlot *>();
+        QVERIFY(plot && plot->legend);
+        QList<QPointer<QObject>> parts{plot->legend};
+        for (int i = 0; i < plot->layerCount(); ++i)
+            for (QCPLayerable *part : plot->layer(i)->children())
+                parts.append(part);
+        delete chart;
+        for (const QPointer<QObject> &part : parts)
+            QVERIFY2(!part, part ? part->metaObject()->className() : "");
     }
 
     void labelsEveryKRows_data()
