@@ -385,6 +385,8 @@ void BewaarMeetbestandAls(QString &naam, bool nieuwBestand)
                         chosen);
         Meetbestandsnaam = chosen;
         naam = chosen;
+        // The new data file is ours to write, whatever the one before was.
+        ZetAlleenLezen(VervangDatum(chosen));
         WindowHost::current().titleChanged();
     } else {
         naam = old;

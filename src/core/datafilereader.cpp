@@ -320,6 +320,9 @@ void LaadMeetbestand()
 
     const QString name = Meetbestandsnaam;
     const QString path = VervangDatum(name);
+    // Every road that opens a data file comes here, so each one judges it the same way, before
+    // a pending working copy is settled.
+    ZetAlleenLezen(path);
     const bool exists = !name.isEmpty() && QFileInfo::exists(path);
     if (!name.isEmpty()) {
         AantalRijen = 0;

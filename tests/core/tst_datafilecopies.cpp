@@ -204,6 +204,54 @@ private slots:
         QCOMPARE(readAllOrMissing(m_run), m_original);
     }
 
+    // However the data file was opened, loading it judges it by its permission bits, whatever
+    // the file before was; a pending working copy of a writable file can then be accepted.
+    void loadSetsReadOnly_data()
+    {
+        QTest::addColumn<bool>("protectedFile");
+        QTest::addColumn<bool>("before");
+        QTest::newRow("write-protected after a writable file") << true << false;
+        QTest::newRow("write-protected after a write-protected file") << true << true;
+        QTest::newRow("writable after a write-protected file") << false << true;
+        QTest::newRow("writable after a writable file") << false << false;
+    }
+
+    void loadSetsReadOnly()
+    {
+        QFETCH(bool, protectedFile);
+        QFETCH(bool, before);
+        if (protectedFile)
+            QVERIFY(QFile::setPermissions(m_run, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        AlleenLezen = before;
+        loadRun();
+        QCOMPARE(AlleenLezen, protectedFile);
+        QCOMPARE(WijzigVeldInMeetbestand(0, 1, 11, "note"), !protectedFile);
+        if (protectedFile)
+            return;
+        ScriptedDialogProvider dialogs;
+        dialogs.answerMessage(MsgBox::Yes);
+        AlleenLezen = before;
+        LaadMeetbestand();
+        QCOMPARE(dialogs.messageTexts().size(), 1);
+        QVERIFY(!QFile::exists(m_run + ".new"));
+        QCOMPARE(readAllOrMissing(path("run.bak")), m_original);
+        QCOMPARE(cell(1, 1, 13), QStringLiteral("note"));
+        QVERIFY(!AlleenLezen);
+    }
+
+    // The new name of Save as is a file of our own: its data takes edits again.
+    void saveAsOfReadOnlyDataTakesEdits()
+    {
+        loadRun();
+        AlleenLezen = true;
+        ScriptedDialogProvider dialogs;
+        dialogs.answerFile(path("copy.csv"));
+        QString name = m_run;
+        BewaarMeetbestandAls(name, false);
+        QCOMPARE(name, path("copy.csv"));
+        QVERIFY(!AlleenLezen);
+    }
+
     // Two remarks: the first edit makes the working copy, the second starts from it; the data
     // file stays as it was until the question is answered.
     void editsThenAcceptOrDrop_data()

@@ -69,6 +69,13 @@ void slot(int d, const char *name)
 }
 
 QStringList recent() { return RecenteBestanden(); }
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
 void setRecent(const QStringList &names)
 {
     for (int n = 1; n <= 4; ++n)
@@ -367,6 +374,41 @@ private slots:
         w->menuItem("mnuFileOpen")->trigger();
         QCOMPARE(Meetbestandsnaam, a);
         QCOMPARE(recent(), (QStringList{a, "/d/B.csv"}));
+    }
+
+    // A write-protected data file takes no edits, whichever road opened it.
+    void openedReadOnlyByEveryRoad_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<bool>("protectedFile");
+        for (const char *road : {"File > Open", "recent entry"}) {
+            QTest::addRow("%s, write-protected", road) << QString::fromLatin1(road) << true;
+            QTest::addRow("%s, writable", road) << QString::fromLatin1(road) << false;
+        }
+    }
+    void openedReadOnlyByEveryRoad()
+    {
+        QFETCH(QString, road);
+        QFETCH(bool, protectedFile);
+        const QString a = home.filePath(protectedFile ? "protected.csv" : "open.csv");
+        QFile::setPermissions(a, QFile::ReadOwner | QFile::WriteOwner);
+        QVERIFY(writeBytes(a, "x\r\n"));
+        if (protectedFile)
+            QVERIFY(QFile::setPermissions(a, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        AlleenLezen = !protectedFile;
+        if (road == QLatin1String("File > Open")) {
+            dialogs->answerFile(a);
+            w->menuItem("mnuFileOpen")->trigger();
+        } else {
+            setRecent({a});
+            VulRecenteBestanden();
+            w->menuItem("mnuRecentFile0")->trigger();
+        }
+        QCOMPARE(Meetbestandsnaam, a);
+        QCOMPARE(AlleenLezen, protectedFile);
+        emit w->menu("mnuFile")->aboutToShow();
+        QCOMPARE(w->menuItem("mnuFileSaveAs")->isEnabled(), !protectedFile);
+        AlleenLezen = false;
     }
 
     void openOffersTheDatedWorkingCopy()
