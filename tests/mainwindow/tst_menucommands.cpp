@@ -1,6 +1,7 @@
 #include "boxcloser.h"
 
 #include "core/datafile.h"
+#include "core/datafilecopies.h"
 #include "core/services.h"
 #include "core/shared.h"
 #include "core/slots.h"
@@ -76,6 +77,11 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
 void setRecent(const QStringList &names)
 {
     for (int n = 1; n <= 4; ++n)
@@ -427,6 +433,50 @@ private slots:
         for (const ScriptedDialogProvider::Request &r : dialogs->requests())
             QVERIFY(r.kind != QLatin1String("open")); // Cancel ends File > Open
         QCOMPARE(Meetbestandsnaam, home.filePath("run#date#.csv"));
+    }
+
+    // File > Save as and File > New settle a pending working copy first; Cancel ends them with
+    // nothing changed and no file dialog.
+    void newAndSaveAsSettleTheWorkingCopy_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("answer");
+        for (const char *command : {"mnuFileSaveAs", "mnuFileNew"}) {
+            QTest::addRow("%s, Cancel", command) << QString::fromLatin1(command) << int(MsgBox::Cancel);
+            QTest::addRow("%s, Yes", command) << QString::fromLatin1(command) << int(MsgBox::Yes);
+            QTest::addRow("%s, No", command) << QString::fromLatin1(command) << int(MsgBox::No);
+        }
+    }
+    void newAndSaveAsSettleTheWorkingCopy()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, answer);
+        Meetbestandsnaam = home.filePath("run#date#.csv");
+        const QString data = VervangDatum(Meetbestandsnaam);
+        QFile::remove(BackupNaam(data));
+        QVERIFY(writeBytes(data, "old\r\n"));
+        QVERIFY(writeBytes(data + ".new", "edited\r\n"));
+        dialogs->answerMessage(answer);
+        dialogs->answerMessage(MsgBox::Ok);
+        dialogs->answerFile(QString()); // the file dialog, when it comes, is cancelled
+        w->menuItem(command)->trigger();
+        QVERIFY(!dialogs->requests().isEmpty());
+        QCOMPARE(dialogs->requests().first().kind, QStringLiteral("message"));
+        QCOMPARE(dialogs->requests().first().text, Taaltekst(424));
+        QCOMPARE(dialogs->requests().first().title, data);
+        bool fileDialog = false;
+        for (const ScriptedDialogProvider::Request &r : dialogs->requests())
+            fileDialog = fileDialog || r.kind == QLatin1String("save");
+        QCOMPARE(fileDialog, answer != MsgBox::Cancel);
+        QCOMPARE(Meetbestandsnaam, home.filePath("run#date#.csv"));
+        if (answer == MsgBox::Yes) {
+            QCOMPARE(readFile(data), QByteArray("edited\r\n"));
+            QCOMPARE(readFile(BackupNaam(data)), QByteArray("old\r\n"));
+        } else {
+            QCOMPARE(readFile(data), QByteArray("old\r\n"));
+            QVERIFY(!QFile::exists(BackupNaam(data)));
+        }
+        QCOMPARE(QFile::exists(data + ".new"), answer == MsgBox::Cancel);
     }
 
     void readSettingsTakesOnlyAFileThatIsThere_data()
