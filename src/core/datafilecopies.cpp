@@ -64,6 +64,49 @@ bool copyFile(const QString &from, const QString &to)
     return true;
 }
 
+// rename() that replaces an existing target in one step (QFile::rename refuses to).
+bool renameOver(const QString &from, const QString &to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData())
+           == 0;
+}
+
+// Makes `to` hold what `from` holds, `from` staying where it is, and an old `to` being
+// replaced only when the new one is whole: a hard link where the file system has them, else a
+// flushed copy. Both go through a temporary name that then replaces `to` in one step.
+bool sharedAs(const QString &from, const QString &to)
+{
+    const QString temporary = to + QStringLiteral(".tmp");
+    QFile::remove(temporary);
+    const QByteArray fromName = QFile::encodeName(from);
+    const QByteArray temporaryName = QFile::encodeName(temporary);
+    bool made = ::link(fromName.constData(), temporaryName.constData()) == 0;
+    if (!made) {
+        QFile in(from);
+        QFile out(temporary);
+        made = in.open(QIODevice::ReadOnly)
+               && out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+        QByteArray block(1 << 20, Qt::Uninitialized);
+        while (made) {
+            const qint64 got = in.read(block.data(), block.size());
+            if (got <= 0) {
+                made = got == 0;
+                break;
+            }
+            made = out.write(block.constData(), got) == got;
+        }
+        made = made && ::fsync(out.handle()) == 0;
+        out.close();
+        made = made && out.error() == QFileDevice::NoError;
+    }
+    if (made && renameOver(temporary, to))
+        return true;
+    const int failure = errno;
+    QFile::remove(temporary);
+    errno = failure;
+    return false;
+}
+
 } // namespace
 
 QString BackupNaam(const QString &naam)
@@ -161,20 +204,18 @@ bool MaakBackup(const QString &naam, const QString &werkkopie)
     if (AlleenLezen)
         return false;
     const QString backup = BackupNaam(naam);
-    if (QFileInfo::exists(backup) && !QFile::remove(backup))
-        return false;
     const bool hadData = QFileInfo::exists(naam);
-    if (hadData && !QFile::rename(naam, backup))
-        return false;
-    if (!werkkopie.isEmpty() && !naam.isEmpty()) {
-        if (!QFile::rename(werkkopie, naam)) {
-            // Put the data file back: the user keeps what was accepted before.
-            if (hadData)
-                QFile::rename(backup, naam);
-            return false;
-        }
+    const bool withCopy = !werkkopie.isEmpty() && !naam.isEmpty();
+    if (hadData && !withCopy) {
+        // rename() puts the data file in the old backup's place in one step: there is a backup
+        // at every moment, whenever the program is stopped.
+        return renameOver(naam, backup);
     }
-    return true;
+    if (hadData && !sharedAs(naam, backup))
+        return false;
+    // The data file is still there and the new backup holds the same data; the working copy
+    // now replaces the data file in one step.
+    return !withCopy || renameOver(werkkopie, naam);
 }
 
 bool HerschrijfWerkkopie(const QString &naam, const RegelBewerking &bewerking)
@@ -308,9 +349,8 @@ void BewaarMeetbestandAls(QString &naam, bool nieuwBestand)
                 result = 4;
                 continue;
             }
-            const QString backup = BackupNaam(target);
-            failed = (QFileInfo::exists(backup) && !QFile::remove(backup))
-                     || !QFile::rename(target, backup);
+            // The old backup goes only as the new one takes its place.
+            failed = !renameOver(target, BackupNaam(target));
             failure = errno;
         }
         if (!failed && !nieuwBestand) {
@@ -345,6 +385,8 @@ void BewaarMeetbestandAls(QString &naam, bool nieuwBestand)
                         chosen);
         Meetbestandsnaam = chosen;
         naam = chosen;
+        // The new data file is ours to write, whatever the one before was.
+        ZetAlleenLezen(VervangDatum(chosen));
         WindowHost::current().titleChanged();
     } else {
         naam = old;

@@ -31,8 +31,9 @@ void BewaarMeetbestandAls(QString &naam, bool nieuwBestand);
 bool SchrijfMeetbestand(const QString &bestandsnaam);
 
 // The data file becomes the backup; a named working copy becomes the data file. Nothing is done
-// while the data is read-only (AlleenLezen). False when a step failed; what it moved is moved
-// back where it can be.
+// while the data is read-only (AlleenLezen). Each step replaces a name in one go, the new backup
+// first, so a program stopped at any point leaves the data file (old or new) and a backup.
+// False when a step failed; the data file is then as it was.
 bool MaakBackup(const QString &naam, const QString &werkkopie = QString());
 
 // One edit of logged lines: each line of the working copy (created from the data file at the

@@ -320,9 +320,16 @@ void LaadMeetbestand()
 
     const QString name = Meetbestandsnaam;
     const QString path = VervangDatum(name);
+    // Every road that opens a data file comes here, so each one judges it the same way, before
+    // a pending working copy is settled.
+    ZetAlleenLezen(path);
     const bool exists = !name.isEmpty() && QFileInfo::exists(path);
     if (!name.isEmpty()) {
         AantalRijen = 0;
+        // A rewrite's output exists only while an edit runs: one found now was left by a
+        // program that was stopped in the middle, and the working copy is still as before it.
+        if (!path.isEmpty())
+            QFile::remove(HerschrijfNaam(path));
         if (exists) {
             bool herladen = false;
             HerstelNieuwBestand(path, herladen, true);

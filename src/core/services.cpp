@@ -123,9 +123,6 @@ QString KiesBestandOpenen(const QString &naam, const QString &extensie, int filt
         return QString();
     }
     rememberFolder(chosen);
-    bool netwerk = false;
-    SplitsPad(chosen, &netwerk);
-    AlleenLezen = netwerk || IsAlleenLezen(chosen);
     LaatsteAntwoord = 1;
     return chosen;
 }
@@ -178,7 +175,6 @@ QString KiesBestandOpslaan(const QString &naam, const QString &extensie, int fil
             return QStringLiteral("Untitled") + extensie;
         }
         rememberFolder(chosen);
-        AlleenLezen = false;
         LaatsteAntwoord = 1;
         return chosen;
     }
@@ -299,6 +295,13 @@ bool IsAlleenLezen(const QString &bestandsnaam)
     // the administrator may write anything.
     const QFile::Permissions write = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     return (info.permissions() & write) == 0;
+}
+
+void ZetAlleenLezen(const QString &pad)
+{
+    bool netwerk = false;
+    SplitsPad(pad, &netwerk);
+    AlleenLezen = netwerk || IsAlleenLezen(pad);
 }
 
 QString KortPad(const QString &pad, qint16 lengte)

@@ -68,6 +68,9 @@ void OpenMeetbestand(QString &naam);
 QString SplitsPad(const QString &pad, bool *netwerk = nullptr);
 // True when the file exists and its permission bits grant no one write access.
 bool IsAlleenLezen(const QString &bestandsnaam);
+// Sets AlleenLezen for the data file of that (expanded) name, whichever road opened it: a
+// write-protected file, or one on a network share, takes no edits.
+void ZetAlleenLezen(const QString &pad);
 // A path longer than `lengte` (below 6: 25) shortened with "..." in the middle.
 QString KortPad(const QString &pad, qint16 lengte);
 

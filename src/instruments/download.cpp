@@ -230,9 +230,8 @@ private:
         m_t.Relais = ZetEenheidOm(veld(r)).remove(QLatin1String("REL."));
         const QString kanaal = QStringLiteral("CH%1: ").arg(k);
         QString &status = m_t.Kanaal[size_t(k)].Status;
-        if (vlag.isEmpty())
-            status.clear();
-        else if (vlag == QLatin1String("A"))
+        // An empty flag, too, names its channel: the record shows which channels reported.
+        if (vlag == QLatin1String("A"))
             status = kanaal + Taaltekst(220);
         else if (vlag == QLatin1String("S")) {
             status = kanaal + QStringLiteral("S");

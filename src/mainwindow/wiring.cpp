@@ -514,8 +514,20 @@ void installMenus(mdiQLV2 &w)
             UpdateFileMenu(name);
         VulRecenteBestanden();
     });
-    on("mnuFileSaveAs", [] { BewaarMeetbestandAls(Meetbestandsnaam, false); });
+    // Pending edits of the data file are settled before it is copied or left: Cancel leaves
+    // everything as it was.
+    on("mnuFileSaveAs", [] {
+        bool cancelled = true;
+        HerstelNieuwBestand(VervangDatum(Meetbestandsnaam), cancelled, false);
+        if (cancelled)
+            return;
+        BewaarMeetbestandAls(Meetbestandsnaam, false);
+    });
     on("mnuFileNew", [&w] {
+        bool cancelled = true;
+        HerstelNieuwBestand(VervangDatum(Meetbestandsnaam), cancelled, false);
+        if (cancelled)
+            return;
         // A new data file: logging stops with its stop record and the table starts empty.
         w.StopVerbinding();
         DataLog::instance().close();

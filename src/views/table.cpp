@@ -501,7 +501,9 @@ void frmTabel::MSHFlexGrid_DblClick(int Index)
         return;
     }
     if (row > 0 && col == KolomOpmerking && !LoggenActief) {
-        if (!g.textMatrix(row, 1).trimmed().isEmpty() && !g.textMatrix(row, 2).trimmed().isEmpty())
+        // Read-only data takes no remark: the editor is not offered, as Edit > Info is not.
+        if (!AlleenLezen && !g.textMatrix(row, 1).trimmed().isEmpty()
+            && !g.textMatrix(row, 2).trimmed().isEmpty())
             emit opmerkingGevraagd(Index, row);
         return;
     }

@@ -129,6 +129,129 @@ private slots:
         QVERIFY(!QFile::exists(data + ".new"));
     }
 
+    // The data file's old contents become the backup, in place of an older backup if there
+    // is one, with or without a working copy taking the data file's place.
+    void backupReplacesTheOldOne_data()
+    {
+        QTest::addColumn<bool>("oldBackup");
+        QTest::addColumn<bool>("workingCopy");
+        QTest::newRow("first backup, working copy") << false << true;
+        QTest::newRow("older backup, working copy") << true << true;
+        QTest::newRow("first backup, data file only") << false << false;
+        QTest::newRow("older backup, data file only") << true << false;
+    }
+
+    void backupReplacesTheOldOne()
+    {
+        QFETCH(bool, oldBackup);
+        QFETCH(bool, workingCopy);
+        const QString backup = path("run.bak");
+        if (oldBackup)
+            writeFile(backup, "older\r\n");
+        if (workingCopy)
+            writeFile(m_run + ".new", "new\r\n");
+        QVERIFY(MaakBackup(m_run, workingCopy ? m_run + ".new" : QString()));
+        QCOMPARE(readAllOrMissing(backup), m_original);
+        QCOMPARE(readAllOrMissing(m_run), workingCopy ? QByteArray("new\r\n") : QByteArray("<missing>"));
+        QVERIFY(!QFile::exists(m_run + ".new"));
+        QVERIFY(!QFile::exists(backup + ".tmp"));
+        // The backup is a file of its own: what is later appended to the data file stays out.
+        if (workingCopy) {
+            QFile data(m_run);
+            QVERIFY(data.open(QIODevice::Append));
+            data.write("more\r\n");
+            data.close();
+            QCOMPARE(readAllOrMissing(backup), m_original);
+        }
+    }
+
+    // The new backup is made before the old one goes: when the working copy cannot take the
+    // data file's place, the data file is as it was and a backup of it is there.
+    void failedAcceptStillHasABackup()
+    {
+        const QString backup = path("run.bak");
+        writeFile(backup, "older\r\n");
+        QVERIFY(QDir().mkpath(m_run + ".new/blocker"));
+        QVERIFY(!MaakBackup(m_run, m_run + ".new"));
+        QCOMPARE(readAllOrMissing(m_run), m_original);
+        QCOMPARE(readAllOrMissing(backup), m_original);
+        QVERIFY(QFileInfo(m_run + ".new").isDir());
+        QVERIFY(!QFile::exists(backup + ".tmp"));
+    }
+
+    // A rewrite's output left by a program stopped in the middle of an edit is cleared when the
+    // data file is next opened, before the question on a pending working copy.
+    void strayRewriteOutputClearedOnOpen_data()
+    {
+        QTest::addColumn<bool>("workingCopy");
+        QTest::newRow("no working copy") << false;
+        QTest::newRow("working copy dropped") << true;
+    }
+
+    void strayRewriteOutputClearedOnOpen()
+    {
+        QFETCH(bool, workingCopy);
+        writeFile(m_run + ".newcopy", "half a li");
+        ScriptedDialogProvider dialogs;
+        if (workingCopy) {
+            writeFile(m_run + ".new", m_original);
+            dialogs.answerMessage(MsgBox::No);
+        }
+        loadRun();
+        QVERIFY(!QFile::exists(m_run + ".newcopy"));
+        QVERIFY(!QFile::exists(m_run + ".new"));
+        QCOMPARE(dialogs.messageTexts().size(), workingCopy ? 1 : 0);
+        QCOMPARE(readAllOrMissing(m_run), m_original);
+    }
+
+    // However the data file was opened, loading it judges it by its permission bits, whatever
+    // the file before was; a pending working copy of a writable file can then be accepted.
+    void loadSetsReadOnly_data()
+    {
+        QTest::addColumn<bool>("protectedFile");
+        QTest::addColumn<bool>("before");
+        QTest::newRow("write-protected after a writable file") << true << false;
+        QTest::newRow("write-protected after a write-protected file") << true << true;
+        QTest::newRow("writable after a write-protected file") << false << true;
+        QTest::newRow("writable after a writable file") << false << false;
+    }
+
+    void loadSetsReadOnly()
+    {
+        QFETCH(bool, protectedFile);
+        QFETCH(bool, before);
+        if (protectedFile)
+            QVERIFY(QFile::setPermissions(m_run, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        AlleenLezen = before;
+        loadRun();
+        QCOMPARE(AlleenLezen, protectedFile);
+        QCOMPARE(WijzigVeldInMeetbestand(0, 1, 11, "note"), !protectedFile);
+        if (protectedFile)
+            return;
+        ScriptedDialogProvider dialogs;
+        dialogs.answerMessage(MsgBox::Yes);
+        AlleenLezen = before;
+        LaadMeetbestand();
+        QCOMPARE(dialogs.messageTexts().size(), 1);
+        QVERIFY(!QFile::exists(m_run + ".new"));
+        QCOMPARE(readAllOrMissing(path("run.bak")), m_original);
+        QCOMPARE(cell(1, 1, 13), QStringLiteral("note"));
+        QVERIFY(!AlleenLezen);
+    }
+
+    // The new name of Save as is a file of our own: its data takes edits again.
+    void saveAsOfReadOnlyDataTakesEdits()
+    {
+        loadRun();
+        AlleenLezen = true;
+        ScriptedDialogProvider dialogs;
+        dialogs.answerFile(path("copy.csv"));
+        QString name = m_run;
+        BewaarMeetbestandAls(name, false);
+        QCOMPARE(name, path("copy.csv"));
+        QVERIFY(!AlleenLezen);
+    }
+
     // Two remarks: the first edit makes the working copy, the second starts from it; the data
     // file stays as it was until the question is answered.
     void editsThenAcceptOrDrop_data()

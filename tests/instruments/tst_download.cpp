@@ -324,9 +324,75 @@ private slots:
         QCOMPARE(rows[1].relays, QStringLiteral("----"));
         QCOMPARE(rows[2].time, QDateTime(day, QTime(10, 35, 30)));
         QCOMPARE(rows[2].values.at(0), QStringLiteral("--"));
-        QCOMPARE(rows[2].status, QStringList({"", "CH2: X", "", ""}));
+        QCOMPARE(rows[2].status, QStringList({"CH1: ", "CH2: X", "", ""}));
         QCOMPARE(rows[2].relays, QStringLiteral("-2-4"));
         QCOMPARE(readAll(dataFile()), fixture("download_t5781.csv"));
+    }
+
+    // Every channel line of a T57 record names its channel in the status, whatever its flag,
+    // an empty one included; the data file's control field joins them.
+    void t57ChannelFlags_data()
+    {
+        QTest::addColumn<QByteArray>("flag1");
+        QTest::addColumn<QByteArray>("flag2");
+        QTest::addColumn<QStringList>("status");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("relays");
+        QTest::newRow("empty, alarm") << QByteArray() << QByteArray("A")
+                                      << QStringList({"CH1: ", "CH2: Alarm", "", ""})
+                                      << "CH1: CH2: Alarm" << "1---";
+        // The relay text is the last line's: channel 2's line comes after the stop.
+        QTest::newRow("stop, empty") << QByteArray("S") << QByteArray()
+                                     << QStringList({"CH1: S", "CH2: ", "", ""}) << "CH1: S CH2:"
+                                     << "1---";
+        QTest::newRow("empty, stop") << QByteArray() << QByteArray("S")
+                                     << QStringList({"CH1: ", "CH2: S", "", ""}) << "CH1: CH2: S"
+                                     << Taaltekst(115);
+        QTest::newRow("both empty") << QByteArray() << QByteArray()
+                                    << QStringList({"CH1: ", "CH2: ", "", ""}) << "CH1: CH2:"
+                                    << "1---";
+        QTest::newRow("other, maintenance") << QByteArray("X") << QByteArray("M")
+                                            << QStringList({"CH1: X", "CH2: Maintenance", "", ""})
+                                            << "CH1: X CH2: Maintenance" << "1---";
+    }
+
+    void t57ChannelFlags()
+    {
+        QFETCH(QByteArray, flag1);
+        QFETCH(QByteArray, flag2);
+        QFETCH(QStringList, status);
+        QFETCH(QString, control);
+        QFETCH(QString, relays);
+        SimLine s(41);
+        QVERIFY(s.open());
+        Dialogs dialogs;
+        Sim::Controller &c = s.sim.add("T5781", 3, 2);
+        c.log.unit = {"pH", "pH", "\xf8" "C", "\xf8" "C"};
+        const QDate day(2009, 12, 5);
+        c.log.records = {record(day, QTime(10, 15, 30), {"7.00", "7.10", "25.1", "25.3"})};
+        c.log.records[0].flag = {flag1, flag2};
+        c.log.records[0].relays = "1---";
+        const QList<QByteArray> lines = c.logLines();
+        QCOMPARE(lines.size(), 2);
+        configureSlot(1, "T5781", 3, 2);
+        dialogs.afterBox = [&] { s.sim.transmit(lines); };
+        // The record is handed over when the window closes, once its channel 2 line is in.
+        bool closing = false;
+        QObject context;
+        connect(FormDataTransfer::instance().TextActie(), &QPlainTextEdit::textChanged, &context, [&] {
+            if (!closing && FormDataTransfer::instance().TextActie()->toPlainText().contains("CH2")) {
+                closing = true;
+                QTimer::singleShot(0, [] { FormDataTransfer::instance().close(); });
+            }
+        });
+        download(1);
+
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].status, status);
+        QCOMPARE(rows[0].relays, relays);
+        const QList<QByteArray> written = readAll(dataFile()).split('\n');
+        QVERIFY(written.size() >= 2);
+        QVERIFY2(written[1].contains(",\"" + control.toLatin1() + "\","), written[1].constData());
     }
 
     // The user's answers when a memory command gets no echo.

@@ -1,6 +1,7 @@
 #include "boxcloser.h"
 
 #include "core/datafile.h"
+#include "core/datafilecopies.h"
 #include "core/services.h"
 #include "core/shared.h"
 #include "core/slots.h"
@@ -70,6 +71,18 @@ void slot(int d, const char *name)
 }
 
 QStringList recent() { return RecenteBestanden(); }
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
 void setRecent(const QStringList &names)
 {
     for (int n = 1; n <= 4; ++n)
@@ -385,6 +398,41 @@ private slots:
         QCOMPARE(recent(), (QStringList{a, "/d/B.csv"}));
     }
 
+    // A write-protected data file takes no edits, whichever road opened it.
+    void openedReadOnlyByEveryRoad_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<bool>("protectedFile");
+        for (const char *road : {"File > Open", "recent entry"}) {
+            QTest::addRow("%s, write-protected", road) << QString::fromLatin1(road) << true;
+            QTest::addRow("%s, writable", road) << QString::fromLatin1(road) << false;
+        }
+    }
+    void openedReadOnlyByEveryRoad()
+    {
+        QFETCH(QString, road);
+        QFETCH(bool, protectedFile);
+        const QString a = home.filePath(protectedFile ? "protected.csv" : "open.csv");
+        QFile::setPermissions(a, QFile::ReadOwner | QFile::WriteOwner);
+        QVERIFY(writeBytes(a, "x\r\n"));
+        if (protectedFile)
+            QVERIFY(QFile::setPermissions(a, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        AlleenLezen = !protectedFile;
+        if (road == QLatin1String("File > Open")) {
+            dialogs->answerFile(a);
+            w->menuItem("mnuFileOpen")->trigger();
+        } else {
+            setRecent({a});
+            VulRecenteBestanden();
+            w->menuItem("mnuRecentFile0")->trigger();
+        }
+        QCOMPARE(Meetbestandsnaam, a);
+        QCOMPARE(AlleenLezen, protectedFile);
+        emit w->menu("mnuFile")->aboutToShow();
+        QCOMPARE(w->menuItem("mnuFileSaveAs")->isEnabled(), !protectedFile);
+        AlleenLezen = false;
+    }
+
     void openOffersTheDatedWorkingCopy()
     {
         Meetbestandsnaam = home.filePath("run#date#.csv");
@@ -401,6 +449,50 @@ private slots:
         for (const ScriptedDialogProvider::Request &r : dialogs->requests())
             QVERIFY(r.kind != QLatin1String("open")); // Cancel ends File > Open
         QCOMPARE(Meetbestandsnaam, home.filePath("run#date#.csv"));
+    }
+
+    // File > Save as and File > New settle a pending working copy first; Cancel ends them with
+    // nothing changed and no file dialog.
+    void newAndSaveAsSettleTheWorkingCopy_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("answer");
+        for (const char *command : {"mnuFileSaveAs", "mnuFileNew"}) {
+            QTest::addRow("%s, Cancel", command) << QString::fromLatin1(command) << int(MsgBox::Cancel);
+            QTest::addRow("%s, Yes", command) << QString::fromLatin1(command) << int(MsgBox::Yes);
+            QTest::addRow("%s, No", command) << QString::fromLatin1(command) << int(MsgBox::No);
+        }
+    }
+    void newAndSaveAsSettleTheWorkingCopy()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, answer);
+        Meetbestandsnaam = home.filePath("run#date#.csv");
+        const QString data = VervangDatum(Meetbestandsnaam);
+        QFile::remove(BackupNaam(data));
+        QVERIFY(writeBytes(data, "old\r\n"));
+        QVERIFY(writeBytes(data + ".new", "edited\r\n"));
+        dialogs->answerMessage(answer);
+        dialogs->answerMessage(MsgBox::Ok);
+        dialogs->answerFile(QString()); // the file dialog, when it comes, is cancelled
+        w->menuItem(command)->trigger();
+        QVERIFY(!dialogs->requests().isEmpty());
+        QCOMPARE(dialogs->requests().first().kind, QStringLiteral("message"));
+        QCOMPARE(dialogs->requests().first().text, Taaltekst(424));
+        QCOMPARE(dialogs->requests().first().title, data);
+        bool fileDialog = false;
+        for (const ScriptedDialogProvider::Request &r : dialogs->requests())
+            fileDialog = fileDialog || r.kind == QLatin1String("save");
+        QCOMPARE(fileDialog, answer != MsgBox::Cancel);
+        QCOMPARE(Meetbestandsnaam, home.filePath("run#date#.csv"));
+        if (answer == MsgBox::Yes) {
+            QCOMPARE(readFile(data), QByteArray("edited\r\n"));
+            QCOMPARE(readFile(BackupNaam(data)), QByteArray("old\r\n"));
+        } else {
+            QCOMPARE(readFile(data), QByteArray("old\r\n"));
+            QVERIFY(!QFile::exists(BackupNaam(data)));
+        }
+        QCOMPARE(QFile::exists(data + ".new"), answer == MsgBox::Cancel);
     }
 
     void readSettingsTakesOnlyAFileThatIsThere_data()

@@ -387,18 +387,22 @@ private slots:
         QTest::addColumn<int>("row");
         QTest::addColumn<int>("col");
         QTest::addColumn<bool>("logging");
+        QTest::addColumn<bool>("readOnly");
         QTest::addColumn<int>("remarks");
         QTest::addColumn<int>("fonts");
-        QTest::newRow("remark cell") << 1 << 13 << false << 1 << 0;
-        QTest::newRow("remark cell while logging") << 1 << 13 << true << 0 << 1;
-        QTest::newRow("remark of the trailing row") << 2 << 13 << false << 0 << 0;
-        QTest::newRow("value cell") << 1 << 3 << false << 0 << 1;
+        QTest::newRow("remark cell") << 1 << 13 << false << false << 1 << 0;
+        QTest::newRow("remark cell while logging") << 1 << 13 << true << false << 0 << 1;
+        QTest::newRow("remark cell of read-only data") << 1 << 13 << false << true << 0 << 0;
+        QTest::newRow("remark of the trailing row") << 2 << 13 << false << false << 0 << 0;
+        QTest::newRow("value cell") << 1 << 3 << false << false << 0 << 1;
+        QTest::newRow("value cell of read-only data") << 1 << 3 << false << true << 0 << 1;
     }
     void doubleClick()
     {
         QFETCH(int, row);
         QFETCH(int, col);
         QFETCH(bool, logging);
+        QFETCH(bool, readOnly);
         QFETCH(int, remarks);
         QFETCH(int, fonts);
         ScriptedDialogProvider dialogs;
@@ -407,9 +411,11 @@ private slots:
         table.StelTabelIn(true);
         logRecord(table, 1);
         LoggenActief = logging;
+        AlleenLezen = readOnly;
         QSignalSpy remark(&table, &frmTabel::opmerkingGevraagd);
         table.MSHFlexGrid(0)->setMouseCell(row, col);
         table.MSHFlexGrid_DblClick(0);
+        AlleenLezen = false;
         QCOMPARE(remark.count(), remarks);
         int fontRequests = 0;
         for (const auto &r : dialogs.requests())
