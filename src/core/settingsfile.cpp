@@ -681,21 +681,15 @@ bool SchrijfInstellingen(const QString &path)
     bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     if (!ok)
         failure = errno;
-    // Written through the descriptor: Qt's write buffer keeps a small file until the commit,
-    // whose flush error it then drops, and a short write tells nothing of its reason.
-    const int fd = ok ? file.handle() : -1;
-    qsizetype written = 0;
-    while (ok && written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n > 0) {
-            written += n;
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else {
-            failure = n < 0 ? errno : EIO;
-            ok = false;
-        }
+    // Unbuffered, as the data file: Qt's write buffer keeps a small file until the commit, whose
+    // flush error it then drops; written at once, a failure leaves its reason in errno.
+    if (ok) {
+        errno = 0;
+        ok = file.write(bytes) == bytes.size();
+        if (!ok)
+            failure = errno != 0 ? errno : EIO;
     }
+    const int fd = file.handle();
     // Some file systems find out only here that the disk is full.
     if (ok && ::fsync(fd) != 0) {
         failure = errno;

@@ -8,9 +8,9 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QPointer>
 #include <QTimer>
-#include <QEvent>
 #include <deque>
 
 using namespace Hoofdmodule;
