@@ -259,11 +259,13 @@ private slots:
                         QDir().mkpath(QFileInfo(dataFile()).absolutePath());
                         if (retry)
                             retry->knop(MsgBox::Retry)->click();
+                        // A few records after the folder is back, then the end, however
+                        // late a loaded machine brought the box.
+                        QTimer::singleShot(7000, &w, [&w] { w.mnuFileExit_Click(); });
                     });
                 });
                 poll->start(10);
             });
-            QTimer::singleShot(62000, &w, [&w] { w.mnuFileExit_Click(); });
         };
         // 1 s: a graph to double-click, made through Graph > New; its dialog is
         // confirmed.
