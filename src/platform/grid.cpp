@@ -1223,7 +1223,13 @@ void Grid::doItemsLayout()
     // Only rows added at the end (a live record): the rows already shown stay where they are,
     // so the scroll range is brought up to date and only the new rows' area repainted, not the
     // whole view.
+    const int offset = verticalHeader()->offset();
     updateGeometries();
+    // Scrolled to the end, the view keeps the last row at the bottom edge; a longer table
+    // puts the top row back on a row boundary, which moves every row by part of a row. The
+    // pixels on screen must move with them, or the old picture stays between the new rows.
+    if (const int moved = verticalHeader()->offset() - offset; moved != 0)
+        viewport()->scroll(0, -moved);
     const int last = model()->rowCount() - 1;
     const int top = qMax(0, rowViewportPosition(first));
     const int bottom = qMin(viewport()->height(), rowViewportPosition(last) + rowHeight(last));
