@@ -283,6 +283,14 @@ void FormMelding::zetTeksten()
         m_knoppen[i]->setText(Taaltekst(indexes[i]));
 }
 
+int FormMelding::titleWidth(const QString &title) const
+{
+    QFont bold = font();
+    bold.setBold(true);
+    constexpr int frameControls = 4 * 24 + 16; // icon, three buttons, the edges
+    return QFontMetrics(bold).horizontalAdvance(title) + frameControls;
+}
+
 // Sizes the text: one line per line of the message, wrapped only where it would be wider than
 // the screen, and scrolled where it would be taller.
 void FormMelding::maakOp()
@@ -319,6 +327,10 @@ void FormMelding::maakOp()
     layout()->activate();
     QSize size = layout()->sizeHint();
     size.setWidth(qMax(size.width(), int(((n + 1) * KnopBreedte + 400) / tpp)));
+    // The title (often a shortened path) is read in full: the frame draws it bold beside its
+    // icon and its buttons.
+    size.setWidth(qMin(qMax(size.width(), titleWidth(windowTitle())),
+                       qMax(size.width(), avail.width() - frameExtra)));
     setFixedSize(size);
 }
 

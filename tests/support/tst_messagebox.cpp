@@ -491,6 +491,25 @@ private slots:
         QVERIFY(boxWidth >= minimum); // room for one button more than the set holds
     }
 
+    // A short text under a long title: the box is wide enough for the frame to show the
+    // title whole ("Settings saved!" under its file's path).
+    void titleIsShownWhole()
+    {
+        const QString title = QStringLiteral("/tmp/h1/Marquel/...\\Qlv2.CFG");
+        int boxWidth = 0;
+        soon([&] {
+            if (FormMelding *box = newestBox()) {
+                boxWidth = box->width();
+                box->knop(Ok)->click();
+            }
+        });
+        TonenMelding("Settings saved!", Information, title);
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        QVERIFY2(boxWidth >= QFontMetrics(bold).horizontalAdvance(title) + 4 * 24,
+                 qPrintable(QString::number(boxWidth)));
+    }
+
     void languageSwitchRelabelsAnOpenBox()
     {
         QStringList before, after;
