@@ -15,6 +15,7 @@
 #include "support/utilities.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QPointer>
 #include <QDropEvent>
@@ -23,8 +24,10 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
+#include <deque>
 #include <vector>
 
 using namespace Hoofdmodule;
@@ -55,6 +58,48 @@ bool geenWaarde(const QString &waarde, int slot)
 {
     return geenWaarde(waarde)
            || waarde == QLatin1String(Protocol::GeenWaardeTeken[size_t(slot)]);
+}
+
+// The windows whose move-on waits for its turn: one window per turn of the event loop, as the
+// charts' replots go, so that timers and serial data are served between them. At the record
+// where 32 windows of 30,000 points all move on, moving them in one go kept the program from
+// answering for as long as all of them took.
+std::deque<QPointer<frmGrafiek>> &verschuifRij()
+{
+    static std::deque<QPointer<frmGrafiek>> rij;
+    return rij;
+}
+
+QTimer *verschuifTimer()
+{
+    static QPointer<QTimer> timer;
+    if (!timer) {
+        timer = new QTimer(QCoreApplication::instance());
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, [] {
+            auto &rij = verschuifRij();
+            // A window whose rows something else already brought up, or that was closed,
+            // takes no turn.
+            while (!rij.empty()) {
+                const QPointer<frmGrafiek> w = rij.front();
+                rij.pop_front();
+                if (w && !w->isOntladen() && w->verschuivingWacht()) {
+                    w->verschuivingAfmaken();
+                    break;
+                }
+            }
+            if (rij.empty())
+                verschuifTimer()->stop();
+        });
+    }
+    return timer;
+}
+
+void wachtOpBeurt(frmGrafiek *w)
+{
+    verschuifRij().push_back(w);
+    if (!verschuifTimer()->isActive())
+        verschuifTimer()->start();
 }
 
 } // namespace
@@ -242,6 +287,7 @@ void frmGrafiek::InitScrollBar()
 void frmGrafiek::StelNieuweGrafiekIn()
 {
     m_stand = VensterStand();
+    m_verschuiving.reset();
     const Chart::Hold hold(*m_chart);
     // The series' look.
     InitScrollBar();
@@ -268,6 +314,7 @@ void frmGrafiek::WisGrafiekGegevens()
 {
     const Chart::Hold hold(*m_chart);
     m_stand = VensterStand();
+    m_verschuiving.reset();
     InitScrollBar();
     m_chart->setRowCount(aantalRijenGrafiek());
     for (int s = EersteLijnSerie; s <= Chart::SeriesCount; ++s)
@@ -483,6 +530,8 @@ void frmGrafiek::HertekenGrafiek()
 {
     if (m_stand.AantalPunten < 0)
         return;
+    // Every row is drawn from the window's position: a move-on waiting for its turn is done.
+    m_verschuiving.reset();
     const Chart::Hold hold(*m_chart);
     const qint32 punten = qMin(m_stand.AantalPunten, m_chart->rowCount());
     if (!instellingen().XYrecorder)
@@ -540,13 +589,42 @@ void frmGrafiek::VulGrafiekAan(qint32 nr)
             VoegRecorderPuntToe();
         return;
     }
+    // The rows take the measurements in their order: an earlier move-on comes first.
+    verschuivingAfmaken();
     const Chart::Hold hold(*m_chart);
     const VensterStand oud = m_stand;
-    if (VerschuifVenster(m_stand, m_chart->rowCount(), nr))
-        schuifOp(oud);
-    m_stand.AantalPunten = qMax(1, m_stand.AantalPunten + 1);
-    VulGrafiekRij(m_stand.AantalPunten, m_stand.EersteMeting + m_stand.AantalPunten - 1);
+    if (VerschuifVenster(m_stand, m_chart->rowCount(), nr)) {
+        const VensterStand verschoven = m_stand;
+        m_stand.AantalPunten = qMax(1, m_stand.AantalPunten + 1);
+        m_verschuiving = Verschuiving{oud, verschoven};
+        wachtOpBeurt(this);
+    } else {
+        m_stand.AantalPunten = qMax(1, m_stand.AantalPunten + 1);
+        VulGrafiekRij(m_stand.AantalPunten, m_stand.EersteMeting + m_stand.AantalPunten - 1);
+    }
     AanpassenScrollBar();
+}
+
+void frmGrafiek::verschuivingAfmaken()
+{
+    if (!m_verschuiving)
+        return;
+    const Verschuiving v = *m_verschuiving;
+    m_verschuiving.reset();
+    const Chart::Hold hold(*m_chart);
+    // The move's redraw sees the window as the move left it, before the newest measurement
+    // came in: its statistics cover the rows kept.
+    const VensterStand nu = m_stand;
+    m_stand = v.verschoven;
+    schuifOp(v.oud);
+    m_stand = nu;
+    VulGrafiekRij(m_stand.AantalPunten, m_stand.EersteMeting + m_stand.AantalPunten - 1);
+}
+
+void frmGrafiek::bijgewerkt() const
+{
+    // The rows are the window's picture of its position, brought up to date where read.
+    const_cast<frmGrafiek *>(this)->verschuivingAfmaken();
 }
 
 void frmGrafiek::VoegRecorderPuntToe()
@@ -650,6 +728,7 @@ void frmGrafiek::BepaalMinMaxima()
 {
     if (LadenBezig)
         return;
+    verschuivingAfmaken();
     const QString voor = m_statistiekTekst;
     m_statistiekTekst.clear();
     if (m_geselecteerdeSerie >= EersteLijnSerie && m_geselecteerdeSerie <= Chart::SeriesCount) {
@@ -689,6 +768,7 @@ void frmGrafiek::puntGekozen(int serie, int punt)
 {
     if (LoggenActief)
         return;
+    verschuivingAfmaken();
     const Chart::Hold hold(*m_chart);
     UitschakelenMarkers();
     m_geselecteerdeSerie = serie;
@@ -768,9 +848,24 @@ double frmGrafiek::AlarmHoogWaarde() const { return instellingen().AlarmHoogWaar
 double frmGrafiek::AlarmLaagWaarde() const { return instellingen().AlarmLaagWaarde; }
 QColor frmGrafiek::seriesColour(int serie) const { return m_chart->penColour(serie); }
 QString frmGrafiek::legendText(int serie) const { return m_chart->legendText(serie); }
-double frmGrafiek::chartValue(int serie, int punt) const { return m_chart->value(serie, punt); }
-bool frmGrafiek::isNull(int serie, int punt) const { return m_chart->isNull(serie, punt); }
-QString frmGrafiek::rowLabel(int punt) const { return m_chart->rowLabel(punt); }
+double frmGrafiek::chartValue(int serie, int punt) const
+{
+    bijgewerkt();
+    return m_chart->value(serie, punt);
+}
+
+bool frmGrafiek::isNull(int serie, int punt) const
+{
+    bijgewerkt();
+    return m_chart->isNull(serie, punt);
+}
+
+QString frmGrafiek::rowLabel(int punt) const
+{
+    bijgewerkt();
+    return m_chart->rowLabel(punt);
+}
+
 QString frmGrafiek::chartTitle() const { return windowTitle(); }
 bool frmGrafiek::legendShown() const { return m_chart->isLegendVisible(); }
 
@@ -778,6 +873,7 @@ void frmGrafiek::renderChart(QPainter &painter, const QRectF &target, bool title
 {
     if (target.width() <= 0 || target.height() <= 0)
         return;
+    bijgewerkt();
     // The chart is laid out as wide as on screen and as high as the target's shape asks, then
     // scaled onto the target: text and lines keep their size relative to the chart.
     const double breedte = m_chart->width() > 50 ? m_chart->width() : 640;

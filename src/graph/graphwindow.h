@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 
 class Chart;
 class QScrollBar;
@@ -51,7 +52,14 @@ public:
     void InitScrollBar();
     void HertekenGrafiek();
     // A new measurement (number nr = AantalRijen) in normal mode; a due sample in recorder mode.
+    // A measurement that moves the window on sets its position and scroll bar at once; the
+    // chart's rows follow on the window's own turn of the event loop (verschuivingAfmaken).
     void VulGrafiekAan(qint32 nr);
+    // A move-on whose chart rows wait for their turn.
+    bool verschuivingWacht() const { return m_verschuiving.has_value(); }
+    // Brings the chart's rows to the window's position now. The window's turn calls it, and so
+    // does everything here that reads or rewrites the rows; Diagram() shows the rows as they are.
+    void verschuivingAfmaken();
     void AanpassenScrollBar();
     void LadenGrafiek();
     void StelNieuweGrafiekIn();
@@ -150,6 +158,8 @@ private:
     void wisRijenVanaf(qint32 eerste);
     // The redraw after the window moved on from `oud`.
     void schuifOp(const VensterStand &oud);
+    // verschuivingAfmaken for the readers that printing calls.
+    void bijgewerkt() const;
     void VoegRecorderPuntToe();
     void ToonPuntInfo(int serie, int punt);
     void VernieuwPuntInfo(int serie);
@@ -162,6 +172,13 @@ private:
     Chart *m_chart = nullptr;
     QScrollBar *m_scrollBar = nullptr;
     VensterStand m_stand;
+    // A move-on waiting for its turn: the rows still show `oud`; the window moved on to
+    // `verschoven` and then took the newest measurement into row m_stand.AantalPunten.
+    struct Verschuiving {
+        VensterStand oud;
+        VensterStand verschoven;
+    };
+    std::optional<Verschuiving> m_verschuiving;
     std::array<QString, MaxGrafiekLijnen + 1> m_eenheid;     // GrafiekEenheid, 1..32
     std::array<Bron, MaxGrafiekLijnen + 1> m_eenheidBron;    // the source the unit was found for
     std::array<qint32, MaxGrafiekLijnen + 1> m_eenheidGezocht{}; // table rows searched for it

@@ -46,6 +46,18 @@ QString rowFault(const frmGrafiek &w)
     return QString();
 }
 
+// The rows of a window that moved on follow on its own turn of the event loop: the fault left
+// after a few turns.
+QString rowFaultAfterTurns(const frmGrafiek &w)
+{
+    QString fault = rowFault(w);
+    for (int turn = 0; turn < 10 && !fault.isEmpty(); ++turn) {
+        QCoreApplication::processEvents();
+        fault = rowFault(w);
+    }
+    return fault;
+}
+
 void numbered(GraphSettings &g, int points)
 {
     g.MaxGrafiekZichtbaar = qint16(points);
@@ -110,7 +122,7 @@ private slots:
         for (int n = 1; n <= records; ++n) {
             f.records(1);
             w->VulGrafiekAan(AantalRijen);
-            const QString fault = rowFault(*w);
+            const QString fault = rowFaultAfterTurns(*w);
             QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("record %1: %2").arg(n).arg(fault)));
             QCOMPARE(w->EersteMeting() + w->AantalPunten() - 1, n);
         }
@@ -134,7 +146,7 @@ private slots:
         w->HorScrollBar()->setValue(100);
         f.records(1);
         w->VulGrafiekAan(AantalRijen);
-        QCOMPARE(rowFault(*w), QString());
+        QCOMPARE(rowFaultAfterTurns(*w), QString());
         QCOMPARE(w->EersteMeting(), 113);
         QCOMPARE(w->HorScrollBar()->value(), 113);
     }
@@ -169,7 +181,82 @@ private slots:
         for (int n = 1; n <= 60; ++n) {
             f.records(1);
             w->VulGrafiekAan(AantalRijen);
-            QCOMPARE(rowFault(*w), QString());
+            QCOMPARE(rowFaultAfterTurns(*w), QString());
+        }
+    }
+
+    // At the record where every window moves on, the hand-over sets each window's position and
+    // leaves its rows to its own turn of the event loop, so that the program keeps answering
+    // between them. Whatever comes before a window's turn finds its rows at its position, and
+    // what is drawn in the end is what a full redraw draws.
+    void moveOnSpreadOverTurns_data()
+    {
+        QTest::addColumn<QString>("between");
+        QTest::newRow("nothing") << QString();
+        QTest::newRow("the next record") << QStringLiteral("record");
+        QTest::newRow("a window closed") << QStringLiteral("close");
+        QTest::newRow("a window printed") << QStringLiteral("print");
+        QTest::newRow("a window scrolled") << QStringLiteral("scroll");
+    }
+    void moveOnSpreadOverTurns()
+    {
+        QFETCH(QString, between);
+        constexpr int Windows = 4;
+        GraphFixture f;
+        f.records(50);
+        QList<QPointer<frmGrafiek>> windows;
+        for (int n = 1; n <= Windows; ++n)
+            windows << f.graph(n, [](GraphSettings &g) {
+                numbered(g, 50);
+                g.SchrijfGrafiekLijnRef(1, 3, 1); // minimum and maximum lines
+                g.SchrijfGrafiekLijnRef(1, 4, 1);
+            });
+        const auto behind = [&windows] {
+            int n = 0;
+            for (const QPointer<frmGrafiek> &w : windows)
+                n += w && !rowFault(*w).isEmpty() ? 1 : 0;
+            return n;
+        };
+        QCOMPARE(behind(), 0);
+
+        f.records(1);
+        GrafiekVenster.VulGrafiekenAan(AantalRijen);
+        for (const QPointer<frmGrafiek> &w : windows) {
+            QCOMPARE(w->EersteMeting(), 14);
+            QCOMPARE(w->AantalPunten(), 38);
+            QCOMPARE(w->HorScrollBar()->value(), 14);
+        }
+        QVERIFY2(behind() > 0, "every window's rows moved on within the record's hand-over");
+
+        if (between == QLatin1String("record")) {
+            f.records(1);
+            GrafiekVenster.VulGrafiekenAan(AantalRijen);
+            QCOMPARE(windows[0]->AantalPunten(), 39);
+        } else if (between == QLatin1String("close")) {
+            windows[1]->SluitDoorCode();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(!windows[1]);
+        } else if (between == QLatin1String("print")) {
+            const PrintableGraph &printable = *windows[2];
+            QCOMPARE(printable.chartValue(Line1, 38), 51.0);
+            QCOMPARE(printable.rowLabel(1), QStringLiteral("14"));
+            QCOMPARE(rowFault(*windows[2]), QString());
+        } else if (between == QLatin1String("scroll")) {
+            windows[0]->HorScrollBar()->setValue(5);
+            QCOMPARE(windows[0]->EersteMeting(), 5);
+            QCOMPARE(rowFault(*windows[0]), QString());
+        }
+        for (int turn = 0; turn < 10 * Windows && behind() > 0; ++turn)
+            QCoreApplication::processEvents();
+        QCOMPARE(behind(), 0);
+
+        for (const QPointer<frmGrafiek> &w : windows) {
+            if (!w)
+                continue;
+            Chart &c = *w->Diagram();
+            const QImage spread = c.toImage(QSize(500, 300));
+            w->HertekenGrafiek();
+            QCOMPARE(c.toImage(QSize(500, 300)), spread);
         }
     }
 

@@ -413,9 +413,14 @@ private slots:
         }
         QCOMPARE(graph->Diagram()->value(Line1, shown), double(Records));
 
-        // The next record moves the window on.
+        // The next record moves the window on; its rows follow on the window's turn of the loop.
         QVERIFY(rig.record(Records + 1));
         QCOMPARE(graph->EersteMeting() + graph->AantalPunten() - 1, Records + 1);
+        for (int turn = 0; turn < 10 && graph->verschuivingWacht(); ++turn)
+            QCoreApplication::processEvents();
+        QVERIFY(!graph->verschuivingWacht());
+        for (int r = 1; r <= graph->AantalPunten(); ++r)
+            compareRowWithTable(*graph, Line1, OvenSlot, r);
         QCOMPARE(graph->Diagram()->value(Line1, graph->AantalPunten()), double(Records + 1));
     }
 
