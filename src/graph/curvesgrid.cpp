@@ -91,7 +91,6 @@ void CurveLijnenGrid::Vullen(int graph, const QString &naam)
 {
     m_graph = qBound(1, graph, MaxGrafieken);
     m_naam = naam;
-    breedtes();
     LaadStrings();
     item(0, KolomNummer)->setText(QStringLiteral("#"));
     item(0, KolomMin)->setText(QStringLiteral("Min"));
@@ -103,6 +102,7 @@ void CurveLijnenGrid::Vullen(int graph, const QString &naam)
         item(r, KolomKleur)->setText(QString());
         zetKleur(r, this->graph().GrafiekKleur(r + 2));
     }
+    breedtes();
     setCurrentCell(1, KolomBron);
 }
 
@@ -111,6 +111,7 @@ void CurveLijnenGrid::LaadStrings()
     setToolTip(Taaltekst(353));
     item(0, KolomBron)->setText(Taaltekst(295));
     item(0, KolomKleur)->setText(Taaltekst(219));
+    breedtes();
 }
 
 void CurveLijnenGrid::breedtes()
@@ -123,12 +124,19 @@ void CurveLijnenGrid::breedtes()
     setColumnWidth(KolomKleur, qMax(px(600), fm.horizontalAdvance(Taaltekst(219)) + 10));
     for (int c = KolomMin; c <= KolomGemiddelde; ++c)
         setColumnWidth(c, mark);
-    // The source column takes the rest.
+    // The source column takes the rest, and more when a source needs it: the grid then
+    // scrolls sideways rather than cut the description short.
     int rest = viewport()->width() - px(320) / 2;
     for (int c = 0; c < Kolommen; ++c)
         if (c != KolomBron)
             rest -= columnWidth(c);
-    setColumnWidth(KolomBron, qMax(fm.horizontalAdvance(Taaltekst(295)) + 10, rest));
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    int bron = fm.horizontalAdvance(Taaltekst(295)) + 10;
+    for (int r = 1; r < Rijen; ++r)
+        if (!item(r, KolomBron)->text().isEmpty())
+            bron = qMax(bron, itemDelegate()->sizeHint(option, model()->index(r, KolomBron)).width());
+    setColumnWidth(KolomBron, qMax(bron, rest));
 }
 
 void CurveLijnenGrid::resizeEvent(QResizeEvent *event)
@@ -222,6 +230,7 @@ void CurveLijnenGrid::KiesBron(int rij)
         graph().SchrijfGrafiekLijnRef(dialog.LijnNr, 2, dialog.Knr);
     }
     VulCurveLijnen(dialog.LijnNr);
+    breedtes();
     Hoofdmodule::Bezig = false;
     emit bronGesloten();
 }

@@ -284,7 +284,9 @@ frmGrafiekInstellen::frmGrafiekInstellen(int graph, QWidget *window)
     auto *main = new QVBoxLayout(this);
     main->addWidget(SSTab);
     main->addLayout(buttons);
-    resize(470, 440);
+    // Wide enough for the curves grid to show a source description whole in each language
+    // while the controllers carry the names the program gives them (model and address).
+    resize(520, 440);
 
     connect(CmdOK, &QPushButton::clicked, this, &frmGrafiekInstellen::CmdOK_Click);
     connect(CmdCancel, &QPushButton::clicked, this, &frmGrafiekInstellen::CmdCancel_Click);

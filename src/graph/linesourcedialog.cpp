@@ -4,6 +4,7 @@
 #include "graph/graphsettingsrules.h"
 #include "platform/dialogs.h"
 #include "platform/pump.h"
+#include "platform/windowtitle.h"
 #include "support/language.h"
 
 #include <QCloseEvent>
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -112,6 +114,12 @@ void DialogInputGrafiekElement::LaadStrings()
     OKButton->setText(Taaltekst(140));
     CancelButton->setText(Taaltekst(141));
     CommandWissen->setText(Taaltekst(389));
+    // The title names the graph and the line, and it is longer than the lists are wide: the
+    // dialog takes the width its title bar needs to show it whole, as far as the screen allows.
+    int wide = qMax(sizeHint().width(), titleBarWidth(*this, windowTitle()));
+    if (const QScreen *s = screen())
+        wide = qMin(wide, s->availableGeometry().width());
+    resize(wide, sizeHint().height());
 }
 
 void DialogInputGrafiekElement::ListController_Click()

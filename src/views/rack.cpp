@@ -144,6 +144,15 @@ FormRack::FormRack(qint16 slot, QWidget *parent) : QWidget(parent), Ti(slot)
         m_statusBar->addWidget(p, n == 1 ? 1 : 0);
     }
     m_panels[0]->setAlignment(Qt::AlignCenter);
+    // The one-text look (manual service, disabled) covers the panels. Its texts run longer
+    // than a narrow window in some languages: the text wraps and the status bar grows a line.
+    m_statusText = new QLabel(m_statusBar);
+    m_statusText->setFont(smallFont());
+    m_statusText->setWordWrap(true);
+    m_statusText->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_statusText->setContentsMargins(4, 2, 4, 2);
+    m_statusText->setAutoFillBackground(true);
+    m_statusText->hide();
     m_panels[2]->setMinimumWidth(40);
     // The stop panel and the time panel change with every reading: at a fixed size a new text
     // only repaints the panel instead of laying out the whole status bar again.
@@ -153,6 +162,7 @@ FormRack::FormRack(qint16 slot, QWidget *parent) : QWidget(parent), Ti(slot)
     m_panels[3]->setText(QStringLiteral("88:88:88 "));
     m_panels[3]->setFixedSize(qMax(56, m_panels[3]->sizeHint().width()), panelHeight);
     m_panels[3]->clear();
+    m_panelBarHeight = m_statusBar->sizeHint().height();
     for (QLabel *p : m_panels)
         p->installEventFilter(this);
 
@@ -296,17 +306,34 @@ void FormRack::LaadVensterTitel()
     }
 }
 
+int FormRack::statusBarHeight()
+{
+    if (m_statusText->isHidden()) {
+        m_panelBarHeight = m_statusBar->sizeHint().height();
+        return m_panelBarHeight;
+    }
+    return qMax(m_panelBarHeight, m_statusText->heightForWidth(width()));
+}
+
 void FormRack::Form_Resize()
 {
-    if (m_inLayout || container()->isMinimized())
+    if (!layOut())
         return;
+    Hoofdmodule::InstellingenGewijzigd = true;
+}
+
+bool FormRack::layOut()
+{
+    if (m_inLayout || container()->isMinimized())
+        return false;
     m_inLayout = true;
     const int tpp = twipsPerPixel();
     const int W = width() * tpp;
     const int H = height() * tpp;
     const int kanalen = (Ti >= 1 && Ti <= MaxToestellen) ? qBound(0, int(Toestel[Ti].Kanalen), 4) : 0;
     const double S = kanalen < 3 ? 1.0 : 0.5;
-    const int statusHeight = m_statusBar->sizeHint().height() * tpp;
+    const int barHeight = statusBarHeight();
+    const int statusHeight = barHeight * tpp;
 
     Placed &picture = placed(m_picture);
     Placed &band = placed(m_band);
@@ -363,13 +390,13 @@ void FormRack::Form_Resize()
     }
     for (Placed &p : m_placed)
         apply(p);
-    const int barHeight = m_statusBar->sizeHint().height();
     m_statusBar->setFixedSize(width(), barHeight);
     m_statusBar->move(0, height() - barHeight);
+    m_statusText->setGeometry(0, 0, width(), barHeight);
     m_band->lower();
     m_picture->lower();
-    Hoofdmodule::InstellingenGewijzigd = true;
     m_inLayout = false;
+    return true;
 }
 
 void FormRack::FormCopy()
@@ -439,21 +466,37 @@ void FormRack::ToonStopPaneel(bool gestopt)
 
 void FormRack::ToonStatusTekst(const QString &text)
 {
+    if (!m_statusText->isHidden() && m_statusText->text() == text)
+        return; // every reading of a controller in manual service shows it again
     for (QLabel *p : m_panels)
         p->hide();
-    m_statusBar->showMessage(text);
+    m_statusText->setText(text);
+    m_statusText->show();
+    m_statusText->raise();
+    fitStatusBar();
 }
 
 void FormRack::ToonPanelen()
 {
-    m_statusBar->clearMessage();
+    if (m_statusText->isHidden())
+        return;
+    m_statusText->hide();
+    m_statusText->clear();
     for (QLabel *p : m_panels)
         p->show();
+    fitStatusBar();
+}
+
+void FormRack::fitStatusBar()
+{
+    // Only a change of height moves the blocks above; the settings do not change by it.
+    if (statusBarHeight() != m_statusBar->height())
+        layOut();
 }
 
 QString FormRack::StatusTekst() const
 {
-    return m_statusBar->currentMessage();
+    return m_statusText->isHidden() ? QString() : m_statusText->text();
 }
 
 namespace {

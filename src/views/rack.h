@@ -106,6 +106,11 @@ private:
     Placed &placed(const QWidget *control);
     void apply(Placed &p);
     void setFontPoints(QLabel *label, int points);
+    // The layout of Form_Resize without marking the settings changed; false when it did not run.
+    bool layOut();
+    // The status bar's height at the window's width: one text may take two lines.
+    int statusBarHeight();
+    void fitStatusBar();
     QWidget *container() const;
 
     QWidget *m_picture = nullptr;
@@ -117,6 +122,8 @@ private:
     std::array<QLabel *, 4> m_eenheid{};
     QStatusBar *m_statusBar = nullptr;
     std::array<QLabel *, 4> m_panels{};
+    QLabel *m_statusText = nullptr;
+    int m_panelBarHeight = 0; // the status bar's height while it shows its panels
     std::vector<Placed> m_placed;
     bool m_stopSunken = false;
     bool m_stopShown = false; // panel 1 has been given one of its looks

@@ -137,6 +137,10 @@ frmTabel::frmTabel(QWidget *parent) : QWidget(parent), m_tabs(new QTabBar(this))
         grid->hide();
         stack->addWidget(grid, 0, 0);
         connect(grid, &Grid::gridDoubleClicked, this, [this, i] { MSHFlexGrid_DblClick(i); });
+        // A new font comes from the font dialog, Window > Font, pasted table settings or the
+        // settings file: the texts it widens must still fit, the headers above all, which
+        // are the widest texts of the date and time columns when times are shown relative.
+        connect(&grid->data(), &GridData::appearanceChanged, this, [this, i] { fitColumns(i); });
         connect(grid, &Grid::gridMouseUp, this,
                 [this, i](Qt::MouseButton button) { MSHFlexGrid_MouseUp(i, button); });
         connect(grid, &Grid::gridKeyDown, this, [this, i](int key) {
@@ -254,6 +258,8 @@ void frmTabel::fitColumns(int Mi)
             widestCell = QStringLiteral("999999");
         else if (c == 1 || c == 2)
             widestCell = TabelTijdTekst(widest, c) + QStringLiteral("MM");
+        else if (c >= KolomVanKanaal(1) && c < KolomRegeling && (c - KolomVanKanaal(1)) % 2 == 0)
+            widestCell = QStringLiteral("-8888.8"); // what the usual width holds in the usual font
         if (!widestCell.isEmpty())
             pixels = qMax(pixels, metrics.horizontalAdvance(widestCell) + cellMargin);
         const int needed = (pixels * 1440 + dpi - 1) / dpi;
@@ -509,7 +515,6 @@ void frmTabel::MSHFlexGrid_DblClick(int Index)
     }
     if (auto font = DialogProvider::current().chooseFont(this, g.font(), QString())) {
         g.setFont(*font);
-        fitColumns(Index);
         InstellingenGewijzigd = true;
         emit instellingenGewijzigd();
     }

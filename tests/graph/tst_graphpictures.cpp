@@ -1,5 +1,6 @@
-// Pictures of the graph settings dialog's four tabs and of the line-source dialog in English and
-// Dutch (build/pictures/graphsettings-*.png), with a check that every caption fits its widget.
+// Pictures of the graph settings dialog's four tabs and of the line-source dialog in English,
+// French and Dutch (build/pictures/graphsettings-*.png), with a check that every caption, every
+// cell of the curves grid and the line-source dialog's title fit.
 #include "graphdialogsupport.h"
 
 #include "core/shared.h"
@@ -7,6 +8,7 @@
 #include "core/windowsettings.h"
 #include "graph/curvesgrid.h"
 #include "graph/graphsettingsdialog.h"
+#include "graph/graphsettingsrules.h"
 #include "graph/linesourcedialog.h"
 #include "support/language.h"
 
@@ -16,7 +18,9 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
@@ -46,6 +50,41 @@ QStringList misfits(QWidget *window)
     return bad;
 }
 
+// Cells of the curves grid whose text does not fit the cell, and columns the grid cannot show
+// without scrolling sideways.
+QStringList cellMisfits(CurveLijnenGrid *grid)
+{
+    QStringList bad;
+    for (int c = 0; c < grid->columnCount(); ++c)
+        for (int r = 0; r < grid->rowCount(); ++r) {
+            const QTableWidgetItem *item = grid->item(r, c);
+            if (!item || item->text().isEmpty())
+                continue;
+            const QModelIndex index = grid->model()->index(r, c);
+            const int need = grid->itemDelegateForIndex(index)
+                                 ->sizeHint(QStyleOptionViewItem(), index).width();
+            if (need > grid->columnWidth(c))
+                bad << QStringLiteral("cell (%1, %2) \"%3\": %4 > %5")
+                           .arg(r).arg(c).arg(item->text()).arg(need).arg(grid->columnWidth(c));
+        }
+    if (grid->horizontalScrollBar()->maximum() > 0)
+        bad << QStringLiteral("the columns are wider than the grid");
+    return bad;
+}
+
+// A window title that cannot be read whole beside the frame's icon and buttons.
+QString titleMisfit(const QWidget *window)
+{
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true); // as many frames draw it
+    const QFontMetrics title(font);
+    const int frame = 4 * window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+    const int need = title.horizontalAdvance(window->windowTitle()) + frame;
+    if (need <= window->width())
+        return QString();
+    return QStringLiteral("title \"%1\": %2 > %3").arg(window->windowTitle()).arg(need).arg(window->width());
+}
+
 
 } // namespace
 
@@ -58,8 +97,11 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         QLocale::setDefault(QLocale::c());
         QDir().mkpath(folder());
-        makeSlot(2, QStringLiteral("Press"), 4);
-        makeSlot(3, QStringLiteral("Oven 1"), 2);
+        // Named as the program names a new controller: model and address.
+        makeSlot(2, QStringLiteral("T5781 #020"), 4);
+        Toestel[2].Type = QStringLiteral("T5781");
+        Toestel[2].Idno = 20;
+        makeSlot(3, QStringLiteral("T542 #003"), 2);
     }
 
     void pictures_data()
@@ -67,6 +109,7 @@ private slots:
         QTest::addColumn<int>("language");
         QTest::addColumn<QString>("code");
         QTest::newRow("English") << 0 << "en";
+        QTest::newRow("French") << 1 << "fr";
         QTest::newRow("Dutch") << 2 << "nl";
     }
     void pictures()
@@ -75,11 +118,12 @@ private slots:
         QFETCH(QString, code);
         qint16 index = qint16(language);
         LaadTaal(index);
+        const auto english = qScopeGuard([] { qint16 first = 0; LaadTaal(first); });
 
         WindowSettings::reset();
         GraphSettings &g = WindowSettings::graph[1];
         g.resetToLoadDefaults(1);
-        g.caption = QStringLiteral("Oven line");
+        g.caption = StandaardGrafiekTitel(1, true);
         g.XYrecorder = true;
         g.RecorderTussentijd = 30;
         g.AlarmHoog = true;
@@ -107,6 +151,8 @@ private slots:
                 for (const QString &m : misfits(d))
                     bad << QStringLiteral("tab %1: %2").arg(tab).arg(m);
             }
+            for (const QString &m : cellMisfits(d->MSHFlexCurveLijnen))
+                bad << QStringLiteral("curves grid: %1").arg(m);
             // The line-source dialog of line 3 (which starts on line 2's controller).
             QTimer::singleShot(0, qApp, [&] {
                 DialogInputGrafiekElement *source = openLineSource();
@@ -115,6 +161,8 @@ private slots:
                 QVERIFY(source->grab().save(
                     QStringLiteral("%1/linesource-%2.png").arg(folder(), code)));
                 for (const QString &m : misfits(source))
+                    bad << QStringLiteral("line source: %1").arg(m);
+                if (const QString m = titleMisfit(source); !m.isEmpty())
                     bad << QStringLiteral("line source: %1").arg(m);
                 source->CancelButton->click();
             });

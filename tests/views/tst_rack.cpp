@@ -66,6 +66,8 @@ private slots:
     }
     void init()
     {
+        qint16 english = 0;
+        LaadTaal(english);
         resetViews();
         RackVenster.Ontladen();
     }
@@ -155,6 +157,63 @@ private slots:
             if (k % 2 == 0 && channels > 1)
                 QVERIFY(label->geometry().right() < rack->LabelKanaal(k + 1 < channels ? k + 1 : 1)->geometry().left());
         }
+    }
+
+    // The one-text status (manual service, disabled) is read whole in every language: the French
+    // manual-service text is about as wide as the window at its design size; in a narrower
+    // window it takes a second line and the blocks above make room for it.
+    void languageTextsFit_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("text");
+        QTest::addColumn<QSize>("size");
+        for (int language : {0, 1, 2})
+            for (int text : {283, 380})
+                for (const QSize size : {QSize(180, 152), QSize(252, 152), QSize(900, 500)})
+                    QTest::addRow("language %d, text %d, %dx%d", language, text, size.width(),
+                                  size.height())
+                        << language << text << size;
+    }
+    void languageTextsFit()
+    {
+        QFETCH(int, language);
+        QFETCH(int, text);
+        QFETCH(QSize, size);
+        qint16 index = qint16(language);
+        LaadTaal(index);
+        configureSlot(4, 2, QStringLiteral("T5781"), 20);
+        Toestel[4].Defect = text == 283;
+        Toestel[4].Actief = text != 380;
+        FormRack *rack = RackVenster[4];
+        QMdiArea area; // as in the main window, whose child windows have the frames of Qt's style
+        area.resize(1000, 700);
+        QMdiSubWindow *sub = area.addSubWindow(rack);
+        area.show();
+        sub->show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        sub->resize(sub->size() - rack->size() + size);
+        QCOMPARE(rack->size(), size);
+        TonenMeting(*rack, false);
+        QCoreApplication::processEvents();
+        savePicture(*sub, QStringLiteral("rack-text-%1-%2-%3").arg(language).arg(text).arg(size.width()));
+
+        QCOMPARE(rack->StatusTekst(), Taaltekst(text));
+        const QLabel *shown = nullptr;
+        for (const QLabel *l : rack->StatusBar()->findChildren<QLabel *>())
+            if (l->isVisible() && l->text() == rack->StatusTekst())
+                shown = l;
+        QVERIFY2(shown, "the status text has no label of its own");
+        const QRect inside = shown->contentsRect();
+        const QRect need = shown->fontMetrics().boundingRect(
+            inside, int(shown->alignment()) | Qt::TextWordWrap, shown->text());
+        QVERIFY2(inside.contains(need), qPrintable(QStringLiteral("%1x%2 in %3x%4")
+                                                       .arg(need.width()).arg(need.height())
+                                                       .arg(inside.width()).arg(inside.height())));
+        const QRect bar = rack->StatusBar()->geometry();
+        QVERIFY(rack->rect().contains(bar));
+        QVERIFY(QRect(QPoint(), bar.size()).contains(shown->geometry()));
+        for (int k = 0; k < 2; ++k) // the blocks end above the status bar
+            QVERIFY(rack->LabelEenheid(k)->geometry().bottom() < bar.top());
     }
 
     void valueFontGrowsWithWindow()
