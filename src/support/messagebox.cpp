@@ -4,6 +4,7 @@
 #include "platform/dialogs.h"
 #include "platform/pump.h"
 #include "platform/registry.h"
+#include "platform/windowtitle.h"
 #include "support/language.h"
 #include "support/mainlink.h"
 #include "support/qttranslations.h"
@@ -283,14 +284,6 @@ void FormMelding::zetTeksten()
         m_knoppen[i]->setText(Taaltekst(indexes[i]));
 }
 
-int FormMelding::titleWidth(const QString &title) const
-{
-    QFont bold = font();
-    bold.setBold(true);
-    constexpr int frameControls = 4 * 24 + 16; // icon, three buttons, the edges
-    return QFontMetrics(bold).horizontalAdvance(title) + frameControls;
-}
-
 // Sizes the text: one line per line of the message, wrapped only where it would be wider than
 // the screen, and scrolled where it would be taller.
 void FormMelding::maakOp()
@@ -329,7 +322,7 @@ void FormMelding::maakOp()
     size.setWidth(qMax(size.width(), int(((n + 1) * KnopBreedte + 400) / tpp)));
     // The title (often a shortened path) is read in full: the frame draws it bold beside its
     // icon and its buttons.
-    size.setWidth(qMin(qMax(size.width(), titleWidth(windowTitle())),
+    size.setWidth(qMin(qMax(size.width(), titleBarWidth(*this, windowTitle())),
                        qMax(size.width(), avail.width() - frameExtra)));
     setFixedSize(size);
 }

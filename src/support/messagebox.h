@@ -82,8 +82,6 @@ private:
     void klik(int antwoord);
     void zetTeksten();
     void maakOp();
-    // The width the frame needs to show a title whole.
-    int titleWidth(const QString &title) const;
     void SpeelGeluid();
 
     QLabel *m_label = nullptr;

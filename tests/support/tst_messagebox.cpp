@@ -504,9 +504,9 @@ private slots:
             }
         });
         TonenMelding("Settings saved!", Information, title);
-        QFont bold = QApplication::font();
+        QFont bold = QApplication::font("QMdiSubWindowTitleBar");
         bold.setBold(true);
-        QVERIFY2(boxWidth >= QFontMetrics(bold).horizontalAdvance(title) + 4 * 24,
+        QVERIFY2(boxWidth >= QFontMetrics(bold).horizontalAdvance(title) + 4 * 20,
                  qPrintable(QString::number(boxWidth)));
     }
 
