@@ -257,6 +257,19 @@ quint8 NaarByte(qint16 value) { return quint8(value & 0xFF); }
 quint8 HoogsteByte(qint16 value) { return quint8((value & 0xFF00) >> 8); }
 qint16 AbsoluteWaarde(qint16 value) { return qint16(value < 0 ? -value : value); }
 
+QString TijdInvoerMasker(const QString &scheiding)
+{
+    // Characters that mean something in a mask are taken literally behind a backslash.
+    static const QString meta = QStringLiteral("AaNnXx90Dd#HhBb><![]{}\\;");
+    QString s;
+    for (QChar c : scheiding) {
+        if (meta.contains(c))
+            s += QLatin1Char('\\');
+        s += c;
+    }
+    return QStringLiteral("00") + s + QStringLiteral("00") + s + QStringLiteral("00;_");
+}
+
 QString TijdMetScheidingsteken(const QDateTime &moment)
 {
     if (!moment.isValid())

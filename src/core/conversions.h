@@ -37,6 +37,9 @@ QString ZetEenheidOm(const QByteArray &unit);
 qint16 KolomVanKanaal(qint16 kanaal);
 // The locale's time separator.
 QString TijdTekst();
+// The input mask of an "hh:mm:ss" field with the given separator: two digits each, "_" where
+// nothing was typed.
+QString TijdInvoerMasker(const QString &scheiding);
 
 quint8 NaarByte(qint16 value);
 quint8 HoogsteByte(qint16 value);

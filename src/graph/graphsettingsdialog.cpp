@@ -7,12 +7,14 @@
 #include "core/windowsettings.h"
 #include "graph/curvesgrid.h"
 #include "graph/graphsettingsrules.h"
+#include "platform/chart.h"
 #include "platform/pump.h"
 #include "platform/registry.h"
 #include "platform/updown.h"
 #include "support/helpwindow.h"
 #include "support/language.h"
 #include "support/mainlink.h"
+#include "support/messagebox.h"
 #include "support/utilities.h"
 
 #include <QButtonGroup>
@@ -307,11 +309,8 @@ frmGrafiekInstellen::frmGrafiekInstellen(int graph, QWidget *window)
     });
     connect(TextTussentijd, &QLineEdit::textChanged, this,
             [this] { TussentijdTekstGewijzigd(); });
-    connect(TextTussentijd, &QLineEdit::editingFinished, this, [this] {
-        // While the user types, a wrapped value waits until the field is left.
-        if (TextTussentijd->displayText() != TussentijdTekst(Tussentijd, Tijdscheidingsteken))
-            PlaatsTussentijd(Tussentijd);
-    });
+    connect(TextTussentijd, &QLineEdit::editingFinished, this, [this] { TussentijdVerlaten(); });
+    connect(UpDownTussentijd, &ArrowPair::aboutToStep, this, [this] { TussentijdVerlaten(); });
     connect(UpDownTussentijd, &ArrowPair::valueChanged, this,
             [this](int waarde) { TussentijdSpinnerGewijzigd(waarde); });
     connect(UpDownAlarmHoog->arrows(), &ArrowPair::stepped, this,
@@ -491,6 +490,39 @@ void frmGrafiekInstellen::TussentijdTekstGewijzigd()
         PlaatsTussentijd(t);
 }
 
+void frmGrafiekInstellen::TussentijdVerlaten()
+{
+    // While the user types, a wrapped value waits until the field is left (or the arrows or OK
+    // act on it); then the field shows the value that counts.
+    const QString getypt = TextTussentijd->displayText();
+    const QString genomen = TussentijdTekst(Tussentijd, Tijdscheidingsteken);
+    if (m_sluitend || getypt == genomen)
+        return;
+    PlaatsTussentijd(Tussentijd);
+    // A time of day wraps around the interval's range as the user knows it will; digits that are
+    // no time of day give a value they could not foresee.
+    if (!TussentijdIsTijdstip(getypt, Tijdscheidingsteken))
+        MeldGenomenInPlaatsVan(this, Taaltekst(134), getypt, genomen, windowTitle());
+}
+
+void frmGrafiekInstellen::MeldWaardenas()
+{
+    if (checkAutoSchaal->isChecked())
+        return;
+    const double maximum = LeesGetal(UpDownGrafiekMax->text());
+    const double minimum = LeesGetal(UpDownGrafiekMin->text());
+    const auto [onder, boven] = fixedValueAxisRange(minimum, maximum);
+    if (onder == minimum && boven == maximum)
+        return;
+    // The bounds are kept as typed; the chart draws the axis it can.
+    auto grenzen = [](double max, double min) {
+        return Taaltekst(172) + u' ' + InstellingGetal(max) + QStringLiteral(", ") +
+               Taaltekst(173) + u' ' + InstellingGetal(min);
+    };
+    MeldGenomenInPlaatsVan(this, Taaltekst(170), grenzen(maximum, minimum), grenzen(boven, onder),
+                           windowTitle());
+}
+
 void frmGrafiekInstellen::TussentijdSpinnerGewijzigd(int waarde)
 {
     const qint32 t = BegrensTussentijd(waarde);
@@ -526,8 +558,16 @@ void frmGrafiekInstellen::AlarmLaagStap(int richting)
 
 void frmGrafiekInstellen::CmdOK_Click()
 {
-    if (m_ontladen)
+    if (m_ontladen || m_sluitend)
         return;
+    // What cannot be used as typed is told while the fields are still in view.
+    QPointer<frmGrafiekInstellen> self = this;
+    TussentijdVerlaten();
+    if (self && !m_ontladen)
+        MeldWaardenas();
+    if (!self || m_ontladen)
+        return; // the graph closed meanwhile
+    m_sluitend = true;
     hide();
     GraphSettings &g = WindowSettings::graph[size_t(m_graph)];
     g.AutomatischeSchaal = checkAutoSchaal->isChecked();
@@ -572,6 +612,7 @@ void frmGrafiekInstellen::CmdCancel_Click()
 {
     if (m_ontladen)
         return;
+    m_sluitend = true;
     hide();
     ZetAntwoord(2);
     sluitAf();

@@ -118,6 +118,10 @@ private:
                               qint32 kleur);
     void KiesKleurIndienOK(qint32 &kleur);
     void TussentijdTekstGewijzigd();
+    // The interval field is left: it shows the value taken, told when it is not what was typed.
+    void TussentijdVerlaten();
+    // Tells, at OK, which value axis the chart takes when the bounds cannot be used as typed.
+    void MeldWaardenas();
     void TussentijdSpinnerGewijzigd(int waarde);
     void AlarmHoogStap(int richting);
     void AlarmLaagStap(int richting);
@@ -125,4 +129,5 @@ private:
     int m_graph;
     QPointer<QWidget> m_window;
     bool m_ontladen = false;
+    bool m_sluitend = false; // OK or Cancel under way: the fields are no longer left
 };

@@ -9,48 +9,43 @@
 #include "support/utilities.h"
 
 #include <QStringList>
+#include <array>
 
 namespace {
 
 constexpr qint32 EenDag = 86400;
 
-QString maskText(const QString &scheiding)
-{
-    // Characters that mean something in a mask are taken literally behind a backslash.
-    static const QString meta = QStringLiteral("AaNnXx90Dd#HhBb><![]{}\\;");
-    QString out;
-    for (QChar c : scheiding) {
-        if (meta.contains(c))
-            out += QLatin1Char('\\');
-        out += c;
-    }
-    return out;
-}
-
-} // namespace
-
-QString TussentijdMasker(const QString &scheiding)
-{
-    const QString s = maskText(scheiding);
-    return QStringLiteral("00") + s + QStringLiteral("00") + s + QStringLiteral("00;_");
-}
-
-qint32 LeesTussentijd(const QString &tekst, const QString &scheiding)
+// The hours, minutes and seconds of an interval text: the last three groups, "_" as 0, missing
+// groups 0.
+std::array<qint64, 3> tijdGroepen(const QString &tekst, const QString &scheiding)
 {
     QString t = tekst;
     t.replace(QLatin1Char('_'), QLatin1Char('0'));
     const QStringList parts = scheiding.isEmpty() ? QStringList{t} : t.split(scheiding);
-    qint64 seconden = 0;
-    // The last three groups are hours, minutes and seconds; missing ones count as 0.
+    std::array<qint64, 3> groepen{};
     const qsizetype n = parts.size();
-    const qint64 weights[3] = {3600, 60, 1};
     for (int i = 0; i < 3; ++i) {
         const qsizetype index = n - 3 + i;
-        if (index < 0)
-            continue;
-        seconden += weights[i] * qint64(qMax(0, parts[index].trimmed().toInt()));
+        if (index >= 0)
+            groepen[size_t(i)] = qMax(0, parts[index].trimmed().toInt());
     }
-    return qint32(qMin<qint64>(seconden, 1000LL * EenDag));
+    return groepen;
+}
+
+} // namespace
+
+QString TussentijdMasker(const QString &scheiding) { return TijdInvoerMasker(scheiding); }
+
+qint32 LeesTussentijd(const QString &tekst, const QString &scheiding)
+{
+    const auto [uren, minuten, seconden] = tijdGroepen(tekst, scheiding);
+    return qint32(qMin<qint64>(uren * 3600 + minuten * 60 + seconden, 1000LL * EenDag));
+}
+
+bool TussentijdIsTijdstip(const QString &tekst, const QString &scheiding)
+{
+    const auto [uren, minuten, seconden] = tijdGroepen(tekst, scheiding);
+    return uren <= 23 && minuten <= 59 && seconden <= 59;
 }
 
 qint32 BegrensTussentijd(qint32 seconden)

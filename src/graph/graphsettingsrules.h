@@ -10,6 +10,9 @@
 // hours above 23 or minutes above 59 count as they stand).
 QString TussentijdMasker(const QString &scheiding);
 qint32 LeesTussentijd(const QString &tekst, const QString &scheiding);
+// Whether the text is a time of day (hours up to 23, minutes and seconds up to 59). Any other
+// text is read as above, and the dialog tells the user what it took.
+bool TussentijdIsTijdstip(const QString &tekst, const QString &scheiding);
 // The interval wraps around its range 1..3600: 0 or less gives 3600, above 3600 gives 1.
 qint32 BegrensTussentijd(qint32 seconden);
 // The text the field shows for a number of seconds (one day at most; a whole day shows 00:00:00).

@@ -1,5 +1,6 @@
 #include "mainwindow/settingsdialog.h"
 
+#include "core/conversions.h"
 #include "core/settingsfile.h"
 #include "core/shared.h"
 #include "core/windowsettings.h"
@@ -22,9 +23,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -70,12 +71,47 @@ struct BusyCursor {
     ~BusyCursor() { QApplication::restoreOverrideCursor(); }
 };
 
-// Spin box of the identification number and the channel count: the number with leading zeros.
+// Editor of the identification number and of the channel count: the number with leading zeros.
+// Like a field masked for that many digits, it takes any digits and nothing else, and keeps
+// what was typed: the grid's rules decide what becomes of it (an identification number of 0
+// empties the cell, 9 channels become 4). Its arrows stay within lowest..highest.
 class PaddedSpinBox : public QSpinBox {
 public:
-    PaddedSpinBox(int digits, QWidget *parent) : QSpinBox(parent), m_digits(digits) {}
+    PaddedSpinBox(int digits, int lowest, int highest, QWidget *parent)
+        : QSpinBox(parent), m_digits(digits), m_lowest(lowest), m_highest(highest)
+    {
+        int top = 1;
+        for (int i = 0; i < digits; ++i)
+            top *= 10;
+        setRange(0, top - 1); // every number the digits make, so none is put back
+    }
+
+    void stepBy(int steps) override
+    {
+        setValue(qBound(m_lowest, value() + steps, m_highest));
+        selectAll();
+    }
 
 protected:
+    StepEnabled stepEnabled() const override
+    {
+        StepEnabled enabled = StepNone;
+        if (value() > m_lowest)
+            enabled |= StepDownEnabled;
+        if (value() < m_highest)
+            enabled |= StepUpEnabled;
+        return enabled;
+    }
+    QValidator::State validate(QString &input, int &) const override
+    {
+        if (input.size() > m_digits)
+            return QValidator::Invalid;
+        for (QChar c : input)
+            if (!c.isDigit())
+                return QValidator::Invalid;
+        return QValidator::Acceptable;
+    }
+    int valueFromText(const QString &text) const override { return text.toInt(); }
     QString textFromValue(int value) const override
     {
         return QStringLiteral("%1").arg(value, m_digits, 10, QLatin1Char('0'));
@@ -83,6 +119,8 @@ protected:
 
 private:
     int m_digits;
+    int m_lowest;
+    int m_highest;
 };
 
 // The floating editors of the device grid. An edit never reaches the grid's items directly:
@@ -110,15 +148,13 @@ public:
             return combo;
         }
         case 2: {
-            auto *spin = new PaddedSpinBox(3, parent);
+            auto *spin = new PaddedSpinBox(3, 1, 999, parent);
             spin->setObjectName(QStringLiteral("MaskEdBoxIdno"));
-            spin->setRange(1, 999);
             return spin;
         }
         case 3: {
-            auto *spin = new PaddedSpinBox(1, parent);
+            auto *spin = new PaddedSpinBox(1, 1, 4, parent);
             spin->setObjectName(QStringLiteral("MaskEdBoxKanalen"));
-            spin->setRange(1, 4);
             return spin;
         }
         default:
@@ -189,6 +225,13 @@ IntervalSpinBox::IntervalSpinBox(QWidget *parent) : QSpinBox(parent)
     // One beyond either end, so that the step past the end can wrap.
     setRange(0, EenDag + 1);
     setAccelerated(true);
+    // The text is read when the field is left (or Enter is pressed), as it then stands.
+    setKeyboardTracking(false);
+}
+
+void IntervalSpinBox::ZetMasker(const QString &scheiding)
+{
+    lineEdit()->setInputMask(TijdInvoerMasker(scheiding));
 }
 
 QString IntervalSpinBox::textFromValue(int value) const
@@ -203,12 +246,12 @@ int IntervalSpinBox::valueFromText(const QString &text) const
 
 QValidator::State IntervalSpinBox::validate(QString &input, int &) const
 {
-    const QString sep = QRegularExpression::escape(Tijdscheidingsteken);
-    const QRegularExpression whole(QStringLiteral("^[0-9_]{1,2}%1[0-9_]{1,2}%1[0-9_]{1,2}$").arg(sep));
-    if (whole.match(input).hasMatch())
-        return QValidator::Acceptable;
-    const QRegularExpression partial(QStringLiteral("^[0-9_]{0,2}(%1[0-9_]{0,2}){0,2}$").arg(sep));
-    return partial.match(input).hasMatch() ? QValidator::Intermediate : QValidator::Invalid;
+    // The mask keeps digits in their places; whatever they make is read as it stands ("10" is
+    // ten hours, a text that is no time of day one day), never put back to the last value.
+    for (QChar c : input)
+        if (!c.isDigit() && c != u'_' && !Tijdscheidingsteken.contains(c))
+            return QValidator::Invalid;
+    return QValidator::Acceptable;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -422,6 +465,7 @@ void frmInstellen::Form_Load()
     LaadTekstenInstellen();
     InitCboCommPoort();
     InitCboBaudrate();
+    TextTijdsinterval->ZetMasker(Tijdscheidingsteken);
     PlaatsTijdsinterval(MeetInterval);
     CheckLogStartup->setChecked(StartLoggen);
     CheckLoadFile->setChecked(LaadBestand);

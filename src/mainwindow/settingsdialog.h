@@ -51,11 +51,14 @@ struct SettingsDialogHooks {
 SettingsDialogHooks &settingsDialogHooks();
 
 // The log interval: a spin box that shows hours, minutes and seconds with the locale's time
-// separator and wraps around one day (never 0).
+// separator and wraps around one day (never 0). Its field is masked as "hh:mm:ss": typed digits
+// take their places, and the field is read when it is left.
 class IntervalSpinBox : public QSpinBox {
     Q_OBJECT
 public:
     explicit IntervalSpinBox(QWidget *parent = nullptr);
+    // The mask with the given time separator.
+    void ZetMasker(const QString &scheiding);
 
 protected:
     QString textFromValue(int value) const override;

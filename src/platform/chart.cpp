@@ -852,7 +852,7 @@ void Chart::setValueAxisAutomatic()
     changed();
 }
 
-void Chart::setValueAxisFixed(double minimum, double maximum, int divisions, int subdivisions)
+std::pair<double, double> fixedValueAxisRange(double minimum, double maximum)
 {
     if (maximum < minimum)
         std::swap(minimum, maximum);
@@ -860,9 +860,13 @@ void Chart::setValueAxisFixed(double minimum, double maximum, int divisions, int
         minimum -= 1;
         maximum += 1;
     }
+    return {minimum, maximum};
+}
+
+void Chart::setValueAxisFixed(double minimum, double maximum, int divisions, int subdivisions)
+{
     m_autoScale = false;
-    m_fixedMinimum = minimum;
-    m_fixedMaximum = maximum;
+    std::tie(m_fixedMinimum, m_fixedMaximum) = fixedValueAxisRange(minimum, maximum);
     m_divisions = qMax(1, divisions);
     m_subdivisions = qMax(1, subdivisions);
     updateValueAxis();

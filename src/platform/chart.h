@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <utility>
 
 class QPainter;
 class QCPAxisRect;
@@ -28,6 +29,10 @@ struct ChartRenderOptions {
     bool legend = true;
     bool footnote = true;
 };
+
+// The lower and upper end a fixed value axis takes for the bounds typed: bounds in the wrong
+// order are swapped, equal bounds are widened by one on either side.
+std::pair<double, double> fixedValueAxisRange(double minimum, double maximum);
 
 // The chart control of the graph windows: a line chart over a data grid of rows and 34 series
 // (series 1 and 2 the low and high limit lines, series 3..34 the graph lines). A cell holds a

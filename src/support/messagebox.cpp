@@ -509,3 +509,32 @@ qint16 TonenMelding(const QString &melding, qint32 vlaggen, const QString &titel
     MainLink::blankMessagePanel();
     return antwoord;
 }
+
+QString GenomenInPlaatsVan(const QString &veld, const QString &getypt, const QString &genomen)
+{
+    // One pass over the text, so that a placeholder sign in what was typed stays as it is.
+    const QString sjabloon = Taaltekst(520);
+    QString tekst;
+    for (qsizetype i = 0; i < sjabloon.size();) {
+        if (sjabloon.mid(i, 2) == QLatin1String("$$")) {
+            tekst += veld;
+            i += 2;
+        } else if (sjabloon.mid(i, 2) == QLatin1String("##")) {
+            tekst += genomen;
+            i += 2;
+        } else if (sjabloon[i] == u'#') {
+            tekst += getypt;
+            ++i;
+        } else {
+            tekst += sjabloon[i++];
+        }
+    }
+    return tekst;
+}
+
+void MeldGenomenInPlaatsVan(QWidget *parent, const QString &veld, const QString &getypt,
+                            const QString &genomen, const QString &titel)
+{
+    DialogProvider::current().messageBox(parent, GenomenInPlaatsVan(veld, getypt, genomen),
+                                         MsgBox::OkOnly | MsgBox::Information, titel);
+}

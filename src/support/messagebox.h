@@ -99,3 +99,11 @@ private:
 // for the answer while the program keeps running; the answer is 1..7 (OK, Cancel, Abort,
 // Retry, Ignore, Yes, No). Afterwards the main window's enabled state is what it was before.
 qint16 TonenMelding(const QString &melding, qint32 vlaggen, const QString &titel = QString());
+
+// When a field takes another value than the one typed, in a way the user could not foresee,
+// they are told what was taken: "Value axis: Maximum 0, Minimum 100 cannot be used as typed;
+// Maximum 100, Minimum 0 is used instead." (`veld` names the field, without a colon).
+QString GenomenInPlaatsVan(const QString &veld, const QString &getypt, const QString &genomen);
+// Tells it in a plain box with an OK button and the information sign, titled `titel`.
+void MeldGenomenInPlaatsVan(QWidget *parent, const QString &veld, const QString &getypt,
+                            const QString &genomen, const QString &titel);

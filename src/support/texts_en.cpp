@@ -309,6 +309,7 @@ const TaalRegel rows[] = {
     {508, u"PDF file"},
     {509, u"The settings file # is damaged (sections missing: ##). What could be read is used, the rest has its default values; the file is not written over without asking you."},
     {510, u"The settings file # was damaged when it was read. Write the present settings over it?"},
+    {520, u"$$: # cannot be used as typed; ## is used instead."},
     {550, u"The printout could not be made: #"},
     {551, u"Printed to #"},
     {560, u"System"},

@@ -309,6 +309,7 @@ const TaalRegel rows[] = {
     {508, u"Fichier PDF"},
     {509, u"Le fichier de configuration # est endommagé (sections manquantes : ##). Ce qui a pu être lu est utilisé, le reste prend ses valeurs par défaut ; le fichier ne sera pas écrasé sans vous le demander."},
     {510, u"Le fichier de configuration # était endommagé à la lecture. Écraser ce fichier avec la configuration actuelle ?"},
+    {520, u"$$ : # ne peut pas être utilisé tel quel ; ## est utilisé à la place."},
     {550, u"L'impression n'a pas pu être faite : #"},
     {551, u"Imprimé dans #"},
     {560, u"Système"},

@@ -309,6 +309,7 @@ const TaalRegel rows[] = {
     {508, u"PDF-bestand"},
     {509, u"Het instellingenbestand # is beschadigd (ontbrekende secties: ##). Wat gelezen kon worden wordt gebruikt, de rest krijgt de standaardwaarden; het bestand wordt niet overschreven zonder het u te vragen."},
     {510, u"Het instellingenbestand # was beschadigd toen het gelezen werd. De huidige instellingen eroverheen schrijven?"},
+    {520, u"$$: # kan niet gebruikt worden zoals ingevoerd; in plaats daarvan wordt ## gebruikt."},
     {550, u"De afdruk kon niet gemaakt worden: #"},
     {551, u"Afgedrukt naar #"},
     {560, u"Systeem"},

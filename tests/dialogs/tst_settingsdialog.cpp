@@ -20,6 +20,7 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QSerialPort>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -290,6 +291,90 @@ private slots:
         // Cancel takes the live edit back.
         d->CancelButton->click();
         QCOMPARE(MeetInterval, 60);
+    }
+
+    // The interval field is masked "hh:mm:ss": typed digits take their places and, when the field
+    // is left, are read as they stand, never put back to the last value. A text that is no time
+    // of day, or 00:00:00, means one day, without a word.
+    void intervalTypedIsReadWhenLeft_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("interval");
+        QTest::newRow("10 is ten hours") << "10" << "10:00:00" << 36000;
+        QTest::newRow("0 is a day") << "0" << "00:00:00" << 86400;
+        QTest::newRow("two minutes five") << "000205" << "00:02:05" << 125;
+        QTest::newRow("separators typed too") << "00:02:05" << "00:02:05" << 125;
+        QTest::newRow("24:00:00 is no time of day") << "240000" << "00:00:00" << 86400;
+        QTest::newRow("99:77:02 is no time of day") << "997702" << "00:00:00" << 86400;
+    }
+    void intervalTypedIsReadWhenLeft()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(int, interval);
+        QPointer<frmInstellen> d = frmInstellen::Tonen(0);
+        QVERIFY(QTest::qWaitForWindowActive(d));
+        IntervalSpinBox *field = d->TextTijdsinterval;
+        QLineEdit *edit = field->findChild<QLineEdit *>();
+        field->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, typed);
+        QTest::keyClick(edit, Qt::Key_Tab);
+        QVERIFY(!edit->hasFocus());
+        QCOMPARE(field->text(), shown);
+        QCOMPARE(MeetInterval, interval);
+        d->OKButton->click();
+        QVERIFY(!frmInstellen::geopend());
+        QCOMPARE(MeetInterval, interval);
+        QCOMPARE(messages(), QStringList());
+    }
+
+    // The number editors of the device grid take any digits, as a field masked for them does,
+    // and hand what was typed to the grid's rules: an identification number outside 1..999
+    // empties the cell, a channel count outside 1..4 becomes 4. Letters cannot be typed: the
+    // number in the editor stays. Nothing is said (OK refuses an emptied number later).
+    void deviceNumberEditors_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("cell");
+        QTest::newRow("number 7") << 2 << "7" << "007";
+        QTest::newRow("number 0 empties the cell") << 2 << "0" << "";
+        QTest::newRow("number abc cannot be typed") << 2 << "abc" << "002";
+        QTest::newRow("number 1000 has three digits") << 2 << "1000" << "100";
+        QTest::newRow("3 channels") << 3 << "3" << "3";
+        QTest::newRow("9 channels become 4") << 3 << "9" << "4";
+        QTest::newRow("0 channels become 4") << 3 << "0" << "4";
+    }
+    void deviceNumberEditors()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(QString, cell);
+        QPointer<frmInstellen> d = frmInstellen::Tonen(3);
+        QVERIFY(QTest::qWaitForWindowActive(d));
+        QTableWidget *grid = d->MSHFlexGridController;
+        const QModelIndex index = grid->model()->index(1, column); // the second controller
+        grid->setCurrentIndex(index);
+        grid->edit(index);
+        auto *editor = qobject_cast<QSpinBox *>(grid->indexWidget(index));
+        QVERIFY(editor);
+        QLineEdit *edit = editor->findChild<QLineEdit *>();
+        QTRY_VERIFY(edit->hasFocus());
+        edit->selectAll();
+        QTest::keyClicks(edit, typed);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTRY_VERIFY(!grid->indexWidget(index));
+        QCOMPARE(grid->item(1, column)->text(), cell);
+        QCOMPARE(messages(), QStringList());
+        if (cell.isEmpty())
+            return;
+        d->OKButton->click();
+        QVERIFY(!frmInstellen::geopend());
+        QCOMPARE(column == 2 ? AdresTekstVan(Toestel[2].Idno).right(3)
+                             : QString::number(Toestel[2].Kanalen),
+                 cell);
     }
 
     void languageOnTrial_data()

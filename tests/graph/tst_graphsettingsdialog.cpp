@@ -623,6 +623,120 @@ private slots:
         });
     }
 
+    // Digits that are no time of day give an interval the user could not foresee: when the field
+    // is left, an arrow steps from it, or OK is pressed with the field still in hand, the field
+    // shows what is taken and the user is told, once. A time of day that wraps around the range
+    // is taken without a word.
+    void intervalNoTimeOfDayIsTold_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("then"); // "leave", "arrow" (up) or "ok" (OK at once)
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("written");
+        QTest::addColumn<QString>("told"); // empty: nothing
+        const QString past99 = "Interval of time: 99:77:02 cannot be used as typed; 00:00:01 is "
+                               "used instead.";
+        QTest::newRow("99:77:02, field left") << "99:77:02" << "leave" << "00:00:01" << 1 << past99;
+        QTest::newRow("99:77:02, OK at once") << "99:77:02" << "ok" << "00:00:01" << 1 << past99;
+        QTest::newRow("99:77:02, arrow up") << "99:77:02" << "arrow" << "00:00:02" << 2 << past99;
+        QTest::newRow("seconds past 59")
+            << "00:00:99" << "leave" << "00:01:39" << 99
+            << "Interval of time: 00:00:99 cannot be used as typed; 00:01:39 is used instead.";
+        QTest::newRow("two hours wrap") << "02:00:00" << "leave" << "00:00:01" << 1 << "";
+        QTest::newRow("zero") << "00:00:00" << "leave" << "01:00:00" << 3600 << "";
+        QTest::newRow("ten minutes, arrow up") << "00:10:00" << "arrow" << "00:10:01" << 601 << "";
+        QTest::newRow("ten minutes, OK at once") << "00:10:00" << "ok" << "00:10:00" << 600 << "";
+    }
+    void intervalNoTimeOfDayIsTold()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, then);
+        QFETCH(QString, shown);
+        QFETCH(int, written);
+        QFETCH(QString, told);
+        graph(1).XYrecorder = true;
+        graph(1).RecorderTussentijd = 5;
+        withDialog(1, [&](frmGrafiekInstellen *d) {
+            d->SSTab->setCurrentIndex(0);
+            d->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(d));
+            QLineEdit *edit = d->TextTussentijd;
+            edit->setFocus();
+            edit->setCursorPosition(0);
+            QTest::keyClicks(edit, QString(typed).remove(u':')); // the mask skips the colons
+            QCOMPARE(edit->displayText(), typed);
+            if (then == QLatin1String("leave")) {
+                QTest::keyClick(edit, Qt::Key_Tab);
+                QVERIFY(!edit->hasFocus());
+            } else if (then == QLatin1String("arrow")) {
+                d->UpDownTussentijd->upButton()->click();
+            }
+            if (then != QLatin1String("ok")) {
+                QCOMPARE(edit->displayText(), shown);
+                QCOMPARE(d->UpDownTussentijd->value(), written);
+            }
+            d->CmdOK->click();
+        });
+        QCOMPARE(graph(1).RecorderTussentijd, written);
+        QCOMPARE(m_dialogs->messageTexts(), told.isEmpty() ? QStringList() : QStringList{told});
+    }
+
+    // The value axis bounds are written as typed; where the chart cannot draw them as they
+    // stand, OK tells the user, in their language, which axis it takes instead.
+    void valueAxisBoundsTold_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<bool>("automatic");
+        QTest::addColumn<QString>("maximum");
+        QTest::addColumn<QString>("minimum");
+        QTest::addColumn<double>("writtenMaximum");
+        QTest::addColumn<double>("writtenMinimum");
+        QTest::addColumn<QString>("told"); // empty: nothing
+        QTest::newRow("maximum below minimum")
+            << 0 << false << "0" << "100" << 0.0 << 100.0
+            << "Value axis: Maximum 0, Minimum 100 cannot be used as typed; Maximum 100, "
+               "Minimum 0 is used instead.";
+        QTest::newRow("equal bounds")
+            << 0 << false << "5" << "5" << 5.0 << 5.0
+            << "Value axis: Maximum 5, Minimum 5 cannot be used as typed; Maximum 6, Minimum 4 "
+               "is used instead.";
+        QTest::newRow("in French, with a decimal comma")
+            << 1 << false << "0,5" << "2" << 0.5 << 2.0
+            << "Axe des valeurs : Maximum 0,5, Minimum 2 ne peut pas être utilisé tel quel ; "
+               "Maximum 2, Minimum 0,5 est utilisé à la place.";
+        QTest::newRow("in order") << 0 << false << "100" << "0" << 100.0 << 0.0 << "";
+        // The fields are not taken: the graph keeps its scale, and nothing is told.
+        QTest::newRow("automatic scale") << 0 << true << "0" << "100" << 50.0 << -50.0 << "";
+    }
+    void valueAxisBoundsTold()
+    {
+        QFETCH(int, language);
+        QFETCH(bool, automatic);
+        QFETCH(QString, maximum);
+        QFETCH(QString, minimum);
+        QFETCH(double, writtenMaximum);
+        QFETCH(double, writtenMinimum);
+        QFETCH(QString, told);
+        qint16 taal = qint16(language);
+        LaadTaal(taal);
+        if (language == 1)
+            QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        graph(1).AutomatischeSchaal = automatic;
+        graph(1).GrafiekMaximum = 50;
+        graph(1).GrafiekMinimum = -50;
+        withDialog(1, [&](frmGrafiekInstellen *d) {
+            field(d, "textGrafiekMaximum")->setText(maximum);
+            field(d, "textGrafiekMinimum")->setText(minimum);
+            d->CmdOK->click();
+        });
+        QLocale::setDefault(QLocale::c());
+        qint16 english = 0;
+        LaadTaal(english);
+        QCOMPARE(graph(1).GrafiekMaximum, writtenMaximum);
+        QCOMPARE(graph(1).GrafiekMinimum, writtenMinimum);
+        QCOMPARE(m_dialogs->messageTexts(), told.isEmpty() ? QStringList() : QStringList{told});
+    }
+
     void helpOpensTheGraphSettingsPage()
     {
         withDialog(1, [&](frmGrafiekInstellen *d) { d->CommandHelp->click(); });

@@ -21,16 +21,19 @@ private slots:
         QTest::addColumn<QString>("separator");
         QTest::addColumn<int>("seconds");
         QTest::addColumn<int>("bounded");
-        QTest::newRow("five seconds") << "00:00:05" << ":" << 5 << 5;
-        QTest::newRow("one hour") << "01:00:00" << ":" << 3600 << 3600;
-        QTest::newRow("just past an hour wraps to 1") << "01:00:01" << ":" << 3601 << 1;
-        QTest::newRow("empty field") << "__:__:__" << ":" << 0 << 3600;
-        QTest::newRow("zero") << "00:00:00" << ":" << 0 << 3600;
-        QTest::newRow("blanks read as 0") << "0_:1_:_5" << ":" << 605 << 605;
-        QTest::newRow("no time of day") << "99:00:00" << ":" << 356400 << 1;
-        QTest::newRow("minutes past 59") << "00:75:00" << ":" << 4500 << 1;
-        QTest::newRow("seconds past 59") << "00:00:99" << ":" << 99 << 99;
-        QTest::newRow("dot separator") << "00.02.03" << "." << 123 << 123;
+        QTest::addColumn<bool>("timeOfDay");
+        QTest::newRow("five seconds") << "00:00:05" << ":" << 5 << 5 << true;
+        QTest::newRow("one hour") << "01:00:00" << ":" << 3600 << 3600 << true;
+        QTest::newRow("just past an hour wraps to 1") << "01:00:01" << ":" << 3601 << 1 << true;
+        QTest::newRow("empty field") << "__:__:__" << ":" << 0 << 3600 << true;
+        QTest::newRow("zero") << "00:00:00" << ":" << 0 << 3600 << true;
+        QTest::newRow("blanks read as 0") << "0_:1_:_5" << ":" << 605 << 605 << true;
+        QTest::newRow("last time of day") << "23:59:59" << ":" << 86399 << 1 << true;
+        QTest::newRow("no time of day") << "99:00:00" << ":" << 356400 << 1 << false;
+        QTest::newRow("hours past 23") << "24:00:00" << ":" << 86400 << 1 << false;
+        QTest::newRow("minutes past 59") << "00:75:00" << ":" << 4500 << 1 << false;
+        QTest::newRow("seconds past 59") << "00:00:99" << ":" << 99 << 99 << false;
+        QTest::newRow("dot separator") << "00.02.03" << "." << 123 << 123 << true;
     }
     void interval()
     {
@@ -38,8 +41,10 @@ private slots:
         QFETCH(QString, separator);
         QFETCH(int, seconds);
         QFETCH(int, bounded);
+        QFETCH(bool, timeOfDay);
         QCOMPARE(LeesTussentijd(text, separator), seconds);
         QCOMPARE(BegrensTussentijd(LeesTussentijd(text, separator)), bounded);
+        QCOMPARE(TussentijdIsTijdstip(text, separator), timeOfDay);
     }
 
     void intervalText_data()

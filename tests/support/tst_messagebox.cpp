@@ -531,6 +531,41 @@ private slots:
         QCOMPARE(titleAfter, QStringLiteral("Message"));
     }
 
+    // What was typed, and what was taken instead, stand in the text as they are, in the user's
+    // language, even where they hold the signs the text's placeholders are made of.
+    void takenInstead_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("English") << 0 << "99:77:02"
+                                 << "Interval of time: 99:77:02 cannot be used as typed; "
+                                    "00:00:01 is used instead.";
+        QTest::newRow("French") << 1 << "99:77:02"
+                                << "Intervalle de temps : 99:77:02 ne peut pas être utilisé tel "
+                                   "quel ; 00:00:01 est utilisé à la place.";
+        QTest::newRow("Dutch") << 2 << "99:77:02"
+                               << "Tijdsinterval: 99:77:02 kan niet gebruikt worden zoals "
+                                  "ingevoerd; in plaats daarvan wordt 00:00:01 gebruikt.";
+        QTest::newRow("placeholder signs typed")
+            << 0 << "#1 $$ ##"
+            << "Interval of time: #1 $$ ## cannot be used as typed; 00:00:01 is used instead.";
+    }
+    void takenInstead()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, typed);
+        QFETCH(QString, text);
+        qint16 index = qint16(language);
+        LaadTaal(index);
+        ScriptedDialogProvider dialogs;
+        MeldGenomenInPlaatsVan(nullptr, Taaltekst(134), typed, QStringLiteral("00:00:01"),
+                               QStringLiteral("Graph 1"));
+        QCOMPARE(dialogs.messageTexts(), QStringList{text});
+        QCOMPARE(dialogs.requests().first().title, QStringLiteral("Graph 1"));
+        QCOMPARE(dialogs.requests().first().flags, OkOnly | Information);
+    }
+
     void qtDialogsFollowTheLanguage_data()
     {
         QTest::addColumn<int>("language");
