@@ -595,7 +595,10 @@ void Chart::setRowCount(int rows)
         if (stored == 0)
             release(s);
     }
-    m_labels.resize(rows);
+    if (rows < m_rows && !m_labels.isEmpty())
+        m_labels.removeIf([rows](const std::pair<const int &, QString &> &label) {
+            return label.first > rows;
+        });
     m_rows = rows;
     m_ticksDirty = true;
     changed();
@@ -658,9 +661,22 @@ void Chart::clearSeries(int series)
 
 void Chart::setRowLabel(int row, const QString &label)
 {
-    if (!validRow(row) || m_labels[row - 1] == label)
+    if (!validRow(row))
         return;
-    m_labels[row - 1] = label;
+    if (label.isEmpty()) {
+        if (!m_labels.remove(row))
+            return;
+        if (m_labels.isEmpty())
+            m_labels = {}; // a recorder's full set of labels gives its room back
+    } else {
+        const auto it = m_labels.find(row);
+        if (it == m_labels.end())
+            m_labels.insert(row, label);
+        else if (*it == label)
+            return;
+        else
+            *it = label;
+    }
     // Only the labelled rows reach the axis.
     if ((row - 1) % m_labelStep == 0) {
         m_ticksDirty = true;
@@ -668,7 +684,7 @@ void Chart::setRowLabel(int row, const QString &label)
     }
 }
 
-QString Chart::rowLabel(int row) const { return validRow(row) ? m_labels[row - 1] : QString(); }
+QString Chart::rowLabel(int row) const { return m_labels.value(row); }
 
 qint64 Chart::storedBytes() const
 {
@@ -977,7 +993,7 @@ void Chart::updateTicks()
     const QFontMetricsF metrics(axis->tickLabelFont());
     QMap<double, QString> ticks;
     for (int row = 1; row <= m_rows; row += m_labelStep)
-        ticks.insert(row, wrapped(m_labels[row - 1], metrics, room));
+        ticks.insert(row, wrapped(m_labels.value(row), metrics, room));
     ticker->setTicks(ticks);
     m_ticksDirty = false;
 }

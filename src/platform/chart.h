@@ -1,5 +1,6 @@
 #pragma once
 #include <QColor>
+#include <QHash>
 #include <QImage>
 #include <QMap>
 #include <QPointF>
@@ -36,8 +37,8 @@ std::pair<double, double> fixedValueAxisRange(double minimum, double maximum);
 
 // The chart control of the graph windows: a line chart over a data grid of rows and 34 series
 // (series 1 and 2 the low and high limit lines, series 3..34 the graph lines). A cell holds a
-// number or nothing (a null point, NaN); a null point leaves a gap in its line. Every row has a
-// label that the X axis shows under every k-th row.
+// number or nothing (a null point, NaN); a null point leaves a gap in its line. A row may have a
+// label; the X axis shows the labels of every k-th row.
 //
 // The chart draws through QCustomPlot. The screen, the printer and the clipboard all get their
 // picture from render(), so what is printed is what is shown. Every change queues one replot
@@ -76,6 +77,7 @@ public:
     bool isNull(int series, int row) const;
     // Makes every cell of the series a null point.
     void clearSeries(int series);
+    // An empty label takes the row's label away.
     void setRowLabel(int row, const QString &label);
     QString rowLabel(int row) const;
     // Bytes held for the cells and the lines' sampled pixel columns (memory measurements).
@@ -218,7 +220,9 @@ private:
     QCPTextElement *m_footnoteElement = nullptr;
     std::array<Series, SeriesCount + 1> m_series{}; // index 1..34
     int m_rows = 0;
-    QStringList m_labels; // index row - 1
+    // By row, only the rows that have one: a live graph labels one row in thousands, and an
+    // empty text for every other row cost 24 bytes a row.
+    QHash<int, QString> m_labels;
     int m_labelStep = 1;
     bool m_ticksDirty = true;
     bool m_autoScale = true;

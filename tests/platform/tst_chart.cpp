@@ -336,6 +336,86 @@ private slots:
             QCOMPARE(labels.value(r), QString::number(r % 3));
     }
 
+    // Labels stay with their rows through what the graph windows do to them: labelling some
+    // rows, taking labels away, moving every row left (a recorder's sample, a window moving
+    // on), clearing the rows from one on, and changing the row count. Steps, on 8 rows with a
+    // label under every 3rd: "label R text", "unlabel R", "left D" (row r takes row r + D's
+    // label, the last D rows none), "clear R" (rows R on unlabelled), "count N", "draw".
+    void labelsFollowTheirRows_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("labels"); // every row's after the steps
+        const QStringList all{"label 1 a", "label 2 b", "label 3 c", "label 4 d",
+                              "label 5 e", "label 6 f", "label 7 g", "label 8 h"};
+        QTest::newRow("a few rows") << QStringList{"label 1 a", "label 4 b", "label 8 c"}
+                                    << QStringList{"a", "", "", "b", "", "", "", "c"};
+        QTest::newRow("relabelled, unlabelled")
+            << QStringList{"label 3 x", "label 4 y", "draw", "label 3 z", "unlabel 4",
+                           "unlabel 6"}
+            << QStringList{"", "", "z", "", "", "", "", ""};
+        QTest::newRow("recorder sample: every row one left, a new newest")
+            << all + QStringList{"draw", "left 1", "label 8 i"}
+            << QStringList{"b", "c", "d", "e", "f", "g", "h", "i"};
+        QTest::newRow("moved on past unlabelled rows")
+            << QStringList{"label 1 a", "label 4 b", "label 7 c", "draw", "left 2"}
+            << QStringList{"", "b", "", "", "c", "", "", ""};
+        QTest::newRow("moved on further than the labels reach")
+            << QStringList{"label 2 a", "label 3 b", "left 5"}
+            << QStringList{"", "", "", "", "", "", "", ""};
+        QTest::newRow("rows cleared from the 4th on")
+            << all + QStringList{"draw", "clear 4"}
+            << QStringList{"a", "b", "c", "", "", "", "", ""};
+        QTest::newRow("all rows cleared, one labelled again")
+            << all + QStringList{"clear 1", "label 5 new"}
+            << QStringList{"", "", "", "", "new", "", "", ""};
+        QTest::newRow("fewer rows and back: the dropped rows come back unlabelled")
+            << QStringList{"label 2 a", "label 5 b", "label 6 c", "label 7 d", "label 8 e",
+                           "draw", "count 5", "count 8"}
+            << QStringList{"", "a", "", "", "b", "", "", ""};
+        QTest::newRow("no rows and back")
+            << all + QStringList{"draw", "count 0", "count 8"}
+            << QStringList{"", "", "", "", "", "", "", ""};
+        QTest::newRow("rows past the grid take no label")
+            << QStringList{"label 0 x", "label 9 y", "count 9"}
+            << QStringList{"", "", "", "", "", "", "", "", ""};
+    }
+    void labelsFollowTheirRows()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, labels);
+        Fixture f(8);
+        f.chart.setLabelStep(3);
+        for (const QString &step : steps) {
+            const QStringList word = step.split(' ');
+            const int n = word.value(1).toInt();
+            const int rows = f.chart.rowCount();
+            if (word[0] == "label")
+                f.chart.setRowLabel(n, word[2]);
+            else if (word[0] == "unlabel")
+                f.chart.setRowLabel(n, QString());
+            else if (word[0] == "left")
+                for (int r = 1; r <= rows; ++r)
+                    f.chart.setRowLabel(r, f.chart.rowLabel(r + n));
+            else if (word[0] == "clear")
+                for (int r = n; r <= rows; ++r)
+                    f.chart.setRowLabel(r, QString());
+            else if (word[0] == "count")
+                f.chart.setRowCount(n);
+            else if (word[0] == "draw")
+                f.chart.replotNow();
+            else
+                QFAIL(qPrintable("unknown step " + step));
+        }
+        QCOMPARE(f.chart.rowCount(), int(labels.size()));
+        for (int r = 1; r <= f.chart.rowCount(); ++r)
+            QCOMPARE(f.chart.rowLabel(r), labels.value(r - 1));
+        f.chart.replotNow();
+        const QMap<int, QString> axis = f.chart.xAxisLabels();
+        QCOMPARE(axis.keys(), (QList<int>{1, 4, 7}));
+        for (int r : axis.keys())
+            QCOMPARE(axis.value(r), labels.value(r - 1));
+    }
+
     // A label too wide for its room goes on more lines at its blanks; one that fits stays.
     void wideLabelsWrap()
     {
