@@ -186,7 +186,12 @@ private slots:
             QVERIFY2(text[page].contains(QRegularExpression(expected[page])),
                      qPrintable(text[page]));
             QVERIFY(text[page].contains(QRegularExpression(QStringLiteral("Operator:\\s+Jan"))));
-            QVERIFY(text[page].trimmed().startsWith(QDir::toNativeSeparators(Meetbestandsnaam)));
+            // The text tool may split a long name where the glyphs stand apart, so spaces are
+            // not compared (the temporary folder's name is random).
+            QString firstText = text[page].trimmed();
+            firstText.remove(QRegularExpression(QStringLiteral("[ \t]")));
+            QVERIFY2(firstText.startsWith(QDir::toNativeSeparators(Meetbestandsnaam)),
+                     qPrintable(Meetbestandsnaam + QStringLiteral("\n") + text[page]));
         }
         QVERIFY(text[1].contains(QStringLiteral("Kiln temperatures")));
         QVERIFY(text[1].contains(QStringLiteral("High limit")));
