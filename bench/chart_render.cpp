@@ -8,6 +8,7 @@
 //
 // Usage: bench_chart_render [points]   (default 30000)
 #include "platform/chart.h"
+#include "benchsupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -30,14 +31,6 @@ double cpuMs()
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-qint64 residentBytes()
-{
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> parts = f.readAll().split(' ');
-    return parts.size() > 1 ? parts[1].toLongLong() * sysconf(_SC_PAGESIZE) : 0;
-}
 constexpr double FillGoalMs = 50;
 constexpr double RenderGoalMs = 50;
 constexpr double MemoryGoalBytes = 24;
@@ -207,33 +200,29 @@ int main(int argc, char **argv)
 
     const double stored = double(points) * lines;
     const double bytesPerPoint = double(grown) / stored;
-    bool ok = true;
-    const auto judge = [&ok](bool met) {
-        ok &= met;
-        return met ? "ok" : "MISSED";
-    };
+    Goals goals;
     std::printf("lines %d x points %d (%0.f points), values checked wrong: %d: %s\n", lines, points,
-                stored, wrong, judge(wrong == 0));
+                stored, wrong, goals.judge(wrong == 0));
     std::printf("fill (values and labels): %.1f ms wall, %.1f ms processor (goal < %.0f): %s\n",
-                fillMs, fillCpu, FillGoalMs, judge(fillCpu < FillGoalMs));
+                fillMs, fillCpu, FillGoalMs, goals.judge(fillCpu < FillGoalMs));
     std::printf("render %dx%d: first %.1f ms, mean of %d %.1f ms wall, %.1f ms processor"
                 " (goal < %.0f): %s\n",
                 image.width(), image.height(), firstMs, repeats, renderMs, renderCpu,
-                RenderGoalMs, judge(renderCpu < RenderGoalMs));
+                RenderGoalMs, goals.judge(renderCpu < RenderGoalMs));
     std::printf("memory: cells %.1f bytes/point, resident growth %.1f bytes/point (goal <= %.0f):"
                 " %s\n",
                 double(chart.storedBytes()) / stored, bytesPerPoint, MemoryGoalBytes,
-                judge(bytesPerPoint <= MemoryGoalBytes));
+                goals.judge(bytesPerPoint <= MemoryGoalBytes));
     std::printf("placement: %d of %d points sampled on %d lines found in their line's colour within"
                 " %d pixels of where their values map; %d left unjudged under a line drawn later;"
                 " fewest judged on one line %d: %s\n",
                 placement.found, placement.judged, lines, Placement::Reach, placement.covered,
                 placement.fewestOnALine,
-                judge(placement.found == placement.judged && placement.fewestOnALine > 0));
+                goals.judge(placement.found == placement.judged && placement.fewestOnALine > 0));
     // The first few misses show where it goes wrong.
     for (qsizetype i = 0; i < std::min<qsizetype>(placement.misses.size(), 10); ++i)
         std::printf("  not drawn: %s\n", qPrintable(placement.misses[i]));
     if (placement.misses.size() > 10)
         std::printf("  and %d more\n", int(placement.misses.size() - 10));
-    return ok ? 0 : 1;
+    return goals.status();
 }

@@ -18,6 +18,7 @@
 #include "platform/chart.h"
 #include "support/language.h"
 #include "views/table.h"
+#include "benchsupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -146,22 +147,8 @@ bool rowsFollow(const frmGrafiek &w, int slot)
            && same(c.value(3, w.AantalPunten()), expected(last, slot, 1));
 }
 
-qint64 residentBytes()
-{
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> parts = f.readAll().split(' ');
-    return parts.size() > 1 ? parts[1].toLongLong() * sysconf(_SC_PAGESIZE) : 0;
-}
 
-// Every goal is reported as met or plainly missed; a missed one fails the run.
-bool allMet = true;
-const char *verdict(bool met)
-{
-    allMet = allMet && met;
-    return met ? "met" : "MISSED";
-}
+Goals goals;
 
 } // namespace
 
@@ -349,24 +336,24 @@ int main(int argc, char **argv)
 
     std::printf("graph over 300,000 records (table filled in %.0f ms): HerladenGrafiek of 30,000 "
                 "points and its draw %.1f ms (goal < 2000: %s), ends at the newest: %s\n",
-                bigFillMs, reloadMs, verdict(reloadMs < 2000), reloadedToEnd ? "yes" : "NO");
+                bigFillMs, reloadMs, goals.judge(reloadMs < 2000), reloadedToEnd ? "yes" : "NO");
     std::printf("32 windows x 4 lines x 30,000 points loaded in %.0f ms\n", loadMs);
     std::printf("one full redraw (refill 30,000 rows x 4 lines, draw): %.1f ms (goal < 50: %s)\n",
-                redrawMs, verdict(redrawMs < 50));
+                redrawMs, goals.judge(redrawMs < 50));
     if (shiftRecord > 0)
         std::printf("record %d moved all 32 windows on: fed in %.1f ms, every window drawn and on "
                     "screen after %.1f ms (goal < 500: %s)\n",
-                    shiftRecord, shiftFeedMs, shiftMs, verdict(shiftMs < 500));
+                    shiftRecord, shiftFeedMs, shiftMs, goals.judge(shiftMs < 500));
     else
         std::printf("no record of the run moved all 32 windows on: the probe did not see one "
                     "(MISSED)\n");
-    allMet = allMet && shiftRecord > 0;
+    goals.judge(shiftRecord > 0);
     const double medianMs = median(perRecord);
     std::printf("other records, all 32 windows fed, drawn and on screen: median %.1f ms, worst "
                 "%.1f ms (goal: median < 30: %s) over %zu records\n",
                 medianMs,
                 perRecord.empty() ? 0 : *std::max_element(perRecord.begin(), perRecord.end()),
-                verdict(medianMs < 30), perRecord.size());
+                goals.judge(medianMs < 30), perRecord.size());
     std::printf("  of which the feed (table row to chart points): median %.2f ms; the rest is "
                 "drawing the 32 charts and painting the windows\n",
                 median(feedOnly));
@@ -375,7 +362,7 @@ int main(int argc, char **argv)
                 "%d records, record %d included): worst %.1f ms, p90 %.1f ms over %zu probes "
                 "(goal: never over 50: %s)\n",
                 records, shiftRecord, worstLate, quantile(probeLate, 0.9), probeLate.size(),
-                verdict(worstLate <= 50));
+                goals.judge(worstLate <= 50));
     std::printf("  of which at the record that moved every window on: worst %.1f ms\n",
                 worstLateAtShift);
     const double chartPerPoint = storedBytes / storedPoints;
@@ -383,14 +370,14 @@ int main(int argc, char **argv)
     std::printf("memory per point of the 32 windows (3,840,000 points): the chart alone %.1f "
                 "bytes (goal <= 24: %s); the program %.1f bytes, its resident memory grown by "
                 "%.1f MB from before the windows opened to the end of the run (goal <= 24: %s)\n",
-                chartPerPoint, verdict(chartPerPoint <= 24), programPerPoint,
-                residentGrowth / 1048576.0, verdict(programPerPoint <= 24));
+                chartPerPoint, goals.judge(chartPerPoint <= 24), programPerPoint,
+                residentGrowth / 1048576.0, goals.judge(programPerPoint <= 24));
     std::printf("values checked wrong: %d; newest shown: %s; records not drawn on screen in 5 s: "
                 "%d\n",
                 wrong, newestShown ? "yes" : "NO", notShown);
     const bool right = wrong == 0 && reloadedToEnd && newestShown && notShown == 0;
     std::printf("%s\n", !right    ? "RESULTS WRONG (see above)."
-                        : allMet ? "All goals met."
+                        : goals.allMet() ? "All goals met."
                                  : "GOALS MISSED (see above).");
-    return right && allMet ? 0 : 1;
+    return right && goals.allMet() ? 0 : 1;
 }

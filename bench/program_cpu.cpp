@@ -29,6 +29,7 @@
 #include "simulator.h"
 #include "support/language.h"
 #include "support/wrappers.h"
+#include "benchsupport.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -407,11 +408,7 @@ int main(int argc, char *argv[])
     const QString dataFile = Hoofdmodule::MapDocumenten + "/Marquel/QLV-2/Data/Untitled.csv";
     const qint64 serverPid = xvfb.state() == QProcess::Running ? xvfb.processId() : 0;
 
-    bool ok = true;
-    const auto judge = [&ok](bool met) {
-        ok &= met;
-        return met ? "ok" : "MISSED";
-    };
+    Goals goals;
     const auto ownLine = [](const Phase &p) {
         return QStringLiteral("%1 s CPU = %2 % of one core")
             .arg(p.ownCpu, 0, 'f', 3)
@@ -439,7 +436,7 @@ int main(int argc, char *argv[])
                .arg(idle.wall, 0, 'f', 1)
                .arg(idle.percent(), 0, 'f', 3)
                .arg(IdleGoal)
-               .arg(judge(idle.ran && idle.percent() < IdleGoal)));
+               .arg(goals.judge(idle.ran && idle.percent() < IdleGoal)));
     // With nothing on the line the bench has nothing to do; should it keep a core busy, it
     // would take it from the program it measures.
     const double idleOwn = 100.0 * idle.ownCpu / std::max(idle.wall, 1e-9);
@@ -447,7 +444,7 @@ int main(int argc, char *argv[])
            QStringLiteral("%1 (goal < %2 %): %3")
                .arg(ownLine(idle))
                .arg(IdleGoal)
-               .arg(judge(idle.ran && idleOwn < IdleGoal)));
+               .arg(goals.judge(idle.ran && idleOwn < IdleGoal)));
     if (serverPid > 0)
         report("  the X server meanwhile", serverLine(idle));
 
@@ -462,7 +459,7 @@ int main(int argc, char *argv[])
                .arg(polling.wall, 0, 'f', 1)
                .arg(polling.percent(), 0, 'f', 3)
                .arg(PollingGoal)
-               .arg(judge(polling.ran && polling.percent() < PollingGoal)));
+               .arg(goals.judge(polling.ran && polling.percent() < PollingGoal)));
     report("  this bench meanwhile (line and controllers)", ownLine(polling));
     if (serverPid > 0)
         report("  the X server meanwhile", serverLine(polling));
@@ -484,7 +481,7 @@ int main(int argc, char *argv[])
                               .arg(fewest)
                               .arg(most)
                               .arg(silentOnes)
-                              .arg(judge(cycles > 0 && silentOnes == 0 && most - fewest <= 1)));
+                              .arg(goals.judge(cycles > 0 && silentOnes == 0 && most - fewest <= 1)));
     if (cycles > 0)
         report("  the program's CPU per poll cycle",
                QStringLiteral("%1 ms").arg(1000.0 * polling.cpu / cycles, 0, 'f', 2));
@@ -510,7 +507,7 @@ int main(int argc, char *argv[])
                .arg(polling.records.unreadable
                         ? QStringLiteral(", %1 stamps unreadable").arg(polling.records.unreadable)
                         : QString())
-               .arg(judge(polling.recordsInWindow > 0 && stamps.size() >= 2
+               .arg(goals.judge(polling.recordsInWindow > 0 && stamps.size() >= 2
                           && offSpacing.isEmpty() && polling.records.unreadable == 0)));
     for (const QString &o : std::as_const(offSpacing))
         std::printf("    %s\n", qPrintable(o));
@@ -543,12 +540,12 @@ int main(int argc, char *argv[])
                .arg(100.0 * p90 / wire, 0, 'f', 1)
                .arg(100.0 * worst / wire, 0, 'f', 1)
                .arg(GapGoal)
-               .arg(judge(!t.withinCycle.isEmpty() && 100.0 * median / wire < GapGoal)));
+               .arg(goals.judge(!t.withinCycle.isEmpty() && 100.0 * median / wire < GapGoal)));
 
     if (xvfb.state() != QProcess::NotRunning) {
         xvfb.terminate();
         xvfb.waitForFinished(5000);
     }
-    std::printf("%s\n", ok ? "All goals met." : "MISSED (see above).");
-    return ok ? 0 : 1;
+    std::printf("%s\n", goals.allMet() ? "All goals met." : "MISSED (see above).");
+    return goals.status();
 }

@@ -8,6 +8,7 @@
 #include "platform/pump.h"
 #include "support/language.h"
 #include "views/table.h"
+#include "benchsupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -22,14 +23,6 @@ using namespace Hoofdmodule;
 namespace {
 constexpr int Controllers = 4;
 
-qint64 residentBytes()
-{
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> parts = f.readAll().split(' ');
-    return parts.size() > 1 ? parts[1].toLongLong() * sysconf(_SC_PAGESIZE) : 0;
-}
 
 // Readings arrive as text from the line; the 1000 different ones are made once, so that neither
 // fill below pays for formatting numbers that the table never formats.

@@ -3,6 +3,7 @@
 // Usage: bench_terminal_append [appends]   (default 20000)
 #include "core/shared.h"
 #include "instruments/terminal.h"
+#include "benchsupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -12,14 +13,6 @@
 #include <unistd.h>
 
 namespace {
-qint64 residentBytes()
-{
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> parts = f.readAll().split(' ');
-    return parts.size() > 1 ? parts[1].toLongLong() * sysconf(_SC_PAGESIZE) : 0;
-}
 
 // One poll as the line carries it: the frame sent and the reply received.
 void exchange(frmTerminal &t, int n)
