@@ -10,12 +10,12 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/grid.h"
+#include "platform/turns.h"
 #include "support/language.h"
 #include "support/messagebox.h"
 #include "support/utilities.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QPointer>
 #include <QDropEvent>
@@ -24,10 +24,8 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
-#include <deque>
 #include <vector>
 
 using namespace Hoofdmodule;
@@ -60,46 +58,12 @@ bool geenWaarde(const QString &waarde, int slot)
            || waarde == QLatin1String(Protocol::GeenWaardeTeken[size_t(slot)]);
 }
 
-// The windows whose move-on waits for its turn: one window per turn of the event loop, as the
-// charts' replots go, so that timers and serial data are served between them. At the record
-// where 32 windows of 30,000 points all move on, moving them in one go kept the program from
-// answering for as long as all of them took.
-std::deque<QPointer<frmGrafiek>> &verschuifRij()
+// The windows whose move-on waits for its turn: one window a turn of the event loop, as the
+// charts' replots go.
+OnePerTurn &verschuivingen()
 {
-    static std::deque<QPointer<frmGrafiek>> rij;
+    static OnePerTurn rij;
     return rij;
-}
-
-QTimer *verschuifTimer()
-{
-    static QPointer<QTimer> timer;
-    if (!timer) {
-        timer = new QTimer(QCoreApplication::instance());
-        timer->setInterval(0);
-        QObject::connect(timer, &QTimer::timeout, [] {
-            auto &rij = verschuifRij();
-            // A window whose rows something else already brought up, or that was closed,
-            // takes no turn.
-            while (!rij.empty()) {
-                const QPointer<frmGrafiek> w = rij.front();
-                rij.pop_front();
-                if (w && !w->isOntladen() && w->verschuivingWacht()) {
-                    w->verschuivingAfmaken();
-                    break;
-                }
-            }
-            if (rij.empty())
-                verschuifTimer()->stop();
-        });
-    }
-    return timer;
-}
-
-void wachtOpBeurt(frmGrafiek *w)
-{
-    verschuifRij().push_back(w);
-    if (!verschuifTimer()->isActive())
-        verschuifTimer()->start();
 }
 
 } // namespace
@@ -597,7 +561,14 @@ void frmGrafiek::VulGrafiekAan(qint32 nr)
         const VensterStand verschoven = m_stand;
         m_stand.AantalPunten = qMax(1, m_stand.AantalPunten + 1);
         m_verschuiving = Verschuiving{oud, verschoven};
-        wachtOpBeurt(this);
+        // A window whose rows something else already brought up, or that was closed, takes
+        // no turn.
+        verschuivingen().add(this, [this] {
+            if (isOntladen() || !verschuivingWacht())
+                return false;
+            verschuivingAfmaken();
+            return true;
+        });
     } else {
         m_stand.AantalPunten = qMax(1, m_stand.AantalPunten + 1);
         VulGrafiekRij(m_stand.AantalPunten, m_stand.EersteMeting + m_stand.AantalPunten - 1);

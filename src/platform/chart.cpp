@@ -1,12 +1,11 @@
 #include "platform/chart.h"
 
+#include "platform/turns.h"
+
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
-#include <QTimer>
 #include <algorithm>
-#include <deque>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -420,43 +419,11 @@ QString wrapped(const QString &label, const QFontMetricsF &metrics, double room)
     return result + line;
 }
 
-// The charts waiting for their replot are drawn one per turn of the event loop, so that timers
-// and serial data are served between them: 32 windows of 30,000 points drawn in one go kept
-// the program from answering for as long as all of them took.
-std::deque<QPointer<Chart>> &replotQueue()
+// The charts waiting for their replot draw one per turn of the event loop.
+OnePerTurn &replots()
 {
-    static std::deque<QPointer<Chart>> queue;
+    static OnePerTurn queue;
     return queue;
-}
-
-QTimer *replotTimer()
-{
-    static QPointer<QTimer> timer;
-    if (!timer) {
-        timer = new QTimer(QCoreApplication::instance());
-        timer->setInterval(0);
-        QObject::connect(timer, &QTimer::timeout, [] {
-            auto &queue = replotQueue();
-            while (!queue.empty()) {
-                const QPointer<Chart> chart = queue.front();
-                queue.pop_front();
-                if (chart) {
-                    chart->queuedReplot();
-                    break;
-                }
-            }
-            if (queue.empty())
-                replotTimer()->stop();
-        });
-    }
-    return timer;
-}
-
-void queueReplot(Chart *chart)
-{
-    replotQueue().push_back(chart);
-    if (!replotTimer()->isActive())
-        replotTimer()->start();
 }
 
 constexpr int TickPixels = 12;
@@ -940,7 +907,10 @@ void Chart::replot()
     if (m_replotPending)
         return;
     m_replotPending = true;
-    queueReplot(this);
+    replots().add(this, [this] {
+        queuedReplot();
+        return true;
+    });
 }
 
 void Chart::queuedReplot()
