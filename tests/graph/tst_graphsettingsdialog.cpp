@@ -70,6 +70,20 @@ void setInterval(frmGrafiekInstellen *d, const QString &text)
 
 GraphSettings &graph(int n) { return WindowSettings::graph[size_t(n)]; }
 
+// The recorder's interval field as the user types into it: its tab shown, the dialog active, the
+// cursor at the start. Null when the dialog did not become active.
+QLineEdit *intervalInHand(frmGrafiekInstellen *d)
+{
+    d->SSTab->setCurrentIndex(0);
+    d->activateWindow();
+    if (!QTest::qWaitForWindowActive(d))
+        return nullptr;
+    QLineEdit *edit = d->TextTussentijd;
+    edit->setFocus();
+    edit->setCursorPosition(0);
+    return edit;
+}
+
 
 } // namespace
 
@@ -601,12 +615,8 @@ private slots:
         graph(1).XYrecorder = true;
         graph(1).RecorderTussentijd = 5;
         withDialog(1, [&](frmGrafiekInstellen *d) {
-            d->SSTab->setCurrentIndex(0);
-            d->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(d));
-            QLineEdit *edit = d->TextTussentijd;
-            edit->setFocus();
-            edit->setCursorPosition(0);
+            QLineEdit *edit = intervalInHand(d);
+            QVERIFY(edit);
             // 01:00:05 on the way to 01:00:00: past an hour for a moment.
             QTest::keyClicks(edit, QStringLiteral("01"));
             QCOMPARE(edit->displayText(), QStringLiteral("01:00:05"));
@@ -657,12 +667,8 @@ private slots:
         graph(1).XYrecorder = true;
         graph(1).RecorderTussentijd = 5;
         withDialog(1, [&](frmGrafiekInstellen *d) {
-            d->SSTab->setCurrentIndex(0);
-            d->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(d));
-            QLineEdit *edit = d->TextTussentijd;
-            edit->setFocus();
-            edit->setCursorPosition(0);
+            QLineEdit *edit = intervalInHand(d);
+            QVERIFY(edit);
             QTest::keyClicks(edit, QString(typed).remove(u':')); // the mask skips the colons
             QCOMPARE(edit->displayText(), typed);
             if (then == QLatin1String("leave")) {
