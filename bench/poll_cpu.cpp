@@ -87,11 +87,11 @@ void installHooks(bool windows)
     }
     SerialPort &port = InstrumentConnection::current().MSComm1;
     h.portOpen = [&port] { return port.isOpen(); };
-    h.sendPoll = [](int slot) { ZendCommando(qint16(slot), Protocol::PollCommando[size_t(slot)]); };
-    h.readReply = [](int slot) {
-        return IsT57Model(Toestel[slot].Type) ? LezenMetingT57(qint16(slot))
-                                              : LezenMetingStandaard(qint16(slot));
+    h.sendPoll = [](int slot) {
+        ZendCommando(qint16(slot), Protocol::PollCommando[size_t(slot)]);
+        expectReply(qint16(slot));
     };
+    h.readReply = [](int slot) { return tryReadReading(qint16(slot)); };
 }
 
 // Runs the poll loop for the given time and reports its CPU use.
@@ -179,12 +179,16 @@ int main(int argc, char *argv[])
             const int slot = 1 + i % 3;
             sim.clearFrames();
             const QByteArray frame = FrameBytes(qint16(slot), Protocol::PollCommando[size_t(slot)]);
-            ZendCommando(qint16(slot), Protocol::PollCommando[size_t(slot)]);
-            // Decoded by the slot's own decoder, and counted only when the value came through.
+            pollHooks().sendPoll(slot);
+            // Decoded by the slot's own decoder as its bytes come, and counted only when the
+            // value came through.
             Toestel[slot].Kanaal[1].Waarde.clear();
             const QString expected =
                 QString::fromLatin1(sim.controllers()[size_t(slot - 1)]->channel[0].value);
-            if (pollHooks().readReply(slot) && Toestel[slot].Kanaal[1].Waarde.trimmed() == expected)
+            ReadResult read = ReadResult::Waiting;
+            while ((read = pollHooks().readReply(slot)) == ReadResult::Waiting)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            if (read == ReadResult::Counted && Toestel[slot].Kanaal[1].Waarde.trimmed() == expected)
                 ++good;
             bytes += frame.size() + sim.controllers()[size_t(slot - 1)]->normalReply().size();
         }

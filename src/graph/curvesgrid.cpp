@@ -206,7 +206,8 @@ void CurveLijnenGrid::Klik(int rij, int kolom)
 
 void CurveLijnenGrid::KiesBron(int rij)
 {
-    Hoofdmodule::Bezig = true;
+    // Records go on while a line's source is chosen: the graph takes the new line's points
+    // from the table when the settings dialog closes with OK.
     DialogInputGrafiekElement dialog(window());
     dialog.LijnNr = qint16(rij);
     dialog.Grafiek = m_naam;
@@ -231,7 +232,6 @@ void CurveLijnenGrid::KiesBron(int rij)
     }
     VulCurveLijnen(dialog.LijnNr);
     breedtes();
-    Hoofdmodule::Bezig = false;
     emit bronGesloten();
 }
 

@@ -45,6 +45,19 @@ qint64 TickTimer::deadline(qint32 n) const
 InstrumentConnection::InstrumentConnection(QObject *parent) : QObject(parent)
 {
     TimerComm.setInterval(1000);
+    m_replyTimer.setSingleShot(true);
+    m_replyTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_replyTimer, &QTimer::timeout, this, [this] {
+        if (!m_armed)
+            return;
+        Clock::current().timerReached(m_replyDeadlineMs);
+        emit replyProgress();
+    });
+    connect(&MSComm1, &SerialPort::readyRead, this, &InstrumentConnection::onReadyRead);
+    connect(&MSComm1, &SerialPort::lost, this, [this] {
+        if (m_armed)
+            emit replyProgress();
+    });
 }
 
 InstrumentConnection::~InstrumentConnection()
@@ -72,7 +85,45 @@ QByteArray InstrumentConnection::readInput()
     // Only NUL and 255 are line noise; blanks belong to the replies.
     bytes.removeIf([](char c) { return c == '\0' || c == '\xff'; });
     BufferRS232.append(bytes);
+    if (m_armed && !bytes.isEmpty())
+        m_arrivals.emplace_back(BufferRS232.size(), Clock::current().monotonicMs());
     if (!bytes.isEmpty() && Hoofdmodule::ToonCodeOntvangen)
         emit received(bytes);
     return bytes;
+}
+
+void InstrumentConnection::armReply(const QByteArray &terminator, qint64 deadlineMs)
+{
+    m_armed = true;
+    m_replyStartMs = Clock::current().monotonicMs();
+    m_arrivals.clear();
+    m_arrivals.emplace_back(BufferRS232.size(), m_replyStartMs);
+    setReplyWait(terminator, deadlineMs);
+}
+
+void InstrumentConnection::disarmReply()
+{
+    m_armed = false;
+    m_replyTimer.stop();
+    m_arrivals.clear();
+}
+
+void InstrumentConnection::setReplyWait(const QByteArray &terminator, qint64 deadlineMs)
+{
+    if (!m_armed)
+        return;
+    // Every terminator ends a line, so only a batch holding its last byte can end the wait.
+    m_wakeByte = terminator.isEmpty() ? '\n' : terminator.back();
+    m_replyDeadlineMs = deadlineMs;
+    const qint64 delay = Clock::current().timerDelayMs(deadlineMs);
+    m_replyTimer.start(int(qMin<qint64>(delay, 24LL * 3600 * 1000)));
+}
+
+void InstrumentConnection::onReadyRead()
+{
+    if (!m_armed)
+        return;
+    const QByteArray bytes = readInput();
+    if (bytes.contains(m_wakeByte))
+        emit replyProgress();
 }

@@ -3,7 +3,10 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QTimer>
 #include <QtGlobal>
+#include <utility>
+#include <vector>
 
 // A tick counter read from the injectable clock: while enabled it counts one tick per interval
 // since it was started, so a test clock that jumps moves it too and no timer event is needed.
@@ -60,9 +63,34 @@ public:
 
     void emitSent(const QByteArray &frame) { emit sent(frame); }
 
+    // The reply to a poll is gathered without waiting for it: once armed, the port's bytes are
+    // read into BufferRS232 as they come, each batch with its moment, and replyProgress() says
+    // when a line the decoder waits for may be in, when the wait's time-out has come or when the
+    // port went away. The decoder then runs over what came (see replayReply in the transport).
+    // Armed right after the frame went out; any other send disarms it.
+    void armReply(const QByteArray &terminator, qint64 deadlineMs);
+    void disarmReply();
+    bool replyArmed() const { return m_armed; }
+    qint64 replyStartMs() const { return m_replyStartMs; }
+    // (size of BufferRS232 after a batch, its moment), in order, from the send on.
+    const std::vector<std::pair<qsizetype, qint64>> &replyArrivals() const { return m_arrivals; }
+    // The next wait of the decoder: for this terminator, timing out at that moment.
+    void setReplyWait(const QByteArray &terminator, qint64 deadlineMs);
+
 signals:
     // Echo for the terminal window (shown only while its flags are set): the frame text with
     // CR LF but without the checksum byte, and received bytes as they were kept.
     void sent(const QByteArray &frame);
     void received(const QByteArray &bytes);
+    void replyProgress();
+
+private:
+    void onReadyRead();
+
+    bool m_armed = false;
+    qint64 m_replyStartMs = 0;
+    qint64 m_replyDeadlineMs = 0;
+    char m_wakeByte = '\n';
+    std::vector<std::pair<qsizetype, qint64>> m_arrivals;
+    QTimer m_replyTimer;
 };

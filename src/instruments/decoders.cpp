@@ -183,7 +183,7 @@ bool lezenMeting(qint16 slot, bool t57)
     t.Defect = false;
     if (!c.CommConditiesOK())
         return false;
-    if (r.isEmpty() && c.TellerCOMM() >= Hoofdmodule::AntwoordWachttijd)
+    if (r.isEmpty() && replyTimedOut())
         VerhogenFoutTeller(slot);
     int k = 0;
     if (einde.isEmpty() || !r.contains(einde)) {
@@ -218,7 +218,7 @@ bool lezenMeting(qint16 slot, bool t57)
         WachtOpAntwoord(r, crlf, 0);
         if (!c.CommConditiesOK())
             return false;
-        if (c.TellerCOMM() >= Hoofdmodule::AntwoordWachttijd) {
+        if (replyTimedOut()) {
             if (k <= 1) {
                 if (t57)
                     break;
@@ -239,7 +239,7 @@ bool lezenMeting(qint16 slot, bool t57)
         if (k == 1) {
             while (!binnenEersteDrie(r, eersteTeken)) {
                 WachtOpAntwoord(r, crlf, 0);
-                if (!c.MSComm1.isOpen() || c.TellerCOMM() >= Hoofdmodule::AntwoordWachttijd)
+                if (!c.MSComm1.isOpen() || replyTimedOut())
                     return false;
                 if (r.contains(einde)) {
                     if (++herstarts > maxHerstarts)
@@ -345,6 +345,28 @@ bool lezenMeting(qint16 slot, bool t57)
 
 bool LezenMetingT57(qint16 slot) { return lezenMeting(slot, true); }
 bool LezenMetingStandaard(qint16 slot) { return lezenMeting(slot, false); }
+
+ReadResult tryReadReading(qint16 slot)
+{
+    if (!validSlot(slot))
+        return ReadResult::Failed;
+    // A run that ends at a wait for bytes still to come leaves the slot as it found it.
+    const ToestelGegevens before = Toestel[slot];
+    const qint32 wachttijd = Hoofdmodule::AntwoordWachttijd;
+    const bool t57 = IsT57Model(Toestel[slot].Type);
+    bool ok = false;
+    switch (replayReply([&] { ok = lezenMeting(slot, t57); })) {
+    case ReplayOutcome::NotArmed:
+        return ReadResult::CutShort;
+    case ReplayOutcome::Incomplete:
+        Toestel[slot] = before;
+        Hoofdmodule::AntwoordWachttijd = wachttijd;
+        return ReadResult::Waiting;
+    case ReplayOutcome::Complete:
+        break;
+    }
+    return ok ? ReadResult::Counted : ReadResult::Failed;
+}
 
 void AfleidenRelaisT57(qint16 slot)
 {

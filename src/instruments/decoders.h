@@ -9,7 +9,19 @@
 // taken by value: a nested handler that moves the poll loop on must not change which slot a
 // running decode checks and counts against.
 
-// For every model code starting with "T57". True when the reading counts.
+// What a try at reading a poll's reply found.
+enum class ReadResult {
+    Counted,  // a reading that counts
+    Failed,   // the reply failed (counted by the decoder as it says)
+    Waiting,  // not all of it is in yet, nor its time-out come: nothing changed
+    CutShort, // the exchange was cut short (another send): nothing to read, nothing counted
+};
+// Reads the reply to the poll sent to the slot as far as it has come, without waiting (the
+// decoder of the slot's model, replayed over the gathered bytes).
+ReadResult tryReadReading(qint16 slot);
+
+// For every model code starting with "T57". True when the reading counts. These wait for the
+// reply (used outside the poll loop).
 bool LezenMetingT57(qint16 slot);
 // For T512, T542 and T552.
 bool LezenMetingStandaard(qint16 slot);

@@ -2,6 +2,7 @@
 
 #include "core/services.h"
 #include "core/shared.h"
+#include "instruments/connection.h"
 #include "instruments/decoders.h"
 #include "platform/clock.h"
 #include "platform/pump.h"
@@ -12,6 +13,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <deque>
+#include <utility>
 
 using namespace Hoofdmodule;
 
@@ -29,8 +31,8 @@ template <typename F, typename... A> void call(const F &f, A &&...args)
 
 bool slotUsable(int slot) { return ToestelGeldig(slot) && Toestel[slot].Actief; }
 
-// A step is running (from its first state to its last, the reply wait included), or something
-// holds polling (a record's write, a command exchange with one controller, a download).
+// A step is running (from its first state to its last; it never waits for the line), or
+// something holds polling (a record's write, a command exchange with one controller, a download).
 bool stapBezig = false;
 int houders = 0;
 // StartenMeten's loop runs: only then do the waits of the program advance polling.
@@ -42,52 +44,112 @@ bool lusBinnen = false;
 // starts no step before then, and every wait of the program goes on meanwhile.
 qint64 volgendeCyclusMs()
 {
-    if (!(CyclusRond && MetenActief) || cyclusStartMs < 0)
+    if (cyclusStartMs < 0)
         return 0;
     const qint64 startSecond = cyclusStartMs / 1000;
     const qint64 needed = qint64(AntwoordWachttijd / 10) + 1; // "greater than"
     return (startSecond + needed) * 1000;
 }
 
+// The pacing wait begun when the cycle wrapped, measuring on: it runs out whatever clears
+// CyclusRond meanwhile (a rack window wiping its readings). -1: none.
+qint64 tempoTotMs = -1;
+
+void beginTempo()
+{
+    if (CyclusRond && MetenActief && tempoTotMs < 0)
+        tempoTotMs = volgendeCyclusMs();
+}
+
+// The moment the next step may start (0: now).
+qint64 volgendeStapMs()
+{
+    if (tempoTotMs >= 0)
+        return tempoTotMs;
+    // A wrap while measuring was off paces once measuring is on again.
+    return CyclusRond && MetenActief ? volgendeCyclusMs() : 0;
+}
+
 // True when the next step may start now; a wrapped cycle starts over here.
 bool cyclusMagBeginnen()
 {
-    if (!(CyclusRond && MetenActief))
+    if (tempoTotMs < 0 && !(CyclusRond && MetenActief))
         return true;
     Clock &clock = Clock::current();
-    if (clock.monotonicMs() < volgendeCyclusMs())
+    if (clock.monotonicMs() < volgendeStapMs())
         return false;
     cyclusStartMs = clock.monotonicMs();
     CyclusRond = false;
+    tempoTotMs = -1;
     return true;
 }
 
-std::deque<std::function<void()>> &tussenwerk()
+// A poll went out and its reply is being gathered; news: something came that may finish it.
+bool antwoordVerwacht = false;
+bool antwoordNieuws = false;
+
+struct Tussenwerk {
+    QPointer<QObject> owner;
+    bool owned;
+    std::function<void()> werk;
+    bool alive() const { return !owned || owner; }
+};
+
+std::deque<Tussenwerk> &tussenwerk()
 {
-    static std::deque<std::function<void()>> queue;
+    static std::deque<Tussenwerk> queue;
     return queue;
+}
+
+// Records being written (with their questions), and what waits for them.
+int schrijvers = 0;
+std::deque<Tussenwerk> &naSchrijven()
+{
+    static std::deque<Tussenwerk> queue;
+    return queue;
+}
+
+void dropGone(std::deque<Tussenwerk> &queue)
+{
+    std::erase_if(queue, [](const Tussenwerk &w) { return !w.alive(); });
 }
 
 } // namespace
 
-void TussenOpvraagStappen(std::function<void()> werk)
+void TussenOpvraagStappen(QObject *owner, std::function<void()> werk)
 {
-    tussenwerk().push_back(std::move(werk));
+    tussenwerk().push_back({owner, owner != nullptr, std::move(werk)});
 }
 
 bool UitvoerenTussenwerk()
 {
-    // State 2: a poll went out and its reply is still to be read.
-    while (!tussenwerk().empty() && Toestellen::OpvraagStatus != 2 && !stapBezig &&
-           !Pump::ending()) {
-        std::function<void()> werk = std::move(tussenwerk().front());
+    dropGone(tussenwerk());
+    // A poll went out and its reply is still to be read: the work waits for the exchange's end.
+    while (!tussenwerk().empty() && !antwoordVerwacht && Toestellen::OpvraagStatus != 2 &&
+           !stapBezig && !Pump::ending()) {
+        Tussenwerk werk = std::move(tussenwerk().front());
         tussenwerk().pop_front();
+        if (!werk.alive())
+            continue;
         // The work may wait (a question, a command's reply): no step starts meanwhile.
         OpvragenGehouden hold;
-        werk();
+        werk.werk();
     }
     return !tussenwerk().empty();
 }
+
+bool RecordWriteRunning() { return schrijvers > 0; }
+
+void AfterRecordWrite(QObject *owner, std::function<void()> work)
+{
+    if (schrijvers == 0) {
+        work();
+        return;
+    }
+    naSchrijven().push_back({owner, owner != nullptr, std::move(work)});
+}
+
+bool ReplyAwaited() { return antwoordVerwacht; }
 
 void OpvraagBeurt()
 {
@@ -104,13 +166,33 @@ bool OpvragenGepauzeerd() { return stapBezig || houders > 0; }
 
 namespace {
 
+// A reply awaited no longer counts: the exchange was cut short (measuring off, a dialog that
+// pauses polling, a lost line, the end of the program). The read is not counted; the slot
+// finishes with state 4 when polling goes on.
+void afbrekenAntwoord()
+{
+    if (!antwoordVerwacht)
+        return;
+    antwoordVerwacht = false;
+    antwoordNieuws = false;
+    InstrumentConnection::current().disarmReply();
+    if (Toestellen::OpvraagStatus == 2)
+        Toestellen::OpvraagStatus = 3;
+}
+
+bool portGone()
+{
+    const PollHooks &h = pollHooks();
+    return h.portOpen && !h.portOpen();
+}
+
 // Drives the poll loop from the event loop: every loop of the program, its own waits and Qt's
-// modal ones (a menu held open, a file dialog) alike, runs its turns. A turn is one whole
-// exchange with a controller; between turns the event loop handles the user's input, which
-// waits while an exchange runs (see Pump::InputHold).
+// modal ones (a menu held open, a file dialog) alike, runs its turns. No step waits for the
+// line: a poll goes out, and the turn ends; the reply's bytes and its time-out start the next
+// turn, which reads it. So the event loop handles the user's input between any two steps.
 class Beurtplanner : public QObject {
-    // Turns run at rest only: not inside an exchange, a record's write or other work that
-    // pumps, and not while a data file is read into the table.
+    // Turns run at rest only: not inside a record's write or other work that pumps, and not
+    // while a data file is read into the table.
     static bool pollen() { return MetenActief && HeeftTePollenToestel(); }
     static bool magDraaien()
     {
@@ -128,38 +210,56 @@ public:
         // passes here before it sleeps.
         if (auto *dispatcher = QAbstractEventDispatcher::instance())
             connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] { plan(); });
+        connect(&InstrumentConnection::current(), &InstrumentConnection::replyProgress, this,
+                [] { ReplyProgress(); });
     }
 
     // Arms the timer for the next turn, when there is one to take.
     void plan()
     {
+        // A reply that polling no longer waits for is given up at once, not at its time-out.
+        if (antwoordVerwacht && !stapBezig &&
+            (!MetenActief || Bezig || Pump::ending() || portGone()))
+            afbrekenAntwoord();
         if (!magDraaien())
             return;
         qint64 wachten = -1;
-        // Work between steps waits while a poll's reply is unread (state 2).
-        if (!tussenwerk().empty() && (Toestellen::OpvraagStatus != 2 || pollen())) {
+        qint64 tempo = -1;
+        if (!tussenwerk().empty() && !antwoordVerwacht && Toestellen::OpvraagStatus != 2) {
             wachten = 0;
         } else if (pollen()) {
-            wachten = qMax<qint64>(0, volgendeCyclusMs() - Clock::current().monotonicMs());
+            if (antwoordVerwacht)
+                wachten = antwoordNieuws ? 0 : -1;
+            else if (const qint64 tot = volgendeStapMs(); tot > Clock::current().monotonicMs())
+                wachten = Clock::current().timerDelayMs(tempo = tot);
+            else
+                wachten = 0;
         }
         if (wachten < 0)
             return;
         if (m_timer.isActive() && m_timer.remainingTime() <= wachten)
             return;
+        m_tempoTot = tempo;
         m_timer.start(int(qMin<qint64>(wachten, 24LL * 3600 * 1000)));
     }
 
     void beurt()
     {
+        // A pacing wait's timer brings its deadline (a test clock jumps to it).
+        if (m_tempoTot >= 0)
+            Clock::current().timerReached(std::exchange(m_tempoTot, -1));
         if (!magDraaien())
             return;
         UitvoerenTussenwerk();
-        // The steps of one exchange follow each other, with the work waiting between steps;
-        // the turn ends with the exchange.
+        // The steps follow each other until a poll's reply is to be awaited or the slot is
+        // done; the bytes of the reply start the next turn.
         while (pollen() && !OpvragenGepauzeerd() && !Pump::ending() && cyclusMagBeginnen()) {
+            if (antwoordVerwacht && !antwoordNieuws)
+                break;
+            antwoordNieuws = false;
             OpvraagBeurt();
             const qint16 status = Toestellen::OpvraagStatus;
-            if (status <= 0 || status >= 4)
+            if (status <= 0 || status >= 4 || antwoordVerwacht)
                 break;
         }
         plan();
@@ -167,6 +267,7 @@ public:
 
 private:
     QTimer m_timer;
+    qint64 m_tempoTot = -1; // the pacing deadline the timer runs to
 };
 
 Beurtplanner &planner()
@@ -178,6 +279,21 @@ Beurtplanner &planner()
 }
 
 } // namespace
+
+void ResetPollCycle()
+{
+    cyclusStartMs = -1;
+    tempoTotMs = -1;
+    afbrekenAntwoord();
+}
+
+void ReplyProgress()
+{
+    if (!antwoordVerwacht)
+        return;
+    antwoordNieuws = true;
+    planner().plan();
+}
 
 PollHooks &pollHooks()
 {
@@ -196,6 +312,8 @@ bool HeeftTePollenToestel()
 void ZetMetenActief(bool on)
 {
     MetenActief = on;
+    if (!on)
+        afbrekenAntwoord();
     call(pollHooks().measuringShown);
 }
 
@@ -205,11 +323,32 @@ void InstellenKnoppenMeten()
     call(pollHooks().measuringIndicators, true);
 }
 
+namespace {
+// A record the log timer found due goes to the file, the table and the graphs.
+void schrijfDueRecord()
+{
+    const PollHooks &h = pollHooks();
+    if (LoggenActief && h.recordDue && h.recordDue()) {
+        call(h.takeRecord);
+        VerwerkenLegeMeting(QString());
+    }
+}
+} // namespace
+
 void StartStopMeten()
 {
     // The flag goes first: the indicators show every rack window's reading as measuring off.
     MetenActief = false;
     call(pollHooks().measuringIndicators, false);
+    afbrekenAntwoord();
+    // The slot being polled is finished with state 4. Between two slots (the last one done and
+    // the next not yet begun) there is none: the next slot stays first when measuring goes on,
+    // and only a record that is due is written.
+    if (Toestellen::OpvraagStatus <= 0) {
+        if (!stapBezig)
+            schrijfDueRecord();
+        return;
+    }
     Toestellen::OpvraagStatus = 4;
     OpvragenToestel(Toestellen::HuidigToestel, Toestellen::OpvraagStatus);
 }
@@ -251,18 +390,26 @@ void UitvoerenOpvraagStap()
     OpvragenToestel(Toestellen::HuidigToestel, Toestellen::OpvraagStatus);
 }
 
+namespace {
+void zendPoll(qint16 slot)
+{
+    call(pollHooks().sendPoll, int(slot));
+    antwoordVerwacht = true;
+    antwoordNieuws = false;
+}
+} // namespace
+
 void OpvragenToestel(qint16 slot, qint16 &state)
 {
     // A step never starts inside another one.
     if (stapBezig)
         return;
     struct Stap {
-        Pump::InputHold input;
         Stap() { stapBezig = true; }
         ~Stap() { stapBezig = false; }
     } stap;
-    // The slot is taken by value: a command nested in a reply wait may move HuidigToestel on,
-    // and the running exchange must still be counted against the slot it polled.
+    // The slot is taken by value: a command run inside a record's question may move
+    // HuidigToestel on, and the running step must still be counted against its own slot.
     if (!ToestelGeldig(slot)) {
         VolgendOpvraagToestel(Toestellen::HuidigToestel);
         slot = Toestellen::HuidigToestel;
@@ -285,16 +432,22 @@ void OpvragenToestel(qint16 slot, qint16 &state)
         call(h.refreshLamps, int(slot), true, true);
         break;
     case 2:
-        call(h.sendPoll, int(slot));
+        zendPoll(slot);
         break;
     case 3: {
-        const bool ok = h.readReply ? h.readReply(slot) : false;
-        if (ok)
+        const ReadResult read = h.readReply ? h.readReply(slot) : ReadResult::Failed;
+        if (read == ReadResult::Waiting) {
+            // Not all in yet: the reply's bytes or its time-out bring the next try.
+            state = 2;
+            return;
+        }
+        antwoordVerwacht = false;
+        if (read == ReadResult::Counted || read == ReadResult::CutShort)
             return;
         // A read cut short by the settings dialog, by switching measuring off or by a line that
         // went away says nothing about the controller: poll it again later instead of counting
         // it.
-        if (!MetenActief || Bezig || Pump::ending() || (h.portOpen && !h.portOpen()))
+        if (!MetenActief || Bezig || Pump::ending() || portGone())
             return;
         VerhogenFoutTeller(slot);
         if (t.FoutTeller > 10) {
@@ -302,17 +455,16 @@ void OpvragenToestel(qint16 slot, qint16 &state)
             return;
         }
         state = 2;
-        call(h.sendPoll, int(slot));
+        zendPoll(slot);
         break;
     }
     case 4: {
         call(h.showReading, int(slot));
         call(h.refreshLamps, int(slot), false, false);
-        if (LoggenActief && h.recordDue && h.recordDue()) {
-            call(h.takeRecord);
-            VerwerkenLegeMeting(QString());
-        }
+        schrijfDueRecord();
         VolgendOpvraagToestel(Toestellen::HuidigToestel);
+        // The pacing wait begins here, as the cycle wraps.
+        beginTempo();
         state = 0;
         break;
     }
@@ -337,12 +489,33 @@ void VerwerkenLegeMeting(const QString &info)
 void VerwerkenMeting(const QString &info, qint16 tnr)
 {
     // The write may ask the user (a file that cannot be reopened): that answer belongs to the
-    // record, and no poll step runs before it is given.
-    OpvragenGehouden hold;
-    PollHooks &h = pollHooks();
-    call(h.writeRecord, info, int(tnr));
-    call(h.appendTableRow, info, int(tnr));
-    call(h.feedGraphs, AantalRijen);
+    // record, and no poll step runs before it is given, nor a command that touches the file or
+    // the table.
+    {
+        OpvragenGehouden hold;
+        ++schrijvers;
+        PollHooks &h = pollHooks();
+        call(h.writeRecord, info, int(tnr));
+        call(h.appendTableRow, info, int(tnr));
+        call(h.feedGraphs, AantalRijen);
+        --schrijvers;
+    }
+    if (schrijvers > 0)
+        return;
+    // What waited runs at the event loop's next turn, each piece asking again: another record
+    // may be written first.
+    dropGone(naSchrijven());
+    while (!naSchrijven().empty()) {
+        Tussenwerk w = std::move(naSchrijven().front());
+        naSchrijven().pop_front();
+        QObject *context = w.owned ? w.owner.data() : QCoreApplication::instance();
+        if (!context)
+            continue;
+        QTimer::singleShot(0, context, [w = std::move(w)] {
+            if (w.alive())
+                AfterRecordWrite(w.owner, w.werk);
+        });
+    }
 }
 
 QString ToestelLabel(const ToestelGegevens &toestel)
@@ -377,7 +550,7 @@ void StartenMeten()
     Toestellen::HuidigToestel = 1;
     CyclusRond = false;
     CyclusVoltooid = false;
-    cyclusStartMs = -1;
+    ResetPollCycle();
     OpvragenToestel(Toestellen::HuidigToestel, Toestellen::OpvraagStatus);
     if (StartLoggen)
         call(h.startStopLogging);

@@ -1,7 +1,9 @@
 #pragma once
 #include "core/slots.h"
+#include "instruments/decoders.h"
 
 #include <QDateTime>
+#include <QObject>
 #include <QString>
 #include <functional>
 
@@ -35,9 +37,11 @@ struct PollHooks {
     std::function<void()> takeRecord;
     // A poll cycle ended (the slot number wrapped).
     std::function<void()> cycleEnded;
-    // One poll exchange: send the poll command, then read and decode the reply.
+    // One poll exchange: send the poll command, then read and decode the reply as far as it
+    // has come. The exchange never waits: when the reply is not all in, readReply says so
+    // (Waiting) and is asked again after ReplyProgress().
     std::function<void(int slot)> sendPoll;
-    std::function<bool(int slot)> readReply;
+    std::function<ReadResult(int slot)> readReply;
     // The record hand-over's three destinations.
     std::function<void(const QString &info, int tnr)> writeRecord;
     std::function<void(const QString &info, int tnr)> appendTableRow;
@@ -75,13 +79,30 @@ void VerwerkenMeting(const QString &info, qint16 tnr);
 QString ToestelLabel(const ToestelGegevens &toestel);
 
 // Work that must not cut into a poll exchange (a command of the user's to a controller) waits
-// here until the poll loop is between two exchanges: no poll sent and its reply unread.
-void TussenOpvraagStappen(std::function<void()> werk);
+// here until the poll loop is between two exchanges: no poll sent and its reply unread. The
+// work goes with its owner when that is gone first.
+void TussenOpvraagStappen(QObject *owner, std::function<void()> werk);
 // Runs the waiting work now, when no poll reply is outstanding; true when work remained queued.
 bool UitvoerenTussenwerk();
 // One turn of the poll loop: the waiting work between exchanges, then one poll step when
 // polling is on.
 void OpvraagBeurt();
+
+// The next step starts a new cycle at once: no pacing wait and no awaited reply are left from
+// before (a new start of polling).
+void ResetPollCycle();
+
+// Bytes of the awaited reply came, its time-out came or the line went away: the loop tries the
+// reply again.
+void ReplyProgress();
+// A poll's reply is awaited (sent, not yet read).
+bool ReplyAwaited();
+
+// A record's write with its questions runs (VerwerkenMeting). A command that touches the data
+// file or the table runs after it, never inside its box: the work runs now, or once the write
+// and its answer are done (unless its owner is gone by then).
+bool RecordWriteRunning();
+void AfterRecordWrite(QObject *owner, std::function<void()> work);
 
 // While one of these lives no poll step starts: a record's write with its questions, a command
 // exchange with one controller, a download or capture on the line.
@@ -92,7 +113,8 @@ public:
     OpvragenGehouden(const OpvragenGehouden &) = delete;
     OpvragenGehouden &operator=(const OpvragenGehouden &) = delete;
 };
-// A poll step runs (its reply wait included).
+// A poll step runs (a step never waits for the line; it may wait for the user's answer to a
+// record's write).
 bool OpvraagStapBezig();
 // A step runs or something holds polling: work that may ask the user waits for later.
 bool OpvragenGepauzeerd();

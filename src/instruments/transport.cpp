@@ -8,6 +8,64 @@
 
 namespace {
 
+// The reply gathered so far, replayed to a decoder: what its waits would have seen, and when.
+struct Replay {
+    InstrumentConnection &c;
+    QByteArray bytes;     // everything received since the send
+    qsizetype taken = 0;  // what the waits have cut from the front
+    qint64 waitStartMs;   // when the current wait began
+    qint64 nowMs;
+    bool timedOut = false;
+
+    // When the byte before offset end came.
+    qint64 arrivalOf(qsizetype end) const
+    {
+        for (const auto &[size, ms] : c.replyArrivals())
+            if (size >= end)
+                return ms;
+        return nowMs;
+    }
+    // How much had come at the moment.
+    qsizetype availableAt(qint64 ms) const
+    {
+        qsizetype size = 0;
+        for (const auto &[s, at] : c.replyArrivals()) {
+            if (at > ms)
+                break;
+            size = s;
+        }
+        return size;
+    }
+};
+Replay *replay = nullptr;
+// Thrown by a replayed wait for bytes still to come: the run ends there.
+struct NotYetIn {};
+
+void replayWait(Replay &a, QByteArray &reply, const QByteArray &terminator)
+{
+    const qint64 limitMs = qint64(Hoofdmodule::AntwoordWachttijd) * 100;
+    a.timedOut = false;
+    if (!reply.contains(terminator) && a.c.CommConditiesOK() && !Pump::ending()) {
+        const qsizetype at = a.bytes.indexOf(terminator, a.taken);
+        const qint64 came = at >= 0 ? a.arrivalOf(at + terminator.size()) : -1;
+        if (at >= 0 && came <= a.waitStartMs + limitMs) {
+            a.waitStartMs = qMax(a.waitStartMs, came);
+        } else if (at >= 0 || a.nowMs >= a.waitStartMs + limitMs) {
+            a.timedOut = true;
+            a.waitStartMs += limitMs;
+        } else {
+            a.c.setReplyWait(terminator, a.waitStartMs + limitMs);
+            throw NotYetIn{};
+        }
+    }
+    const qsizetype at = a.bytes.indexOf(terminator, a.taken);
+    const qsizetype end = at + terminator.size();
+    if (at >= 0 && end <= a.availableAt(a.waitStartMs)) {
+        reply += a.bytes.mid(a.taken, end - a.taken);
+        a.taken = end;
+    }
+}
+
 bool validSlot(qint16 slot) { return slot >= 1 && slot <= MaxToestellen; }
 
 void sendBytes(InstrumentConnection &c, const QByteArray &bytes)
@@ -51,6 +109,8 @@ void ZendCommando(qint16 slot, const QByteArray &command)
 {
     Hoofdmodule::AfbrekenZoeken = false;
     InstrumentConnection &c = InstrumentConnection::current();
+    // A reply belongs to the last frame sent: one still awaited is no longer gathered.
+    c.disarmReply();
     if (!c.MSComm1.isOpen() || !validSlot(slot))
         return;
 
@@ -108,6 +168,10 @@ void WachtOpAntwoord(QByteArray &reply, const QByteArray &terminator, float time
 {
     InstrumentConnection &c = InstrumentConnection::current();
     StartTimeOut(timeout);
+    if (replay) {
+        replayWait(*replay, reply, terminator);
+        return;
+    }
     if (!reply.contains(terminator)) {
         const qint32 limit = Hoofdmodule::AntwoordWachttijd;
         for (;;) {
@@ -141,4 +205,42 @@ void WachtMilliseconden(qint32 &ms)
     while (c.TellerCOMM() < 1 && !c.Pauzeren && !Pump::ending())
         Clock::current().waitUntil(c.TimerComm.deadline(1));
     c.TimerComm.setEnabled(false);
+}
+
+void expectReply(qint16 slot)
+{
+    InstrumentConnection &c = InstrumentConnection::current();
+    if (!c.MSComm1.isOpen() || !validSlot(slot))
+        return;
+    const qint64 limitMs = qint64(StandaardWachttijd(Hoofdmodule::Baudrate)) * 100;
+    c.armReply(Protocol::AntwoordEinde[size_t(slot)], Clock::current().monotonicMs() + limitMs);
+}
+
+ReplayOutcome replayReply(const std::function<void()> &decode)
+{
+    InstrumentConnection &c = InstrumentConnection::current();
+    if (!c.replyArmed())
+        return ReplayOutcome::NotArmed;
+    // What the port holds and has not yet announced counts too.
+    c.readInput();
+    Replay a{c, c.BufferRS232, 0, c.replyStartMs(), Clock::current().monotonicMs()};
+    struct Current {
+        explicit Current(Replay *r) { replay = r; }
+        ~Current() { replay = nullptr; }
+    } current(&a);
+    try {
+        decode();
+    } catch (const NotYetIn &) {
+        return ReplayOutcome::Incomplete;
+    }
+    c.BufferRS232.remove(0, a.taken);
+    c.disarmReply();
+    return ReplayOutcome::Complete;
+}
+
+bool replyTimedOut()
+{
+    if (replay)
+        return replay->timedOut;
+    return InstrumentConnection::current().TellerCOMM() >= Hoofdmodule::AntwoordWachttijd;
 }

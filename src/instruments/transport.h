@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 #include <array>
+#include <functional>
 
 // The one road between the program and the controllers: framing, sending, and waiting for a
 // reply on the current InstrumentConnection.
@@ -35,3 +36,16 @@ qint32 StandaardWachttijd(const QString &baudrate);
 // Waits the given milliseconds (at most 65535, the caller's variable is capped too) while
 // handling events; Pauzeren ends it early.
 void WachtMilliseconden(qint32 &ms);
+
+// A poll exchange never blocks. The frame goes out and the connection is armed
+// (expectReply); the port's bytes are gathered as they come. Each time a line may be complete,
+// or a wait's time-out has come, the decoder runs over what came so far (replayReply): each of
+// its WachtOpAntwoord calls is answered from the gathered bytes as the blocking wait would have
+// answered it at that moment, a time-out that would have come first included. A wait for bytes
+// still to come ends the run; the caller undoes what the run changed and tries again later.
+enum class ReplayOutcome { Complete, Incomplete, NotArmed };
+// Arms the connection for the reply to the poll just sent to the slot.
+void expectReply(qint16 slot);
+ReplayOutcome replayReply(const std::function<void()> &decode);
+// Whether the last WachtOpAntwoord ended by its time-out (TellerCOMM reached AntwoordWachttijd).
+bool replyTimedOut();

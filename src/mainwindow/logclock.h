@@ -12,7 +12,7 @@
 // handler runs. A record falls due at the first tick that lies at least the interval's number of
 // ticks after the previous record's tick, with a poll cycle ended between the two; that tick's
 // moment is the record's time stamp. So records never come closer than the interval, and a
-// tick that fires a little early or is handled late (after a long reply wait) changes nothing.
+// tick that fires a little early or is handled late (after other work) changes nothing.
 struct LogTicks {
     qint64 originMs = 0;
     qint64 judged = 0;        // the last tick already judged

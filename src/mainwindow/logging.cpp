@@ -25,6 +25,9 @@
 using namespace Hoofdmodule;
 
 namespace {
+// How soon a tick that came inside other work looks again.
+constexpr int TickRetryMs = 20;
+
 // Keeps a flag set while a handler runs, so that a tick or click arriving inside one of its own
 // message boxes does not enter it again.
 struct Guard {
@@ -36,6 +39,11 @@ struct Guard {
 
 void mdiQLV2::StartStopVerbinding()
 {
+    // The stop record or a new run's file must not cut into a record's write and its question.
+    if (RecordWriteRunning()) {
+        AfterRecordWrite(this, [this] { StartStopVerbinding(); });
+        return;
+    }
     if (m_inStartStop)
         return;
     Guard guard(m_inStartStop);
@@ -53,6 +61,10 @@ void mdiQLV2::StartStopVerbinding()
             return;
         }
     }
+    // A line that went away and came back (the same adapter plugged in again) is taken up
+    // again when the user starts a run.
+    if (!wasOn && !poortOpen())
+        reopenPortQuietly();
     if (poortOpen()) {
         LoggenActief = !LoggenActief;
     } else {
@@ -127,6 +139,12 @@ void mdiQLV2::StopVerbinding()
 
 void mdiQLV2::ToevoegenEindPunt()
 {
+    // A record already due when the run ends is written before the stop record: the poll loop
+    // would have written it after its next step.
+    if (m_recordPending) {
+        takeRecord();
+        VerwerkenLegeMeting(QString());
+    }
     if (AantalRijen <= 0)
         return;
     MeetTijdstip = Clock::current().now();
@@ -147,6 +165,12 @@ void mdiQLV2::startLogTimer()
     TimerOpvragen.start(int(m_ticks.msToNextTick(Clock::current().monotonicMs())));
 }
 
+void mdiQLV2::wakeLogTimer()
+{
+    if (!TimerOpvragen.isActive() && (LoggenActief || logTimerWanted()))
+        startLogTimer();
+}
+
 void mdiQLV2::cycleEnded() { m_ticks.cycleEnded(Clock::current().monotonicMs()); }
 
 void mdiQLV2::PlaatsVerbindingsTijd()
@@ -164,16 +188,17 @@ void mdiQLV2::PlaatsVerbindingsTijd()
 void mdiQLV2::TimerOpvragen_Timer()
 {
     // What a tick starts may ask the user (a port that will not open, the schedule's questions):
-    // never inside a poll exchange or other work that pumps. It runs as soon as that ends; the
-    // ticks it judges lie where they lie all the same.
+    // never inside a record's write or other work that pumps (a download's reply wait). It runs
+    // as soon as that ends, at rest, so its own questions leave polling running; the ticks it
+    // judges lie where they lie all the same.
     if (m_inLogTimer)
         return;
     if (OpvragenGepauzeerd() || !Pump::atRest()) {
         if (!m_tickWaiting) {
             m_tickWaiting = true;
-            TussenOpvraagStappen([this] {
+            QTimer::singleShot(TickRetryMs, this, [this] {
                 m_tickWaiting = false;
-                logTick();
+                TimerOpvragen_Timer();
             });
         }
         return;

@@ -1,4 +1,6 @@
 #include "mainwindow/mainwindow.h"
+
+#include "instruments/pollloop.h"
 #include "mainwindow/graphwiring.h"
 
 #include "core/shared.h"
@@ -248,6 +250,13 @@ QString mdiQLV2::panelText(const QString &key) const
 {
     QLabel *p = m_panels.value(key);
     return p ? p->text() : QString();
+}
+
+void mdiQLV2::onMenuItem(const QString &name, std::function<void()> handler)
+{
+    if (QAction *a = menuItem(name))
+        connect(a, &QAction::triggered, this,
+                [this, handler = std::move(handler)] { AfterRecordWrite(this, handler); });
 }
 
 void mdiQLV2::setPanelText(const QString &key, const QString &text)

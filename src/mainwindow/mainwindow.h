@@ -38,6 +38,9 @@ public:
 
     // Menu items other parts read or switch, by their names.
     QAction *menuItem(const QString &name) const { return m_actions.value(name); }
+    // Runs the handler when the item is chosen; a choice made while a record's write waits for
+    // the user's answer runs once it is given.
+    void onMenuItem(const QString &name, std::function<void()> handler);
     QMenu *menu(const QString &name) const { return m_menus.value(name); }
     // Toolbar buttons by key ("tbrMeasure", "tbrLogger", ...).
     QAction *toolButton(const QString &key) const { return m_buttons.value(key); }
@@ -98,6 +101,8 @@ public:
     void takeRecord();
     void cycleEnded();
     void startLogTimer();
+    // Starts the log timer when it rests but has work (logging, a schedule, recorder graphs).
+    void wakeLogTimer();
 
     // Serial port set-up and connection state.
     void initCommPoort();
@@ -139,13 +144,15 @@ private:
     bool m_recordPending = false;
     QDateTime m_recordStamp;
     QDateTime m_wallAtOrigin; // the wall time the run's ticks count from
-    bool m_tickWaiting = false; // a tick waits for the poll exchange it came in
+    bool m_tickWaiting = false; // a tick waits for the work it came in to end
     bool m_inLogTimer = false;  // the log timer's handler is running (maybe in a message box)
     bool m_inStartStop = false; // StartStopVerbinding is running
     // Whether the log timer has work while logging is off: a schedule or recorder graphs.
     bool logTimerWanted() const;
     void logTick();
     void toonPoortPaneel();
+    // Opens the port (again) without a word when its device is there; true when open.
+    bool reopenPortQuietly();
     void keepClockInStep();
     QAction *addItem(QMenu *menu, const QString &name, const QKeySequence &shortcut = {});
     void buildMenus();

@@ -594,9 +594,8 @@ void arrangeIcons(mdiQLV2 &w)
 
 void KoppelMenuCommandos(mdiQLV2 &w)
 {
-    auto on = [&w](const char *name, auto handler) {
-        if (QAction *a = w.menuItem(QLatin1String(name)))
-            QObject::connect(a, &QAction::triggered, &w, handler);
+    auto on = [&w](const char *name, std::function<void()> handler) {
+        w.onMenuItem(QLatin1String(name), std::move(handler));
     };
     QObject::connect(w.menu("mnuEdit"), &QMenu::aboutToShow, &w, [&w] { mnuEdit_Click(w); });
     QObject::connect(w.menu("mnuFile"), &QMenu::aboutToShow, &w, [&w] {

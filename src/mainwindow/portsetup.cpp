@@ -45,7 +45,7 @@ void mdiQLV2::InstellenCommPoort()
 
 void mdiQLV2::OpenCommPoort()
 {
-    if (!port().isOpen() && !port().open()) {
+    if (!reopenPortQuietly()) {
         // A run that was logging ends here, with its stop record, and the indicators say so
         // before the box asks for attention.
         if (LoggenActief)
@@ -56,11 +56,18 @@ void mdiQLV2::OpenCommPoort()
                      QStringLiteral("RS232"));
         return;
     }
+    Antwoord = 1;
+}
+
+bool mdiQLV2::reopenPortQuietly()
+{
+    if (!port().isOpen() && !port().open())
+        return false;
     port().setDtr(true);
     port().setRts(false);
-    Antwoord = 1;
     // The panel names the port in use, also after an earlier port's "Check ..." text.
     toonPoortPaneel();
+    return true;
 }
 
 void mdiQLV2::SluitCommPoort()

@@ -503,6 +503,8 @@ void frmInstellen::Form_Unload()
     // Logging goes on where it stood: it needs its data file open again.
     if (LoggenActief)
         call(h.reopenDataFile);
+    // A schedule set here starts and stops logging at its times.
+    call(h.wakeLogTimer);
     Afsluiten = true;
     if (openDialog == this)
         openDialog = nullptr;

@@ -36,6 +36,8 @@ struct SettingsDialogHooks {
     // Files.
     std::function<void()> closeFiles;     // every file the program holds open
     std::function<void()> reopenDataFile; // logging goes on: the data file again, for appending
+    // The log timer runs again when what was set needs it (a schedule, logging going on).
+    std::function<void()> wakeLogTimer;
     std::function<bool(const QString &path)> writeSettings;
     // Windows.
     std::function<void(bool enabled)> setMainEnabled;

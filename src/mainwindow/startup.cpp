@@ -12,6 +12,7 @@
 #include "platform/pump.h"
 #include "platform/registry.h"
 #include "support/language.h"
+#include "support/messagebox.h"
 #include "support/splash.h"
 #include "support/utilities.h"
 #include "support/wrappers.h"
@@ -207,6 +208,21 @@ void mdiQLV2::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
+    // A record's write waits for the user's answer: the close (with its stop record) comes
+    // after it. A shutdown cannot wait for the user: its box is answered Cancel.
+    if (RecordWriteRunning()) {
+        event->ignore();
+        const UnloadMode mode = m_unloadMode;
+        AfterRecordWrite(this, [this, mode] {
+            m_unloadMode = mode;
+            close();
+            m_unloadMode = UnloadMode::User;
+        });
+        if (mode == UnloadMode::Unattended)
+            for (FormMelding *box : FormMelding::openBoxes())
+                box->reject();
+        return;
+    }
     if (!MDIForm_QueryUnload(m_unloadMode)) {
         event->ignore();
         return;
@@ -218,6 +234,10 @@ void mdiQLV2::closeEvent(QCloseEvent *event)
 
 void mdiQLV2::MDIForm_OLEDragDrop(const QStringList &files)
 {
+    if (RecordWriteRunning()) {
+        AfterRecordWrite(this, [this, files] { MDIForm_OLEDragDrop(files); });
+        return;
+    }
     const QString first = files.value(0);
     if (first.isEmpty())
         return;

@@ -39,9 +39,8 @@ void TabelBewerkMenu(mdiQLV2 &w)
 void KoppelTabelBewerkingen(mdiQLV2 &w, frmTabel *tabel)
 {
     QPointer<frmTabel> table = tabel;
-    auto on = [&w](const char *name, auto handler) {
-        if (QAction *a = w.menuItem(name))
-            QObject::connect(a, &QAction::triggered, &w, handler);
+    auto on = [&w](const char *name, std::function<void()> handler) {
+        w.onMenuItem(QLatin1String(name), std::move(handler));
     };
     on("mnuClearLine", [&w] {
         if (frmTabel *t = activeTable(w))

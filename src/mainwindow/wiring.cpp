@@ -409,11 +409,11 @@ void installPollHooks(mdiQLV2 &w)
     h.recordDue = [&w] { return w.recordDue(); };
     h.takeRecord = [&w] { w.takeRecord(); };
     h.cycleEnded = [&w] { w.cycleEnded(); };
-    h.sendPoll = [](int slot) { ZendCommando(qint16(slot), Protocol::PollCommando[size_t(slot)]); };
-    h.readReply = [](int slot) {
-        return IsT57Model(Toestel[slot].Type) ? LezenMetingT57(qint16(slot))
-                                              : LezenMetingStandaard(qint16(slot));
+    h.sendPoll = [](int slot) {
+        ZendCommando(qint16(slot), Protocol::PollCommando[size_t(slot)]);
+        expectReply(qint16(slot));
     };
+    h.readReply = [](int slot) { return tryReadReading(qint16(slot)); };
     h.writeRecord = [](const QString &info, int tnr) {
         DataLog::instance().SchrijfMeting(info, tnr);
     };
@@ -449,6 +449,7 @@ void installSettingsDialogHooks(mdiQLV2 &w)
     };
     h.closeFiles = [] { DataLog::instance().close(); };
     h.reopenDataFile = [] { DataLog::instance().open(); };
+    h.wakeLogTimer = [&w] { w.wakeLogTimer(); };
     h.mainTexts = [&w] { w.LaadStrings(); };
     h.rackWindow = [](int slot, bool shown) { showRack(slot, shown); };
     h.deviceProtocol = [](int slot) { InstellenToestelProtocol(qint16(slot)); };
@@ -483,9 +484,8 @@ void installSettingsDialogHooks(mdiQLV2 &w)
 
 void installMenus(mdiQLV2 &w)
 {
-    auto on = [&w](const char *name, auto handler) {
-        if (QAction *a = w.menuItem(name))
-            QObject::connect(a, &QAction::triggered, &w, handler);
+    auto on = [&w](const char *name, std::function<void()> handler) {
+        w.onMenuItem(QLatin1String(name), std::move(handler));
     };
     auto button = [&w](const char *key, const char *item) {
         QAction *b = w.toolButton(key);

@@ -50,7 +50,7 @@ void SystemClock::waitUntil(qint64 deadlineMs)
     Pump::WorkWait work;
     const qint64 left = deadlineMs - monotonicMs();
     if (left <= 0) {
-        QCoreApplication::processEvents(Pump::eventFlags());
+        QCoreApplication::processEvents();
         Pump::noteRun();
         return;
     }
@@ -61,7 +61,7 @@ void SystemClock::waitUntil(qint64 deadlineMs)
         timer->setTimerType(left < 2000 ? Qt::PreciseTimer : Qt::CoarseTimer);
         timer->start(int(qMin<qint64>(left, 24LL * 3600 * 1000)));
     }
-    QCoreApplication::processEvents(Pump::eventFlags() | QEventLoop::WaitForMoreEvents);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     Pump::noteRun();
 }
 
@@ -70,8 +70,14 @@ ManualClock::ManualClock(const QDateTime &start) : m_wall(start) {}
 void ManualClock::waitUntil(qint64 deadlineMs)
 {
     Pump::WorkWait work;
-    QCoreApplication::processEvents(Pump::eventFlags());
+    QCoreApplication::processEvents();
     Pump::noteRun();
+    if (deadlineMs > m_ms)
+        advance(deadlineMs - m_ms);
+}
+
+void ManualClock::timerReached(qint64 deadlineMs)
+{
     if (deadlineMs > m_ms)
         advance(deadlineMs - m_ms);
 }

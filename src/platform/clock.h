@@ -13,6 +13,14 @@ public:
     virtual QDateTime now() const = 0;
     // Handle events, blocking at most until the monotonic deadline. May return earlier.
     virtual void waitUntil(qint64 deadlineMs) = 0;
+    // For what waits without blocking (a poll's reply): the real milliseconds a timer runs to
+    // reach the monotonic deadline, and what the clock does when that timer fires. A clock that
+    // jumps (in tests) gives its own delay and moves to the deadline when it fires.
+    virtual qint64 timerDelayMs(qint64 deadlineMs) const
+    {
+        return qMax<qint64>(0, deadlineMs - monotonicMs());
+    }
+    virtual void timerReached(qint64 deadlineMs) { Q_UNUSED(deadlineMs) }
 
     static Clock &current();
     // Installs a clock (not owned); nullptr restores the system clock.
@@ -34,6 +42,8 @@ public:
     qint64 monotonicMs() const override { return m_ms; }
     QDateTime now() const override { return m_wall; }
     void waitUntil(qint64 deadlineMs) override;
+    qint64 timerDelayMs(qint64) const override { return 0; }
+    void timerReached(qint64 deadlineMs) override;
     void advance(qint64 ms);
     // Moves only the wall clock (as when the user or daylight saving time sets it).
     void setWall(const QDateTime &wall) { m_wall = wall; }

@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
-#include <qpa/qwindowsysteminterface.h>
 #include <utility>
 
 namespace {
@@ -15,49 +14,20 @@ bool endingFlag = false;
 // notices in a click or a repaint.
 constexpr qint64 ResponsiveMs = 10;
 QElapsedTimer sinceRun;
-int inputHolds = 0;
 // Pumps run from inside work: once(), keepResponsive() and the timed waits.
 int workPumps = 0;
 } // namespace
 
 namespace Pump {
 
-namespace {
-// Input held back is handed on as soon as nothing holds it: Qt's glib event loop would leave it
-// queued until the next event of the window system arrived.
-void releaseHeldInput()
-{
-    if (inputHolds > 0 || !QCoreApplication::instance() ||
-        QWindowSystemInterface::windowSystemEventsQueued() == 0)
-        return;
-    QTimer::singleShot(0, QCoreApplication::instance(), [] {
-        if (inputHolds == 0 && QWindowSystemInterface::windowSystemEventsQueued() > 0)
-            QWindowSystemInterface::sendWindowSystemEvents(QEventLoop::AllEvents);
-    });
-}
-} // namespace
-
-InputHold::InputHold() { ++inputHolds; }
-InputHold::~InputHold()
-{
-    --inputHolds;
-    releaseHeldInput();
-}
-bool inputHeld() { return inputHolds > 0; }
 WorkWait::WorkWait() { ++workPumps; }
 WorkWait::~WorkWait() { --workPumps; }
-bool atRest() { return inputHolds == 0 && workPumps == 0; }
-
-QEventLoop::ProcessEventsFlags eventFlags()
-{
-    return inputHolds > 0 ? QEventLoop::AllEvents | QEventLoop::ExcludeUserInputEvents
-                          : QEventLoop::AllEvents;
-}
+bool atRest() { return workPumps == 0; }
 
 void once()
 {
     WorkWait work;
-    QCoreApplication::processEvents(eventFlags());
+    QCoreApplication::processEvents();
     noteRun();
 }
 
@@ -73,20 +43,17 @@ void waitForEvent()
 {
     if (endingFlag)
         return;
-    QCoreApplication::processEvents(eventFlags() | QEventLoop::WaitForMoreEvents);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     noteRun();
 }
 
 bool until(const std::function<bool()> &condition)
 {
-    // The user answers this wait: their input must reach it, and the work it interrupts waits
-    // for the answer, so what runs at rest may run meanwhile.
-    const int held = std::exchange(inputHolds, 0);
+    // The work this wait interrupts waits for the user's answer, so what runs at rest may run
+    // meanwhile.
     const int work = std::exchange(workPumps, 0);
-    releaseHeldInput();
     while (!condition() && !endingFlag)
         waitForEvent();
-    inputHolds = held;
     workPumps = work;
     return condition();
 }

@@ -8,23 +8,10 @@
 // them all at once and no wait spins the processor.
 namespace Pump {
 
-// While an InputHold lives, the waits leave the user's clicks, keys and window closes queued
-// with the system: they are handled once nothing holds them, so a command of the user's never
-// runs inside the work that holds them (a poll exchange waiting for its reply). A wait for the
-// user (until() without a time-out) lifts the hold for as long as it waits, or its own box could
-// not be answered.
-class InputHold {
-public:
-    InputHold();
-    ~InputHold();
-    InputHold(const InputHold &) = delete;
-    InputHold &operator=(const InputHold &) = delete;
-};
-bool inputHeld();
-
 // Whether the event loop now runs at a wait for the user, the outer loop or a modal loop of Qt's,
-// and not inside work that pumps to stay responsive (once(), a timed wait, a poll exchange):
-// only then may other work start (a poll exchange).
+// and not inside work that pumps to stay responsive (once(), a timed wait, a download's reply
+// wait): only then may other work start (a poll step). No wait ever holds back the user's input:
+// a key, a click or a window close is handled in whichever of them it arrives.
 bool atRest();
 // Marks a pump run from inside work (the timed waits of the clock use it too).
 class WorkWait {
@@ -34,9 +21,6 @@ public:
     WorkWait(const WorkWait &) = delete;
     WorkWait &operator=(const WorkWait &) = delete;
 };
-// The flags every wait of the program hands to the event loop.
-QEventLoop::ProcessEventsFlags eventFlags();
-
 // Handles what is pending; never blocks.
 void once();
 // As once(), but only when the event loop has not run for a few milliseconds: a loop that works
@@ -47,8 +31,8 @@ void noteRun();
 // Blocks until at least one event was handled (or the program is ending).
 void waitForEvent();
 // Repeats waitForEvent() until the condition holds or the program is ending; returns the
-// condition's final value. This is the wait for the user (a box, a dialog): it lifts any
-// InputHold while it waits.
+// condition's final value. This is the wait for the user (a box, a dialog): the work it
+// interrupts waits for the answer, so what runs at rest may run meanwhile.
 bool until(const std::function<bool()> &condition);
 // As until(), but gives up at the timeout (milliseconds on the injectable clock).
 bool until(const std::function<bool()> &condition, qint64 timeoutMs);

@@ -100,6 +100,7 @@ SerialPort::SerialPort(QObject *parent) : QObject(parent), m_port(new QSerialPor
 {
     connect(m_port, &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError e) { onError(int(e)); });
+    connect(m_port, &QSerialPort::readyRead, this, &SerialPort::readyRead);
 }
 
 SerialPort::~SerialPort() = default;

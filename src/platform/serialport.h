@@ -57,6 +57,8 @@ public:
 signals:
     // The device went away; the port is already closed.
     void lost();
+    // Bytes came in: what waits for a reply reads them when they come instead of waiting.
+    void readyRead();
 
 private:
     void onError(int error);

@@ -100,7 +100,7 @@ bool StopCommandoInWachtrij(qint16 slot, const QString &titel, std::function<voi
     if (slot < 1 || slot > MaxToestellen || pending()[size_t(slot)])
         return false;
     pending()[size_t(slot)] = true;
-    TussenOpvraagStappen([slot, titel, klaar = std::move(klaar)] {
+    TussenOpvraagStappen(nullptr, [slot, titel, klaar = std::move(klaar)] {
         // Polling pauses for the length of the exchange only.
         const bool measuring = MetenActief;
         MetenActief = false;

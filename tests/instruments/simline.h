@@ -16,6 +16,9 @@ public:
     qint64 monotonicMs() const override { return m_ms; }
     QDateTime now() const override { return m_start.addMSecs(m_ms); }
     void waitUntil(qint64 deadlineMs) override;
+    // A reply's time-out comes after the line has been quiet for a while.
+    qint64 timerDelayMs(qint64) const override { return m_quietMs; }
+    void timerReached(qint64 deadlineMs) override { m_ms = qMax(m_ms, deadlineMs); }
     // Lets a wait reach its deadline after this much real time even while events keep coming
     // (an animation playing); below 0, only a quiet line lets it.
     void setLongestRealWait(int ms) { m_longestMs = ms; }

@@ -38,7 +38,9 @@ private slots:
         PollHooks &h = pollHooks();
         h = PollHooks();
         h.sendPoll = [this](int slot) { sent << slot; };
-        h.readReply = [this](int slot) { return !silent.contains(slot); };
+        h.readReply = [this](int slot) {
+            return silent.contains(slot) ? ReadResult::Failed : ReadResult::Counted;
+        };
         h.recordDue = [this] { return recordDue; };
         h.takeRecord = [this] { recordDue = false; };
         h.writeRecord = [this](const QString &info, int tnr) {
@@ -50,6 +52,7 @@ private slots:
         AntwoordWachttijd = 15;
         AantalRijen = 0;
         CyclusRond = CyclusVoltooid = false;
+        ResetPollCycle();
     }
     void cleanup() { Clock::install(nullptr); }
 
@@ -95,8 +98,8 @@ private slots:
     {
         configure({4});
         pollHooks().readReply = [](int) {
-            Bezig = true; // the settings dialog opened during the wait
-            return false;
+            Bezig = true; // the settings dialog opened while the reply was awaited
+            return ReadResult::Failed;
         };
         Toestellen::HuidigToestel = 4;
         Toestellen::OpvraagStatus = 1;
@@ -157,6 +160,127 @@ private slots:
         QVERIFY(!CyclusRond);
         UitvoerenOpvraagStap();
         QCOMPARE(sent.size(), 2);
+    }
+
+    // The reply comes in pieces: each try that finds it incomplete leaves the exchange as it
+    // is (no re-send, nothing counted) until the reply is all in.
+    void replyAwaitedUntilComplete()
+    {
+        configure({3});
+        QList<ReadResult> answers{ReadResult::Waiting, ReadResult::Waiting, ReadResult::Counted};
+        pollHooks().readReply = [&answers](int) { return answers.takeFirst(); };
+        Toestellen::HuidigToestel = 3;
+        Toestellen::OpvraagStatus = 1;
+        UitvoerenOpvraagStap(); // the poll goes out
+        QVERIFY(ReplyAwaited());
+        for (int i = 0; i < 2; ++i) {
+            UitvoerenOpvraagStap();
+            QCOMPARE(int(Toestellen::OpvraagStatus), 2);
+            QVERIFY(ReplyAwaited());
+        }
+        UitvoerenOpvraagStap();
+        QCOMPARE(int(Toestellen::OpvraagStatus), 3);
+        QVERIFY(!ReplyAwaited());
+        QCOMPARE(sent, QList<int>{3});
+        QCOMPARE(Toestel[3].FoutTeller, 0);
+    }
+
+    // Measuring switched off and on again: the slot being polled is finished, and no slot is
+    // skipped, whether the switch came between two slots or with a reply awaited (which is then
+    // cut short and not counted). A record that was due is written either way.
+    void measureOffAndOnSkipsNoSlot_data()
+    {
+        QTest::addColumn<int>("stepsBefore");
+        QTest::addColumn<QList<int>>("shown");
+        QTest::addColumn<QList<int>>("polled");
+        // Slot 1 done (state 4, the next slot not begun): nothing more to finish.
+        QTest::newRow("between slots") << 3 << QList<int>{1} << QList<int>{1, 2, 3, 1};
+        // Slot 2's poll just sent, its reply awaited: slot 2 is finished with state 4, and
+        // slot 3 is next.
+        QTest::newRow("reply awaited") << 5 << QList<int>{1, 2} << QList<int>{1, 2, 3, 1};
+    }
+    void measureOffAndOnSkipsNoSlot()
+    {
+        QFETCH(int, stepsBefore);
+        QFETCH(QList<int>, shown);
+        QFETCH(QList<int>, polled);
+        configure({1, 2, 3});
+        QList<int> shownSlots;
+        pollHooks().showReading = [&shownSlots](int slot) { shownSlots << slot; };
+        pollHooks().readReply = [](int) { return ReadResult::Waiting; };
+        LoggenActief = true;
+        Toestellen::HuidigToestel = 1;
+        Toestellen::OpvraagStatus = 1; // slot 1's lamps are lit: the poll goes out next
+        UitvoerenOpvraagStap();        // slot 1: sent
+        pollHooks().readReply = [](int) { return ReadResult::Counted; };
+        for (int i = 1; i < stepsBefore; ++i)
+            UitvoerenOpvraagStap();
+        recordDue = true;
+        StartStopMeten();
+        QCOMPARE(shownSlots, shown);
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(Toestel[2].FoutTeller, 0);
+        QVERIFY(!ReplyAwaited());
+        InstellenKnoppenMeten();
+        pollHooks().readReply = [](int) { return ReadResult::Counted; };
+        clock.advance(10000);
+        for (int i = 0; i < 12 && sent.size() < polled.size(); ++i)
+            UitvoerenOpvraagStap();
+        QCOMPARE(sent, polled);
+    }
+
+    // A pacing wait, once begun at the wrap, runs out: a rack window wiping its readings
+    // (which clears CyclusRond) does not let the next cycle start early.
+    void pacingRunsOutWhateverClearsTheWrap()
+    {
+        configure({1});
+        Toestellen::HuidigToestel = 1;
+        Toestellen::OpvraagStatus = 3;
+        UitvoerenOpvraagStap(); // state 4: the first wrap does not wait
+        clock.advance(10000);
+        UitvoerenOpvraagStap(); // state 1 of the second cycle
+        const qint64 cycleStart = clock.monotonicMs();
+        UitvoerenOpvraagStap();
+        UitvoerenOpvraagStap();
+        UitvoerenOpvraagStap(); // state 4: the wrap, pacing begins
+        QVERIFY(CyclusRond);
+        CyclusRond = false; // a rack window's readings wiped
+        UitvoerenOpvraagStap();
+        UitvoerenOpvraagStap();
+        QCOMPARE(sent.size(), 1);
+        clock.advance((cycleStart / 1000 + 2) * 1000 - clock.monotonicMs());
+        for (int i = 0; i < 2; ++i)
+            UitvoerenOpvraagStap();
+        QCOMPARE(sent.size(), 2);
+    }
+
+    // Work queued between steps goes with the window that queued it; work that waits for a
+    // record's write (and its question) runs after it, never inside it.
+    void queuedWorkKeepsToItsOwner()
+    {
+        configure({1});
+        auto *owner = new QObject;
+        bool ran = false;
+        TussenOpvraagStappen(owner, [&ran] { ran = true; });
+        delete owner;
+        UitvoerenTussenwerk();
+        QVERIFY(!ran);
+
+        QStringList order;
+        pollHooks().writeRecord = [&order](const QString &info, int) {
+            order << "write " + info;
+            if (info.isEmpty()) {
+                QVERIFY(RecordWriteRunning());
+                AfterRecordWrite(nullptr, [&order] {
+                    order << "command";
+                    VerwerkenMeting(QStringLiteral("Stop"), 0);
+                });
+            }
+        };
+        VerwerkenLegeMeting(QString());
+        QCOMPARE(order, QStringList{"write "});
+        QTRY_COMPARE(order, (QStringList{"write ", "command", "write Stop"}));
+        QVERIFY(!RecordWriteRunning());
     }
 
     void recordTimeAndLabel()

@@ -79,6 +79,7 @@ class TestRackStop : public QObject {
     void setUpSlot(const QByteArray &model)
     {
         ResetToestellen();
+        ResetPollCycle();
         configureSlot(1, model, 17, 2);
         Toestel[1].Actief = true;
         controller = &line->sim.add(model, 17, 2);
@@ -326,16 +327,19 @@ private slots:
         QVERIFY(!rack->StopPaneelIngedrukt());
     }
 
-    // A click while a poll reply is late: the reply is read first (a good read), then the stop
-    // command goes out; a second click meanwhile adds nothing.
+    // A click while a poll reply is late: the stop command waits for the exchange's end (the
+    // reply is read first, a good read), then goes out; a second click meanwhile adds nothing.
     void clickDuringLateReply()
     {
         setUpSlot("T512");
         controller->behaviour = Sim::Behaviour::Late;
         controller->lateMs = 150;
         PollHooks &h = pollHooks();
-        h.sendPoll = [](int slot) { ZendCommando(qint16(slot), Protocol::PollCommando[size_t(slot)]); };
-        h.readReply = [](int slot) { return LezenMetingStandaard(qint16(slot)); };
+        h.sendPoll = [](int slot) {
+            ZendCommando(qint16(slot), Protocol::PollCommando[size_t(slot)]);
+            expectReply(qint16(slot));
+        };
+        h.readReply = [](int slot) { return tryReadReading(qint16(slot)); };
         TimedBoxes boxes;
         boxes.answerMessage(MsgBox::Yes);
         boxes.answerMessage(MsgBox::Yes);
@@ -344,12 +348,12 @@ private slots:
         OpvraagBeurt(); // state 1
         OpvraagBeurt(); // state 2: the poll goes out
         QTRY_COMPARE(frames.size(), 1);
-        QTimer::singleShot(40, this, [this] {
-            clickPanel(1);
-            clickPanel(1);
-        });
-        OpvraagBeurt(); // state 3: the late reply is read while the user clicks
+        clickPanel(1);
+        clickPanel(1);
         QCOMPARE(boxes.requests().size(), 1);
+        // State 3 until the late reply is all in; the stop command waits meanwhile.
+        bool read = false;
+        QTRY_VERIFY(read || (OpvraagBeurt(), read = Toestellen::OpvraagStatus == 3));
         QCOMPARE(frames.size(), 1);
         QCOMPARE(Toestel[1].FoutTeller, qint16(0));
         QVERIFY(StopCommandoBezig(1));

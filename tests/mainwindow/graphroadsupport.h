@@ -1,5 +1,6 @@
 #pragma once
 // What the graph road tests share: a clock that skips time and the graph blocks of a settings file.
+#include "instruments/pollloop.h"
 #include "platform/clock.h"
 #include "platform/codec.h"
 
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QString>
 #include <QStringList>
+#include <QCoreApplication>
 
 // The system clock, moved on by hand when the test skips time: serial waits still wait for the
 // simulator's real replies, while a recorder's seconds pass at once.
@@ -38,4 +40,15 @@ inline QString fileText(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? Cp1252::decode(f.readAll()) : QString();
+}
+
+// Reads the reply to the poll just sent to the slot, once it is all in (the poll loop reads it
+// as its bytes come); true when the reading counts.
+inline bool readReplyNow(int slot)
+{
+    ReadResult r = ReadResult::Waiting;
+    // The reply's bytes and its time-out wake the event loop.
+    while ((r = pollHooks().readReply(slot)) == ReadResult::Waiting)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return r == ReadResult::Counted;
 }

@@ -221,7 +221,7 @@ struct Rig {
         PollHooks &h = pollHooks();
         for (int slot : {OvenSlot, FlowSlot}) {
             h.sendPoll(slot);
-            if (!h.readReply(slot))
+            if (!readReplyNow(slot))
                 return false;
         }
         clock.skip(1000);
@@ -523,7 +523,7 @@ private slots:
         for (int s = 1; s <= Seconds; ++s) {
             rig.flow->channel[0].value = QByteArray::number(10 * s);
             h.sendPoll(FlowSlot);
-            QVERIFY(h.readReply(FlowSlot));
+            QVERIFY(readReplyNow(FlowSlot));
             rig.clock.skip(1000);
             rig.w->TimerOpvragen_Timer();
             QCOMPARE(recorder->AantalPunten(), s / Interval);

@@ -154,7 +154,7 @@ private slots:
             flow.channel[0].value = QByteArray::number(k * 2);
             for (int slot : {1, 2}) {
                 h.sendPoll(slot);
-                QVERIFY2(h.readReply(slot), qPrintable(QStringLiteral("record %1 slot %2").arg(k).arg(slot)));
+                QVERIFY2(readReplyNow(slot), qPrintable(QStringLiteral("record %1 slot %2").arg(k).arg(slot)));
             }
             clock.skip(1000);
             const qint64 before = flow2->volgendeRecorderMs();
@@ -230,7 +230,7 @@ private slots:
             oven.channel[0].value = QByteArray::number(500 + k);
             for (int slot : {1, 2}) {
                 h.sendPoll(slot);
-                QVERIFY(h.readReply(slot));
+                QVERIFY(readReplyNow(slot));
             }
             clock.skip(1000);
             MeetTijdstip = clock.now();

@@ -3,7 +3,9 @@
 #include "core/settingsfile.h"
 #include "core/shared.h"
 #include "core/slots.h"
+#include "graph/curvesgrid.h"
 #include "graph/graphsettingsdialog.h"
+#include "graph/linesourcedialog.h"
 #include "graph/graphwindow.h"
 #include "instruments/pollloop.h"
 #include "mainwindow/mainwindow.h"
@@ -222,8 +224,8 @@ private slots:
                             settingsDialogFor(10000);
                         });
             });
-            // 16 s: the Graph > Settings command, between exchanges.
-            atRest(&w, 16000, [&] {
+            // 18 s, once the first dialog is gone: the Graph > Settings command.
+            atRest(&w, 18000, [&] {
                 settingsDialogFor(10000);
                 w.menuItem("mnuExtraSettingsGraph")->trigger();
             });
@@ -378,6 +380,83 @@ private slots:
                 times.insert(lines[i].section(',', 0, 0));
         }
         QCOMPARE(times.size(), stamps.size() - lostWithTheFolder);
+    }
+
+    // A line's source chosen in the graph settings dialog: records go on, on their ticks, for
+    // as long as the line-source dialog stands.
+    void recordsGoOnWhileALineSourceIsChosen()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        sim.add("T542", 12, 2);
+        SerialPortTable::bind(9, sim.devicePath());
+        ResetToestellen();
+        Toestel[1].Type = "T542";
+        Toestel[1].Idno = 12;
+        Toestel[1].Kanalen = 2;
+        SeriePoort = "COM9";
+        Baudrate = "9600";
+        MeetInterval = 2;
+        StartLoggen = true;
+        LaadBestand = false;
+        QVERIFY(SchrijfInstellingen(settingsFile()));
+        ResetToestellen();
+        SeriePoort = "COM1";
+        StartLoggen = false;
+        Pump::setEnding(false);
+        ProgrammaStoppen = InstellingenHerladen = LoggenActief = MetenActief = Bezig = false;
+        AantalRijen = 0;
+        closeMessageBoxesEvery(boxCloser, 5000);
+
+        ProgramWindow w;
+        QList<qint64> records;
+        const auto writeRecord = pollHooks().writeRecord;
+        pollHooks().writeRecord = [&](const QString &info, int tnr) {
+            if (info.isEmpty())
+                records << Clock::current().monotonicMs();
+            writeRecord(info, tnr);
+        };
+        qint64 openedMs = -1;
+        qint64 closedMs = -1;
+        atRest(&w, 1000, [&] {
+            // A graph, then its settings dialog, and in it the first line's Input cell.
+            QTimer::singleShot(200, &w, [&] {
+                frmGrafiekInstellen *d = frmGrafiekInstellen::geopend();
+                QVERIFY(d);
+                QTimer::singleShot(8000, &w, [&] {
+                    for (QWidget *t : QApplication::topLevelWidgets())
+                        if (auto *s = qobject_cast<DialogInputGrafiekElement *>(t);
+                            s && s->isVisible()) {
+                            closedMs = Clock::current().monotonicMs();
+                            s->CancelButton_Click();
+                        }
+                    QTimer::singleShot(100, &w, [] {
+                        if (frmGrafiekInstellen *d = frmGrafiekInstellen::geopend())
+                            d->CmdOK_Click();
+                        QTimer::singleShot(3000, mdiQLV2::instance(),
+                                           [] { mdiQLV2::instance()->mnuFileExit_Click(); });
+                    });
+                });
+                openedMs = Clock::current().monotonicMs();
+                d->findChild<CurveLijnenGrid *>()->Klik(1, CurveLijnenGrid::KolomBron);
+            });
+            emit w.menu("mnuGraph")->aboutToShow();
+            w.menuItem("mnuGraphNewTable")->trigger();
+        });
+        QTimer::singleShot(60000, &w, [&w] { w.mnuFileExit_Click(); });
+        QVERIFY(w.MDIForm_Load({}));
+        boxCloser.stop();
+        QVERIFY(openedMs > 0 && closedMs > openedMs);
+        QList<qint64> during;
+        for (qint64 r : std::as_const(records))
+            if (r > openedMs && r < closedMs)
+                during << r;
+        // 8 s at one record every 2 s.
+        QVERIFY2(during.size() >= 3, qPrintable(QStringLiteral("%1 records in %2 ms")
+                                                    .arg(during.size())
+                                                    .arg(closedMs - openedMs)));
+        for (int i = 1; i < during.size(); ++i)
+            QVERIFY(during[i] - during[i - 1] < 3000);
     }
 };
 

@@ -1,0 +1,313 @@
+// What the user feels while the program polls a busy, slow or dead line: keys and clicks sent
+// through a real X server (XTEST), with a window manager (openbox) as on a desktop, must be
+// acted on at once. Offscreen input takes another road than the X server's and cannot show a
+// program that holds input back, so the test starts an X server of its own.
+#include "boxcloser.h"
+
+#include "core/settingsfile.h"
+#include "core/shared.h"
+#include "core/slots.h"
+#include "mainwindow/mainwindow.h"
+#include "mainwindow/wiring.h"
+#include "platform/codec.h"
+#include "platform/dialogs.h"
+#include "platform/pump.h"
+#include "platform/registry.h"
+#include "platform/serialport.h"
+#include "simulator.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+// Xlib's macros collide with Qt's names.
+#undef None
+#undef KeyPress
+#undef KeyRelease
+#undef FocusIn
+#undef FocusOut
+#undef Status
+#undef Bool
+
+using namespace Hoofdmodule;
+
+namespace {
+
+// A key or a click as the user's own: through the X server, on a connection of its own.
+class XInput {
+public:
+    XInput() : m_display(XOpenDisplay(nullptr)) {}
+    ~XInput()
+    {
+        if (m_display)
+            XCloseDisplay(m_display);
+    }
+    bool ok() const { return m_display != nullptr; }
+
+    void keys(std::initializer_list<KeySym> chord)
+    {
+        for (KeySym k : chord)
+            XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, k), 1, 0);
+        for (auto k = std::rbegin(chord); k != std::rend(chord); ++k)
+            XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, *k), 0, 0);
+        XFlush(m_display);
+    }
+    void click(const QPoint &global)
+    {
+        XTestFakeMotionEvent(m_display, -1, global.x(), global.y(), 0);
+        XTestFakeButtonEvent(m_display, 1, 1, 0);
+        XTestFakeButtonEvent(m_display, 1, 0, 0);
+        XFlush(m_display);
+    }
+
+private:
+    Display *m_display;
+};
+
+struct ProgramWindow : mdiQLV2 {
+    ProgramWindow()
+    {
+        KoppelHoofdvenster(*this);
+        setShowSplash(false);
+    }
+};
+
+// Far longer than one turn of an idle event loop, far shorter than one reply time-out (1.5 s),
+// which is what a key waited for when polling held input back.
+constexpr qint64 ActedWithinMs = 500;
+
+} // namespace
+
+class TestUserInput : public QObject {
+    Q_OBJECT
+    QTemporaryDir home;
+    QTimer boxCloser;
+
+    QString documents() const { return home.path() + "/Documents"; }
+    QString settingsFolder() const { return documents() + "/Marquel/QLV-2/Settings"; }
+    QString dataFile() const { return documents() + "/Marquel/QLV-2/Data/Untitled.csv"; }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(home.isValid());
+        qputenv("HOME", home.path().toLocal8Bit());
+        qputenv("XDG_DOCUMENTS_DIR", documents().toLocal8Bit());
+        QStandardPaths::setTestModeEnabled(true);
+        QDir().mkpath(settingsFolder());
+        SerialPortTable::setRegistryApplication("QLV2-PORTS-userinput");
+        closeMessageBoxesEvery(boxCloser);
+    }
+
+    void keysAndClicksActAtOnce_data()
+    {
+        QTest::addColumn<int>("answering");
+        QTest::addColumn<int>("silent");
+        QTest::addColumn<int>("lateMs");
+        // A switched-off unit beside one that answers.
+        QTest::newRow("one controller silent") << 1 << 1 << 0;
+        // A wrong port or a pulled cable: nothing answers, every exchange ends at its time-out.
+        QTest::newRow("none answering") << 0 << 1 << 0;
+        // Units that answer late make a cycle longer than the pacing: the loop never rests.
+        QTest::newRow("cycle longer than the pacing") << 8 << 1 << 300;
+    }
+    void keysAndClicksActAtOnce()
+    {
+        QFETCH(int, answering);
+        QFETCH(int, silent);
+        QFETCH(int, lateMs);
+        Pump::setEnding(false);
+        ProgrammaStoppen = InstellingenHerladen = LoggenActief = MetenActief = Bezig = false;
+        BestandOpCommando = false;
+        AantalRijen = 0;
+        QFile::remove(dataFile());
+        Registry::remove("QLV2-CFG", "Settings", "FileNameSettings");
+
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        ResetToestellen();
+        for (int slot = 1; slot <= answering + silent; ++slot) {
+            Toestel[slot].Type = "T512";
+            Toestel[slot].Idno = slot;
+            Toestel[slot].Kanalen = 1;
+            // A silent unit is one that is not on the line.
+            if (slot <= answering) {
+                Sim::Controller &c = sim.add("T512", slot, 1);
+                if (lateMs > 0) {
+                    c.behaviour = Sim::Behaviour::Late;
+                    c.lateMs = lateMs;
+                }
+            }
+        }
+        SerialPortTable::bind(9, sim.devicePath());
+        SeriePoort = "COM9";
+        Baudrate = "9600";
+        MeetInterval = 2;
+        StartLoggen = true;
+        LaadBestand = false;
+        QVERIFY(SchrijfInstellingen(settingsFolder() + "/Qlv2.CFG"));
+        ResetToestellen();
+        SeriePoort = "COM1";
+        StartLoggen = false;
+
+        XInput x;
+        QVERIFY(x.ok());
+        ScriptedDialogProvider dialogs;
+        ProgramWindow w;
+        QMenu *file = w.menu("mnuFile");
+        QMenu *data = w.menu("mnuData");
+        const auto dataTitle = [&w, data] {
+            QMenuBar *bar = w.menuBar();
+            return bar->mapToGlobal(bar->actionGeometry(data->menuAction()).center());
+        };
+        // What the user does, one thing after another, and what shows it was acted on. The test
+        // runs no event loop of its own: only the program's loops may hand input on, and a
+        // timer of the test's looks at the result.
+        struct Probe {
+            QString what;
+            std::function<void()> send;
+            std::function<bool()> acted;
+            bool timed = true;
+        };
+        QList<Probe> probes;
+        probes << Probe{QStringLiteral("activate"), [&w] { w.activateWindow(); },
+                        [&w] { return w.isActiveWindow(); }, false};
+        for (int round = 0; round < 4; ++round) {
+            probes << Probe{QStringLiteral("Alt+F"), [&x] { x.keys({XK_Alt_L, XK_f}); },
+                            [file] { return file->isVisible(); }}
+                   << Probe{QStringLiteral("Escape"), [&x] { x.keys({XK_Escape}); },
+                            [file] { return !file->isVisible(); }}
+                   << Probe{QStringLiteral("click on Data"),
+                            [&x, dataTitle] { x.click(dataTitle()); },
+                            [data] { return data->isVisible(); }}
+                   << Probe{QStringLiteral("Escape"), [&x] { x.keys({XK_Escape}); },
+                            [data] { return !data->isVisible(); }};
+        }
+        // A run with records ends with a stop record (the first cycle of a dead line takes a few
+        // time-outs); then the close box of the window manager ends the program.
+        probes << Probe{QStringLiteral("a record"), [] {}, [] { return AantalRijen > 0; }, false}
+               << Probe{QStringLiteral("Alt+F4"), [&x] { x.keys({XK_Alt_L, XK_F4}); },
+                        [&w] { return w.isUnloaded(); }};
+        QStringList slow;
+        int next = 0;
+        bool sent = false;
+        QElapsedTimer since;
+        QTimer look;
+        look.setTimerType(Qt::PreciseTimer);
+        connect(&look, &QTimer::timeout, &w, [&] {
+            if (next >= probes.size())
+                return;
+            Probe &p = probes[next];
+            if (!sent) {
+                // A pause between two actions, as a person's.
+                if (since.isValid() && since.elapsed() < 150)
+                    return;
+                p.send();
+                sent = true;
+                since.start();
+                return;
+            }
+            const bool done = p.acted();
+            if (!done && since.elapsed() < (p.timed ? 5000 : 30000))
+                return;
+            if (p.timed && (!done || since.elapsed() > ActedWithinMs))
+                slow << p.what + QStringLiteral(": ") +
+                            (done ? QString::number(since.elapsed()) + QStringLiteral(" ms")
+                                  : QStringLiteral("not acted on"));
+            ++next;
+            sent = false;
+            since.start();
+        });
+        // The probes start once polling is under way.
+        QTimer::singleShot(2500, &w, [&look] { look.start(2); });
+        // Should the close never come, the test must still end.
+        QTimer::singleShot(90000, &w, [&] {
+            if (!w.isUnloaded()) {
+                slow << QStringLiteral("the program did not end");
+                w.AfsluitenOnbewaakt();
+            }
+        });
+        w.MDIForm_Load({});
+        // The close ends the program's loops, and with them the test's looks: its time is
+        // taken as the program returns.
+        if (next == probes.size() - 1 && sent && w.isUnloaded()) {
+            if (since.elapsed() > ActedWithinMs)
+                slow << QStringLiteral("Alt+F4: %1 ms").arg(since.elapsed());
+            ++next;
+        }
+
+        QVERIFY2(slow.isEmpty(), qPrintable(slow.join(QStringLiteral("; "))));
+        QCOMPARE(next, probes.size());
+        QVERIFY(w.isUnloaded());
+        QFile f(dataFile());
+        QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(dataFile()));
+        const QStringList lines = Cp1252::decode(f.readAll()).split("\r\n", Qt::SkipEmptyParts);
+        // A header, records, and the stop record last: the time and no values.
+        QVERIFY2(lines.size() >= 3, qPrintable(lines.join('\n')));
+        QVERIFY2(!lines.last().contains(QStringLiteral("Reading error")) &&
+                     !lines.last().contains(QStringLiteral("\"CH")),
+                 qPrintable(lines.last()));
+        QVERIFY2(lines[lines.size() - 2].contains(QStringLiteral("Reading error")),
+                 qPrintable(lines[lines.size() - 2]));
+    }
+};
+
+// The test needs the X window system itself, with a window manager: a server of its own,
+// whatever DISPLAY says.
+int main(int argc, char **argv)
+{
+    QProcess server;
+    QProcess manager;
+    {
+        QCoreApplication probe(argc, argv);
+        server.setProgram(QStringLiteral("Xvfb"));
+        server.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"),
+                             QStringLiteral("-screen"), QStringLiteral("0"),
+                             QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                             QStringLiteral("tcp")});
+        server.start();
+        if (!server.waitForStarted(10000) || !server.waitForReadyRead(10000)) {
+            std::fprintf(stderr, "cannot start Xvfb (apt-get install xvfb)\n");
+            return 1;
+        }
+        const QByteArray display = ":" + server.readLine().trimmed();
+        qputenv("DISPLAY", display);
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        qunsetenv("XAUTHORITY");
+        manager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        if (!manager.waitForStarted(10000)) {
+            std::fprintf(stderr, "cannot start openbox (apt-get install openbox)\n");
+            return 1;
+        }
+        // The window manager manages the screen once it owns the WM_S0 selection.
+        Display *d = XOpenDisplay(display.constData());
+        const Atom wm = d ? XInternAtom(d, "WM_S0", 0) : 0;
+        QElapsedTimer t;
+        t.start();
+        while (d && XGetSelectionOwner(d, wm) == 0 && t.elapsed() < 10000)
+            QThread::msleep(20);
+        if (d)
+            XCloseDisplay(d);
+    }
+    int rc = 0;
+    {
+        QApplication app(argc, argv);
+        TestUserInput test;
+        rc = QTest::qExec(&test, argc, argv);
+    }
+    manager.terminate();
+    manager.waitForFinished(5000);
+    server.terminate();
+    server.waitForFinished(5000);
+    return rc;
+}
+
+#include "tst_userinput.moc"
