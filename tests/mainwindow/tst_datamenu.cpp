@@ -330,7 +330,9 @@ private slots:
         dialogs.answerMessage(MsgBox::Ok);
         bool sent = false;
         dialogs.afterBox = [&] {
-            if (dialogs.requests().size() == 5 && !std::exchange(sent, true))
+            // After the box that asks the user to press SEND.
+            if (dialogs.requests().last().text == Taaltekst(316).replace("##", "Basin")
+                && !std::exchange(sent, true))
                 sim.sendLogMemory(c);
         };
         QObject context;
