@@ -1,5 +1,6 @@
 #include "core/datafile.h"
 
+#include "core/datafileparse.h"
 #include "core/shared.h"
 #include "core/slots.h"
 #include "core/windowsettings.h"
@@ -85,7 +86,7 @@ QString DataVeldTekst(const QString &text)
 {
     QString out = text;
     for (QChar &c : out)
-        if (c == QLatin1Char('"') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+        if (c == QLatin1Char('"') || DataFileParse::isStrayChar(c.unicode()))
             c = QLatin1Char(' ');
     return out;
 }

@@ -9,7 +9,8 @@
 // (four value and unit pairs, control, relays, remark), in slot order.
 
 // A field's text as it may stand between its quotes: the format has no escaping, so double
-// quotes and line breaks become blanks.
+// quotes and line breaks become blanks, and so does every control character a reader of the
+// file takes for a stray byte (all below 0x20 but the tab, and DEL).
 QString DataVeldTekst(const QString &text);
 // The header line and the record line (without their line end). The record line clears the
 // Relais of a slot whose read failed (FoutTeller above 0) while it carries values.

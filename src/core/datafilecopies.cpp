@@ -15,6 +15,7 @@
 #include "support/language.h"
 #include "support/mainlink.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +23,7 @@
 #include <QSaveFile>
 #include <cerrno>
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Hoofdmodule;
@@ -107,7 +109,111 @@ bool sharedAs(const QString &from, const QString &to)
     return false;
 }
 
+// Where the pending working copy came from: the data file's name, and the size and hash of the
+// bytes it was made from. Kept with the program's settings, as the working copy outlives the
+// program.
+const QString sourceSection = QStringLiteral("Working copy");
+
+void noteWorkingCopySource(const QString &naam, qint64 size, const QByteArray &hash)
+{
+    Registry::write(RegisterNaam, sourceSection, QStringLiteral("Data"), naam);
+    Registry::write(RegisterNaam, sourceSection, QStringLiteral("Size"), QString::number(size));
+    Registry::write(RegisterNaam, sourceSection, QStringLiteral("Hash"),
+                    QString::fromLatin1(hash.toHex()));
+}
+
+void forgetWorkingCopySource()
+{
+    for (const char *key : {"Data", "Size", "Hash"})
+        Registry::remove(RegisterNaam, sourceSection, QString::fromLatin1(key));
+}
+
+enum class SourceState { Unchanged, Unknown, Changed, Failed };
+
+// At an accept: when the data file still starts with the bytes its working copy was made
+// from, the records appended since (by another program logging to it) are added to the working
+// copy, in the copy's encoding, so that the accepted file keeps them. Changed when the data file
+// differs in any other way; Unknown when nothing was noted for it (a copy left by an older
+// program). The file is compared block by block: a large one is never held in memory.
+SourceState carryAppendedRecords(const QString &naam, const QString &werkkopie)
+{
+    if (Registry::read(RegisterNaam, sourceSection, QStringLiteral("Data")) != naam)
+        return SourceState::Unknown;
+    bool sizeRead = false;
+    const qint64 size = Registry::read(RegisterNaam, sourceSection, QStringLiteral("Size"))
+                            .toLongLong(&sizeRead);
+    const QByteArray hash = QByteArray::fromHex(
+        Registry::read(RegisterNaam, sourceSection, QStringLiteral("Hash")).toLatin1());
+    if (!sizeRead || hash.isEmpty())
+        return SourceState::Unknown;
+    QFile data(naam);
+    if (!data.open(QIODevice::ReadOnly))
+        return SourceState::Unknown; // a missing data file: the copy simply becomes it
+    if (data.size() < size)
+        return SourceState::Changed;
+    const bool dataUtf8 = FileText::hasUtf8Bom(data.peek(3));
+    QCryptographicHash prefix(QCryptographicHash::Sha256);
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    for (qint64 left = size; left > 0;) {
+        const qint64 got = data.read(block.data(), qMin<qint64>(left, block.size()));
+        if (got <= 0)
+            return SourceState::Failed;
+        prefix.addData(QByteArrayView(block.constData(), got));
+        left -= got;
+    }
+    if (prefix.result() != hash)
+        return SourceState::Changed;
+    if (data.atEnd())
+        return SourceState::Unchanged;
+    QFile copy(werkkopie);
+    if (!copy.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
+        return SourceState::Failed;
+    copy.seek(0);
+    const bool copyUtf8 = FileText::hasUtf8Bom(copy.read(3));
+    bool ok = true;
+    for (;;) {
+        const qint64 got = data.read(block.data(), block.size());
+        if (got <= 0) {
+            ok = ok && got == 0;
+            break;
+        }
+        QByteArray tail = QByteArray::fromRawData(block.constData(), got);
+        // A Windows-1252 data file whose copy became UTF-8 through an edit: one byte is one
+        // character, so a block cut anywhere converts cleanly.
+        if (!dataUtf8 && copyUtf8)
+            tail = Cp1252::decode(tail).toUtf8();
+        ok = ok && copy.write(tail) == tail.size();
+    }
+    ok = ok && ::fsync(copy.handle()) == 0;
+    copy.close();
+    return ok && copy.error() == QFileDevice::NoError ? SourceState::Unchanged
+                                                       : SourceState::Failed;
+}
+
+// The path that names a file whatever way it is spelled (a linked folder, "..", letter case on
+// a file system that ignores it): the canonical path where the file is, else its folder's.
+QString identityPath(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty())
+        return canonical;
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
+}
+
 } // namespace
+
+bool IsSameFile(const QString &a, const QString &b)
+{
+    if (identityPath(a) == identityPath(b))
+        return true;
+    // Two names of one file on a file system that ignores letter case, or two hard links.
+    struct stat sa {}, sb {};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0
+           && ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev
+           && sa.st_ino == sb.st_ino;
+}
 
 QString BackupNaam(const QString &naam)
 {
@@ -232,8 +338,14 @@ bool HerschrijfWerkkopie(const QString &naam, const RegelBewerking &bewerking)
     bool toUtf8 = false;
     bool ok = true;
     int failure = 0;
+    // The bytes of the data file the copy is made from, so that an accept can tell records
+    // appended since from any other change.
+    QCryptographicHash sourceHash(QCryptographicHash::Sha256);
+    qint64 sourceSize = 0;
     for (bool again = true; again;) {
         again = false;
+        sourceHash.reset();
+        sourceSize = 0;
         QFile in(first ? naam : working);
         QFile out(output);
         ok = in.open(QIODevice::ReadOnly)
@@ -252,6 +364,10 @@ bool HerschrijfWerkkopie(const QString &naam, const RegelBewerking &bewerking)
             if (raw.isEmpty() && in.error() != QFileDevice::NoError) {
                 ok = false;
                 break;
+            }
+            if (first) {
+                sourceHash.addData(raw);
+                sourceSize += raw.size();
             }
             if (number == 0 && inUtf8)
                 raw.remove(0, 3);
@@ -292,6 +408,8 @@ bool HerschrijfWerkkopie(const QString &naam, const RegelBewerking &bewerking)
         QFile::remove(output);
         WindowHost::current().message(SchrijfFoutTekst(working, failure),
                                       MsgBox::OkOnly | MsgBox::Exclamation, naam);
+    } else if (first) {
+        noteWorkingCopySource(naam, sourceSize, sourceHash.result());
     }
     return ok;
 }
@@ -309,11 +427,23 @@ void HerstelNieuwBestand(const QString &naam, bool &herladen, bool jaNee)
     if (answer == MsgBox::Yes) {
         // A read-only data file cannot take the edits: say so rather than do nothing.
         const bool readOnly = AlleenLezen || IsAlleenLezen(naam);
-        if (readOnly || !MaakBackup(naam, working))
+        const SourceState source = readOnly ? SourceState::Unchanged
+                                            : carryAppendedRecords(naam, working);
+        if (source == SourceState::Changed) {
+            // Neither side is put over the other: the user has both.
+            QString text = Taaltekst(522);
+            text.replace(QStringLiteral("##"), QDir::toNativeSeparators(working));
+            text.replace(QLatin1Char('#'), QDir::toNativeSeparators(naam));
+            systemBox(text, MsgBox::OkOnly | MsgBox::Exclamation, naam);
+        } else if (readOnly || source == SourceState::Failed || !MaakBackup(naam, working)) {
             systemBox(SchrijfFoutTekst(naam, readOnly ? EACCES : errno),
                       MsgBox::OkOnly | MsgBox::Exclamation, naam);
+        } else {
+            forgetWorkingCopySource();
+        }
     } else if (answer == MsgBox::No) {
         QFile::remove(working);
+        forgetWorkingCopySource();
         if (reload) {
             LaadMeetbestand();
             systemBox(Taaltekst(277), MsgBox::OkOnly | MsgBox::Information, naam);
@@ -335,7 +465,9 @@ void BewaarMeetbestandAls(QString &naam, bool nieuwBestand)
             break;
         }
         const QString target = VervangDatum(chosen);
-        if (!nieuwBestand && chosen == old) {
+        // The file in memory under any other spelling of its name is still that file: writing
+        // "over" it would back it up and write it again from the table.
+        if (!nieuwBestand && (chosen == old || IsSameFile(target, VervangDatum(old)))) {
             systemBox(Taaltekst(282), MsgBox::OkOnly | MsgBox::Exclamation,
                       Taaltekst(186) + QStringLiteral(": ") + chosen);
             continue;

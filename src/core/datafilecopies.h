@@ -17,6 +17,9 @@ QString BackupNaam(const QString &naam);
 inline QString WerkkopieNaam(const QString &naam) { return naam + QStringLiteral(".new"); }
 inline QString HerschrijfNaam(const QString &naam) { return naam + QStringLiteral(".newcopy"); }
 
+// Whether two names are one file: by canonical path, or by device and inode where both exist.
+bool IsSameFile(const QString &a, const QString &b);
+
 // File > Save as (nieuwBestand false) and the choice of a new data file (true). On success the
 // name is the new data file (Meetbestandsnaam, registry "LastFile", recent files, caption) and
 // Antwoord and LaatsteAntwoord are 1; otherwise the old name stays and both are 2. Save as

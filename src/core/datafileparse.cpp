@@ -6,15 +6,6 @@
 
 namespace DataFileParse {
 
-namespace {
-
-constexpr bool isForeign(unsigned char c)
-{
-    return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F;
-}
-
-} // namespace
-
 qsizetype foreignByte(QByteArrayView bytes)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());

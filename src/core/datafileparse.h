@@ -13,8 +13,20 @@
 
 namespace DataFileParse {
 
-// Position of the first byte no data file holds (NUL and the other control characters except
-// tab, CR and LF), or -1 when there is none.
+// A byte no data line holds: NUL and the other control characters except tab, CR and LF, and
+// DEL. Where a line holds one (a stray byte, a power loss) it is read as a blank.
+constexpr bool isForeign(unsigned char c)
+{
+    return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F;
+}
+// The same for a character of a field's text: CR and LF are strays there too, as they would
+// end the line.
+constexpr bool isStrayChar(char16_t c)
+{
+    return (c < 0x20 && c != u'\t') || c == 0x7F;
+}
+
+// Position of the first foreign byte, or -1 when there is none.
 qsizetype foreignByte(QByteArrayView bytes);
 
 // Rows to make ahead in each grid for a file of `fileBytes` whose first `bytesSeen` bytes held

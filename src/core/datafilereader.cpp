@@ -15,11 +15,13 @@
 #include "support/language.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QStringDecoder>
 #include <QStringTokenizer>
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -61,7 +63,81 @@ void notADataFile(const QString &naam)
     LaatsteAntwoord = 2;
 }
 
+// Blanks every foreign byte of `bytes` in place and notes the lines (counted from 0, by their
+// line feeds) that held one, each once.
+void blankForeignBytes(char *bytes, qsizetype size, std::vector<qsizetype> &lines)
+{
+    lines.clear();
+    qsizetype at = 0, counted = 0, line = 0;
+    for (;;) {
+        const qsizetype f = DataFileParse::foreignByte(QByteArrayView(bytes + at, size - at));
+        if (f < 0)
+            return;
+        const qsizetype pos = at + f;
+        line += std::count(bytes + counted, bytes + pos, '\n');
+        counted = pos;
+        bytes[pos] = ' ';
+        if (lines.empty() || lines.back() != line)
+            lines.push_back(line);
+        at = pos + 1;
+    }
+}
+
+bool isHeaderLine(QStringView line)
+{
+    qsizetype rest = 0;
+    return DataFileParse::firstField(line, rest).trimmed() == u"Time";
+}
+
+// What a load found that it did not take as written: told once for a file as it stands, not
+// again at every reload of the same file (relative time, a new time origin).
+void tellCleaned(const QString &naam, qint64 skipped, qint64 cleaned)
+{
+    static QString toldFor;
+    const QFileInfo info(VervangDatum(naam));
+    const QString key = info.absoluteFilePath() + QLatin1Char('|') + QString::number(info.size())
+                        + QLatin1Char('|') + QString::number(skipped) + QLatin1Char('|')
+                        + QString::number(cleaned);
+    if (skipped + cleaned == 0 || key == toldFor)
+        return;
+    toldFor = key;
+    QString text = Taaltekst(521);
+    text.replace(QStringLiteral("$$"), QString::number(cleaned));
+    text.replace(QStringLiteral("##"), QString::number(skipped));
+    text.replace(QLatin1Char('#'), QDir::toNativeSeparators(naam));
+    // Without waiting: the rows are there, and polling goes on under the box.
+    WindowHost::current().message(text, MsgBox::OkOnly | MsgBox::Information | MsgBox::DoNotWait,
+                                  naam);
+}
+
 } // namespace
+
+bool IsDataFileStart(QByteArray start)
+{
+    const bool utf8 = FileText::hasUtf8Bom(start.left(3));
+    if (utf8)
+        start.remove(0, 3);
+    std::vector<qsizetype> strays;
+    blankForeignBytes(start.data(), start.size(), strays);
+    const QString text = utf8 ? QString::fromUtf8(start) : Cp1252::decode(start);
+    QList<QStringView> firstFields;
+    bool first = true;
+    for (QStringView line : QStringTokenizer(text, u'\n')) {
+        if (line.trimmed().isEmpty())
+            continue;
+        if (std::exchange(first, false) && isHeaderLine(line))
+            return true;
+        qsizetype rest = 0;
+        firstFields << DataFileParse::firstField(line, rest);
+        if (firstFields.size() >= 64)
+            break;
+    }
+    // Nothing but blanks (a new file, or one a power loss left as zeros) is an empty data file.
+    if (first)
+        return true;
+    std::vector<TimeReader> readers = DataFileParse::timeReaders();
+    return DataFileParse::pickTimeReader(readers, firstFields) >= 0;
+}
 
 void HerstelGrafieken()
 {
@@ -120,7 +196,9 @@ void LeesMeetbestand(const QString &naam)
         times = i < 0 ? nullptr : &forms[size_t(i)];
     };
     qint64 unreadTimes = 0; // first fields no form read before one was found
-    bool foreign = false;
+    qint64 skipped = 0;     // lines with stray bytes that are no record
+    qint64 cleaned = 0;     // records read with blanks for stray bytes
+    std::vector<qsizetype> strayLines;
     qint64 count = 0;
     int shownValue = -1;
     qint64 linesSinceStep = 0;
@@ -154,17 +232,21 @@ void LeesMeetbestand(const QString &naam)
             isUtf8 = FileText::detect(QByteArray::fromRawData(bytes.data(), qMin<qsizetype>(bytes.size(), 3)))
                 == FileText::Encoding::Utf8;
             skip = isUtf8 ? 3 : 0;
-            if (DataFileParse::foreignByte(bytes) >= 0) {
-                foreign = true;
-                break;
-            }
         }
-        // Whole lines only; the rest waits for the next block.
-        const qsizetype whole = atEnd ? bytes.size() : bytes.lastIndexOf('\n') + 1;
+        // Whole lines only; the rest waits for the next block. The zeros a power loss leaves
+        // at the end of a file are no line.
+        qsizetype whole = bytes.size();
+        if (!atEnd)
+            whole = bytes.lastIndexOf('\n') + 1;
+        else
+            while (whole > skip && bytes[whole - 1] == '\0')
+                --whole;
         if (whole <= skip) {
             held = bytes.size();
             continue;
         }
+        // A stray byte inside a line is read as a blank.
+        blankForeignBytes(buffer.data() + skip, whole - skip, strayLines);
         const QByteArrayView lines = bytes.sliced(skip, whole - skip);
         if (text.size() < lines.size())
             text.resize(lines.size());
@@ -207,6 +289,8 @@ void LeesMeetbestand(const QString &naam)
         }
 
         qsizetype start = 0;
+        qsizetype lineNumber = -1;
+        auto nextStray = strayLines.cbegin();
         while (start < chunk.size()) {
             qsizetype end = chunk.indexOf(u'\n', start);
             if (end < 0)
@@ -216,6 +300,9 @@ void LeesMeetbestand(const QString &naam)
                 --stop;
             const QStringView line = chunk.mid(start, stop - start);
             start = end + 1;
+            const bool stray = nextStray != strayLines.cend() && *nextStray == ++lineNumber;
+            if (stray)
+                ++nextStray;
 
             count += line.size();
             const int value = int(qMin<qint64>(100, count * 100 / length));
@@ -239,8 +326,13 @@ void LeesMeetbestand(const QString &naam)
                 unreadTimes += times ? 0 : 1;
             }
             const QDateTime moment = times ? times->read(field) : QDateTime();
-            if (!moment.isValid())
-                continue; // a blank line, a second header, any other text
+            if (!moment.isValid()) {
+                // A blank line, a second header or other text is skipped as it always was; a
+                // line damaged by stray bytes is told.
+                skipped += stray ? 1 : 0;
+                continue;
+            }
+            cleaned += stray ? 1 : 0;
             ++AantalRijen;
             MeetTijdstip = moment;
             if (RelatieveTijd && !TijdBasis.isValid())
@@ -279,8 +371,6 @@ void LeesMeetbestand(const QString &naam)
     SluitVoortgang();
     if (failed) {
         readError(naam);
-    } else if (foreign) {
-        notADataFile(naam);
     } else if (AantalRijen == 0 && unreadTimes > 0) {
         // Lines with a first field, none of them a time this program reads: say so rather than
         // show an empty table.
@@ -288,6 +378,8 @@ void LeesMeetbestand(const QString &naam)
         LaatsteAntwoord = 2;
     } else {
         LaatsteAntwoord = 1;
+        if (!cancelled)
+            tellCleaned(naam, skipped, cleaned);
     }
 }
 
@@ -296,16 +388,10 @@ bool acceptAsDataFile(const QString &path)
     QFile file(VervangDatum(path));
     if (!file.open(QIODevice::ReadOnly))
         return true; // a missing or unreadable file is told by the load
-    QByteArray block(1 << 20, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = file.read(block.data(), block.size());
-        if (got <= 0)
-            return true;
-        if (DataFileParse::foreignByte(QByteArrayView(block.constData(), got)) >= 0) {
-            notADataFile(path);
-            return false;
-        }
-    }
+    if (IsDataFileStart(file.read(1 << 20)))
+        return true;
+    notADataFile(path);
+    return false;
 }
 
 void LaadMeetbestand()
@@ -320,6 +406,15 @@ void LaadMeetbestand()
 
     const QString name = Meetbestandsnaam;
     const QString path = VervangDatum(name);
+    // Every road that opens a data file comes here: a file that is none (told) never becomes
+    // the file that logging appends to, nor goes on the recent-files list.
+    if (!name.isEmpty() && QFileInfo::exists(path) && !acceptAsDataFile(name)) {
+        NieuweBestandsnaam();
+        ZetAlleenLezen(VervangDatum(Meetbestandsnaam));
+        WindowHost::current().titleChanged();
+        ZetAntwoord(2);
+        return;
+    }
     // Every road that opens a data file comes here, so each one judges it the same way, before
     // a pending working copy is settled.
     ZetAlleenLezen(path);

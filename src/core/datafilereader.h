@@ -10,11 +10,19 @@
 void LaadMeetbestand();
 // Reads the lines of the file into the table behind a progress window whose Cancel keeps the
 // rows read so far. LaatsteAntwoord: 1 read to the end or cancelled, 2 a read error (told).
+// A stray control byte in a line is read as a blank and zeros at the end of the file are no
+// line; the lines with stray bytes that were skipped (no record) or cleaned (a record read with
+// blanks) are told once, in one message.
 void LeesMeetbestand(const QString &naam);
-// Whether a file may become the data file: one holding bytes no data file has (NUL and other
-// control characters) is refused with "Wrong type of file!" before anything else changes, so
-// that logging never appends to it. Reads the whole file.
+// Whether a file may become the data file, judged by its header and its first records: one
+// that is no data file (random bytes, another program's file) is refused with "Wrong type of
+// file!" before anything else changes, so that logging never appends to it. Every road that
+// opens a data file judges by this rule, and reads only the start of the file for it.
 bool acceptAsDataFile(const QString &path);
+// The rule itself, on the first bytes of a file (a MiB is plenty): empty or blank, a first line
+// that is a header ("Time" first), or first lines of which one is a record in a known form.
+// Stray control bytes are read as blanks here as in the load.
+bool IsDataFileStart(QByteArray start);
 // Empties the table grids of the valid slots, their reading displays and every graph in use;
 // AantalRijen := 0.
 void HerstelGrafieken();

@@ -128,6 +128,12 @@ void mdiQLV2::mnuDataReceive_Click()
         this, vraag, MsgBox::YesNo | MsgBox::Question, Taaltekst(262)));
     if (Antwoord != MsgBox::Yes)
         return;
+    // Pending edits of the data file are settled first, as File > New does: the download may
+    // take the data file's name, and edits accepted later would then be put over it.
+    bool cancelled = true;
+    HerstelNieuwBestand(VervangDatum(Meetbestandsnaam), cancelled, false);
+    if (cancelled)
+        return;
     // Records must not land in the file being logged: logging ends first, with its stop record.
     StopVerbinding();
     DataLog::instance().close();

@@ -253,7 +253,7 @@ void mdiQLV2::MDIForm_OLEDragDrop(const QStringList &files)
     Meetbestandsnaam = QFileInfo(first).absoluteFilePath();
     HerstelGrafieken();
     LaadMeetbestand();
-    if (QFileInfo::exists(Meetbestandsnaam))
+    if (Antwoord == 1 && QFileInfo::exists(Meetbestandsnaam))
         UpdateFileMenu(Meetbestandsnaam);
     VulRecenteBestanden();
     ZetTitel();

@@ -37,7 +37,8 @@ Qt::Alignment toQt(int code)
 
 namespace {
 constexpr int MaxCols = 64;
-// A cell keeps at most this many characters, so that one row always fits one byte chunk.
+// A cell longer than this keeps its text apart from the row's bytes, so that one row always
+// fits one byte chunk.
 constexpr qsizetype MaxCellLength = 4096;
 constexpr int MaxSharedLength = 24;
 constexpr quint32 MaxShared = 1u << 16;
@@ -199,6 +200,7 @@ void GridStore::resize(qint32 rows)
         m_lastRow = -1;
         m_shared.clear();
         m_sharedIndex.clear();
+        m_long.clear();
         m_lastShared.assign(size_t(m_cols), {});
         m_rows = 0;
         return;
@@ -245,7 +247,15 @@ void GridStore::encodeCell(Encoder &out, qint32 row, int col, QStringView input,
         out.put(char(Time));
         return;
     }
-    const QStringView text = input.left(MaxCellLength);
+    const QStringView text = input;
+    if (text.size() > MaxCellLength) {
+        // Rare (a long remark): kept whole, as a save must write what was read.
+        m_long.push_back(text.toString());
+        out.reserve(6);
+        out.bytes[out.size++] = char(Long);
+        out.putVarintReserved(quint32(m_long.size() - 1));
+        return;
+    }
     if (text.isEmpty()) {
         out.put(char(Empty));
         return;
@@ -342,7 +352,7 @@ void GridStore::decodeRow(qint32 row, std::vector<CellRef> &cells) const
             cell.length = qint32(getVarint(p));
             cell.bytes = p;
             p += cell.length * 2;
-        } else if (cell.tag == Shared) {
+        } else if (cell.tag == Shared || cell.tag == Long) {
             cell.shared = getVarint(p);
         }
         cells.push_back(cell);
@@ -355,6 +365,7 @@ QString GridStore::cellText(qint32 row, int col, const CellRef &cell) const
     case Blank: return QStringLiteral(" ");
     case RowNumber: return QString::number(qint64(row) + 1);
     case Shared: return m_shared.value(qsizetype(cell.shared));
+    case Long: return cell.shared < m_long.size() ? m_long[cell.shared] : QString();
     case ShortAscii:
     case LongAscii: return QString::fromLatin1(cell.bytes, cell.length);
     case Utf16: {
@@ -398,7 +409,8 @@ void GridStore::rewriteRow(qint32 row, int col, const QString *text, bool timeCe
         const CellRef &cell = cells[size_t(c)];
         switch (cell.tag) {
         case Shared:
-            encoding.put(char(Shared));
+        case Long:
+            encoding.put(char(cell.tag));
             encoding.putVarint(cell.shared);
             break;
         case ShortAscii:
@@ -502,6 +514,8 @@ qint64 GridStore::bytesUsed() const
             + (m_byteEnd & ((1u << ByteChunkBits) - 1));
     for (const QString &s : m_shared)
         bytes += 2 * (s.size() * 2 + 32); // the text in the list and as hash key
+    for (const QString &s : m_long)
+        bytes += s.size() * 2 + 32;
     return bytes;
 }
 
@@ -820,7 +834,8 @@ QVariant GridData::data(const QModelIndex &index, int role) const
     if (!index.isValid())
         return QVariant();
     switch (role) {
-    case Qt::DisplayRole: return textMatrix(index.row() + 1, index.column());
+    // A cell shows no more than fits a row's bytes; it keeps its whole text all the same.
+    case Qt::DisplayRole: return textMatrix(index.row() + 1, index.column()).left(MaxCellLength);
     case Qt::TextAlignmentRole: return int(GridAlign::toQt(colAlignment(index.column())));
     case Qt::ForegroundRole: return m_foreColor.isValid() ? QVariant(m_foreColor) : QVariant();
     default: return QVariant();

@@ -73,7 +73,7 @@ public:
 
 private:
     enum Tag : quint8 { Empty = 0, Blank = 1, RowNumber = 2, Time = 3, Shared = 4, Utf16 = 5,
-                        LongAscii = 6, ShortAscii = 0x80 };
+                        LongAscii = 6, Long = 7, ShortAscii = 0x80 };
     static constexpr quint32 NoCells = 0xFFFFFFFFu;
     static constexpr int RowChunkBits = 12;
     static constexpr int ByteChunkBits = 18;
@@ -107,6 +107,7 @@ private:
     qint32 m_lastRow = -1;
     QStringList m_shared;
     QHash<QString, quint32> m_sharedIndex;
+    std::vector<QString> m_long; // texts of cells too long for a row's bytes
     std::vector<std::pair<QString, quint32>> m_lastShared; // per column: last shared text
 };
 

@@ -310,6 +310,8 @@ const TaalRegel rows[] = {
     {509, u"Het instellingenbestand # is beschadigd (ontbrekende secties: ##). Wat gelezen kon worden wordt gebruikt, de rest krijgt de standaardwaarden; het bestand wordt niet overschreven zonder het u te vragen."},
     {510, u"Het instellingenbestand # was beschadigd toen het gelezen werd. De huidige instellingen eroverheen schrijven?"},
     {520, u"$$: # kan niet gebruikt worden zoals ingevoerd; in plaats daarvan wordt ## gebruikt."},
+    {521, u"# bevat losse stuurtekens: ## beschadigde regels die geen meting zijn werden overgeslagen, en $$ metingen werden gelezen met spaties op hun plaats."},
+    {522, u"Het gegevensbestand # is door een ander programma gewijzigd sinds de bewerkingen begonnen. De bewerkingen worden niet toegepast: het gegevensbestand blijft zoals het is en de bewerkingen blijven in ##."},
     {550, u"De afdruk kon niet gemaakt worden: #"},
     {551, u"Afgedrukt naar #"},
     {560, u"Systeem"},

@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QWindow>
+#include <limits>
 
 using namespace Hoofdmodule;
 
@@ -31,6 +32,9 @@ formEditInfo::formEditInfo(QWidget *transientParent)
     TextInfo = new QLineEdit(this);
     TextInfo->setObjectName(QStringLiteral("TextInfo"));
     TextInfo->setMinimumWidth(360);
+    // A remark read from the file is edited and stored whole, however long (a line edit keeps
+    // 32767 characters unless told otherwise).
+    TextInfo->setMaxLength(std::numeric_limits<int>::max());
     CommandOK = new QPushButton(this);
     CommandCancel = new QPushButton(this);
     auto *layout = new QGridLayout(this);

@@ -192,12 +192,9 @@ bool VerwijderRijen(int t, qint32 r1, qint32 r2)
 QString OpmerkingOpslagTekst(const QString &tekst)
 {
     QString out = tekst;
-    for (QChar &c : out) {
-        if (c == QLatin1Char('"'))
-            c = QLatin1Char('\'');
-        else if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-            c = QLatin1Char(' ');
-    }
+    out.replace(QLatin1Char('"'), QLatin1Char('\''));
+    // The remark shows as it is written: blanks where the file can hold no character.
+    out = DataVeldTekst(out);
     if (out.startsWith(QLatin1String("Stop")))
         out.insert(4, QLatin1Char('\''));
     return out;

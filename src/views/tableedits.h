@@ -42,7 +42,8 @@ bool WisCellen(int t, qint32 r1, qint32 r2, int c1, int c2);
 // changed.
 bool VerwijderRijen(int t, qint32 r1, qint32 r2);
 
-// The remark as it is stored: `"` becomes `'`, CR and LF a blank, and a leading "Stop" gets an
+// The remark as it is stored: `"` becomes `'`, CR, LF and the other control characters a
+// data file holds no room for a blank (DataVeldTekst), and a leading "Stop" gets an
 // apostrophe after it (a remark that starts with "Stop" marks a stop record).
 QString OpmerkingOpslagTekst(const QString &tekst);
 // Stores a remark (already made by OpmerkingOpslagTekst) of row `rij` of grid t in the grid and

@@ -1,6 +1,8 @@
 #include "core/datafile.h"
 #include "core/datafilecopies.h"
+#include "core/datafileparse.h"
 #include "core/datafilereader.h"
+#include "core/conversions.h"
 #include "core/services.h"
 #include "core/shared.h"
 #include "core/slots.h"
@@ -11,6 +13,7 @@
 #include "platform/registry.h"
 #include "support/language.h"
 #include "views/table.h"
+#include "views/tableedits.h"
 
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -19,6 +22,7 @@
 #include "coretestsupport.h"
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace Hoofdmodule;
 
@@ -416,20 +420,161 @@ private slots:
         QCOMPARE(readAllOrMissing(m_run), m_original);
     }
 
+    // The file in memory is the same file under any spelling of its name: through a linked
+    // folder, with "..", or as a second name of one file (as "RUN.CSV" and "run.csv" are on a
+    // file system that ignores letter case). Save as asks for another name, and neither the
+    // file nor its backup is touched.
+    void saveAsWithTheCurrentNameAsksForAnother_data()
+    {
+        QTest::addColumn<QString>("spelling");
+        QTest::newRow("the same name") << "run.csv";
+        QTest::newRow("through a linked folder") << "link/run.csv";
+        QTest::newRow("with ..") << "sub/../run.csv";
+        QTest::newRow("a second name of the file") << "RUN.CSV";
+    }
+
     void saveAsWithTheCurrentNameAsksForAnother()
     {
+        QFETCH(QString, spelling);
+        QVERIFY(QFile::link(m_dir->path(), path("link")));
+        QVERIFY(QDir().mkpath(path("sub")));
+        QCOMPARE(::link(QFile::encodeName(m_run).constData(),
+                        QFile::encodeName(path("RUN.CSV")).constData()),
+                 0);
+        const QByteArray oldBackup = "the backup before\r\n";
+        writeFile(path("run.bak"), oldBackup);
+        const QString chosen = path(spelling);
         Meetbestandsnaam = m_run;
         ScriptedDialogProvider dialogs;
-        dialogs.answerFile(m_run);
-        dialogs.answerMessage(MsgBox::Ok);
+        dialogs.answerFile(chosen);
+        dialogs.answerMessage(MsgBox::Yes);
         dialogs.answerFile(path("second.csv"));
         QString name = m_run;
         BewaarMeetbestandAls(name, false);
         QCOMPARE(dialogs.messageTexts(), QStringList{Taaltekst(282)});
-        QCOMPARE(dialogs.requests()[1].title, Taaltekst(186) + ": " + m_run);
+        QCOMPARE(dialogs.requests()[1].title, Taaltekst(186) + ": " + chosen);
         QCOMPARE(name, path("second.csv"));
         QCOMPARE(readAllOrMissing(name), m_original);
         QCOMPARE(readAllOrMissing(m_run), m_original);
+        QCOMPARE(readAllOrMissing(path("run.bak")), oldBackup);
+    }
+
+    // Records another program appended to the data file after the working copy was made are
+    // carried into the accepted file; a data file changed in any other way is told, and both
+    // files stay as they are.
+    void acceptCarriesAppendedRecords_data()
+    {
+        QTest::addColumn<QString>("remark");
+        QTest::addColumn<QString>("change"); // "append", "none", "alter", "cut"
+        QTest::newRow("records appended since") << "note A" << "append";
+        QTest::newRow("nothing appended") << "note A" << "none";
+        QTest::newRow("appended to a Windows-1252 file, the copy in UTF-8")
+            << QString::fromUtf8("note \u03a9") << "append";
+        QTest::newRow("a byte changed before the end") << "note A" << "alter";
+        QTest::newRow("cut short") << "note A" << "cut";
+    }
+
+    void acceptCarriesAppendedRecords()
+    {
+        QFETCH(QString, remark);
+        QFETCH(QString, change);
+        loadRun();
+        QVERIFY(WijzigVeldInMeetbestand(0, 1, 11, remark));
+        const QString working = WerkkopieNaam(m_run);
+        const QByteArray edited = readAllOrMissing(working);
+        const bool copyUtf8 = FileText::hasUtf8Bom(edited.left(3));
+        QCOMPARE(copyUtf8, remark.contains(QChar(0x3a9)));
+        const QByteArray appended = "\"1/5/2026 9:00:20 AM\",\"9\",\"\xb5S\",\"\",\"\",\"\",\"\",\"\",\"\","
+                                    "\"\",\"----\",\"appended\"\r\n";
+        QByteArray data = m_original;
+        if (change == "append")
+            data += appended;
+        else if (change == "alter")
+            data[10] = 'X';
+        else if (change == "cut")
+            data.chop(10);
+        writeFile(m_run, data);
+
+        ScriptedDialogProvider dialogs;
+        dialogs.answerMessage(MsgBox::Yes);
+        bool herladen = false;
+        HerstelNieuwBestand(m_run, herladen, true);
+        if (change == "alter" || change == "cut") {
+            QString told = Taaltekst(522);
+            told.replace("##", working).replace("#", m_run);
+            QCOMPARE(dialogs.messageTexts(), (QStringList{Taaltekst(425), told}));
+            QCOMPARE(readAllOrMissing(m_run), data);
+            QCOMPARE(readAllOrMissing(working), edited);
+            QVERIFY(!QFile::exists(path("run.bak")));
+            return;
+        }
+        QCOMPARE(dialogs.messageTexts(), QStringList{Taaltekst(425)});
+        QCOMPARE(readAllOrMissing(path("run.bak")), data);
+        QVERIFY(!QFile::exists(working));
+        const QByteArray tail = change == "append"
+                                    ? (copyUtf8 ? Cp1252::decode(appended).toUtf8() : appended)
+                                    : QByteArray();
+        QCOMPARE(readAllOrMissing(m_run), edited + tail);
+        Meetbestandsnaam = m_run;
+        LaadMeetbestand();
+        QCOMPARE(AantalRijen, change == "append" ? 4 : 3);
+        QCOMPARE(cell(1, 1, 13), remark);
+    }
+
+    // Every character 0..255 the program writes as a unit, a channel name or a remark reads
+    // back as written, or as the blank the writer puts in its place: the file stays a file
+    // its own reader takes whole.
+    void everyCharacterReadsBack()
+    {
+        configureT542Slots({1});
+        // `"` is a blank in a field, an apostrophe in a remark; control characters but the tab
+        // are blanks.
+        auto ruled = [](int code, const QString &quote) {
+            if ((code < 0x20 && code != '\t') || code == 0x7F)
+                return QStringLiteral(" ");
+            return code == '"' ? quote : QString(QChar(code));
+        };
+        const QString run = path("characters.csv");
+        Meetbestandsnaam = run;
+        const QDateTime first(QDate(2026, 1, 5), QTime(9, 0));
+        KanaalGegevens &channel = Toestel[1].Kanaal[1];
+        channel.Waarde = QStringLiteral("1");
+        QVERIFY(DataLog::instance().open());
+        for (int code = 0; code < 256; ++code) {
+            channel.Eenheid = QStringLiteral("u") + QChar(code) + QStringLiteral("v");
+            MeetTijdstip = first.addSecs(code);
+            QVERIFY(SchrijfMeting(QString(), 0));
+        }
+        DataLog::instance().close();
+        ScriptedDialogProvider dialogs;
+        LaadMeetbestand();
+        QCOMPARE(AantalRijen, 256);
+        for (int code = 0; code < 256; ++code)
+            QVERIFY(BewaarOpmerking(0, code + 1,
+                                    OpmerkingOpslagTekst(QStringLiteral("r") + QChar(code)
+                                                         + QStringLiteral("s"))));
+        QVERIFY(MaakBackup(run, WerkkopieNaam(run)));
+        QCOMPARE(DataFileParse::foreignByte(readAllOrMissing(run)), qsizetype(-1));
+        LaadMeetbestand();
+        QCOMPARE(AantalRijen, 256);
+        QVERIFY(dialogs.requests().isEmpty());
+        const int unit = KolomVanKanaal(1) + 1;
+        for (int code = 0; code < 256; ++code) {
+            QCOMPARE(cell(1, code + 1, unit), "u" + ruled(code, " ") + "v");
+            QCOMPARE(cell(1, code + 1, KolomOpmerking), "r" + ruled(code, "'") + "s");
+        }
+        for (int code = 0; code < 256; ++code) {
+            channel.Naam = QStringLiteral("n") + QChar(code) + QStringLiteral("m");
+            Meetbestandsnaam = path(QStringLiteral("name%1.csv").arg(code));
+            QVERIFY(DataLog::instance().open());
+            QVERIFY(SchrijfMeting(QString(), 0));
+            DataLog::instance().close();
+            const QByteArray bytes = readAllOrMissing(Meetbestandsnaam);
+            QCOMPARE(DataFileParse::foreignByte(bytes), qsizetype(-1));
+            QVERIFY(IsDataFileStart(bytes));
+            QString header = FileText::decodeFile(bytes).section(QStringLiteral("\r\n"), 0, 0);
+            QCOMPARE(NeemVeld(header, 2), "Value n" + ruled(code, " ") + "m");
+        }
     }
 
     void newFileWithTheCurrentNameStartsEmpty()

@@ -31,6 +31,15 @@ namespace {
 
 QString fixture(const QString &name) { return QStringLiteral(QLV2_FIXTURES "/") + name; }
 
+// The one message of a load that skipped or cleaned lines.
+QString cleanedText(const QString &path, int skipped, int cleaned)
+{
+    return Taaltekst(521)
+        .replace("$$", QString::number(cleaned))
+        .replace("##", QString::number(skipped))
+        .replace("#", QDir::toNativeSeparators(path));
+}
+
 } // namespace
 
 class TestDataFileReader : public QObject {
@@ -359,7 +368,8 @@ private slots:
         QVERIFY2(used < 4 * bytes.size(), qPrintable(QString::number(used)));
     }
 
-    // Bytes no data file holds: the file never becomes the data file, and is not read.
+    // A file is judged by its header and its records: one that is no data file never becomes
+    // the data file and is not read; stray bytes in a data file do not refuse it.
     void foreignBytesRefused_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -370,10 +380,14 @@ private slots:
             c = char(generator.bounded(256));
         const QByteArray data = "\"Time\",\"Value CH1\"\r\n\"1/5/2026 9:00:00 AM\",\"1\tx\"\r\n";
         QTest::newRow("20 KB of random bytes") << random << true;
+        QTest::newRow("another program's file") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
+                                                << true;
+        QTest::newRow("notes") << QByteArray("shopping list\r\nmilk, bread\r\n") << true;
         QTest::newRow("a data file with a NUL far on")
-            << data + QByteArray(3'000'000, ' ') + QByteArray(1, '\0') << true;
-        QTest::newRow("a data file with an escape") << data + "\x1b[0m" << true;
+            << data + QByteArray(3'000'000, ' ') + QByteArray(1, '\0') << false;
+        QTest::newRow("a data file with an escape") << data + "\x1b[0m" << false;
         QTest::newRow("a data file with tabs and bare line feeds") << data + "\n\n" << false;
+        QTest::newRow("an empty file") << QByteArray() << false;
     }
 
     void foreignBytesRefused()
@@ -393,22 +407,55 @@ private slots:
         QCOMPARE(dialogs.messageTexts().contains(Taaltekst(312)), refused);
         QCOMPARE(readAllOrMissing(path), bytes);
         if (!refused)
-            QCOMPARE(AantalRijen, 1);
+            QCOMPARE(AantalRijen, bytes.isEmpty() ? 0 : 1);
     }
 
-    // Named by other ways (command line, settings), such a file is not read either.
-    void readerRefusesForeignBytes()
+    // A stray control byte is read as a blank, a tail of zeros is no line, and what was
+    // skipped or cleaned is told once, in one message, also when the file is read again.
+    void strayBytesAreReadAsBlanks_data()
     {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("remarks");
+        QTest::addColumn<int>("skipped");
+        QTest::addColumn<int>("cleaned");
+        const QByteArray header = "\"Time\",\"Value CH1\"\r\n";
+        auto record = [](int second, const QByteArray &remark) {
+            return "\"1/5/2026 9:00:0" + QByteArray::number(second)
+                   + " AM\",\"1\",\"V\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"----\",\"" + remark + "\"\r\n";
+        };
+        QTest::newRow("a NUL inside one remark")
+            << header + record(0, "a") + record(1, QByteArray("b\0c", 3)) + record(2, "d")
+            << QStringList{"a", "b c", "d"} << 0 << 1;
+        QTest::newRow("zeros a power loss left at the end")
+            << header + record(0, "a") + record(1, "b") + QByteArray(70'000, '\0')
+            << QStringList{"a", "b"} << 0 << 0;
+        QTest::newRow("a line of control bytes, a bell and a form feed in a remark")
+            << header + record(0, "a") + QByteArray("\0\1\2\r\n", 5) + record(1, "b\x07" "c\x0c")
+            << QStringList{"a", "b c"} << 1 << 1;
+    }
+
+    void strayBytesAreReadAsBlanks()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, remarks);
+        QFETCH(int, skipped);
+        QFETCH(int, cleaned);
         configureT542Slots({1});
-        const QString path = m_dir.filePath("binary.csv");
-        // A record, then bytes no text file holds; the literal's own closing zero is left out.
-        static const char bytes[] = "\"Time\"\r\n\"1/5/2026 9:00:00 AM\",\"1\"\r\n\0\1\2";
-        QVERIFY(writeBytes(path, QByteArray(bytes, sizeof bytes - 1)));
+        const QString path = m_dir.filePath(QStringLiteral("stray-%1.csv").arg(QTest::currentDataTag()));
+        QVERIFY(writeBytes(path, bytes));
         ScriptedDialogProvider dialogs;
-        LeesMeetbestand(path);
-        QCOMPARE(AantalRijen, 0);
-        QCOMPARE(LaatsteAntwoord, qint16(2));
-        QCOMPARE(dialogs.messageTexts(), QStringList{Taaltekst(312)});
+        Meetbestandsnaam = path;
+        for (int load = 0; load < 2; ++load) {
+            LaadMeetbestand();
+            QCOMPARE(Antwoord(), qint16(1));
+            QCOMPARE(LaatsteAntwoord, qint16(1));
+            QCOMPARE(AantalRijen, remarks.size());
+            for (int r = 0; r < remarks.size(); ++r)
+                QCOMPARE(cell(1, r + 1, KolomOpmerking), remarks[r]);
+        }
+        QCOMPARE(dialogs.messageTexts(), skipped + cleaned ? QStringList{cleanedText(path, skipped, cleaned)}
+                                                           : QStringList{});
+        QCOMPARE(Meetbestandsnaam, path);
         QVERIFY(!LadenBezig);
         QVERIFY(!FrmVoortgang::isLoaded());
     }

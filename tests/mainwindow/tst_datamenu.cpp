@@ -1,4 +1,5 @@
 #include "core/datafile.h"
+#include "core/datafilecopies.h"
 #include "core/shared.h"
 #include "core/slots.h"
 #include "instruments/datatransfer.h"
@@ -49,6 +50,12 @@ QByteArray readAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 QMdiSubWindow *subOf(QWidget *w) { return qobject_cast<QMdiSubWindow *>(w->parentWidget()); }
@@ -178,10 +185,9 @@ private slots:
     // Receive from the table window: logging stops with its stop record first, the wait window
     // disables the main window, the records reach the new data file and the table, and the menu
     // is as before afterwards.
-    void receiveFromTheTable()
+    // A T5781 in slot 1 ("Basin") with two records in its log memory, on a simulated line.
+    static Sim::Controller &basinWithTwoRecords(Sim::Simulator &sim)
     {
-        Sim::Simulator sim;
-        QVERIFY(sim.start());
         Sim::Controller &c = sim.add("T5781", 3, 1);
         c.log.unit = {"pH", "", "\xf8" "C", ""};
         Sim::LogRecord r;
@@ -197,18 +203,35 @@ private slots:
         Toestel[1].Kanalen = 1;
         Toestel[1].Naam = "Basin";
         InstellenToestelProtocol(1);
+        return c;
+    }
 
-        Dialogs dialogs;
-        ProgramWindow w;
+    // The main window shown with its port open and the table the active window.
+    static frmTabel *tableActive(ProgramWindow &w)
+    {
         w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        if (!QTest::qWaitForWindowExposed(&w))
+            return nullptr;
         w.initCommPoort();
         w.OpenCommPoort();
-        QVERIFY(w.poortOpen());
+        if (!w.poortOpen())
+            return nullptr;
         frmTabel *tabel = TabelVenster();
         tabel->StelTabelIn(true);
         subOf(tabel)->show();
         w.mdiArea()->setActiveSubWindow(subOf(tabel));
+        return tabel;
+    }
+
+    void receiveFromTheTable()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        Sim::Controller &c = basinWithTwoRecords(sim);
+        Dialogs dialogs;
+        ProgramWindow w;
+        frmTabel *tabel = tableActive(w);
+        QVERIFY(tabel);
 
         // A run being logged into another file.
         const QString logged = home.path() + "/logged.csv";
@@ -277,6 +300,58 @@ private slots:
         QVERIFY(!w.toolButton("tbrReceive")->isChecked());
         QVERIFY(w.menuItem("mnuDataTransfer")->isEnabled());
         QCOMPARE(w.panelText("Connect"), Taaltekst(150)); // "Receive ON" no longer
+        w.SluitCommPoort();
+        subOf(tabel)->hide();
+    }
+
+    // Pending edits of the data file are settled before a download may take its name: kept
+    // under the proposed name, the download is the data file, and no working copy is left to
+    // be put over it later.
+    void receiveSettlesPendingEdits()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        Sim::Controller &c = basinWithTwoRecords(sim);
+        Dialogs dialogs;
+        ProgramWindow w;
+        frmTabel *tabel = tableActive(w);
+        QVERIFY(tabel);
+        const QString data = home.path() + "/pending.csv";
+        QVERIFY(writeAll(data, "\"Time\"\r\n\"12/5/2009 9:00:00 AM\",\"1\"\r\n"));
+        const QByteArray edited = "\"Time\"\r\n\"12/5/2009 9:00:00 AM\",\"edited\"\r\n";
+        QVERIFY(writeAll(WerkkopieNaam(data), edited));
+        QFile::remove(BackupNaam(data));
+        Meetbestandsnaam = data;
+
+        dialogs.answerMessage(MsgBox::Yes); // receive
+        dialogs.answerMessage(MsgBox::Yes); // accept the edits
+        dialogs.answerFile(data);           // the proposed name, kept
+        dialogs.answerMessage(MsgBox::Yes); // overwrite
+        dialogs.answerMessage(MsgBox::Ok);
+        bool sent = false;
+        dialogs.afterBox = [&] {
+            // After the box that asks the user to press SEND.
+            if (dialogs.requests().last().text == Taaltekst(316).replace("##", "Basin")
+                && !std::exchange(sent, true))
+                sim.sendLogMemory(c);
+        };
+        QObject context;
+        FormDataTransfer &wait = FormDataTransfer::instance();
+        connect(wait.TextActie(), &QPlainTextEdit::textChanged, &context, [&wait] {
+            if (wait.TextActie()->toPlainText().contains("LOG.2"))
+                QTimer::singleShot(0, &wait, [&wait] { wait.close(); });
+        });
+        w.mnuDataReceive_Click();
+
+        QCOMPARE(dialogs.requests().size(), 5);
+        QCOMPARE(dialogs.requests()[1].text, Taaltekst(424));
+        QCOMPARE(dialogs.requests()[2].kind, QStringLiteral("save"));
+        QCOMPARE(Meetbestandsnaam, data);
+        QVERIFY(!QFile::exists(WerkkopieNaam(data)));
+        QCOMPARE(readAll(BackupNaam(data)), edited);
+        const QList<QByteArray> lines = readAll(data).split('\n');
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(lines[2].contains("10:25:30"));
         w.SluitCommPoort();
         subOf(tabel)->hide();
     }

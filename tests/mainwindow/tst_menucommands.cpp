@@ -2,6 +2,7 @@
 
 #include "core/datafile.h"
 #include "core/datafilecopies.h"
+#include "core/datafilereader.h"
 #include "core/services.h"
 #include "core/shared.h"
 #include "core/slots.h"
@@ -16,6 +17,7 @@
 #include "platform/grid.h"
 #include "platform/registry.h"
 #include "support/language.h"
+#include "support/messagebox.h"
 #include "support/wrappers.h"
 #include "views/rack.h"
 #include "views/table.h"
@@ -27,6 +29,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -389,7 +392,7 @@ private slots:
         const QString a = home.filePath("a.csv");
         QFile file(a);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("x\r\n");
+        file.write("\"Time\"\r\n");
         file.close();
         setRecent({"/d/B.csv", a});
         dialogs->answerFile(a);
@@ -414,7 +417,7 @@ private slots:
         QFETCH(bool, protectedFile);
         const QString a = home.filePath(protectedFile ? "protected.csv" : "open.csv");
         QFile::setPermissions(a, QFile::ReadOwner | QFile::WriteOwner);
-        QVERIFY(writeBytes(a, "x\r\n"));
+        QVERIFY(writeBytes(a, "\"Time\"\r\n"));
         if (protectedFile)
             QVERIFY(QFile::setPermissions(a, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         AlleenLezen = !protectedFile;
@@ -470,8 +473,8 @@ private slots:
         Meetbestandsnaam = home.filePath("run#date#.csv");
         const QString data = VervangDatum(Meetbestandsnaam);
         QFile::remove(BackupNaam(data));
-        QVERIFY(writeBytes(data, "old\r\n"));
-        QVERIFY(writeBytes(data + ".new", "edited\r\n"));
+        QVERIFY(writeBytes(data, "\"Time\",\"old\"\r\n"));
+        QVERIFY(writeBytes(data + ".new", "\"Time\",\"edited\"\r\n"));
         dialogs->answerMessage(answer);
         dialogs->answerMessage(MsgBox::Ok);
         dialogs->answerFile(QString()); // the file dialog, when it comes, is cancelled
@@ -486,10 +489,10 @@ private slots:
         QCOMPARE(fileDialog, answer != MsgBox::Cancel);
         QCOMPARE(Meetbestandsnaam, home.filePath("run#date#.csv"));
         if (answer == MsgBox::Yes) {
-            QCOMPARE(readFile(data), QByteArray("edited\r\n"));
-            QCOMPARE(readFile(BackupNaam(data)), QByteArray("old\r\n"));
+            QCOMPARE(readFile(data), QByteArray("\"Time\",\"edited\"\r\n"));
+            QCOMPARE(readFile(BackupNaam(data)), QByteArray("\"Time\",\"old\"\r\n"));
         } else {
-            QCOMPARE(readFile(data), QByteArray("old\r\n"));
+            QCOMPARE(readFile(data), QByteArray("\"Time\",\"old\"\r\n"));
             QVERIFY(!QFile::exists(BackupNaam(data)));
         }
         QCOMPARE(QFile::exists(data + ".new"), answer == MsgBox::Cancel);
@@ -555,6 +558,104 @@ private slots:
             QCOMPARE(u.pointSize(), 8);
             QCOMPARE(rack->LabelEenheid(i)->palette().color(QPalette::WindowText), QColor(Qt::blue));
         }
+    }
+
+    // Every road that opens a data file judges it by one rule: stray bytes in a data file are
+    // read as blanks (and told once), zeros at its end are ignored, and a file that is no data
+    // file is refused, never becomes the data file and does not go on the recent-files list.
+    void everyRoadJudgesAlike_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("records"); // -1: refused
+        QTest::addColumn<int>("cleaned");
+        const QByteArray header = "\"Time\",\"Value Oven\"\r\n";
+        auto record = [](int i, const QByteArray &remark) {
+            const QDateTime t = QDateTime(QDate(2026, 1, 5), QTime(9, 0)).addSecs(i);
+            QByteArray line = "\"" + t.toString("yyyy-MM-dd HH:mm:ss").toLatin1() + "\"";
+            for (int f = 0; f < 10; ++f)
+                line += ",\"" + QByteArray::number(i % 97 + f) + "\"";
+            return line + ",\"" + remark + "\"\r\n";
+        };
+        QByteArray nul = header + record(0, "a") + record(1, QByteArray("b\0c", 3)) + record(2, "d");
+        QByteArray powerLoss = header;
+        for (int i = 0; i < 6000; ++i)
+            powerLoss += record(i, QByteArray(150, char('a' + i % 26)));
+        powerLoss += QByteArray(1 << 16, '\0');
+        QByteArray random(20'000, Qt::Uninitialized);
+        QRandomGenerator generator(29);
+        for (char &c : random)
+            c = char(generator.bounded(256));
+        for (const char *road :
+             {"command line", "start-up", "File > Open", "recent entry", "drop", "reload"}) {
+            QTest::addRow("%s, one NUL in a remark", road) << QString::fromLatin1(road) << nul << 3 << 1;
+            QTest::addRow("%s, zeros past the first MiB", road)
+                << QString::fromLatin1(road) << powerLoss << 6000 << 0;
+            QTest::addRow("%s, random bytes", road) << QString::fromLatin1(road) << random << -1 << 0;
+        }
+    }
+    void everyRoadJudgesAlike()
+    {
+        QFETCH(QString, road);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, records);
+        QFETCH(int, cleaned);
+        if (records == 6000) // the zeros start past the first MiB
+            QVERIFY(bytes.indexOf('\0') > (1 << 20));
+        static int files = 0;
+        const QString path = home.filePath(QStringLiteral("road%1.csv").arg(++files));
+        QVERIFY(writeBytes(path, bytes));
+        setRecent({"/d/B.csv"});
+        // The program's own boxes, read and closed as they come (some do not wait).
+        QStringList texts;
+        auto readBoxes = [&texts] {
+            for (FormMelding *box : FormMelding::openBoxes()) {
+                if (!box->isVisible())
+                    continue;
+                texts << box->MijnMelding;
+                box->close();
+            }
+        };
+        QTimer reader;
+        connect(&reader, &QTimer::timeout, this, readBoxes);
+        reader.start(5);
+        if (road == "command line" || road == "start-up") {
+            (road == "command line" ? BestandOpCommando : LaadBestand) = true;
+            Meetbestandsnaam = path;
+            pollHooks().loadDataFile();
+            pollHooks().addRecentFile(Meetbestandsnaam);
+            BestandOpCommando = LaadBestand = false;
+        } else if (road == "File > Open") {
+            dialogs->answerFile(path);
+            w->menuItem("mnuFileOpen")->trigger();
+        } else if (road == "recent entry") {
+            setRecent({path, "/d/B.csv"});
+            VulRecenteBestanden();
+            w->menuItem("mnuRecentFile0")->trigger();
+        } else if (road == "drop") {
+            w->MDIForm_OLEDragDrop({path});
+        } else {
+            Meetbestandsnaam = path;
+            LaadMeetbestand();
+        }
+        readBoxes();
+        texts << dialogs->messageTexts();
+        QCOMPARE(texts.contains(Taaltekst(312)), records < 0);
+        QCOMPARE(readFile(path), bytes);
+        if (records < 0) {
+            QVERIFY(Meetbestandsnaam != path);
+            QCOMPARE(recent().contains(path), road == "recent entry");
+            return;
+        }
+        QCOMPARE(Meetbestandsnaam, path);
+        QCOMPARE(AantalRijen, records);
+        QCOMPARE(table()->MSHFlexGrid(0)->data().textMatrix(2, KolomOpmerking).trimmed(),
+                 cleaned ? QStringLiteral("b c") : QString(150, QLatin1Char('b')));
+        if (road != "reload")
+            QCOMPARE(recent().value(0), path);
+        QString told = Taaltekst(521);
+        told.replace("$$", QString::number(cleaned)).replace("##", "0").replace("#", path);
+        QCOMPARE(texts.contains(told), cleaned > 0);
     }
 
     void missingCommandLineFileIsNotAdded()

@@ -4,6 +4,7 @@
 
 #include "core/datafile.h"
 #include "core/datafilecopies.h"
+#include "core/datafileparse.h"
 #include "core/datafilereader.h"
 #include "core/services.h"
 #include "core/shared.h"
@@ -31,6 +32,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <functional>
 
 using namespace Hoofdmodule;
 
@@ -121,6 +123,28 @@ formEditInfo *openRemarkDialog()
 class TestTableEdits : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
+
+    // Opens the remark dialog of row 2 of the first grid with `key` and hands it to `act`, which
+    // must close it. False when no dialog opened.
+    bool remarkOfRow2(frmTabel &table, int key, const std::function<void(formEditInfo *)> &act)
+    {
+        connect(&table, &frmTabel::opmerkingGevraagd, &table,
+                [&table](int grid, qint32 row) { ToonOpmerking(&table, grid, row); });
+        table.show();
+        table.setTab(0);
+        Grid *grid = table.MSHFlexGrid(0);
+        grid->data().setSelection(2, 13, 2, 13);
+        grid->setMouseCell(2, 13);
+        bool opened = false;
+        QTimer::singleShot(0, this, [&] {
+            if (formEditInfo *dialog = openRemarkDialog()) {
+                opened = true;
+                act(dialog);
+            }
+        });
+        QTest::keyClick(grid, Qt::Key(key));
+        return opened;
+    }
 
     // Loads `data` (written as the data file `name`) into a fresh table with slots 1 and 3.
     void load(frmTabel &table, const QString &path, const QByteArray &data)
@@ -486,21 +510,8 @@ private slots:
         RelatieveTijd = relative;
         TijdBasis = firstRecord;
         table.VernieuwTijden();
-        connect(&table, &frmTabel::opmerkingGevraagd, &table,
-                [&table](int grid, qint32 row) { ToonOpmerking(&table, grid, row); });
-        table.show();
-        table.setTab(0);
-        Grid *grid = table.MSHFlexGrid(0);
-        grid->data().setSelection(2, 13, 2, 13);
-        grid->setMouseCell(2, 13);
-
         QString caption, shownLabel, selected;
-        bool opened = false;
-        QTimer::singleShot(0, this, [&] {
-            formEditInfo *dialog = openRemarkDialog();
-            if (!dialog)
-                return;
-            opened = true;
+        const bool opened = remarkOfRow2(table, key, [&](formEditInfo *dialog) {
             caption = dialog->windowTitle();
             shownLabel = dialog->LabelInfo->text();
             selected = dialog->TextInfo->selectedText();
@@ -511,7 +522,7 @@ private slots:
             else
                 QTest::keyClick(dialog->TextInfo, Qt::Key_Return);
         });
-        QTest::keyClick(grid, Qt::Key(key));
+        Grid *grid = table.MSHFlexGrid(0);
         QVERIFY(opened);
         QVERIFY(!openRemarkDialog());
         QCOMPARE(caption, QStringLiteral("Oven: Edit info"));
@@ -526,6 +537,50 @@ private slots:
                      dataFile({0, 1, 2}, {{1, {{12, "Stop' 'now'"}}}}));
         }
         QCOMPARE(readAll(Meetbestandsnaam), data);
+    }
+
+    // What the remark dialog stores is what the file can hold and its reader reads back: a
+    // pasted text with control characters keeps blanks in their place (the file stays a data
+    // file), and a remark longer than a cell shows is edited and written whole, also by a save
+    // from the table.
+    void remarkIsStoredAsTheFileReadsIt_data()
+    {
+        QTest::addColumn<QString>("old");
+        QTest::addColumn<QString>("pasted"); // null: Enter on the remark as it is
+        QTest::addColumn<QString>("stored");
+        const QString along(100'000, QLatin1Char('r'));
+        QTest::newRow("pasted control characters")
+            << "old" << QStringLiteral("ab\x0c" "cd\x07" "ef\tgh") << QStringLiteral("ab cd ef\tgh");
+        QTest::newRow("100,000 characters, kept") << along << QString() << along;
+    }
+    void remarkIsStoredAsTheFileReadsIt()
+    {
+        QFETCH(QString, old);
+        QFETCH(QString, pasted);
+        QFETCH(QString, stored);
+        frmTabel table;
+        Meetbestandsnaam = m_dir.filePath(QStringLiteral("stored.csv"));
+        QFile::remove(WerkkopieNaam(Meetbestandsnaam));
+        load(table, Meetbestandsnaam, dataFile({0, 1, 2}, {{1, {{12, old}}}}));
+        QString shown;
+        QVERIFY(remarkOfRow2(table, Qt::Key_Return, [&](formEditInfo *dialog) {
+            shown = dialog->TextInfo->text();
+            if (!pasted.isNull())
+                dialog->TextInfo->insert(pasted); // as Ctrl+V over the selected text does
+            QTest::keyClick(dialog->TextInfo, Qt::Key_Return);
+        }));
+        QCOMPARE(shown.size(), old.size());
+        QCOMPARE(table.MSHFlexGrid(0)->data().textMatrix(2, 13), stored);
+        const QByteArray written = readAll(WerkkopieNaam(Meetbestandsnaam));
+        QCOMPARE(written, dataFile({0, 1, 2}, {{1, {{12, stored}}}}));
+        QCOMPARE(DataFileParse::foreignByte(written), -1);
+        // Accepted, read again and saved from the table: still the same text.
+        QVERIFY(MaakBackup(Meetbestandsnaam, WerkkopieNaam(Meetbestandsnaam)));
+        load(table, Meetbestandsnaam, written);
+        QCOMPARE(table.MSHFlexGrid(0)->data().textMatrix(2, 13), stored);
+        const QString saved = m_dir.filePath(QStringLiteral("saved.csv"));
+        QVERIFY(SchrijfMeetbestand(saved));
+        QVERIFY(readAll(saved).contains(",\"" + stored.toLatin1() + "\","));
     }
 
     void deleteQuestion()
