@@ -249,7 +249,11 @@ void Simulator::setBaud(int baud)
 qsizetype Simulator::dueBytes() const
 {
     const qint64 now = m_paceClock.nsecsElapsed();
-    return now < m_lineFreeNs ? 0 : qMin(m_out.size(), qsizetype((now - m_lineFreeNs) / byteNs()));
+    const qsizetype through =
+        now < m_lineFreeNs ? 0 : qMin(m_out.size(), qsizetype((now - m_lineFreeNs) / byteNs()));
+    // A serial port's receive buffer hands bytes on in groups, and the last ones of a
+    // transmission as soon as they are in.
+    return through >= qMin(FifoBytes, m_out.size()) ? through : 0;
 }
 
 Simulator::~Simulator()
@@ -373,7 +377,8 @@ void Simulator::flush()
             if (due == 0) {
                 // The line still carries the bytes before: go on once the next one is through.
                 m_writable->setEnabled(false);
-                const qint64 waitNs = m_lineFreeNs + byteNs() - m_paceClock.nsecsElapsed();
+                const qint64 waitNs = m_lineFreeNs + qMin(FifoBytes, m_out.size()) * byteNs()
+                                      - m_paceClock.nsecsElapsed();
                 m_paceTimer.start(int(qMax<qint64>(1, (waitNs + 999'999) / 1'000'000)));
                 return;
             }

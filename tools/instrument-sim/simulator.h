@@ -146,9 +146,12 @@ public:
     bool transmitting() const { return !m_out.isEmpty() || !m_lines.isEmpty(); }
     // Paces everything the controllers send as a line at this many bits per second does, 10
     // bits a byte: a reply starts once the frame it answers has crossed the line, and its bytes
-    // follow one another in time, so the acknowledgment is there before the channel lines. 0
-    // (the default) writes each reply at once.
+    // follow one another in time, so the acknowledgment is there before the channel lines. They
+    // are handed on as a PC's serial port does, in groups of FifoBytes (its receive buffer's
+    // trigger level), the last group of a transmission as soon as it is in. 0 (the default)
+    // writes each reply at once.
     void setBaud(int baud);
+    static constexpr qsizetype FifoBytes = 8;
     int baud() const { return m_baud; }
 
 signals:
