@@ -207,6 +207,7 @@ int main(int argc, char *argv[])
     std::printf("goal in every line: 90 %% under %.0f ms, worst under %.0f ms; a key not acted "
                 "on within %d ms counts as %d ms\n",
                 P90Goal, WorstGoal, LimitMs, LimitMs);
+    std::fflush(stdout);
     Goals goals;
     for (const LineSetup &line : lines) {
         const Result r = measureLine(line, samples, desktop, user);
@@ -224,6 +225,7 @@ int main(int argc, char *argv[])
                     int(r.waits.size()), LimitMs, r.records,
                     goals.judge(r.ran && r.waits.size() == samples && p90 < P90Goal
                                 && worst < WorstGoal));
+        std::fflush(stdout); // each line as it is measured: the whole run takes minutes
     }
     std::printf("%s\n", goals.allMet() ? "All goals met." : "MISSED (see above).");
     return goals.status();
