@@ -1,11 +1,13 @@
-// The poll loop's appetite: CPU while it polls silent controllers and while it is idle (both
-// must stay under 2 % of one core); CPU while it polls answering controllers, once bare and once
-// with the program's own rack windows kept up to date (offscreen); and the time one poll
-// exchange takes against the time its bytes need on the wire at 9600 and 38400 baud.
+// The poll loop's appetite, in this process: CPU while it polls three silent controllers and
+// while it is idle; CPU while it polls three answering controllers, once bare and once with the
+// program's own rack windows kept up to date (offscreen); and the time one poll exchange takes
+// against the time its bytes need on the wire at 9600 and 38400 baud.
 //
-// The controllers are simulated in this process on a pseudo-terminal, so their (small) work is
-// counted in the CPU figures too. A pseudo-terminal has no baud rate: the exchange time is the
-// program's own overhead plus the simulator's, and the wire time is worked out from the bytes.
+// These are figures to compare runs by, with no verdict: the controllers are simulated in this
+// process on an unpaced pseudo-terminal, so their work is counted in the CPU figures too, and
+// the exchange time is the program's own overhead plus the simulator's (the wire time is worked
+// out from the bytes). The project's goal (31 answering controllers under 0.5 % of a core) is
+// judged on the real program and a paced line by bench_program_cpu.
 #include "core/shared.h"
 #include "core/slots.h"
 #include "instruments/connection.h"
@@ -40,8 +42,8 @@ double cpuSeconds()
 void report(const char *what, double cpu, double wall)
 {
     const double percent = 100.0 * cpu / wall;
-    std::printf("%-40s %6.3f s CPU in %5.2f s = %6.3f %% of one core (goal < 2 %%): %s\n", what,
-                cpu, wall, percent, percent < 2.0 ? "ok" : "TOO HIGH");
+    std::printf("%-40s %6.3f s CPU in %5.2f s = %6.3f %% of one core\n", what, cpu, wall,
+                percent);
 }
 
 void configure(Sim::Simulator &sim, Sim::Behaviour behaviour)
@@ -136,6 +138,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     installHooks(false);
+    std::printf("The poll loop in this process with its simulated controllers: figures to compare "
+                "runs by, no verdict (bench_program_cpu judges the goal on the real program)\n");
 
     configure(sim, Sim::Behaviour::Silent);
     // Controllers that have been silent a while: each is polled once per cycle and waited for

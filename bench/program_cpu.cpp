@@ -1,13 +1,14 @@
 // What the real program (qlv2, beside this bench in the build folder) costs on an X server:
 //  - idle: 31 controllers configured, none switched on;
-//  - 31 answering controllers polled at the loop's own pace, logging to its data file;
+//  - 31 answering controllers polled at the loop's own pace, logging every second;
 // as CPU time in % of one core, and while polling also per poll cycle and per record; and the
 // time from the end of each reply on the line to the next poll frame, against the wire time of
 // one exchange at 38400 baud.
 //
-// The controllers are simulated in this process. Between them and the program sits a line
-// that passes frames on at once and delivers each reply only when its bytes would have arrived
-// at 38400 baud, as a real line does; it timestamps both. The program's CPU time is read from
+// The controllers are simulated in this process, their replies paced at 38400 baud as a real
+// line carries them: 10 bits a byte, a reply once its frame has crossed, the acknowledgment first
+// and each channel line after it. Between them and the program sits a tap that passes every byte
+// on at once and timestamps frames and replies. The program's CPU time is read from
 // /proc/<pid>/stat (all threads, ended ones too). Without a DISPLAY the bench starts Xvfb itself,
 // on a display number the server picks as free.
 //
@@ -19,29 +20,14 @@
 // A missed goal or a failed check says MISSED and makes the exit status non-zero.
 //
 //   bench_program_cpu [seconds per phase, default 30]
-#include "core/settingsfile.h"
-#include "core/shared.h"
-#include "core/slots.h"
-#include "core/windowsettings.h"
-#include "platform/codec.h"
-#include "platform/datetimetext.h"
-#include "platform/serialport.h"
-#include "simulator.h"
-#include "support/language.h"
-#include "support/wrappers.h"
 #include "benchsupport.h"
+#include "platform/serialport.h"
+#include "programbench.h"
+#include "xdesktop.h"
 
-#include <QCoreApplication>
-#include <QDateTime>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QFile>
 #include <QProcess>
 #include <QSocketNotifier>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <pty.h>
@@ -52,13 +38,14 @@
 namespace {
 
 constexpr int Baud = 38400;
-// Seconds between records. At 38400 baud the reply time-out is 1.5 s, and a poll cycle starts
-// at most once per whole seconds beyond it: every 2 s. A record waits for a cycle that ended
-// since the one before it, so a shorter interval would still give a record every 2 s.
-constexpr int Interval = 2;
+// Seconds between records, as the goal has it. At 38400 baud the reply time-out is 1.5 s, and a
+// poll cycle starts at most once per whole seconds beyond it: every 2 s. A record waits for a
+// cycle that ended since the one before it, so records come every 1 or 2 s, never further apart.
+constexpr int Interval = 1;
+constexpr int CyclePace = 2;
 constexpr double IdleGoal = 0.1;    // % of one core
 constexpr double PollingGoal = 0.5; // % of one core
-constexpr double GapGoal = 1.0;     // median gap, % of the wire time of one exchange
+constexpr double GapGoal = 1.0;     // 90 % of the gaps, % of the wire time of one exchange
 
 double wireMs(qsizetype bytes) { return double(bytes) * 10.0 * 1000.0 / Baud; }
 
@@ -71,21 +58,6 @@ void makeRaw(int fd)
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
 }
 
-// CPU time of a process, in seconds: utime + stime from /proc/<pid>/stat, which keeps the time of
-// threads that have already ended (summing /proc/<pid>/task would drop it).
-double processCpu(qint64 pid)
-{
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray stat = f.readAll();
-    // The command name may hold spaces and parentheses: fields are counted after the last ')'.
-    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    // After the name: state is field 3, utime field 14 and stime field 15 (1-based, as in proc(5)).
-    const double ticks = fields.value(11).toDouble() + fields.value(12).toDouble();
-    return ticks / double(sysconf(_SC_CLK_TCK));
-}
-
 // This process's own CPU time, all threads, in seconds.
 double ownCpu()
 {
@@ -93,15 +65,6 @@ double ownCpu()
     getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
            + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-// Blocks in the event loop until the time is up: the line and the controllers are served from
-// their descriptors meanwhile, and nothing spins.
-void waitMs(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 // What crossed the line. Gaps between the end of a reply and the next frame, in milliseconds:
@@ -113,7 +76,8 @@ struct Traffic {
     QMap<QByteArray, int> framesTo; // per address
 };
 
-// The line between the program and the simulated controllers.
+// The tap between the program and the simulated controllers, which pace their replies
+// themselves: it passes every byte on as it comes and notes the times.
 class Line : public QObject {
 public:
     // cycleStart: the address of the controller each poll cycle begins with.
@@ -131,6 +95,7 @@ public:
     {
         traffic = {};
         m_lastReplyEnd = -1;
+        m_exchangeBytes = 0;
     }
 
 private:
@@ -150,13 +115,14 @@ private:
             m_frame.remove(0, end + 2);
             const QByteArray address = frame.left(4);
             ++traffic.framesTo[address];
-            // The reply goes out once this frame has crossed the wire.
-            m_replyFrom = now + wireMs(frame.size());
-            m_frameBytes = frame.size();
-            if (m_lastReplyEnd >= 0)
+            // The exchange before ends with this frame: its frame and all reply bytes since.
+            if (m_lastReplyEnd >= 0) {
                 (address == m_cycleStart ? traffic.betweenCycles : traffic.withinCycle)
                     << now - m_lastReplyEnd;
+                traffic.exchangeWireMs << wireMs(m_exchangeBytes);
+            }
             m_lastReplyEnd = -1;
+            m_exchangeBytes = frame.size();
         }
     }
     void fromControllers()
@@ -165,17 +131,10 @@ private:
         const ssize_t n = ::read(m_controllers, buffer, sizeof buffer);
         if (n <= 0)
             return;
-        const double now = m_clock.nsecsElapsed() / 1e6;
-        const double at = std::max(now, m_replyFrom) + wireMs(n);
-        m_replyFrom = at;
-        traffic.exchangeWireMs << wireMs(m_frameBytes + n);
-        m_frameBytes = 0;
-        const QByteArray bytes(buffer, n);
-        QTimer::singleShot(std::max(0, int(at - now + 0.5)), Qt::PreciseTimer, this, [this, bytes] {
-            if (::write(m_program, bytes.constData(), size_t(bytes.size())) != bytes.size())
-                std::fprintf(stderr, "line: short write to the program\n");
-            m_lastReplyEnd = m_clock.nsecsElapsed() / 1e6;
-        });
+        if (::write(m_program, buffer, size_t(n)) != n)
+            std::fprintf(stderr, "line: short write to the program\n");
+        m_lastReplyEnd = m_clock.nsecsElapsed() / 1e6;
+        m_exchangeBytes += n;
     }
 
     int m_program;
@@ -185,84 +144,9 @@ private:
     QSocketNotifier *m_fromProgram;
     QSocketNotifier *m_fromControllers;
     QByteArray m_frame;
-    double m_replyFrom = 0;
     double m_lastReplyEnd = -1;
-    qsizetype m_frameBytes = 0;
+    qsizetype m_exchangeBytes = 0;
 };
-
-const char *const Models[] = {"T512", "T542", "T552", "T574", "T578", "T575",
-                              "T5741", "T5781", "T5751"};
-
-bool writeSettings(const Sim::Simulator &sim, int port, bool switchedOn, const QString &path)
-{
-    qint16 english = 0;
-    LaadTaal(english);
-    ResetToestellen();
-    int slot = 0;
-    for (const auto &c : sim.controllers()) {
-        ToestelGegevens &t = Toestel[++slot];
-        t.Type = QString::fromLatin1(c->model);
-        t.Idno = c->idno;
-        t.Kanalen = qint16(c->channels);
-        t.Actief = switchedOn;
-        RackWindowSettings &rack = WindowSettings::rack[size_t(slot)];
-        rack.visible = true;
-        rack.placement.left = float(((slot - 1) % 8) * 3000);
-        rack.placement.top = float(((slot - 1) / 8) * 2100);
-        rack.placement.width = 3000;
-        rack.placement.height = 2100;
-    }
-    WindowSettings::table.TabelTonen = true;
-    WindowSettings::table.placement = {};
-    WindowSettings::table.placement.top = 4 * 2100;
-    WindowSettings::table.placement.width = 24000;
-    WindowSettings::table.placement.height = 4000;
-    WindowSettings::mainWindow.width = 25000;
-    WindowSettings::mainWindow.height = 16000;
-    Hoofdmodule::SeriePoort = QStringLiteral("COM%1").arg(port);
-    Hoofdmodule::Baudrate = QString::number(Baud);
-    Hoofdmodule::MeetInterval = Interval;
-    Hoofdmodule::StartLoggen = switchedOn;
-    Hoofdmodule::LaadBestand = false;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    return SchrijfInstellingen(path);
-}
-
-double percentile(QList<double> v, double p)
-{
-    if (v.isEmpty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[qsizetype(p * double(v.size() - 1))];
-}
-
-// The time stamps of the data file's records, oldest first (the header line left out).
-struct Records {
-    QList<QDateTime> stamps;
-    int unreadable = 0;
-};
-
-Records readRecords(const QString &path)
-{
-    Records records;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return records;
-    const QStringList lines =
-        Cp1252::decode(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QString &line = lines[i];
-        const QString stamp = line.startsWith(QLatin1Char('"'))
-                                  ? line.mid(1, line.indexOf(QLatin1Char('"'), 1) - 1)
-                                  : line.section(QLatin1Char(','), 0, 0);
-        const QDateTime t = DateTimeText::parse(stamp);
-        if (t.isValid())
-            records.stamps << t;
-        else
-            ++records.unreadable;
-    }
-    return records;
-}
 
 struct Phase {
     bool ran = false; // through the whole window
@@ -322,30 +206,6 @@ Phase runProgram(const QString &program, const QProcessEnvironment &env, int sec
     return phase;
 }
 
-// A free display number from the X server itself: -displayfd makes it choose one no other
-// server holds and write it out once it accepts connections.
-int startXServer(QProcess &xvfb)
-{
-    xvfb.setStandardErrorFile(QProcess::nullDevice());
-    xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1920x1200x24", "-nolisten", "tcp"});
-    if (!xvfb.waitForStarted())
-        return -1;
-    QByteArray out;
-    while (!out.contains('\n') && xvfb.waitForReadyRead(10000))
-        out += xvfb.readAllStandardOutput();
-    bool ok = false;
-    const int display = out.trimmed().toInt(&ok);
-    return ok ? display : -1;
-}
-
-// The system's 1-minute load average.
-QString loadAverage()
-{
-    QFile f(QStringLiteral("/proc/loadavg"));
-    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll().split(' ').value(0))
-                                       : QStringLiteral("unknown");
-}
-
 void report(const char *what, const QString &figures)
 {
     std::printf("%-52s %s\n", what, qPrintable(figures));
@@ -355,30 +215,21 @@ void report(const char *what, const QString &figures)
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
-    qputenv("XDG_DOCUMENTS_DIR", (home.path() + "/Documents").toLocal8Bit());
-    // The program's lock against a second copy lives in the runtime folder: a private one keeps
-    // a copy running elsewhere on the machine from ending the one measured here.
-    const QString runtime = home.path() + "/runtime";
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    ProgramHome home;
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
-    const QString program = QCoreApplication::applicationDirPath() + "/qlv2";
+    const QString program = ProgramHome::program();
 
-    QProcess xvfb;
+    XDesktop desktop;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "xcb");
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        const int display = startXServer(xvfb);
-        if (display < 0) {
-            std::fprintf(stderr, "Xvfb did not start\n");
+        // The server alone: the window manager's own work is no part of the figures.
+        if (!desktop.start(QSize(1920, 1200), false)) {
+            std::fprintf(stderr, "%s\n", qPrintable(desktop.error()));
             return 1;
         }
-        env.insert("DISPLAY", QStringLiteral(":%1").arg(display));
+        env.insert("DISPLAY", desktop.display());
     }
 
     Sim::Simulator sim;
@@ -386,8 +237,8 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "no pseudo-terminal\n");
         return 1;
     }
-    for (int i = 0; i < MaxToestellen; ++i)
-        sim.add(Models[i % 9], i + 1, 1 + i % 4);
+    addControllers(sim, MaxToestellen);
+    sim.setBaud(Baud);
     int programSide = -1, programSlave = -1;
     if (openpty(&programSide, &programSlave, nullptr, nullptr, nullptr) != 0) {
         std::fprintf(stderr, "no pseudo-terminal for the line\n");
@@ -402,11 +253,9 @@ int main(int argc, char *argv[])
     const int port = 200;
     SerialPortTable::bind(port, QString::fromLocal8Bit(ttyname(programSlave)));
 
-    QStringList info;
-    VerzamelSysteemInfo(info);
-    const QString settings = Hoofdmodule::MapDocumenten + "/Marquel/QLV-2/Settings/Qlv2.CFG";
-    const QString dataFile = Hoofdmodule::MapDocumenten + "/Marquel/QLV-2/Data/Untitled.csv";
-    const qint64 serverPid = xvfb.state() == QProcess::Running ? xvfb.processId() : 0;
+    const QString settings = ProgramHome::settingsFile();
+    const QString dataFile = ProgramHome::dataFile();
+    const qint64 serverPid = desktop.display().isEmpty() ? 0 : desktop.serverPid();
 
     Goals goals;
     const auto ownLine = [](const Phase &p) {
@@ -427,7 +276,12 @@ int main(int argc, char *argv[])
     // The gaps include the waits of both processes for a core: a busy machine lengthens them.
     std::printf("load average of the machine at the start: %s over %ld cores\n",
                 qPrintable(loadAverage()), sysconf(_SC_NPROCESSORS_ONLN));
-    if (!writeSettings(sim, port, false, settings))
+    ProgramSettings setup;
+    setup.port = port;
+    setup.baud = Baud;
+    setup.interval = Interval;
+    setup.switchedOn = setup.logging = false;
+    if (!writeProgramSettings(sim, setup, settings))
         return 1;
     const Phase idle = runProgram(program, env, seconds, line, dataFile, serverPid);
     report("idle (31 controllers configured, none switched on)",
@@ -450,10 +304,11 @@ int main(int argc, char *argv[])
 
     QFile::remove(settings);
     QFile::remove(dataFile);
-    if (!writeSettings(sim, port, true, settings))
+    setup.switchedOn = setup.logging = true;
+    if (!writeProgramSettings(sim, setup, settings))
         return 1;
     const Phase polling = runProgram(program, env, seconds, line, dataFile, serverPid);
-    report(qPrintable(QStringLiteral("31 answering controllers, logging every %1 s").arg(Interval)),
+    report(qPrintable(QStringLiteral("31 answering, paced, logging every %1 s").arg(Interval)),
            QStringLiteral("%1 s CPU in %2 s = %3 % of one core (goal < %4 %): %5")
                .arg(polling.cpu, 0, 'f', 3)
                .arg(polling.wall, 0, 'f', 1)
@@ -486,24 +341,25 @@ int main(int argc, char *argv[])
         report("  the program's CPU per poll cycle",
                QStringLiteral("%1 ms").arg(1000.0 * polling.cpu / cycles, 0, 'f', 2));
 
-    // Every record should follow the one before by exactly the interval.
+    // Every record follows the one before by the interval, or by the wait for the next cycle.
     const QList<QDateTime> &stamps = polling.records.stamps;
     QStringList offSpacing;
     for (qsizetype i = 1; i < stamps.size(); ++i) {
         const qint64 spacing = stamps[i - 1].secsTo(stamps[i]);
-        if (spacing != Interval)
+        if (spacing < Interval || spacing > CyclePace)
             offSpacing << QStringLiteral("record %1 (%2) %3 s after the one before")
                               .arg(i + 1)
                               .arg(DateTimeText::format(stamps[i]))
                               .arg(spacing);
     }
     report("records in the window",
-           QStringLiteral("%1; in the data file %2, of which %3 not %4 s after the one before"
-                          "%5: %6")
+           QStringLiteral("%1; in the data file %2, of which %3 not %4 to %5 s after the one "
+                          "before%6: %7")
                .arg(polling.recordsInWindow)
                .arg(stamps.size())
                .arg(offSpacing.size())
                .arg(Interval)
+               .arg(CyclePace)
                .arg(polling.records.unreadable
                         ? QStringLiteral(", %1 stamps unreadable").arg(polling.records.unreadable)
                         : QString())
@@ -533,19 +389,14 @@ int main(int argc, char *argv[])
                .arg(percentile(t.betweenCycles, 0.5), 0, 'f', 1)
                .arg(t.betweenCycles.size()));
     report("wire time of one exchange at 38400 baud",
-           QStringLiteral("%1 ms; median gap %2 % of it, 90 % %3 %, worst %4 % (goal: median"
+           QStringLiteral("%1 ms; median gap %2 % of it, 90 % %3 %, worst %4 % (goal: 90 %"
                           " < %5 %): %6")
                .arg(wire, 0, 'f', 2)
                .arg(100.0 * median / wire, 0, 'f', 2)
                .arg(100.0 * p90 / wire, 0, 'f', 1)
                .arg(100.0 * worst / wire, 0, 'f', 1)
                .arg(GapGoal)
-               .arg(goals.judge(!t.withinCycle.isEmpty() && 100.0 * median / wire < GapGoal)));
-
-    if (xvfb.state() != QProcess::NotRunning) {
-        xvfb.terminate();
-        xvfb.waitForFinished(5000);
-    }
+               .arg(goals.judge(!t.withinCycle.isEmpty() && 100.0 * p90 / wire < GapGoal)));
     std::printf("%s\n", goals.allMet() ? "All goals met." : "MISSED (see above).");
     return goals.status();
 }

@@ -15,62 +15,19 @@
 #include "platform/registry.h"
 #include "platform/serialport.h"
 #include "simulator.h"
+#include "xdesktop.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
-// Xlib's macros collide with Qt's names.
-#undef None
-#undef KeyPress
-#undef KeyRelease
-#undef FocusIn
-#undef FocusOut
-#undef Status
-#undef Bool
-
 using namespace Hoofdmodule;
 
 namespace {
-
-// A key or a click as the user's own: through the X server, on a connection of its own.
-class XInput {
-public:
-    XInput() : m_display(XOpenDisplay(nullptr)) {}
-    ~XInput()
-    {
-        if (m_display)
-            XCloseDisplay(m_display);
-    }
-    bool ok() const { return m_display != nullptr; }
-
-    void keys(std::initializer_list<KeySym> chord)
-    {
-        for (KeySym k : chord)
-            XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, k), 1, 0);
-        for (auto k = std::rbegin(chord); k != std::rend(chord); ++k)
-            XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, *k), 0, 0);
-        XFlush(m_display);
-    }
-    void click(const QPoint &global)
-    {
-        XTestFakeMotionEvent(m_display, -1, global.x(), global.y(), 0);
-        XTestFakeButtonEvent(m_display, 1, 1, 0);
-        XTestFakeButtonEvent(m_display, 1, 0, 0);
-        XFlush(m_display);
-    }
-
-private:
-    Display *m_display;
-};
 
 struct ProgramWindow : mdiQLV2 {
     ProgramWindow()
@@ -158,8 +115,9 @@ private slots:
         SeriePoort = "COM1";
         StartLoggen = false;
 
-        XInput x;
-        QVERIFY(x.ok());
+        // A key or a click as the user's own: through the X server.
+        XUser x(qEnvironmentVariable("DISPLAY"));
+        QVERIFY(x.connected());
         ScriptedDialogProvider dialogs;
         ProgramWindow w;
         QMenu *file = w.menu("mnuFile");
@@ -181,20 +139,20 @@ private slots:
         probes << Probe{QStringLiteral("activate"), [&w] { w.activateWindow(); },
                         [&w] { return w.isActiveWindow(); }, false};
         for (int round = 0; round < 4; ++round) {
-            probes << Probe{QStringLiteral("Alt+F"), [&x] { x.keys({XK_Alt_L, XK_f}); },
+            probes << Probe{QStringLiteral("Alt+F"), [&x] { x.key('f', {XUser::Alt}); },
                             [file] { return file->isVisible(); }}
-                   << Probe{QStringLiteral("Escape"), [&x] { x.keys({XK_Escape}); },
+                   << Probe{QStringLiteral("Escape"), [&x] { x.key(XUser::Escape); },
                             [file] { return !file->isVisible(); }}
                    << Probe{QStringLiteral("click on Data"),
                             [&x, dataTitle] { x.click(dataTitle()); },
                             [data] { return data->isVisible(); }}
-                   << Probe{QStringLiteral("Escape"), [&x] { x.keys({XK_Escape}); },
+                   << Probe{QStringLiteral("Escape"), [&x] { x.key(XUser::Escape); },
                             [data] { return !data->isVisible(); }};
         }
         // A run with records ends with a stop record (the first cycle of a dead line takes a few
         // time-outs); then the close box of the window manager ends the program.
         probes << Probe{QStringLiteral("a record"), [] {}, [] { return AantalRijen > 0; }, false}
-               << Probe{QStringLiteral("Alt+F4"), [&x] { x.keys({XK_Alt_L, XK_F4}); },
+               << Probe{QStringLiteral("Alt+F4"), [&x] { x.key(XUser::F4, {XUser::Alt}); },
                         [&w] { return w.isUnloaded(); }};
         QStringList slow;
         int next = 0;
@@ -260,54 +218,24 @@ private slots:
     }
 };
 
-// The test needs the X window system itself, with a window manager: a server of its own,
+// The test needs the X window system itself, with a window manager: a desktop of its own,
 // whatever DISPLAY says.
 int main(int argc, char **argv)
 {
-    QProcess server;
-    QProcess manager;
+    XDesktop desktop;
     {
         QCoreApplication probe(argc, argv);
-        server.setProgram(QStringLiteral("Xvfb"));
-        server.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"),
-                             QStringLiteral("-screen"), QStringLiteral("0"),
-                             QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                             QStringLiteral("tcp")});
-        server.start();
-        if (!server.waitForStarted(10000) || !server.waitForReadyRead(10000)) {
-            std::fprintf(stderr, "cannot start Xvfb (apt-get install xvfb)\n");
+        if (!desktop.start(QSize(1280, 1024))) {
+            std::fprintf(stderr, "%s\n", qPrintable(desktop.error()));
             return 1;
         }
-        const QByteArray display = ":" + server.readLine().trimmed();
-        qputenv("DISPLAY", display);
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        qunsetenv("XAUTHORITY");
-        manager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-        if (!manager.waitForStarted(10000)) {
-            std::fprintf(stderr, "cannot start openbox (apt-get install openbox)\n");
-            return 1;
-        }
-        // The window manager manages the screen once it owns the WM_S0 selection.
-        Display *d = XOpenDisplay(display.constData());
-        const Atom wm = d ? XInternAtom(d, "WM_S0", 0) : 0;
-        QElapsedTimer t;
-        t.start();
-        while (d && XGetSelectionOwner(d, wm) == 0 && t.elapsed() < 10000)
-            QThread::msleep(20);
-        if (d)
-            XCloseDisplay(d);
     }
-    int rc = 0;
-    {
-        QApplication app(argc, argv);
-        TestUserInput test;
-        rc = QTest::qExec(&test, argc, argv);
-    }
-    manager.terminate();
-    manager.waitForFinished(5000);
-    server.terminate();
-    server.waitForFinished(5000);
-    return rc;
+    qputenv("DISPLAY", desktop.display().toLocal8Bit());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    qunsetenv("XAUTHORITY");
+    QApplication app(argc, argv);
+    TestUserInput test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 #include "tst_userinput.moc"

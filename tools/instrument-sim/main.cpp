@@ -1,7 +1,7 @@
 // Simulated controllers on a pseudo-terminal, for demonstrations and end-to-end runs.
 //
 //   instrument-sim --controller T542:12:2 --controller T5781:3:4 [--bind 3] [--link PATH]
-//                  [--script FILE] [--run LINE]... [--demo-settings PATH] [--wander]
+//                  [--script FILE] [--run LINE]... [--demo-settings PATH] [--wander] [--baud 9600]
 //   instrument-sim --default-settings-path
 //
 // Prints the device path, then runs the commands of the script file, the lines given with --run
@@ -148,6 +148,10 @@ int main(int argc, char **argv)
                       QStringLiteral("Print the program's default settings file and stop.")});
     parser.addOption({QStringLiteral("wander"),
                       QStringLiteral("Let the values drift a little every second.")});
+    parser.addOption({QStringLiteral("baud"),
+                      QStringLiteral("Send the replies at this line speed, 10 bits a byte, as a "
+                                     "real line does (default: each reply at once)."),
+                      QStringLiteral("bits per second")});
     parser.process(app);
 
     if (parser.isSet(QStringLiteral("default-settings-path"))) {
@@ -169,6 +173,15 @@ int main(int argc, char **argv)
     }
     if (sim.controllers().empty())
         sim.add("T542", 1, 2);
+    if (parser.isSet(QStringLiteral("baud"))) {
+        bool ok = false;
+        const int baud = parser.value(QStringLiteral("baud")).toInt(&ok);
+        if (!ok || baud < 0) {
+            std::fprintf(stderr, "baud: a number of bits per second, 0 for no pacing\n");
+            return 2;
+        }
+        sim.setBaud(baud);
+    }
     if (!sim.start()) {
         std::fprintf(stderr, "no pseudo-terminal available\n");
         return 1;

@@ -111,6 +111,10 @@ QString runScriptLine(Simulator &sim, const QByteArray &line,
         sim.setLineDelay(w[1].toInt());
         return {};
     }
+    if (w[0] == "baud") {
+        sim.setBaud(w[1].toInt());
+        return {};
+    }
     if (w[0] == "after") {
         const QByteArray later = afterWords(line, 2);
         QTimer::singleShot(w[1].toInt(), &sim, [&sim, later, report] {

@@ -23,6 +23,7 @@
 //   unanswered IDNO COMMAND [TIMES]  the command (M, N7, 4, 1, C ...) goes unheard, TIMES
 //                                 times or always; 0 hears it again
 //   linedelay MS                  pause between transmitted lines
+//   baud BITS                     pace what the controllers send at this line speed (0: at once)
 //   after MS LINE                 runs the line MS milliseconds later
 // Lines starting with "#" are remarks. Texts, values and units take the escapes \t \r \n \0,
 // \\ for a backslash and \xHH (\xf8C is the degree sign of the instruments' code page and C).

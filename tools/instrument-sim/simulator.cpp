@@ -233,6 +233,27 @@ Simulator::Simulator(QObject *parent) : QObject(parent)
 {
     m_lineTimer.setSingleShot(true);
     connect(&m_lineTimer, &QTimer::timeout, this, &Simulator::flush);
+    m_paceTimer.setSingleShot(true);
+    m_paceTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_paceTimer, &QTimer::timeout, this, &Simulator::flush);
+    m_paceClock.start();
+}
+
+void Simulator::setBaud(int baud)
+{
+    m_baud = qMax(0, baud);
+    m_lineFreeNs = m_replyFromNs = m_paceClock.nsecsElapsed();
+    flush();
+}
+
+qsizetype Simulator::dueBytes() const
+{
+    const qint64 now = m_paceClock.nsecsElapsed();
+    const qsizetype through =
+        now < m_lineFreeNs ? 0 : qMin(m_out.size(), qsizetype((now - m_lineFreeNs) / byteNs()));
+    // A serial port's receive buffer hands bytes on in groups, and the last ones of a
+    // transmission as soon as they are in.
+    return through >= qMin(FifoBytes, m_out.size()) ? through : 0;
 }
 
 Simulator::~Simulator()
@@ -302,6 +323,7 @@ void Simulator::hangUp()
     m_out.clear();
     m_lines.clear();
     m_lineTimer.stop();
+    m_paceTimer.stop();
     if (m_master >= 0)
         ::close(m_master);
     if (m_slave >= 0)
@@ -311,7 +333,7 @@ void Simulator::hangUp()
 
 void Simulator::send(const QByteArray &bytes)
 {
-    if (transmitting()) {
+    if (transmitting() || m_baud > 0) {
         transmit({bytes});
         return;
     }
@@ -351,9 +373,20 @@ void Simulator::flush()
 {
     while (m_master >= 0) {
         while (!m_out.isEmpty()) {
-            const ssize_t n = ::write(m_master, m_out.constData(), size_t(m_out.size()));
+            const qsizetype due = m_baud > 0 ? dueBytes() : m_out.size();
+            if (due == 0) {
+                // The line still carries the bytes before: go on once the next one is through.
+                m_writable->setEnabled(false);
+                const qint64 waitNs = m_lineFreeNs + qMin(FifoBytes, m_out.size()) * byteNs()
+                                      - m_paceClock.nsecsElapsed();
+                m_paceTimer.start(int(qMax<qint64>(1, (waitNs + 999'999) / 1'000'000)));
+                return;
+            }
+            const ssize_t n = ::write(m_master, m_out.constData(), size_t(due));
             if (n > 0) {
                 m_out.remove(0, n);
+                if (m_baud > 0)
+                    m_lineFreeNs += n * byteNs();
             } else if (n < 0 && errno == EINTR) {
                 continue;
             } else if (n < 0 && errno == EAGAIN) {
@@ -368,6 +401,8 @@ void Simulator::flush()
         m_writable->setEnabled(false);
         if (m_lines.isEmpty() || m_lineTimer.isActive())
             return;
+        // A resting line starts the next transmission now, an answer not before its frame is in.
+        m_lineFreeNs = qMax(qMax(m_lineFreeNs, m_replyFromNs), m_paceClock.nsecsElapsed());
         if (m_lineDelayMs > 0) {
             m_out = m_lines.takeFirst();
             m_lineTimer.start(m_lineDelayMs);
@@ -420,6 +455,9 @@ void Simulator::onReadable()
 void Simulator::handleFrame(const QByteArray &frame)
 {
     m_frames.append(frame);
+    // The pseudo-terminal hands over the frame at once; a real line has only just begun to.
+    if (m_baud > 0)
+        m_replyFromNs = m_paceClock.nsecsElapsed() + frame.size() * byteNs();
     emit frameReceived(frame);
     // "#", three digits, TAB, the command, maybe a checksum byte, CR LF.
     if (frame.size() < 7 || frame[0] != '#' || frame[4] != '\t')

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -143,6 +144,15 @@ public:
     void setLineDelay(int ms) { m_lineDelayMs = ms; }
     // Bytes and lines of a transmission still to go.
     bool transmitting() const { return !m_out.isEmpty() || !m_lines.isEmpty(); }
+    // Paces everything the controllers send as a line at this many bits per second does, 10
+    // bits a byte: a reply starts once the frame it answers has crossed the line, and its bytes
+    // follow one another in time, so the acknowledgment is there before the channel lines. They
+    // are handed on as a PC's serial port does, in groups of FifoBytes (its receive buffer's
+    // trigger level), the last group of a transmission as soon as it is in. 0 (the default)
+    // writes each reply at once.
+    void setBaud(int baud);
+    static constexpr qsizetype FifoBytes = 8;
+    int baud() const { return m_baud; }
 
 signals:
     void frameReceived(const QByteArray &frame);
@@ -153,6 +163,9 @@ private:
     void answer(Controller &c, const QByteArray &command);
     void answerMemoryCommand(Controller &c, const QByteArray &command);
     void flush();
+    qint64 byteNs() const { return 10'000'000'000LL / m_baud; }
+    // Bytes of m_out the paced line has carried by now.
+    qsizetype dueBytes() const;
 
     int m_master = -1;
     int m_slave = -1;
@@ -164,6 +177,11 @@ private:
     QList<QByteArray> m_lines; // lines of a transmission still to come
     int m_lineDelayMs = 0;
     QTimer m_lineTimer;
+    int m_baud = 0;
+    QElapsedTimer m_paceClock;
+    qint64 m_lineFreeNs = 0;  // on m_paceClock: when the next paced byte may start
+    qint64 m_replyFromNs = 0; // when the last frame received has crossed the line
+    QTimer m_paceTimer;
     QList<QByteArray> m_frames;
     std::vector<std::unique_ptr<Controller>> m_controllers; // stable addresses
 };
