@@ -15,6 +15,7 @@
 #include "support/messagebox.h"
 #include "support/utilities.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QPointer>
@@ -57,6 +58,41 @@ bool geenWaarde(const QString &waarde, int slot)
     return geenWaarde(waarde)
            || waarde == QLatin1String(Protocol::GeenWaardeTeken[size_t(slot)]);
 }
+
+// A window without user input for a while. A disabled widget hands its focus to the next one
+// in the main window, which lies in another child window, and the work area then makes that
+// one the active window: the window keeps the focus on its frame meanwhile, and gets its own
+// widget's focus back afterwards.
+class ZonderInvoer {
+public:
+    explicit ZonderInvoer(QWidget &venster) : m_venster(venster)
+    {
+        QWidget *focus = QApplication::focusWidget();
+        if (focus && (focus == &venster || venster.isAncestorOf(focus))) {
+            m_focus = focus;
+            if (QWidget *frame = venster.parentWidget(); frame && frame->focusPolicy() != Qt::NoFocus)
+                frame->setFocus(Qt::OtherFocusReason);
+            else
+                focus->clearFocus();
+        }
+        venster.setEnabled(false);
+    }
+    ~ZonderInvoer()
+    {
+        m_venster.setEnabled(true);
+        if (!m_focus)
+            return;
+        const QWidget *nu = QApplication::focusWidget();
+        if (!nu || nu == m_venster.parentWidget())
+            m_focus->setFocus(Qt::OtherFocusReason);
+    }
+    ZonderInvoer(const ZonderInvoer &) = delete;
+    ZonderInvoer &operator=(const ZonderInvoer &) = delete;
+
+private:
+    QWidget &m_venster;
+    QPointer<QWidget> m_focus;
+};
 
 // The windows whose move-on waits for its turn: one window a turn of the event loop, as the
 // charts' replots go.
@@ -286,6 +322,8 @@ void frmGrafiek::WisGrafiekGegevens()
     for (int r = 1; r <= m_chart->rowCount(); ++r)
         m_chart->setRowLabel(r, QString());
     m_eenheidGezocht.fill(0);
+    // The point the footnote told of is gone with the data.
+    puntLoslaten();
 }
 
 void frmGrafiek::ReInitGrafiekData()
@@ -502,6 +540,7 @@ void frmGrafiek::HertekenGrafiek()
         for (qint32 r = 1; r <= punten; ++r)
             VulGrafiekRij(r, m_stand.EersteMeting + r - 1);
     wisRijenVanaf(punten + 1);
+    puntVolgen();
     BepaalMinMaxima();
 }
 
@@ -536,6 +575,7 @@ void frmGrafiek::schuifOp(const VensterStand &oud)
     for (qint32 r = behouden + 1; r <= punten; ++r)
         VulGrafiekRij(r, m_stand.EersteMeting + r - 1);
     wisRijenVanaf(punten + 1);
+    puntVolgen();
     BepaalMinMaxima();
 }
 
@@ -603,7 +643,7 @@ void frmGrafiek::VoegRecorderPuntToe()
     if (!MetenActief)
         return;
     const GraphSettings &g = instellingen();
-    setEnabled(false);
+    const ZonderInvoer zonderInvoer(*this);
     {
         const Chart::Hold hold(*m_chart);
         const qint32 max = m_chart->rowCount();
@@ -645,7 +685,6 @@ void frmGrafiek::VoegRecorderPuntToe()
             graphDirectPrintHook()(*this);
         m_stand.AantalPunten = 0;
     }
-    setEnabled(true);
 }
 
 // ---- scrolling ----
@@ -654,7 +693,7 @@ void frmGrafiek::AanpassenScrollBar()
 {
     const QSignalBlocker blocker(m_scrollBar);
     const ScrollBarStand stand = AanpassenScrollBarStand(m_stand.EersteMeting, AantalRijen);
-    m_scrollBar->setMaximum(stand.maximum);
+    m_scrollBar->setRange(stand.minimum, stand.maximum);
     m_scrollBar->setValue(stand.waarde);
     const qint64 pagina = AantalRijen >= ScrollBereik
                               ? qint64(m_chart->rowCount()) * ScrollBereik / AantalRijen
@@ -672,6 +711,8 @@ void frmGrafiek::LadenGrafiek()
 {
     if (instellingen().XYrecorder)
         return;
+    // Another file's rows: the point the footnote told of is not among them.
+    puntLoslaten();
     m_stand = LadenGrafiekStand(m_chart->rowCount(), AantalRijen);
     HertekenGrafiek();
     AanpassenScrollBar();
@@ -756,6 +797,7 @@ void frmGrafiek::puntGekozen(int serie, int punt)
     } else {
         const int lijn = serie - 2;
         const qint32 meting = m_stand.EersteMeting + punt - 1;
+        m_geselecteerdeMeting = meting;
         const Bron b = bron(lijn);
         QString datum, tijd;
         if (const GridData *grid = tabelGrid(b.slot); grid && meting < grid->rows()) {
@@ -793,6 +835,27 @@ void frmGrafiek::VernieuwPuntInfo(int serie)
 }
 
 void frmGrafiek::selectieGewist() { UitschakelenMarkers(); }
+
+void frmGrafiek::puntLoslaten()
+{
+    UitschakelenMarkers();
+    m_geselecteerdeSerie = m_geselecteerdPunt = 0;
+    m_geselecteerdeMeting = 0;
+}
+
+void frmGrafiek::puntVolgen()
+{
+    // The footnote of a line's point tells one measurement: while the window shows it, the
+    // selection follows its row; when the window no longer shows it, the footnote goes.
+    if (instellingen().XYrecorder || m_geselecteerdeSerie < EersteLijnSerie
+        || m_geselecteerdeMeting < 1)
+        return;
+    const qint32 rij = m_geselecteerdeMeting - m_stand.EersteMeting + 1;
+    if (rij < 1 || rij > qMin(m_stand.AantalPunten, m_chart->rowCount()))
+        puntLoslaten();
+    else
+        m_geselecteerdPunt = rij;
+}
 
 // ---- colours ----
 
