@@ -11,11 +11,6 @@
 #include "support/messagebox.h"
 #include "views/table.h"
 
-#include <QDialog>
-#include <QLineEdit>
-#include <QMainWindow>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
@@ -725,54 +720,6 @@ private slots:
         QVERIFY(c.isNull(Line1, 50));
         QCOMPARE(w->AantalPunten(), 21);
         MetenActief = true;
-        Clock::install(nullptr);
-    }
-
-    // A recorder without user input while it samples and prints itself stays the active window
-    // in the work area, with its focus, page after page; the other window is left alone.
-    void automaticPrintKeepsTheRecorderActive()
-    {
-        GraphFixture f;
-        ManualClock clock;
-        Clock::install(&clock);
-        QMainWindow main;
-        auto *area = new QMdiArea;
-        main.setCentralWidget(area);
-        main.resize(900, 600);
-        auto *other = new QLineEdit;
-        area->addSubWindow(other)->show();
-        int printed = 0;
-        graphDirectPrintHook() = [&](frmGrafiek &) {
-            ++printed;
-            QDialog progress(&main); // as the print's progress window comes and goes
-            progress.show();
-            QTest::qWait(20);
-        };
-        frmGrafiek *w = f.graph(1, [](GraphSettings &g) {
-            g.XYrecorder = true;
-            g.MaxGrafiekZichtbaar = 5;
-            g.RecorderTussentijd = 5;
-            g.AfdrukkenRecorder = true;
-        });
-        QMdiSubWindow *sub = area->addSubWindow(w);
-        sub->show();
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
-        area->setActiveSubWindow(sub);
-        w->setFocus();
-        QCOMPARE(area->activeSubWindow(), sub);
-        for (int s = 0; s < 10; ++s) {
-            clock.advance(5000);
-            w->VulGrafiekAan(0);
-            QTest::qWait(10);
-            QCOMPARE(area->activeSubWindow(), sub);
-            // The focus the main window gives back when it is active again.
-            QWidget *focus = main.focusWidget();
-            QVERIFY(focus == sub || sub->isAncestorOf(focus));
-        }
-        QCOMPARE(printed, 2);
-        QVERIFY(!other->hasFocus());
-        graphDirectPrintHook() = nullptr;
         Clock::install(nullptr);
     }
 
