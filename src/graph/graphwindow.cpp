@@ -15,7 +15,6 @@
 #include "support/messagebox.h"
 #include "support/utilities.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QPointer>
@@ -58,41 +57,6 @@ bool geenWaarde(const QString &waarde, int slot)
     return geenWaarde(waarde)
            || waarde == QLatin1String(Protocol::GeenWaardeTeken[size_t(slot)]);
 }
-
-// A window without user input for a while. A disabled widget hands its focus to the next one
-// in the main window, which lies in another child window, and the work area then makes that
-// one the active window: the window keeps the focus on its frame meanwhile, and gets its own
-// widget's focus back afterwards.
-class ZonderInvoer {
-public:
-    explicit ZonderInvoer(QWidget &venster) : m_venster(venster)
-    {
-        QWidget *focus = QApplication::focusWidget();
-        if (focus && (focus == &venster || venster.isAncestorOf(focus))) {
-            m_focus = focus;
-            if (QWidget *frame = venster.parentWidget(); frame && frame->focusPolicy() != Qt::NoFocus)
-                frame->setFocus(Qt::OtherFocusReason);
-            else
-                focus->clearFocus();
-        }
-        venster.setEnabled(false);
-    }
-    ~ZonderInvoer()
-    {
-        m_venster.setEnabled(true);
-        if (!m_focus)
-            return;
-        const QWidget *nu = QApplication::focusWidget();
-        if (!nu || nu == m_venster.parentWidget())
-            m_focus->setFocus(Qt::OtherFocusReason);
-    }
-    ZonderInvoer(const ZonderInvoer &) = delete;
-    ZonderInvoer &operator=(const ZonderInvoer &) = delete;
-
-private:
-    QWidget &m_venster;
-    QPointer<QWidget> m_focus;
-};
 
 // The windows whose move-on waits for its turn: one window a turn of the event loop, as the
 // charts' replots go.
@@ -643,7 +607,7 @@ void frmGrafiek::VoegRecorderPuntToe()
     if (!MetenActief)
         return;
     const GraphSettings &g = instellingen();
-    const ZonderInvoer zonderInvoer(*this);
+    setEnabled(false);
     {
         const Chart::Hold hold(*m_chart);
         const qint32 max = m_chart->rowCount();
@@ -685,6 +649,7 @@ void frmGrafiek::VoegRecorderPuntToe()
             graphDirectPrintHook()(*this);
         m_stand.AantalPunten = 0;
     }
+    setEnabled(true);
 }
 
 // ---- scrolling ----
