@@ -67,8 +67,8 @@ VensterStand ScrollStand(int waarde, qint32 max, qint32 aantalRijen)
 ScrollBarStand AanpassenScrollBarStand(qint32 eersteMeting, qint32 aantalRijen)
 {
     if (aantalRijen >= ScrollBereik)
-        return {ScrollBereik, int(qint64(eersteMeting) * ScrollBereik / aantalRijen)};
-    return {qMax(1, aantalRijen), eersteMeting};
+        return {ScrollBereik, int(qint64(eersteMeting) * ScrollBereik / aantalRijen), 0};
+    return {qMax(1, aantalRijen), eersteMeting, 1};
 }
 
 bool RecorderMoment(qint64 &volgendeMs, qint64 nuMs, qint32 tussentijdSeconden)

@@ -35,11 +35,14 @@ bool VolgendePunt(VensterStand &stand, qint32 max, qint32 aantalRijen);
 // The window after the user moved the scroll bar to `waarde`.
 VensterStand ScrollStand(int waarde, qint32 max, qint32 aantalRijen);
 
-// The scroll bar's range never passes 30000: beyond that many measurements its value is scaled.
+// The scroll bar's range never passes 30000: beyond that many measurements its value is scaled,
+// and its range starts at 0, which stands for measurement 1 (the scaled value of measurements
+// 1 and 2 of 100,000 is 0; a bar from 1 would start at measurement 3).
 constexpr int ScrollBereik = 30000;
 struct ScrollBarStand {
     int maximum = 1;
     int waarde = 1;
+    int minimum = 1;
     bool operator==(const ScrollBarStand &) const = default;
 };
 ScrollBarStand AanpassenScrollBarStand(qint32 eersteMeting, qint32 aantalRijen);

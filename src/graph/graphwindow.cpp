@@ -286,6 +286,8 @@ void frmGrafiek::WisGrafiekGegevens()
     for (int r = 1; r <= m_chart->rowCount(); ++r)
         m_chart->setRowLabel(r, QString());
     m_eenheidGezocht.fill(0);
+    // The point the footnote told of is gone with the data.
+    puntLoslaten();
 }
 
 void frmGrafiek::ReInitGrafiekData()
@@ -502,6 +504,7 @@ void frmGrafiek::HertekenGrafiek()
         for (qint32 r = 1; r <= punten; ++r)
             VulGrafiekRij(r, m_stand.EersteMeting + r - 1);
     wisRijenVanaf(punten + 1);
+    puntVolgen();
     BepaalMinMaxima();
 }
 
@@ -536,6 +539,7 @@ void frmGrafiek::schuifOp(const VensterStand &oud)
     for (qint32 r = behouden + 1; r <= punten; ++r)
         VulGrafiekRij(r, m_stand.EersteMeting + r - 1);
     wisRijenVanaf(punten + 1);
+    puntVolgen();
     BepaalMinMaxima();
 }
 
@@ -654,7 +658,7 @@ void frmGrafiek::AanpassenScrollBar()
 {
     const QSignalBlocker blocker(m_scrollBar);
     const ScrollBarStand stand = AanpassenScrollBarStand(m_stand.EersteMeting, AantalRijen);
-    m_scrollBar->setMaximum(stand.maximum);
+    m_scrollBar->setRange(stand.minimum, stand.maximum);
     m_scrollBar->setValue(stand.waarde);
     const qint64 pagina = AantalRijen >= ScrollBereik
                               ? qint64(m_chart->rowCount()) * ScrollBereik / AantalRijen
@@ -672,6 +676,8 @@ void frmGrafiek::LadenGrafiek()
 {
     if (instellingen().XYrecorder)
         return;
+    // Another file's rows: the point the footnote told of is not among them.
+    puntLoslaten();
     m_stand = LadenGrafiekStand(m_chart->rowCount(), AantalRijen);
     HertekenGrafiek();
     AanpassenScrollBar();
@@ -756,6 +762,7 @@ void frmGrafiek::puntGekozen(int serie, int punt)
     } else {
         const int lijn = serie - 2;
         const qint32 meting = m_stand.EersteMeting + punt - 1;
+        m_geselecteerdeMeting = meting;
         const Bron b = bron(lijn);
         QString datum, tijd;
         if (const GridData *grid = tabelGrid(b.slot); grid && meting < grid->rows()) {
@@ -793,6 +800,27 @@ void frmGrafiek::VernieuwPuntInfo(int serie)
 }
 
 void frmGrafiek::selectieGewist() { UitschakelenMarkers(); }
+
+void frmGrafiek::puntLoslaten()
+{
+    UitschakelenMarkers();
+    m_geselecteerdeSerie = m_geselecteerdPunt = 0;
+    m_geselecteerdeMeting = 0;
+}
+
+void frmGrafiek::puntVolgen()
+{
+    // The footnote of a line's point tells one measurement: while the window shows it, the
+    // selection follows its row; when the window no longer shows it, the footnote goes.
+    if (instellingen().XYrecorder || m_geselecteerdeSerie < EersteLijnSerie
+        || m_geselecteerdeMeting < 1)
+        return;
+    const qint32 rij = m_geselecteerdeMeting - m_stand.EersteMeting + 1;
+    if (rij < 1 || rij > qMin(m_stand.AantalPunten, m_chart->rowCount()))
+        puntLoslaten();
+    else
+        m_geselecteerdPunt = rij;
+}
 
 // ---- colours ----
 

@@ -164,6 +164,10 @@ private:
     void ToonPuntInfo(int serie, int punt);
     void VernieuwPuntInfo(int serie);
     void toonVoetnoot();
+    // The selected point is gone: no marks, no footnote, nothing selected.
+    void puntLoslaten();
+    // After the window moved: the selection keeps its measurement, or goes with it.
+    void puntVolgen();
     void Form_Unload();
     void scrollBarBewogen(int waarde);
     qint32 aantalRijenGrafiek() const; // MaxGrafiekZichtbaar, at least 1
@@ -191,6 +195,7 @@ private:
     std::array<Factor, MaxGrafiekLijnen + 1> m_factor;
     int m_geselecteerdeSerie = 0;
     int m_geselecteerdPunt = 0;
+    qint32 m_geselecteerdeMeting = 0; // the measurement a line's selected point shows
     QString m_puntTekst;
     QString m_statistiekTekst;
     qint64 m_volgendeRecorderMs = 0;

@@ -95,6 +95,9 @@ frmTerminal::frmTerminal(QWidget *parent) : QWidget(parent)
                        static_cast<QWidget *>(m_information)})
         row->addWidget(w);
     row->addStretch(1);
+    // The boxes do not hold the window wide: tiled into a narrow column, the window takes the
+    // column and shows as many of them as fit.
+    m_bar->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);

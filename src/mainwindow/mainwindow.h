@@ -120,6 +120,8 @@ signals:
     void closeRequested();
     // The window came on screen (its work area now has its size).
     void shown();
+    // Start-up is done: the window is on screen, in front, and the program polls.
+    void startedUp();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

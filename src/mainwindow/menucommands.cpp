@@ -669,7 +669,16 @@ void KoppelMenuCommandos(mdiQLV2 &w)
     QObject::connect(&LanguageNotifier::instance(), &LanguageNotifier::languageLoaded, &w,
                      labelDropDown);
 
-    setSystemInfoViewer([&w] { ToonSysteemInfo(&w); });
+    // "/sysinfo" is answered while the program starts, before its language is loaded and its
+    // main window shown: the report waits for the start-up to end, so that it opens in front
+    // of the main window and with its captions.
+    setSystemInfoViewer([&w] {
+        if (w.isVisible())
+            ToonSysteemInfo(&w);
+        else
+            QObject::connect(&w, &mdiQLV2::startedUp, &w, [&w] { ToonSysteemInfo(&w); },
+                             Qt::SingleShotConnection);
+    });
     QObject::connect(&w, &QObject::destroyed, [] { setSystemInfoViewer({}); });
 
     ZetWerkbalkIconen(w);

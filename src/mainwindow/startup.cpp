@@ -126,6 +126,7 @@ bool mdiQLV2::MDIForm_Load(const QStringList &arguments)
     ZetTitel();
     LoggenActief = false;
     activateWindow();
+    emit startedUp();
     InstellingenGewijzigd = false;
     MetenActief = true;
     KopieerSetGraph = KopieerSetTab = false;

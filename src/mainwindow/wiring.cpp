@@ -41,6 +41,9 @@
 #include "views/readingdisplay.h"
 #include "views/table.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
 #include <QAction>
 #include <QLabel>
 #include <QMdiArea>
@@ -58,9 +61,33 @@ using namespace Hoofdmodule;
 namespace {
 // A child window in the work area. Its window menu's Close would take Ctrl+W, which the File
 // menu's Save as owns: with both, Qt runs neither.
+// A child window's normal place, noted whenever it moves or resizes in the normal state: read
+// while the window is maximised or minimised, it is the place it goes back to. Asking the
+// window itself means putting it in the normal state for a moment, and the work area then
+// activates it and moves its maximised state from window to window.
+class NormalePlaats : public QObject {
+public:
+    using QObject::QObject;
+    static constexpr const char *Eigenschap = "normalePlaats";
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+            if (auto *sub = qobject_cast<QMdiSubWindow *>(watched);
+                sub && !(sub->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+                sub->setProperty(Eigenschap, sub->geometry());
+        return false;
+    }
+};
+
 QMdiSubWindow *kindVenster(mdiQLV2 &w, QWidget *child)
 {
     QMdiSubWindow *sub = w.mdiArea()->addSubWindow(child);
+    static NormalePlaats *plaatsen = nullptr;
+    if (!plaatsen)
+        plaatsen = new NormalePlaats(QCoreApplication::instance());
+    sub->installEventFilter(plaatsen);
     if (QMenu *menu = sub->systemMenu())
         for (QAction *a : menu->actions()) {
             QList<QKeySequence> keys = a->shortcuts();
@@ -109,13 +136,17 @@ WindowPlacement placementOfMain(const QWidget &w)
     return twips(normal.isValid() ? normal : w.geometry(), stateOf(&w));
 }
 
-// A child window keeps its own normal place while it is maximised or minimised, but shows it
-// only in the normal state: it is put there for a moment, as hidden as it was.
+// A child window is written with the state the user sees it in and the normal place it keeps
+// meanwhile, as noted while it was normal; it is not touched.
 WindowPlacement placementOfChild(QMdiSubWindow *sub)
 {
     const qint16 state = stateOf(sub);
     if (state == 0)
         return twips(sub->geometry(), 0);
+    const QRect normal = sub->property(NormalePlaats::Eigenschap).toRect();
+    if (normal.isValid())
+        return twips(normal, state);
+    // Never normal since it was made: it is put there for a moment, as hidden as it was.
     QWidget *area = sub->parentWidget();
     const bool updates = area && area->updatesEnabled();
     if (area)
@@ -159,8 +190,22 @@ void place(QMdiSubWindow *sub, const WindowPlacement &p, bool visible)
     sub->setWindowState(sub->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     sub->setGeometry(pixels(p));
     sub->setVisible(visible);
-    if (visible) // a hidden child window would be shown by its state
+    if (!visible) // a hidden child window would be shown by its state
+        return;
+    if (p.state != 2) {
         applyState(sub, p.state);
+        return;
+    }
+    // The work area keeps one child window maximised, the active one, and hands that state on
+    // to the next window it activates: the window is maximised once every window read with it
+    // has its place.
+    QTimer::singleShot(0, sub, [sub] {
+        if (!sub->isVisible())
+            return;
+        if (QMdiArea *area = sub->mdiArea())
+            area->setActiveSubWindow(sub);
+        sub->showMaximized();
+    });
 }
 
 QFont fontOf(const FontSettings &f)

@@ -28,6 +28,8 @@ protected:
     {
         setViewport(rect());
         layOut();
+        // Long labels are laid on more lines for the room the new width leaves them.
+        m_chart->m_ticksDirty = true;
         m_chart->replot();
     }
     void mouseReleaseEvent(QMouseEvent *event) override
@@ -262,11 +264,13 @@ private:
 
 // The time axis's painter. QCustomPlot drops a tick label that would cross the edge of the
 // chart; the newest reading's time is the label the user looks for, at the right end of a full
-// recorder. This one moves such a label inward until it fits, and draws it.
+// recorder. This one moves such a label inward until it fits, and draws it. On a narrow chart
+// the labels would run into each other: it leaves out as many as it must.
 class TimeAxisPainter : public QCPAxisPainterPrivate {
 public:
-    // Takes the place of the axis's own painter, keeping everything set on it so far.
-    static void install(QCPAxis *axis)
+    // Takes the place of the axis's own painter, keeping everything set on it so far. The
+    // labels it draws are noted in `drawn`.
+    static void install(QCPAxis *axis, QList<Chart::TimeLabel> *drawn)
     {
         QCPAxisPainterPrivate *&slot = axis->*PainterSlot::member();
         QCPAxisPainterPrivate *old = slot;
@@ -297,6 +301,7 @@ public:
         painter->offset = old->offset;
         painter->abbreviateDecimalPowers = old->abbreviateDecimalPowers;
         painter->reversedEndings = old->reversedEndings;
+        painter->m_drawn = drawn;
         slot = painter;
         delete old;
     }
@@ -306,29 +311,16 @@ protected:
 
     void draw(QCPPainter *painter) override
     {
-        // Moved inward, the last label may cover the one before it; the newest time is the one
-        // to keep, so the covered label is left out of this picture.
-        int last = int(tickLabels.size()) - 1;
-        while (last >= 0 && tickLabels[last].isEmpty())
-            --last;
-        int before = last - 1;
-        while (before >= 0 && tickLabels[before].isEmpty())
-            --before;
-        if (type != QCPAxis::atBottom || tickLabelSide != QCPAxis::lsOutside || before < 0
-            || last >= tickPositions.size()) {
+        if (m_drawn)
+            m_drawn->clear();
+        if (type != QCPAxis::atBottom || tickLabelSide != QCPAxis::lsOutside) {
             QCPAxisPainterPrivate::draw(painter);
             return;
         }
-        const QRectF lastBounds = labelBounds(tickPositions[last], tickLabels[last]);
-        const QRectF beforeBounds = labelBounds(tickPositions[before], tickLabels[before]);
-        if (beforeBounds.right() < lastBounds.left()) {
-            QCPAxisPainterPrivate::draw(painter);
-            return;
-        }
-        const QString covered = tickLabels[before];
-        tickLabels[before].clear();
+        const QVector<QString> all = tickLabels;
+        thin();
         QCPAxisPainterPrivate::draw(painter);
-        tickLabels[before] = covered;
+        tickLabels = all;
     }
 
     void placeTickLabel(QCPPainter *painter, double position, int distanceToAxis,
@@ -346,12 +338,53 @@ protected:
                      + getTickLabelDrawOffset(label);
         at.rx() += inward(at.x(), label);
         drawTickLabel(painter, at.x(), at.y(), label);
+        if (m_drawn)
+            m_drawn->append({text, QRectF(at + label.rotatedTotalBounds.topLeft(),
+                                          QSizeF(label.rotatedTotalBounds.size()))});
         const QSize size = label.rotatedTotalBounds.size();
         tickLabelsSize->setWidth(qMax(tickLabelsSize->width(), size.width()));
         tickLabelsSize->setHeight(qMax(tickLabelsSize->height(), size.height()));
     }
 
 private:
+    QList<Chart::TimeLabel> *m_drawn = nullptr;
+
+    // Labels that would run into each other are left out of the picture, their divisions
+    // kept: every k-th label counted back from the newest (the last), with the smallest k that
+    // leaves a blank between them. The last label may have moved inward to fit the chart; the
+    // kept label it then covers is left out alone.
+    void thin()
+    {
+        QList<int> shown;
+        for (int i = 0; i < int(tickLabels.size()) && i < int(tickPositions.size()); ++i)
+            if (!tickLabels[i].isEmpty())
+                shown << i;
+        const int m = int(shown.size());
+        if (m < 2)
+            return;
+        QList<QRectF> bounds;
+        for (int i : shown)
+            bounds << labelBounds(tickPositions[i], tickLabels[i]);
+        const double gap = QFontMetricsF(tickLabelFont).horizontalAdvance(QLatin1Char(' '));
+        const auto apart = [&](int a, int b) { return bounds[a].right() + gap <= bounds[b].left(); };
+        int k = 1;
+        for (; k < m; ++k) {
+            bool fits = true;
+            for (int j = m - 1 - k; j - k >= 0 && fits; j -= k)
+                fits = apart(j - k, j);
+            if (fits)
+                break;
+        }
+        QList<bool> keep(m, false);
+        for (int j = m - 1; j >= 0; j -= k)
+            keep[j] = true;
+        if (m - 1 - k >= 0 && !apart(m - 1 - k, m - 1))
+            keep[m - 1 - k] = false;
+        for (int j = 0; j < m; ++j)
+            if (!keep[j])
+                tickLabels[shown[j]].clear();
+    }
+
     // How far a label drawn from x must move to lie within the chart, by the same bounds that
     // QCustomPlot tests it against.
     double inward(double x, const TickLabelData &label) const
@@ -444,7 +477,7 @@ Chart::Chart(QWidget *parent)
     m_plot->setBackground(QBrush(m_background));
     m_plot->setGeometry(rect());
 
-    TimeAxisPainter::install(m_plot->xAxis);
+    TimeAxisPainter::install(m_plot->xAxis, &m_drawnTimeLabels);
     const QFont base = font();
     for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis}) {
         axis->setTickLabelFont(pixelFont(base, TickPixels));

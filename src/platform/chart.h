@@ -110,8 +110,16 @@ public:
     // A label under row 1 and every k-th row after it (k below 1 counts as 1).
     void setLabelStep(int rows);
     int labelStep() const { return m_labelStep; }
-    // The labels the X axis shows, by row, as last drawn (after replotNow()).
+    // The labels the X axis has, by row, as last drawn (after replotNow()).
     QMap<int, QString> xAxisLabels() const;
+    // The labels the X axis drew in the last picture (screen, image or printer), left to
+    // right, where they stand in the chart's 96-dpi pixels. Labels that would have run into
+    // each other are left out; their divisions stay.
+    struct TimeLabel {
+        QString text;
+        QRectF bounds;
+    };
+    QList<TimeLabel> drawnTimeLabels() const { return m_drawnTimeLabels; }
     void setXAxisTitle(const QString &title);
     QString xAxisTitle() const;
     void setYAxisTitle(const QString &title);
@@ -224,6 +232,7 @@ private:
     // empty text for every other row cost 24 bytes a row.
     QHash<int, QString> m_labels;
     int m_labelStep = 1;
+    QList<TimeLabel> m_drawnTimeLabels;
     bool m_ticksDirty = true;
     bool m_autoScale = true;
     double m_fixedMinimum = 0, m_fixedMaximum = 1;

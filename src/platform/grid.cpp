@@ -328,6 +328,28 @@ void GridStore::storeEncoding(qint32 row, const Encoder &encoding)
     m_lastRow = row;
 }
 
+const char *GridStore::decodeCell(const char *p, CellRef &cell)
+{
+    cell = CellRef{quint8(*p++), 0, nullptr, 0};
+    if (cell.tag & ShortAscii) {
+        cell.length = cell.tag & 0x7F;
+        cell.tag = ShortAscii;
+        cell.bytes = p;
+        p += cell.length;
+    } else if (cell.tag == LongAscii) {
+        cell.length = qint32(getVarint(p));
+        cell.bytes = p;
+        p += cell.length;
+    } else if (cell.tag == Utf16) {
+        cell.length = qint32(getVarint(p));
+        cell.bytes = p;
+        p += cell.length * 2;
+    } else if (cell.tag == Shared || cell.tag == Long) {
+        cell.shared = getVarint(p);
+    }
+    return p;
+}
+
 void GridStore::decodeRow(qint32 row, std::vector<CellRef> &cells) const
 {
     cells.clear();
@@ -338,25 +360,24 @@ void GridStore::decodeRow(qint32 row, std::vector<CellRef> &cells) const
     }
     const char *p = bytesAt(offset);
     for (int c = 0; c < m_cols; ++c) {
-        CellRef cell{quint8(*p++), 0, nullptr, 0};
-        if (cell.tag & ShortAscii) {
-            cell.length = cell.tag & 0x7F;
-            cell.tag = ShortAscii;
-            cell.bytes = p;
-            p += cell.length;
-        } else if (cell.tag == LongAscii) {
-            cell.length = qint32(getVarint(p));
-            cell.bytes = p;
-            p += cell.length;
-        } else if (cell.tag == Utf16) {
-            cell.length = qint32(getVarint(p));
-            cell.bytes = p;
-            p += cell.length * 2;
-        } else if (cell.tag == Shared || cell.tag == Long) {
-            cell.shared = getVarint(p);
-        }
+        CellRef cell;
+        p = decodeCell(p, cell);
         cells.push_back(cell);
     }
+}
+
+GridStore::CellRef GridStore::cellAt(qint32 row, int col) const
+{
+    // A graph refills thousands of rows a column or two at a time: only the cells up to the
+    // one asked for are read.
+    CellRef cell{Empty, 0, nullptr, 0};
+    const quint32 offset = offsetOf(row);
+    if (offset == NoCells)
+        return cell;
+    const char *p = bytesAt(offset);
+    for (int c = 0; c <= col; ++c)
+        p = decodeCell(p, cell);
+    return cell;
 }
 
 QString GridStore::cellText(qint32 row, int col, const CellRef &cell) const
@@ -377,22 +398,26 @@ QString GridStore::cellText(qint32 row, int col, const CellRef &cell) const
     }
 }
 
-QString GridStore::text(qint32 row, int col) const
+QString GridStore::text(qint32 row, int col, bool *showsTime) const
 {
+    if (showsTime)
+        *showsTime = false;
     if (row < 0 || row >= m_rows || col < 0 || col >= m_cols)
         return QString();
-    thread_local std::vector<CellRef> cells;
-    decodeRow(row, cells);
-    return cells[size_t(col)].tag == Time ? QString() : cellText(row, col, cells[size_t(col)]);
+    const CellRef cell = cellAt(row, col);
+    if (cell.tag == Time) {
+        if (showsTime)
+            *showsTime = true;
+        return QString();
+    }
+    return cellText(row, col, cell);
 }
 
 bool GridStore::showsTime(qint32 row, int col) const
 {
-    if (row < 0 || row >= m_rows || col < 0 || col >= m_cols || offsetOf(row) == NoCells)
+    if (row < 0 || row >= m_rows || col < 0 || col >= m_cols)
         return false;
-    thread_local std::vector<CellRef> cells;
-    decodeRow(row, cells);
-    return cells[size_t(col)].tag == Time;
+    return cellAt(row, col).tag == Time;
 }
 
 void GridStore::rewriteRow(qint32 row, int col, const QString *text, bool timeCell)
@@ -613,9 +638,9 @@ QString GridData::textMatrix(qint32 row, int col) const
     if (row == 0)
         return m_header.value(col);
     const qint32 dataRow = row - 1;
-    if (m_store.showsTime(dataRow, col))
-        return renderTime(dataRow, col);
-    return m_store.text(dataRow, col);
+    bool time = false;
+    const QString text = m_store.text(dataRow, col, &time);
+    return time ? renderTime(dataRow, col) : text;
 }
 
 void GridData::setTextMatrix(qint32 row, int col, const QString &text)

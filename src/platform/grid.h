@@ -51,7 +51,8 @@ public:
     qint32 appendNumberedRow();
     void clear() { resize(0); }
 
-    QString text(qint32 row, int col) const;
+    // A cell that shows its row's time reads as "" here; `showsTime` tells it apart.
+    QString text(qint32 row, int col, bool *showsTime = nullptr) const;
     void setText(qint32 row, int col, const QString &text);
     // Writes a whole row at once (texts.size() == cols()). Columns whose bit is set in timeMask
     // show the row's time instead of a text; a column-0 text equal to the row's number (1-based
@@ -93,7 +94,9 @@ private:
     void encodeCell(Encoder &out, qint32 row, int col, QStringView text, bool timeCell);
     quint32 internText(int col, QStringView text);
     void storeEncoding(qint32 row, const Encoder &encoding);
+    static const char *decodeCell(const char *p, CellRef &cell);
     void decodeRow(qint32 row, std::vector<CellRef> &cells) const;
+    CellRef cellAt(qint32 row, int col) const;
     QString cellText(qint32 row, int col, const CellRef &cell) const;
     void rewriteRow(qint32 row, int col, const QString *text, bool timeCell);
 

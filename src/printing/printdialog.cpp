@@ -409,7 +409,8 @@ void formPrint::LaadTekstenPrint()
     LabelNota->setText(Taaltekst(198));
     CommandPrinterFont->setText(QStringLiteral("&") + Taaltekst(163));
     LabelPrinter->setText(Taaltekst(348) + QStringLiteral(":"));
-    LabelPapier->setText(Taaltekst(349));
+    // The texts are laid again each time the dialog is shown: the paper's name goes with them.
+    ZetPapiersoort(-1);
     FrameOrientatie->setText(Taaltekst(350));
     CommandPagina->setText(QStringLiteral("&") + Taaltekst(211));
     OKButton->setText(Taaltekst(106));
@@ -594,8 +595,8 @@ void formPrint::ZetPapiersoort(int PrintNr)
         ander = MaakPrinter(PrintNr, QPageLayout::Portrait);
         printer = ander.get();
     }
-    if (printer)
-        LabelPapier->setText(Taaltekst(349) + WeergavePapierSoort(PapierSoort(*printer)));
+    LabelPapier->setText(printer ? Taaltekst(349) + WeergavePapierSoort(PapierSoort(*printer))
+                                 : Taaltekst(349));
 }
 
 void formPrint::ComboPrinter_Click()

@@ -163,11 +163,14 @@ private slots:
         QTest::addColumn<qint32>("rows");
         QTest::addColumn<int>("maximum");
         QTest::addColumn<int>("value");
-        QTest::newRow("29,999 measurements") << 1234 << 29999 << 29999 << 1234;
-        QTest::newRow("60,000 with E 45,001") << 45001 << 60000 << 30000 << 22500;
-        QTest::newRow("300,000 at the end") << 299902 << 300000 << 30000 << 29990;
-        QTest::newRow("past 71,582 no overflow") << 100000 << 200000 << 30000 << 15000;
-        QTest::newRow("none") << 1 << 0 << 1 << 1;
+        QTest::addColumn<int>("minimum");
+        QTest::newRow("29,999 measurements") << 1234 << 29999 << 29999 << 1234 << 1;
+        QTest::newRow("60,000 with E 45,001") << 45001 << 60000 << 30000 << 22500 << 0;
+        QTest::newRow("300,000 at the end") << 299902 << 300000 << 30000 << 29990 << 0;
+        QTest::newRow("past 71,582 no overflow") << 100000 << 200000 << 30000 << 15000 << 0;
+        QTest::newRow("none") << 1 << 0 << 1 << 1 << 1;
+        // The first records of a scaled bar: its far left shows measurement 1.
+        QTest::newRow("100,000 at the start") << 1 << 100000 << 30000 << 0 << 0;
     }
     void scrollBar()
     {
@@ -175,7 +178,11 @@ private slots:
         QFETCH(qint32, rows);
         QFETCH(int, maximum);
         QFETCH(int, value);
-        QCOMPARE(AanpassenScrollBarStand(first, rows), (ScrollBarStand{maximum, value}));
+        QFETCH(int, minimum);
+        const ScrollBarStand bar = AanpassenScrollBarStand(first, rows);
+        QCOMPARE(bar, (ScrollBarStand{maximum, value, minimum}));
+        // The bar's far left is measurement 1.
+        QCOMPARE(ScrollStand(bar.minimum, 99, rows).EersteMeting, 1);
     }
 
     // File > New after a long run: the graphs are emptied (EersteMeting back to 1) and the

@@ -162,6 +162,25 @@ private slots:
         QCOMPARE(rowFault(*w), QString());
     }
 
+    // A file of 100,000 records scrolled to the far left shows its first records, also when
+    // the user drags the bar back there after scrolling away.
+    void farLeftOfAScaledBar()
+    {
+        GraphFixture f;
+        f.records(100000);
+        frmGrafiek *w = f.graph(1, [](GraphSettings &g) { numbered(g, 99); });
+        QScrollBar *bar = w->HorScrollBar();
+        bar->triggerAction(QAbstractSlider::SliderToMinimum);
+        QCOMPARE(w->EersteMeting(), 1);
+        QCOMPARE(rowFault(*w), QString());
+        bar->setValue(15000);
+        QVERIFY(w->EersteMeting() > 1);
+        bar->setValue(bar->minimum());
+        QCOMPARE(w->EersteMeting(), 1);
+        QCOMPARE(w->Diagram()->value(Line1, 1), 1.0);
+        QCOMPARE(rowFault(*w), QString());
+    }
+
     // File > New after a long run: the graph is emptied and the new file's first record is
     // drawn in row 1.
     void newFileAfterLongRun()
@@ -388,6 +407,68 @@ private slots:
         QVERIFY(!c.isFootnoteVisible());
         QVERIFY(!c.markersVisible(Line1));
         QCOMPARE(c.footnote(), QString());
+    }
+
+    // The footnote tells of one measurement. Logging on moves the window; while the window
+    // shows that measurement the footnote stays and its point follows it, and when the window
+    // leaves it behind the footnote goes. Data that replace the rows (Receive, a file loaded)
+    // take it away at once.
+    void footnoteGoesWithItsPoint_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("rowAfter"); // 0: the footnote is gone
+        QTest::newRow("logging moves it out") << 5 << "log" << 0;
+        QTest::newRow("logging keeps it in view") << 40 << "log" << 27;
+        QTest::newRow("scrolled away") << 5 << "scroll" << 0;
+        QTest::newRow("Receive replaces the data") << 40 << "receive" << 0;
+        QTest::newRow("a file loaded") << 40 << "load" << 0;
+    }
+    void footnoteGoesWithItsPoint()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, how);
+        QFETCH(int, rowAfter);
+        GraphFixture f;
+        f.records(300);
+        frmGrafiek *w = f.graph(1, [](GraphSettings &g) { numbered(g, 50); });
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QCOMPARE(w->EersteMeting(), 251);
+        GraphFixture::clickPoint(*w, Line1, row);
+        const Chart &c = *w->Diagram();
+        QVERIFY(c.isFootnoteVisible());
+        const QString told = w->puntTekst();
+        if (how == "log") {
+            LoggenActief = true;
+            f.records(1);
+            w->VulGrafiekAan(AantalRijen);
+            QCOMPARE(rowFaultAfterTurns(*w), QString());
+            LoggenActief = false;
+        } else if (how == "scroll") {
+            w->HorScrollBar()->setValue(100);
+        } else if (how == "receive") {
+            // The download empties the graphs and the table, then fills the table anew.
+            w->WisGrafiekGegevens();
+            for (int i = 0; i < frmTabel::AantalTabellen; ++i)
+                f.table->WisTabelGegevens(i);
+            AantalRijen = 0;
+            f.records(288);
+            w->HerInitialiseerGrafiek();
+        } else {
+            w->LadenGrafiek();
+        }
+        if (rowAfter == 0) {
+            QVERIFY(!c.isFootnoteVisible());
+            QCOMPARE(c.footnote(), QString());
+            QVERIFY(!c.markersVisible(Line1));
+            QCOMPARE(w->GeselecteerdeSerie(), 0);
+        } else {
+            QVERIFY(c.isFootnoteVisible());
+            QVERIFY(c.footnote().startsWith(told));
+            QVERIFY(c.markersVisible(Line1));
+            QCOMPARE(w->GeselecteerdPunt(), rowAfter);
+        }
     }
 
     void clickOnTheHighLimit()

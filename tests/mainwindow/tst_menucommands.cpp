@@ -840,6 +840,46 @@ private slots:
         }
     }
 
+    // With the table, the terminal, racks and graphs shown, both tile commands give the
+    // terminal its place under (vertical) or beside (horizontal) the table, on a main window
+    // of the usual sizes.
+    void terminalTiledWithTheRest_data()
+    {
+        QTest::addColumn<bool>("vertical");
+        QTest::addColumn<int>("width");
+        for (int width : {1024, 1280, 1600}) {
+            QTest::addRow("vertical, %d", width) << true << width;
+            QTest::addRow("horizontal, %d", width) << false << width;
+        }
+    }
+    void terminalTiledWithTheRest()
+    {
+        QFETCH(bool, vertical);
+        QFETCH(int, width);
+        tableSub()->show();
+        frmTerminal::instance()->mnuExtraTerminal_Click();
+        QMdiSubWindow *terminal = subOf(frmTerminal::instance());
+        for (int d = 1; d <= 4; ++d) {
+            slot(d, "R");
+            subOf(RackVenster[d])->show();
+        }
+        addGraph(*w, 1, "one");
+        addGraph(*w, 2, "two");
+        w->resize(width, 700);
+        QTest::qWait(20);
+        terminal->setGeometry(500, 400, 120, 90); // somewhere the tiling does not put it
+        w->menuItem(vertical ? "mnuWindowTileVertical" : "mnuWindowTileHorizontal")->trigger();
+        const QRect table = tableSub()->geometry();
+        const QRect placed = terminal->geometry();
+        if (vertical) {
+            QCOMPARE(placed.topLeft(), QPoint(0, table.bottom() + 1));
+            QCOMPARE(placed.width(), table.width());
+        } else {
+            QCOMPARE(placed.topLeft(), QPoint(table.right() + 1, 0));
+            QCOMPARE(placed.height(), table.height());
+        }
+    }
+
     void racksTiledInRows()
     {
         for (int d = 1; d <= 7; ++d) {

@@ -6,6 +6,7 @@
 #include "core/windowsettings.h"
 #include "instruments/terminal.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/sysinfo.h"
 #include "mainwindow/wiring.h"
 #include "platform/dialogs.h"
 #include "platform/pump.h"
@@ -19,7 +20,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPlainTextEdit>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -187,9 +190,65 @@ private slots:
         QMdiSubWindow *sub = tableSub();
         QVERIFY(sub->isVisible());
         QCOMPARE(sub->isMinimized(), state == 1);
-        QCOMPARE(sub->isMaximized(), state == 2);
+        // Maximised once the windows read with it have their places.
+        QTRY_COMPARE(sub->isMaximized(), state == 2);
         sub->showNormal();
         QCOMPARE(sub->geometry(), normal);
+    }
+
+    // The user sees one child window maximised and another minimised: saving writes each in
+    // the state it is seen in, with its normal place, and leaves both as they are; read back,
+    // they come back so, and only the maximised one is maximised.
+    void maximisedAmongOthersSurvives()
+    {
+        const QRect tableNormal(40, 30, 420, 260);
+        const QRect terminalNormal(100, 80, 300, 200);
+        const auto terminalSub = [] {
+            return qobject_cast<QMdiSubWindow *>(frmTerminal::instance()->parentWidget());
+        };
+        {
+            ProgramWindow w;
+            w.resize(900, 700);
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QMdiSubWindow *table = tableSub();
+            QMdiSubWindow *terminal = terminalSub();
+            QVERIFY(terminal);
+            terminal->show();
+            terminal->setGeometry(terminalNormal);
+            terminal->showMinimized();
+            table->show();
+            table->setGeometry(tableNormal);
+            w.mdiArea()->setActiveSubWindow(table);
+            table->showMaximized();
+            QVERIFY(table->isMaximized());
+            QVERIFY(terminal->isMinimized());
+            WindowHost::current().collectWindowSettings();
+            QCOMPARE(int(WindowSettings::table.placement.state), 2);
+            QCOMPARE(int(WindowSettings::terminal.placement.state), 1);
+            QCOMPARE(pixelsOf(WindowSettings::table.placement), tableNormal);
+            QCOMPARE(pixelsOf(WindowSettings::terminal.placement), terminalNormal);
+            QVERIFY(table->isMaximized());
+            QVERIFY(terminal->isMinimized());
+            QCOMPARE(w.mdiArea()->activeSubWindow(), table);
+        }
+        ProgramWindow again;
+        again.resize(900, 700);
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        WindowSettings::table.TabelTonen = true;
+        WindowSettings::terminal.menuChecked = true;
+        WindowHost::current().tableRead();
+        WindowHost::current().terminalRead();
+        QMdiSubWindow *table = tableSub();
+        QMdiSubWindow *terminal = terminalSub();
+        QTRY_VERIFY(table->isMaximized());
+        QVERIFY(terminal->isMinimized());
+        QTest::qWait(50);
+        QVERIFY(table->isMaximized());
+        QVERIFY(!terminal->isMaximized());
+        table->showNormal();
+        QCOMPARE(table->geometry(), tableNormal);
     }
 
     // A plain start with rack windows and the table in the settings file: the settings count
@@ -233,6 +292,46 @@ private slots:
         QVERIFY(!changedWhileRunning);
         QVERIFY2(!dialogs.messageTexts().contains(Taaltekst(183)),
                  qPrintable(dialogs.messageTexts().join('|')));
+    }
+
+    // "/sysinfo" on the command line: the report opens in front of the main window, once
+    // that is shown, and every line has its caption in the program's language.
+    void systemInformationAtStart()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        for (int d = 1; d <= 3; ++d)
+            sim.add("T542", 10 + d, 1);
+        SerialPortTable::bind(9, sim.devicePath());
+        qint16 dutch = 2;
+        LaadTaal(dutch);
+        writeSettings();
+        Registry::write("QLV2-CFG", "Settings", "Language", "2");
+        qint16 english = 0;
+        LaadTaal(english);
+
+        ScriptedDialogProvider dialogs;
+        dialogs.answerMessage(MsgBox::No);
+        ProgramWindow window;
+        QString shown, expected;
+        bool inFront = false;
+        QTimer::singleShot(1500, &window, [&] {
+            if (auto *info = window.findChild<SysteemInfoVenster *>()) {
+                shown = info->isVisible() ? info->tekst()->toPlainText() : QString();
+                inFront = QApplication::activeWindow() == info;
+            }
+            expected = systeemInfoTekst();
+            window.close();
+        });
+        QVERIFY(window.MDIForm_Load({"/sysinfo"}));
+        Registry::remove("QLV2-CFG", "Settings", "Language");
+        QVERIFY(!shown.isEmpty());
+        QVERIFY(inFront);
+        QCOMPARE(shown, expected);
+        QVERIFY(expected.contains(Taaltekst(562) + ": " + QString::fromLatin1(qVersion())));
+        for (const QString &line : shown.split('\n'))
+            QVERIFY2(!line.startsWith(':'), qPrintable(line));
+        LaadTaal(english);
     }
 
     // The splash of the start-up: drawn in full colour, and a click on its photo does not

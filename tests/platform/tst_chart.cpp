@@ -416,6 +416,62 @@ private slots:
             QCOMPARE(axis.value(r), labels.value(r - 1));
     }
 
+    // Labels that would run into each other on a narrow chart are left out, on screen, in a
+    // picture and on paper alike: those drawn stand apart, the newest is among them, and every
+    // division keeps its tick. A chart wide enough draws them all.
+    void crowdedLabelsThinned_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("all");
+        for (const char *target : {"screen", "image", "printer"}) {
+            QTest::addRow("1200 px, %s", target) << 1200 << QString(target) << true;
+            QTest::addRow("480 px, %s", target) << 480 << QString(target) << false;
+            QTest::addRow("300 px, %s", target) << 300 << QString(target) << false;
+        }
+    }
+    void crowdedLabelsThinned()
+    {
+        QFETCH(int, width);
+        QFETCH(QString, target);
+        QFETCH(bool, all);
+        const QSize size(width, 300);
+        Fixture f(99, size);
+        f.chart.setLabelStep(9); // 11 divisions
+        for (int r = 1; r <= 99; ++r)
+            f.chart.setRowLabel(r, QString("11-12-2026 09:%1:05").arg(r % 60, 2, 10, QChar('0')));
+        f.fill(Line1, QList<double>(99, 1));
+        f.show();
+        QTemporaryDir dir;
+        if (target == "image") {
+            f.chart.toImage(size);
+        } else if (target == "printer") {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(dir.filePath("chart.pdf"));
+            QPainter painter(&printer);
+            // A chart as wide on paper as on screen (the page takes what fits).
+            const double dot = printer.resolution() / 96.0;
+            painter.scale(dot, dot);
+            f.chart.render(painter, QRectF(QPointF(0, 0), size));
+        }
+        const QList<Chart::TimeLabel> drawn = f.chart.drawnTimeLabels();
+        QCOMPARE(f.chart.xAxisLabels().size(), 11);
+        QVERIFY(drawn.size() >= 2);
+        QString list;
+        for (const Chart::TimeLabel &l : drawn)
+            list += QString("[%1 %2..%3] ").arg(l.text).arg(l.bounds.left()).arg(l.bounds.right());
+        QVERIFY2((drawn.size() == 11) == all, qPrintable(list));
+        QCOMPARE(drawn.last().text, f.chart.xAxisLabels().last());
+        for (int i = 1; i < drawn.size(); ++i)
+            QVERIFY2(drawn[i - 1].bounds.right() < drawn[i].bounds.left(),
+                     qPrintable(QString("\"%1\" runs into \"%2\"")
+                                    .arg(drawn[i - 1].text, drawn[i].text)));
+        if (!qEnvironmentVariableIsEmpty("CHART_GRAB_DIR"))
+            f.chart.toImage(size).save(qEnvironmentVariable("CHART_GRAB_DIR")
+                                       + QString("/thinned-%1.png").arg(width));
+    }
+
     // A label too wide for its room goes on more lines at its blanks; one that fits stays.
     void wideLabelsWrap()
     {

@@ -668,6 +668,27 @@ private slots:
         QVERIFY(PrintAlles);
     }
 
+    // The dialog is made once and shown again for every print: each time it names the paper
+    // of the chosen printer, as it did the first time.
+    void paperShownEveryTime()
+    {
+        formPrint dialog;
+        const std::unique_ptr<QPrinter> beta = MaakPrinter(1, QPageLayout::Portrait);
+        const QString paper = QStringLiteral("Paper size: ") + WeergavePapierSoort(PapierSoort(*beta));
+        for (int time = 1; time <= 2; ++time) {
+            QString shown;
+            QTimer::singleShot(0, this, [&shown] {
+                for (QWidget *w : QApplication::topLevelWidgets())
+                    if (auto *d = qobject_cast<formPrint *>(w); d && d->isVisible()) {
+                        shown = d->LabelPapier->text();
+                        d->CancelButton->click();
+                    }
+            });
+            QVERIFY(!dialog.TonenEnWachten());
+            QVERIFY2(shown == paper, qPrintable(QStringLiteral("time %1: \"%2\"").arg(time).arg(shown)));
+        }
+    }
+
     void pictures()
     {
         const QString dir = QDir::home().filePath(QStringLiteral("pictures"));
