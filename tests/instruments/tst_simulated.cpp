@@ -23,7 +23,7 @@ bool poll(int slot)
 }
 
 // What the slot's record holds of a reading: every channel's value, unit and status.
-[[maybe_unused]] QStringList reading(int slot)
+QStringList reading(int slot)
 {
     QStringList r;
     const ToestelGegevens &t = Toestel[slot];
@@ -150,6 +150,47 @@ private slots:
         QVERIFY(waited.elapsed() >= 1400);
         line.MSComm1.close();
         SerialPortTable::unbind(24);
+    }
+
+    // On a real line the acknowledgment comes first and each channel line after it, 10 bits a
+    // byte. Every model, with one to four channels, reads the same reading from a paced reply as
+    // from one written at once, and counts it.
+    void pacedRepliesReadWhole_data()
+    {
+        QTest::addColumn<QByteArray>("model");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("baud");
+        for (const char *model :
+             {"T512", "T542", "T552", "T574", "T578", "T575", "T5741", "T5781", "T5751"})
+            for (int channels = 1; channels <= 4; ++channels)
+                for (int baud : {9600, 38400})
+                    QTest::addRow("%s, %d channels, %d baud", model, channels, baud)
+                        << QByteArray(model) << channels << baud;
+    }
+    void pacedRepliesReadWhole()
+    {
+        QFETCH(QByteArray, model);
+        QFETCH(int, channels);
+        QFETCH(int, baud);
+        SimLine s(25);
+        QVERIFY(s.open());
+        Sim::Controller &c = s.sim.add(model, 31, channels);
+        for (int k = 0; k < channels; ++k) {
+            c.channel[size_t(k)].value = QByteArray::number(k + 1) + ".25";
+            c.channel[size_t(k)].unit = k % 2 ? "mV" : "pH";
+        }
+        configureSlot(5, model, 31, channels);
+        Toestel[5].FoutTeller = 3;
+        QVERIFY(poll(5));
+        const QStringList atOnce = reading(5);
+        for (int k = 1; k <= MaxKanalen; ++k)
+            Toestel[5].Kanaal[size_t(k)] = KanaalGegevens();
+        Toestel[5].FoutTeller = 3;
+        s.sim.setBaud(baud);
+        QVERIFY(poll(5));
+        QCOMPARE(reading(5), atOnce);
+        QCOMPARE(Toestel[5].FoutTeller, 0);
+        QCOMPARE(c.frames.size(), 2);
     }
 };
 
