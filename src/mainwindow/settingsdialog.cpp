@@ -785,6 +785,15 @@ void frmInstellen::OKButton_Click()
             call(h.deviceProtocol, s);
         call(h.rackWindow, s, used);
     }
+    // A controller that moved takes its rack window's place and label fonts to its new slot,
+    // shown as every used slot's window is.
+    for (int s = 1; s <= MaxToestellen; ++s) {
+        const int bron = bronnen[size_t(s)];
+        if (bron > 0 && bron != s) {
+            WindowSettings::rack[size_t(s)].visible = true;
+            WindowHost::current().deviceRead(s);
+        }
+    }
     call(h.tableWindow);
     LaatsteAntwoord = 1;
 
