@@ -323,6 +323,11 @@ frmGrafiekInstellen::frmGrafiekInstellen(int graph, QWidget *window)
         connect(m_window, &QObject::destroyed, this, [this] { CmdCancel_Click(); });
 
     Form_Load();
+    // The main window stays in use while the dialog is open: the language may change under it.
+    connect(&LanguageNotifier::instance(), &LanguageNotifier::languageLoaded, this, [this] {
+        LaadTekstenGrafiekInstellen();
+        MSHFlexCurveLijnen->LaadStrings();
+    });
 }
 
 frmGrafiekInstellen::~frmGrafiekInstellen()

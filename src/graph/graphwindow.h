@@ -44,6 +44,9 @@ public:
     void WisGrafiekGegevens();
     void ReInitGrafiekData();
     void InstellenAlarmen();
+    // The program's own texts in the chart (the limits' legends, a footnote's words) in the
+    // current language.
+    void LaadStrings();
     // The statistics flags of a line: 1 minimum + 2 maximum + 4 mean.
     int BepaalStatistiekVlag(int lijn) const;
     void InstellenGrafiekEenheid(int lijn);
@@ -164,6 +167,8 @@ private:
     void ToonPuntInfo(int serie, int punt);
     void VernieuwPuntInfo(int serie);
     void toonVoetnoot();
+    void grensLegendes();
+    QString grensPuntTekst(int serie, int punt) const;
     void Form_Unload();
     void scrollBarBewogen(int waarde);
     qint32 aantalRijenGrafiek() const; // MaxGrafiekZichtbaar, at least 1
