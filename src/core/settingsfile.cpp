@@ -2,6 +2,7 @@
 
 #include "core/conversions.h"
 #include "core/datafile.h"
+#include "core/datafileparse.h"
 #include "core/defaults.h"
 #include "core/services.h"
 #include "core/shared.h"
@@ -585,7 +586,22 @@ QDateTime LeesInstellingDatum(const QString &value)
 {
     if (TekstNaarLong(value) <= 0)
         return {};
-    const QDateTime moment = DateTimeText::parse(value);
+    QDateTime moment = DateTimeText::parse(value);
+    // A file written under another locale: its times are tried in the forms a data file's
+    // record times are, a date alone as that form's midnight. A schedule the user set must not
+    // be switched off because the locale changed since.
+    if (!moment.isValid()) {
+        for (DataFileParse::TimeReader &reader : DataFileParse::timeReaders()) {
+            moment = reader.read(value);
+            if (!moment.isValid())
+                moment = reader.read(value + u' '
+                                     + DateTimeText::formatTime(QTime(0, 0), reader.form().locale));
+            if (moment.isValid()) {
+                moment = QDateTime(moment.date(), moment.time());
+                break;
+            }
+        }
+    }
     // The zero date, in whatever form a locale wrote it, is no date.
     if (!moment.isValid() || moment.date() <= zeroDate)
         return {};

@@ -111,6 +111,13 @@ void CurveLijnenGrid::LaadStrings()
     setToolTip(Taaltekst(353));
     item(0, KolomBron)->setText(Taaltekst(295));
     item(0, KolomKleur)->setText(Taaltekst(219));
+    // The sources are described in the program's words too.
+    for (int lijn = 1; lijn <= MaxGrafiekLijnen; ++lijn) {
+        const qint16 d = graph().LeesGrafiekLijnRef(lijn, 1);
+        const qint16 k = graph().LeesGrafiekLijnRef(lijn, 2);
+        if (LijnBronBinnenBereik(d, k))
+            item(lijn, KolomBron)->setText(BronOmschrijving(d, k));
+    }
     breedtes();
 }
 

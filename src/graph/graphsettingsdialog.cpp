@@ -17,6 +17,7 @@
 #include "support/messagebox.h"
 #include "support/utilities.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -322,6 +323,11 @@ frmGrafiekInstellen::frmGrafiekInstellen(int graph, QWidget *window)
         connect(m_window, &QObject::destroyed, this, [this] { CmdCancel_Click(); });
 
     Form_Load();
+    // The main window stays in use while the dialog is open: the language may change under it.
+    connect(&LanguageNotifier::instance(), &LanguageNotifier::languageLoaded, this, [this] {
+        LaadTekstenGrafiekInstellen();
+        MSHFlexCurveLijnen->LaadStrings();
+    });
 }
 
 frmGrafiekInstellen::~frmGrafiekInstellen()
@@ -499,6 +505,10 @@ void frmGrafiekInstellen::TussentijdVerlaten()
     if (m_sluitend || getypt == genomen)
         return;
     PlaatsTussentijd(Tussentijd);
+    // A press on Cancel takes the focus from the field before its click: Cancel drops the value
+    // anyway, and a box here would swallow the click.
+    if (QApplication::focusWidget() == CmdCancel)
+        return;
     // A time of day wraps around the interval's range as the user knows it will; digits that are
     // no time of day give a value they could not foresee.
     if (!TussentijdIsTijdstip(getypt, Tijdscheidingsteken))

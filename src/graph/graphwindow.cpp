@@ -119,6 +119,29 @@ frmGrafiek::frmGrafiek(qint16 nummer, QWidget *parent)
             });
     // Only the user's move arrives here: the program sets the bar with its signals blocked.
     connect(m_scrollBar, &QScrollBar::valueChanged, this, &frmGrafiek::scrollBarBewogen);
+    connect(&LanguageNotifier::instance(), &LanguageNotifier::languageLoaded, this,
+            &frmGrafiek::LaadStrings);
+}
+
+void frmGrafiek::LaadStrings()
+{
+    const Chart::Hold hold(*m_chart);
+    grensLegendes();
+    if (!m_chart->isFootnoteVisible())
+        return;
+    // The footnote names a limit, or a line's mean, in the program's words.
+    if (m_geselecteerdeSerie >= 1 && m_geselecteerdeSerie < EersteLijnSerie) {
+        m_puntTekst = grensPuntTekst(m_geselecteerdeSerie, m_geselecteerdPunt);
+        toonVoetnoot();
+    } else {
+        BepaalMinMaxima();
+    }
+}
+
+QString frmGrafiek::grensPuntTekst(int serie, int punt) const
+{
+    return Taaltekst(serie == 1 ? 222 : 221) + QStringLiteral(": ")
+           + VoetnootGetal(m_chart->value(serie, punt)) + QLatin1Char(' ');
 }
 
 frmGrafiek::~frmGrafiek() = default;
@@ -308,9 +331,15 @@ void frmGrafiek::InstellenAlarmen()
     }
     m_chart->setStatistics(2, 0);
     m_chart->setSeriesVisible(2, g.AlarmHoog);
-    m_chart->setLegendText(2, g.AlarmHoog ? Taaltekst(221) : QString());
     m_chart->setStatistics(1, 0);
     m_chart->setSeriesVisible(1, g.AlarmLaag);
+    grensLegendes();
+}
+
+void frmGrafiek::grensLegendes()
+{
+    const GraphSettings &g = instellingen();
+    m_chart->setLegendText(2, g.AlarmHoog ? Taaltekst(221) : QString());
     m_chart->setLegendText(1, g.AlarmLaag ? Taaltekst(222) : QString());
 }
 
@@ -752,8 +781,7 @@ void frmGrafiek::puntGekozen(int serie, int punt)
     m_geselecteerdPunt = punt;
     if (serie < EersteLijnSerie) {
         m_chart->setFootnoteVisible(true);
-        m_puntTekst = Taaltekst(serie == 1 ? 222 : 221) + QStringLiteral(": ")
-                      + VoetnootGetal(m_chart->value(serie, punt)) + QLatin1Char(' ');
+        m_puntTekst = grensPuntTekst(serie, punt);
         toonVoetnoot();
         return;
     }

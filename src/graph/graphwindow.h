@@ -44,6 +44,9 @@ public:
     void WisGrafiekGegevens();
     void ReInitGrafiekData();
     void InstellenAlarmen();
+    // The program's own texts in the chart (the limits' legends, a footnote's words) in the
+    // current language.
+    void LaadStrings();
     // The statistics flags of a line: 1 minimum + 2 maximum + 4 mean.
     int BepaalStatistiekVlag(int lijn) const;
     void InstellenGrafiekEenheid(int lijn);
@@ -168,6 +171,8 @@ private:
     void puntLoslaten();
     // After the window moved: the selection keeps its measurement, or goes with it.
     void puntVolgen();
+    void grensLegendes();
+    QString grensPuntTekst(int serie, int punt) const;
     void Form_Unload();
     void scrollBarBewogen(int waarde);
     qint32 aantalRijenGrafiek() const; // MaxGrafiekZichtbaar, at least 1

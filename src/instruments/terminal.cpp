@@ -9,6 +9,7 @@
 #include "instruments/connection.h"
 #include "platform/dialogs.h"
 #include "platform/printdevice.h"
+#include "support/language.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -80,11 +81,11 @@ frmTerminal::frmTerminal(QWidget *parent) : QWidget(parent)
     m_bar = new QWidget(this);
     auto *row = new QHBoxLayout(m_bar);
     row->setContentsMargins(4, 2, 4, 2);
-    m_outgoing = new QCheckBox(QStringLiteral("Outgoing"), m_bar);
+    m_outgoing = new QCheckBox(m_bar);
     m_outgoing->setObjectName(QStringLiteral("CheckOutgoing"));
-    m_incoming = new QCheckBox(QStringLiteral("Incoming"), m_bar);
+    m_incoming = new QCheckBox(m_bar);
     m_incoming->setObjectName(QStringLiteral("CheckIncoming"));
-    m_hex = new QCheckBox(QStringLiteral("Hexadecimal"), m_bar);
+    m_hex = new QCheckBox(m_bar);
     m_hex->setObjectName(QStringLiteral("CheckHexadecimaal"));
     m_frameSerialPort = new QFrame(m_bar);
     m_frameSerialPort->setObjectName(QStringLiteral("FrameSerialPort"));
@@ -105,10 +106,20 @@ frmTerminal::frmTerminal(QWidget *parent) : QWidget(parent)
     column->addWidget(m_text, 1);
     column->addWidget(m_bar);
 
+    LaadStrings();
+    connect(&LanguageNotifier::instance(), &LanguageNotifier::languageLoaded, this,
+            &frmTerminal::LaadStrings);
     connect(m_outgoing, &QCheckBox::toggled, this, [](bool on) { ToonCodeZenden = on; });
     connect(m_incoming, &QCheckBox::toggled, this, [](bool on) { ToonCodeOntvangen = on; });
     setProperty("Tag", QStringLiteral("terminal"));
     resize(500, 300);
+}
+
+void frmTerminal::LaadStrings()
+{
+    m_outgoing->setText(Taaltekst(530));
+    m_incoming->setText(Taaltekst(531));
+    m_hex->setText(Taaltekst(532));
 }
 
 frmTerminal::~frmTerminal()

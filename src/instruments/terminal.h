@@ -38,6 +38,8 @@ public:
     static constexpr int TrimBlok = 1000;
 
     void Herladen();
+    // The check boxes' captions in the current language.
+    void LaadStrings();
     void ToevoegenTextBox(const QString &ToeTeVoegen, qint32 Kleur, const QString &FontNaam = {},
                           qint16 Fontgrootte = 0, bool Fontvet = false, bool Fontschuin = false,
                           bool Fontonderlijn = false);

@@ -154,7 +154,7 @@ void mdiQLV2::mnuDataReceive_Click()
             toolButton("tbrReceive")->setChecked(true);
             WissenBuffersComm();
             TimerOpvragen.stop();
-            setPanelText("Connect", Taaltekst(237));
+            setPanelText("Connect", [] { return Taaltekst(237); });
             if (QLabel *p = panel("Message"))
                 p->setEnabled(false);
             do
@@ -206,7 +206,7 @@ void mdiQLV2::mnuDataTransfer_Click()
         toolButton("tbrTransfer")->setChecked(true);
         WissenBuffersComm();
         TimerOpvragen.stop();
-        setPanelText("Connect", Taaltekst(234));
+        setPanelText("Connect", [] { return Taaltekst(234); });
         if (QLabel *p = panel("Message"))
             p->setEnabled(false);
         do

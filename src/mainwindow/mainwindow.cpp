@@ -11,6 +11,8 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -261,6 +263,18 @@ void mdiQLV2::onMenuItem(const QString &name, std::function<void()> handler)
 
 void mdiQLV2::setPanelText(const QString &key, const QString &text)
 {
+    m_panelTexts.remove(key);
+    showPanelText(key, text);
+}
+
+void mdiQLV2::setPanelText(const QString &key, std::function<QString()> text)
+{
+    showPanelText(key, text());
+    m_panelTexts.insert(key, std::move(text));
+}
+
+void mdiQLV2::showPanelText(const QString &key, const QString &text)
+{
     QLabel *p = m_panels.value(key);
     if (!p || p->text() == text)
         return;
@@ -340,6 +354,27 @@ void mdiQLV2::LaadStrings()
             a->setToolTip(withoutAmpersand(Taaltekst(t.entry)));
             a->setText(withoutAmpersand(Taaltekst(t.entry)));
         }
+
+    // A child window's system menu is made once, in Qt's language of that moment: the menus
+    // take the texts of a new one.
+    const QMdiSubWindow fresh;
+    const QList<QAction *> source = fresh.systemMenu()->actions();
+    for (QMdiSubWindow *sub : m_mdi->subWindowList())
+        if (QMenu *menu = sub->systemMenu()) {
+            const QList<QAction *> target = menu->actions();
+            for (qsizetype i = 0; i < qMin(source.size(), target.size()); ++i)
+                target[i]->setText(source[i]->text());
+        }
+
+    // Named where the main window's pop-up lists the bars it can show.
+    m_toolbar->setWindowTitle(withoutAmpersand(Taaltekst(179)));
+
+    // The status texts in the new language: those made of the program's texts are made again,
+    // and the connection panel says again whether logging is on.
+    for (auto it = m_panelTexts.cbegin(); it != m_panelTexts.cend(); ++it)
+        showPanelText(it.key(), it.value()());
+    if (!m_panelTexts.contains(QStringLiteral("Connect")) && !panelText("Connect").isEmpty())
+        InstellenKnopLoggen();
 
     m_panels["Settings"]->setToolTip(Taaltekst(130));
     m_panels["Connect"]->setToolTip(Taaltekst(309));

@@ -48,6 +48,10 @@ public:
     QLabel *panel(const QString &key) const { return m_panels.value(key); }
     QString panelText(const QString &key) const;
     void setPanelText(const QString &key, const QString &text);
+    // A panel text made of the program's texts: `text` makes it again when the language changes.
+    void setPanelText(const QString &key, std::function<QString()> text);
+    // "Check 'COMn' or select other port!" for the configured port.
+    static QString checkPortText();
 
     void LaadStrings();
     void ZetTitel();
@@ -167,4 +171,6 @@ private:
     QHash<QString, QMenu *> m_menus;
     QHash<QString, QAction *> m_buttons;
     QHash<QString, QLabel *> m_panels;
+    QHash<QString, std::function<QString()>> m_panelTexts;
+    void showPanelText(const QString &key, const QString &text);
 };

@@ -110,13 +110,16 @@ void writeTimeSettings()
                         DateTimeText::format(TijdBasis));
 }
 
-// The record time of a table row whose date and time cells are filled; invalid otherwise.
+// The record time of a table row whose date and time cells are filled, in the whole seconds
+// those cells show; invalid otherwise. A row logged live holds its time to the millisecond: as
+// a reference that would put every later record a second short once the file is read back.
 QDateTime rowMoment(const GridData &g, qint32 row)
 {
     if (row < 1 || row >= g.rows() || g.textMatrix(row, 1).trimmed().isEmpty()
         || g.textMatrix(row, 2).trimmed().isEmpty())
         return QDateTime();
-    return g.rowTime(row);
+    const QDateTime moment = g.rowTime(row);
+    return moment.addMSecs(-moment.time().msec());
 }
 
 void mnuRelatieveTijd_Click(mdiQLV2 &w)

@@ -16,17 +16,18 @@ using namespace Hoofdmodule;
 
 namespace {
 SerialPort &port() { return InstrumentConnection::current().MSComm1; }
-QString checkPortText() { return Taaltekst(148) + SeriePoort + Taaltekst(149); }
 } // namespace
+
+QString mdiQLV2::checkPortText() { return Taaltekst(148) + SeriePoort + Taaltekst(149); }
 
 void mdiQLV2::initCommPoort()
 {
     LoggenActief = false;
     InstellenCommPoort();
     if (Antwoord == 2)
-        setPanelText("Settings", checkPortText());
+        setPanelText("Settings", &mdiQLV2::checkPortText);
     else
-        setPanelText("Connect", Taaltekst(150));
+        setPanelText("Connect", [] { return Taaltekst(150); });
 }
 
 void mdiQLV2::InstellenCommPoort()
@@ -50,7 +51,7 @@ void mdiQLV2::OpenCommPoort()
         // before the box asks for attention.
         if (LoggenActief)
             StopVerbinding();
-        setPanelText("Settings", checkPortText());
+        setPanelText("Settings", &mdiQLV2::checkPortText);
         Antwoord = 2;
         TonenMelding(Taaltekst(152) + SeriePoort + QStringLiteral("' !"), MsgBox::Exclamation,
                      QStringLiteral("RS232"));

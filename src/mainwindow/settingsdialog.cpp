@@ -14,6 +14,7 @@
 #include "support/mainlink.h"
 #include "support/messagebox.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -123,6 +124,25 @@ private:
     int m_highest;
 };
 
+// The model list takes no typing: a typed letter would pick the first model that starts with it
+// and commit it at once, identification number and channels included.
+class NoTyping : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const QString text = key->text();
+            if (!text.isEmpty() && text.at(0).isPrint() && key->key() != Qt::Key_Space)
+                return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 // The floating editors of the device grid. An edit never reaches the grid's items directly:
 // it goes through the dialog's rules, which rewrite the grid.
 class DeviceDelegate : public QStyledItemDelegate {
@@ -137,6 +157,9 @@ public:
             auto *combo = new QComboBox(parent);
             combo->setObjectName(QStringLiteral("ComboController"));
             combo->addItems(ModelLijst());
+            auto *noTyping = new NoTyping(combo);
+            combo->installEventFilter(noTyping);
+            combo->view()->installEventFilter(noTyping);
             // A controller of the model no longer offered keeps its code when clicked.
             if (index.data().toString().trimmed() == OudModel)
                 combo->addItem(OudModel);
@@ -763,6 +786,15 @@ void frmInstellen::OKButton_Click()
         if (used)
             call(h.deviceProtocol, s);
         call(h.rackWindow, s, used);
+    }
+    // A controller that moved takes its rack window's place and label fonts to its new slot,
+    // shown as every used slot's window is.
+    for (int s = 1; s <= MaxToestellen; ++s) {
+        const int bron = bronnen[size_t(s)];
+        if (bron > 0 && bron != s) {
+            WindowSettings::rack[size_t(s)].visible = true;
+            WindowHost::current().deviceRead(s);
+        }
     }
     call(h.tableWindow);
     LaatsteAntwoord = 1;

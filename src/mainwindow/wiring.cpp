@@ -681,8 +681,8 @@ void installMenus(mdiQLV2 &w)
     on("mnuHelpInfo", [] { frmSplash::Toon(); });
     on("mnuSysInfo", [] { StartSysteemInfo(Taaltekst(247)); });
     Printerkode::printDialogHooks().startHelp = [](const QString &command) { startHelp(command); };
-    Printerkode::printRunHooks().statusMelding = [&w](const QString &text) {
-        w.setPanelText(QStringLiteral("Message"), text);
+    Printerkode::printRunHooks().statusMelding = [&w](std::function<QString()> text) {
+        w.setPanelText(QStringLiteral("Message"), std::move(text));
     };
     on("mnuFilePrint", [&w] {
         if (ZijnErVensters())
@@ -890,13 +890,16 @@ void KoppelHoofdvenster(mdiQLV2 &w)
             p->installEventFilter(&w);
 
     QObject::connect(&DataLog::instance(), &DataLog::unwrittenRecordsChanged, &w, [&w](int count) {
-        QString text = Taaltekst(502);
-        text.replace(QStringLiteral("##"), QString::number(count));
-        w.setPanelText("Message", count > 0 ? text : QStringLiteral(" "));
+        if (count <= 0) {
+            w.setPanelText("Message", QStringLiteral(" "));
+            return;
+        }
+        w.setPanelText("Message", [count] {
+            return Taaltekst(502).replace(QStringLiteral("##"), QString::number(count));
+        });
     });
     QObject::connect(&DataLog::instance(), &DataLog::loggingSwitchedOff, &w,
                      [&w] { w.PlaatsAanduidingenCOM(); });
-    QObject::connect(&port(), &SerialPort::lost, &w, [&w] {
-        w.setPanelText("Settings", Taaltekst(148) + SeriePoort + Taaltekst(149));
-    });
+    QObject::connect(&port(), &SerialPort::lost, &w,
+                     [&w] { w.setPanelText("Settings", &mdiQLV2::checkPortText); });
 }

@@ -259,9 +259,9 @@ void Uitvoeren(bool alles, QWidget *venster, bool direct, QWidget *ouder)
     if (afloop == Afloop::Klaar)
         BewarenPrinterinstellingen(QStringLiteral("Printer"));
     if (!bestand.isEmpty() && QFileInfo::exists(bestand) && printRunHooks().statusMelding) {
-        QString melding = Taaltekst(551);
-        melding.replace(QLatin1Char('#'), QDir::toNativeSeparators(bestand));
-        printRunHooks().statusMelding(melding);
+        printRunHooks().statusMelding([bestand] {
+            return Taaltekst(551).replace(QLatin1Char('#'), QDir::toNativeSeparators(bestand));
+        });
     }
 }
 

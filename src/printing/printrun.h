@@ -14,8 +14,9 @@ namespace Printerkode {
 // What the run needs of the main window; the main window wires it. The graphs 1..32 come
 // from the print dialog's hook (printDialogHooks().grafiek).
 struct PrintRunHooks {
-    // Shows a text in the main window's status bar.
-    std::function<void(const QString &text)> statusMelding;
+    // Shows a text in the main window's status bar, made by `text` again whenever the language
+    // changes.
+    std::function<void(std::function<QString()> text)> statusMelding;
 };
 PrintRunHooks &printRunHooks();
 

@@ -255,6 +255,10 @@ void FormRack::LaadStrings()
     m_panels[2]->setToolTip(Taaltekst(320));
     m_panels[3]->setToolTip(Taaltekst(287));
     m_module->setToolTip(Taaltekst(288));
+    // The caption and a status text shown are the program's texts as well.
+    LaadVensterTitel();
+    if (!m_statusText->isHidden())
+        TonenMeting(*this, false);
 }
 
 void FormRack::FormInstellenControls()

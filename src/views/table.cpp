@@ -96,7 +96,9 @@ QString TabelTijdTekst(const QDateTime &moment, int col)
         return col == 1 ? DateTimeText::formatDate(moment.date())
                         : DateTimeText::formatTime(moment.time());
     }
-    qint64 d = TijdBasis.secsTo(moment);
+    // Whole seconds from the reference's second to the row's: the difference of what the two
+    // rows show, also for times held to the millisecond.
+    qint64 d = moment.toSecsSinceEpoch() - TijdBasis.toSecsSinceEpoch();
     const QString sign = d >= 0 ? QStringLiteral("+") : QStringLiteral("-");
     d = qAbs(d);
     const qint64 days = d / 86400;

@@ -460,6 +460,13 @@ private slots:
         QTest::newRow("zero date, 12-hour") << "en_US" << "12:00:00 AM" << false;
         QTest::newRow("zero date, 24-hour") << "nl_NL" << "00:00:00" << false;
         QTest::newRow("nl date") << "nl_NL" << "14-03-2026 15:09:26" << true;
+        // Written under another locale: read as a data file's record times are.
+        QTest::newRow("C form under nl_NL") << "nl_NL" << "14 Mar 2026 15:09:26" << true;
+        QTest::newRow("en_US form under nl_NL") << "nl_NL" << "3/14/2026 3:09:26 PM" << true;
+        QTest::newRow("nl form under en_US") << "en_US" << "14-03-2026 15:09:26" << true;
+        QTest::newRow("fr date alone under C") << "C" << "14/03/2026" << true;
+        QTest::newRow("ISO under fr_FR") << "fr_FR" << "2026-03-14 15:09:26" << true;
+        QTest::newRow("zero date, 12-hour, under nl_NL") << "nl_NL" << "12:00:00 AM" << false;
     }
     void scheduleTimes()
     {
@@ -475,7 +482,8 @@ private slots:
         QVERIFY(!StopLoggenOpTijd);
         QCOMPARE(StopTijd, m_clock.now());
         if (kept)
-            QCOMPARE(StartTijd.date(), QDate(2026, 3, 14));
+            QCOMPARE(StartTijd, QDateTime(QDate(2026, 3, 14),
+                                          value.contains(u':') ? QTime(15, 9, 26) : QTime(0, 0)));
         else
             QCOMPARE(StartTijd, m_clock.now());
     }

@@ -12,6 +12,7 @@
 #include "support/messagebox.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -560,6 +561,50 @@ private slots:
         d->OKButton->click();
         QCOMPARE(Toestel[1].Type, QStringLiteral("T574"));
         QVERIFY(Toestel[2].Type.isEmpty());
+    }
+
+    // The model list takes no typing: a letter picks nothing, in the closed list or in the open
+    // one; the row stays as it was until a model is chosen.
+    void modelListDiscardsTypedCharacters_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("listOpen");
+        QTest::newRow("empty row") << 2 << false;
+        QTest::newRow("empty row, list open") << 2 << true;
+        QTest::newRow("row with a controller") << 1 << false;
+    }
+    void modelListDiscardsTypedCharacters()
+    {
+        QFETCH(int, row);
+        QFETCH(bool, listOpen);
+        QPointer<frmInstellen> d = frmInstellen::Tonen(3);
+        QVERIFY(QTest::qWaitForWindowActive(d));
+        QTableWidget *grid = d->MSHFlexGridController;
+        const QStringList before = {grid->item(row, 1)->text(), grid->item(row, 2)->text(),
+                                    grid->item(row, 3)->text()};
+        const QModelIndex index = grid->model()->index(row, 1);
+        grid->setCurrentIndex(index);
+        grid->edit(index);
+        auto *combo = qobject_cast<QComboBox *>(grid->indexWidget(index));
+        QVERIFY(combo);
+        QTRY_VERIFY(combo->hasFocus());
+        QWidget *typedInto = combo;
+        if (listOpen) {
+            combo->showPopup();
+            QTRY_VERIFY(combo->view()->isVisible());
+            typedInto = combo->view();
+        }
+        QTest::keyClicks(typedInto, QStringLiteral("T5"));
+        QCOMPARE(combo->currentText(), before[0]);
+        if (listOpen) {
+            combo->hidePopup();
+            QTRY_VERIFY(grid->indexWidget(index)); // the editor is still open
+        }
+        QCOMPARE(grid->rowCount(), 3);
+        QCOMPARE((QStringList{grid->item(row, 1)->text(), grid->item(row, 2)->text(),
+                              grid->item(row, 3)->text()}),
+                 before);
+        QCOMPARE(messages(), QStringList());
     }
 
     void firstStart_data()

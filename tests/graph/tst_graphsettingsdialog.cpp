@@ -656,6 +656,8 @@ private slots:
         QTest::newRow("zero") << "00:00:00" << "leave" << "01:00:00" << 3600 << "";
         QTest::newRow("ten minutes, arrow up") << "00:10:00" << "arrow" << "00:10:01" << 601 << "";
         QTest::newRow("ten minutes, OK at once") << "00:10:00" << "ok" << "00:10:00" << 600 << "";
+        // Cancel drops what was typed: its click closes the dialog, with nothing to tell.
+        QTest::newRow("99:77:02, Cancel clicked") << "99:77:02" << "cancel" << "" << 5 << "";
     }
     void intervalNoTimeOfDayIsTold()
     {
@@ -676,6 +678,10 @@ private slots:
                 QVERIFY(!edit->hasFocus());
             } else if (then == QLatin1String("arrow")) {
                 d->UpDownTussentijd->upButton()->click();
+            } else if (then == QLatin1String("cancel")) {
+                QTest::mouseClick(d->CmdCancel, Qt::LeftButton);
+                QVERIFY(!frmGrafiekInstellen::geopend());
+                return;
             }
             if (then != QLatin1String("ok")) {
                 QCOMPARE(edit->displayText(), shown);

@@ -966,20 +966,24 @@ private slots:
     {
         QTest::addColumn<bool>("dateFilled");
         QTest::addColumn<bool>("baseMoves");
-        QTest::newRow("row with date and time: relative to it") << true << true;
-        QTest::newRow("row without a date: on, the old reference stays") << false << false;
+        QTest::addColumn<int>("milliseconds");
+        QTest::newRow("row with date and time: relative to it") << true << true << 0;
+        // A row logged live: the reference is the second its cells show.
+        QTest::newRow("row held to the millisecond") << true << true << 700;
+        QTest::newRow("row without a date: on, the old reference stays") << false << false << 0;
     }
     void relativeClock()
     {
         QFETCH(bool, dateFilled);
         QFETCH(bool, baseMoves);
+        QFETCH(int, milliseconds);
         tableSub()->show();
         w->mdiArea()->setActiveSubWindow(tableSub());
         table()->setTab(0);
         GridData &g = table()->MSHFlexGrid(0)->data();
         const qint32 row = g.appendNumberedRow();
         const QDateTime moment(QDate(2026, 1, 5), QTime(10, 30, 0));
-        g.setRowTime(row, moment);
+        g.setRowTime(row, moment.addMSecs(milliseconds));
         g.setTextMatrix(row, 1, dateFilled ? QStringLiteral("5-1-2026") : QString());
         g.setTextMatrix(row, 2, QStringLiteral("10:30:00"));
         g.setSelection(row, 1, row, 1);

@@ -7,6 +7,7 @@
 #include "instruments/terminal.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/sysinfo.h"
+#include "mainwindow/settingsdialog.h"
 #include "mainwindow/wiring.h"
 #include "platform/dialogs.h"
 #include "platform/pump.h"
@@ -21,10 +22,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QMdiArea>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QStandardPaths>
 #include <QTabBar>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
@@ -249,6 +254,60 @@ private slots:
         QVERIFY(!terminal->isMaximized());
         table->showNormal();
         QCOMPARE(table->geometry(), tableNormal);
+    // A controller moved up by emptying the rows above it in File > Settings takes its name,
+    // and its rack window's place and label fonts, to its new slot.
+    void rackPlaceGoesWithItsController()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        for (int d = 1; d <= 3; ++d)
+            sim.add("T542", 10 + d, 1);
+        SerialPortTable::bind(9, sim.devicePath());
+        SeriePoort = "COM9";
+        Baudrate = "9600";
+        InstellingenBestandsnaam = settingsFile();
+        ScriptedDialogProvider dialogs;
+        ProgramWindow w;
+        w.resize(1000, 760);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        ResetToestellen();
+        for (int d = 1; d <= 3; ++d) {
+            Toestel[d].Type = QStringLiteral("T542");
+            Toestel[d].Idno = 10 + d;
+            Toestel[d].Kanalen = 1;
+            Toestel[d].Naam = QStringLiteral("Oven %1").arg(d);
+            RackWindowSettings &r = WindowSettings::rack[size_t(d)];
+            r.visible = true;
+            r.placement = {0, float(d * 1500), float(d * 900), 2400, 3600};
+            r.channelLabelFonts[0].size = float(8 + 2 * d);
+            r.channelLabelFonts[0].bold = d == 3;
+            WindowHost::current().deviceRead(d);
+        }
+        auto rackSub = [](int d) { return qobject_cast<QMdiSubWindow *>(RackVenster[d]->parentWidget()); };
+        const QRect third = rackSub(3)->geometry();
+        const QFont thirdFont = RackVenster[3]->LabelKanaal(0)->font();
+        QVERIFY(rackSub(1)->geometry() != third);
+
+        QPointer<frmInstellen> d = frmInstellen::Tonen(3);
+        QVERIFY(d);
+        QTableWidget *grid = d->MSHFlexGridController;
+        dialogs.answerMessage(MsgBox::Yes);
+        grid->clearSelection();
+        grid->setRangeSelected(QTableWidgetSelectionRange(0, 0, 1, 3), true);
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Backspace);
+        QVERIFY(grid->item(1, 1)->text().isEmpty());
+        d->OKButton->click();
+        QTRY_VERIFY(!frmInstellen::geopend());
+
+        QCOMPARE(Toestel[1].Naam, QStringLiteral("Oven 3"));
+        QVERIFY(!ToestelGeldig(2));
+        QVERIFY(rackSub(1)->isVisible());
+        QCOMPARE(rackSub(1)->geometry(), third);
+        QCOMPARE(RackVenster[1]->LabelKanaal(0)->font().pointSizeF(), thirdFont.pointSizeF());
+        QVERIFY(RackVenster[1]->LabelKanaal(0)->font().bold());
+        QVERIFY(!rackSub(2)->isVisible());
     }
 
     // A plain start with rack windows and the table in the settings file: the settings count

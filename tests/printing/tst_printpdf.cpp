@@ -108,7 +108,9 @@ private slots:
         printDialogHooks().printers = [] { return QStringList(); };
         printDialogHooks().standaardPrinter = [] { return QString(); };
         m_status.clear();
-        printRunHooks().statusMelding = [this](const QString &text) { m_status << text; };
+        printRunHooks().statusMelding = [this](const std::function<QString()> &text) {
+            m_status << text();
+        };
         m_dialogs = std::make_unique<ScriptedDialogProvider>();
 
         m_windows = std::make_unique<PrintWindows>();

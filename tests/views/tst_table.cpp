@@ -323,24 +323,33 @@ private slots:
         QCOMPARE(table.MSHFlexGrid(2)->data().textMatrix(2, 0), QStringLiteral("2"));
     }
 
+    // Times are milliseconds after the first record. Rows logged live hold milliseconds: the
+    // relative time is the difference of the seconds the rows show.
     void relativeTime_data()
     {
+        QTest::addColumn<qint64>("base");
         QTest::addColumn<qint64>("offset");
         QTest::addColumn<QString>("date");
         QTest::addColumn<QString>("time");
-        QTest::newRow("origin") << qint64(0) << "+0" << "+00:00:00";
-        QTest::newRow("a day and more") << qint64(90061) << "+1" << "+01:01:01";
-        QTest::newRow("before") << qint64(-30) << "-0" << "-00:00:30";
+        QTest::newRow("origin") << qint64(0) << qint64(0) << "+0" << "+00:00:00";
+        QTest::newRow("a day and more") << qint64(0) << qint64(90061000) << "+1" << "+01:01:01";
+        QTest::newRow("before") << qint64(0) << qint64(-30000) << "-0" << "-00:00:30";
+        QTest::newRow("reference later in its second")
+            << qint64(700) << qint64(14000) << "+0" << "+00:00:14";
+        QTest::newRow("row later in its second") << qint64(0) << qint64(5300) << "+0" << "+00:00:05";
+        QTest::newRow("row before, later in its second")
+            << qint64(5000) << qint64(700) << "-0" << "-00:00:05";
     }
     void relativeTime()
     {
+        QFETCH(qint64, base);
         QFETCH(qint64, offset);
         QFETCH(QString, date);
         QFETCH(QString, time);
         RelatieveTijd = true;
-        TijdBasis = firstRecord;
-        QCOMPARE(TabelTijdTekst(firstRecord.addSecs(offset), 1), date);
-        QCOMPARE(TabelTijdTekst(firstRecord.addSecs(offset), 2), time);
+        TijdBasis = firstRecord.addMSecs(base);
+        QCOMPARE(TabelTijdTekst(firstRecord.addMSecs(offset), 1), date);
+        QCOMPARE(TabelTijdTekst(firstRecord.addMSecs(offset), 2), time);
         TijdBasis = QDateTime();
         QCOMPARE(TabelTijdTekst(firstRecord, 2), QStringLiteral("10:00:00"));
     }
