@@ -254,6 +254,8 @@ private slots:
         QVERIFY(!terminal->isMaximized());
         table->showNormal();
         QCOMPARE(table->geometry(), tableNormal);
+    }
+
     // A controller moved up by emptying the rows above it in File > Settings takes its name,
     // and its rack window's place and label fonts, to its new slot.
     void rackPlaceGoesWithItsController()
