@@ -154,7 +154,7 @@ private slots:
 
     // On a real line the acknowledgment comes first and each channel line after it, 10 bits a
     // byte. Every model, with one to four channels, reads the same reading from a paced reply as
-    // from one written at once, and counts it.
+    // from one written at once, and counts it as that one.
     void pacedRepliesReadWhole_data()
     {
         QTest::addColumn<QByteArray>("model");
@@ -179,17 +179,24 @@ private slots:
             c.channel[size_t(k)].value = QByteArray::number(k + 1) + ".25";
             c.channel[size_t(k)].unit = k % 2 ? "mV" : "pH";
         }
+        const auto forget = [] {
+            for (int k = 1; k <= MaxKanalen; ++k)
+                Toestel[5].Kanaal[size_t(k)] = KanaalGegevens();
+            Toestel[5].FoutTeller = 3;
+        };
         configureSlot(5, model, 31, channels);
-        Toestel[5].FoutTeller = 3;
-        QVERIFY(poll(5));
+        forget();
+        const bool counted = poll(5);
+        // A T575 fills its last channel from the second values of the lines before it: with one
+        // channel there is no line to read, and no reading counts, paced or not.
+        QCOMPARE(counted, !(model.startsWith("T575") && channels == 1));
         const QStringList atOnce = reading(5);
-        for (int k = 1; k <= MaxKanalen; ++k)
-            Toestel[5].Kanaal[size_t(k)] = KanaalGegevens();
-        Toestel[5].FoutTeller = 3;
+        const qint32 failures = Toestel[5].FoutTeller;
+        forget();
         s.sim.setBaud(baud);
-        QVERIFY(poll(5));
+        QCOMPARE(poll(5), counted);
         QCOMPARE(reading(5), atOnce);
-        QCOMPARE(Toestel[5].FoutTeller, 0);
+        QCOMPARE(Toestel[5].FoutTeller, failures);
         QCOMPARE(c.frames.size(), 2);
     }
 };

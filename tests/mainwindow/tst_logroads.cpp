@@ -1,77 +1,36 @@
 #include "boxcloser.h"
+#include "programrig.h"
 
-#include "core/settingsfile.h"
-#include "core/shared.h"
-#include "core/slots.h"
-#include "mainwindow/mainwindow.h"
 #include "mainwindow/settingsdialog.h"
-#include "mainwindow/wiring.h"
-#include "platform/clock.h"
 #include "platform/codec.h"
 #include "platform/datetimetext.h"
 #include "platform/dialogs.h"
-#include "platform/pump.h"
-#include "platform/registry.h"
-#include "platform/serialport.h"
-#include "support/language.h"
 #include "simulator.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Hoofdmodule;
-
-namespace {
-struct ProgramWindow : mdiQLV2 {
-    ProgramWindow()
-    {
-        KoppelHoofdvenster(*this);
-        setShowSplash(false);
-    }
-};
-} // namespace
 
 // Roads into logging that a first hour of use leaves out: a schedule set in File > Settings
 // while the program polls, and a line that goes away and comes back.
 class TestLogRoads : public QObject {
     Q_OBJECT
-    QTemporaryDir home;
+    TestHome home{QStringLiteral("QLV2-PORTS-logroads")};
     QTimer boxCloser;
 
-    QString documents() const { return home.path() + "/Documents"; }
-    QString settingsFile() const { return documents() + "/Marquel/QLV-2/Settings/Qlv2.CFG"; }
-    QString dataFile() const { return documents() + "/Marquel/QLV-2/Data/Untitled.csv"; }
-
-    // A settings file naming port 9 with one controller on it; the run starts logging or not.
+    // One controller on port 9; the run starts logging or not.
     void writeSettings(bool startLog)
     {
-        ResetToestellen();
-        Toestel[1].Type = "T512";
-        Toestel[1].Idno = 4;
-        Toestel[1].Kanalen = 1;
-        SeriePoort = "COM9";
-        Baudrate = "9600";
-        MeetInterval = 1;
-        StartLoggen = startLog;
-        LaadBestand = false;
-        StartLoggenOpTijd = StopLoggenOpTijd = false;
-        QVERIFY(SchrijfInstellingen(settingsFile()));
-        ResetToestellen();
-        SeriePoort = "COM1";
-        StartLoggen = false;
-        Pump::setEnding(false);
-        ProgrammaStoppen = InstellingenHerladen = LoggenActief = MetenActief = Bezig = false;
-        AantalRijen = 0;
-        QFile::remove(dataFile());
+        QVERIFY(writeProgramSettings(home.settingsFile(), {{1, "T512", 4, 1}}, 1, startLog));
+        QFile::remove(home.dataFile());
     }
 
     QStringList dataLines() const
     {
-        QFile f(dataFile());
+        QFile f(home.dataFile());
         if (!f.open(QIODevice::ReadOnly))
             return {};
         return Cp1252::decode(f.readAll()).split("\r\n", Qt::SkipEmptyParts);
@@ -86,11 +45,6 @@ private slots:
     void initTestCase()
     {
         QVERIFY(home.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_DOCUMENTS_DIR", documents().toLocal8Bit());
-        QStandardPaths::setTestModeEnabled(true);
-        QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
-        SerialPortTable::setRegistryApplication("QLV2-PORTS-logroads");
         closeMessageBoxesEvery(boxCloser);
     }
 
@@ -104,7 +58,7 @@ private slots:
         SerialPortTable::bind(9, sim.devicePath());
         writeSettings(false);
         ScriptedDialogProvider dialogs;
-        ProgramWindow w;
+        WiredProgram w;
         QDateTime start;
         QDateTime stop;
         QTimer poll;
@@ -152,7 +106,7 @@ private slots:
         SerialPortTable::bind(9, sim.devicePath());
         writeSettings(true);
         ScriptedDialogProvider dialogs;
-        ProgramWindow w;
+        WiredProgram w;
         bool endedWithTheLine = false;
         bool loggingAgain = false;
         qsizetype linesBefore = -1;

@@ -1,4 +1,5 @@
 #include "boxcloser.h"
+#include "programrig.h"
 
 #include "core/settingsfile.h"
 #include "core/shared.h"
@@ -390,22 +391,7 @@ private slots:
         QVERIFY(sim.start());
         sim.add("T542", 12, 2);
         SerialPortTable::bind(9, sim.devicePath());
-        ResetToestellen();
-        Toestel[1].Type = "T542";
-        Toestel[1].Idno = 12;
-        Toestel[1].Kanalen = 2;
-        SeriePoort = "COM9";
-        Baudrate = "9600";
-        MeetInterval = 2;
-        StartLoggen = true;
-        LaadBestand = false;
-        QVERIFY(SchrijfInstellingen(settingsFile()));
-        ResetToestellen();
-        SeriePoort = "COM1";
-        StartLoggen = false;
-        Pump::setEnding(false);
-        ProgrammaStoppen = InstellingenHerladen = LoggenActief = MetenActief = Bezig = false;
-        AantalRijen = 0;
+        QVERIFY(writeProgramSettings(settingsFile(), {{1, "T542", 12, 2}}, 2, true));
         closeMessageBoxesEvery(boxCloser, 5000);
 
         ProgramWindow w;

@@ -3,17 +3,11 @@
 // acted on at once. Offscreen input takes another road than the X server's and cannot show a
 // program that holds input back, so the test starts an X server of its own.
 #include "boxcloser.h"
+#include "programrig.h"
 
-#include "core/settingsfile.h"
-#include "core/shared.h"
-#include "core/slots.h"
-#include "mainwindow/mainwindow.h"
-#include "mainwindow/wiring.h"
 #include "platform/codec.h"
 #include "platform/dialogs.h"
-#include "platform/pump.h"
 #include "platform/registry.h"
-#include "platform/serialport.h"
 #include "simulator.h"
 #include "xdesktop.h"
 
@@ -21,21 +15,11 @@
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Hoofdmodule;
 
 namespace {
-
-struct ProgramWindow : mdiQLV2 {
-    ProgramWindow()
-    {
-        KoppelHoofdvenster(*this);
-        setShowSplash(false);
-    }
-};
 
 // Far longer than one turn of an idle event loop, far shorter than one reply time-out (1.5 s),
 // which is what a key waited for when polling held input back.
@@ -45,22 +29,13 @@ constexpr qint64 ActedWithinMs = 500;
 
 class TestUserInput : public QObject {
     Q_OBJECT
-    QTemporaryDir home;
+    TestHome home{QStringLiteral("QLV2-PORTS-userinput")};
     QTimer boxCloser;
-
-    QString documents() const { return home.path() + "/Documents"; }
-    QString settingsFolder() const { return documents() + "/Marquel/QLV-2/Settings"; }
-    QString dataFile() const { return documents() + "/Marquel/QLV-2/Data/Untitled.csv"; }
 
 private slots:
     void initTestCase()
     {
         QVERIFY(home.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_DOCUMENTS_DIR", documents().toLocal8Bit());
-        QStandardPaths::setTestModeEnabled(true);
-        QDir().mkpath(settingsFolder());
-        SerialPortTable::setRegistryApplication("QLV2-PORTS-userinput");
         closeMessageBoxesEvery(boxCloser);
     }
 
@@ -81,20 +56,14 @@ private slots:
         QFETCH(int, answering);
         QFETCH(int, silent);
         QFETCH(int, lateMs);
-        Pump::setEnding(false);
-        ProgrammaStoppen = InstellingenHerladen = LoggenActief = MetenActief = Bezig = false;
-        BestandOpCommando = false;
-        AantalRijen = 0;
-        QFile::remove(dataFile());
+        QFile::remove(home.dataFile());
         Registry::remove("QLV2-CFG", "Settings", "FileNameSettings");
 
         Sim::Simulator sim;
         QVERIFY(sim.start());
-        ResetToestellen();
+        QList<ControllerSlot> devices;
         for (int slot = 1; slot <= answering + silent; ++slot) {
-            Toestel[slot].Type = "T512";
-            Toestel[slot].Idno = slot;
-            Toestel[slot].Kanalen = 1;
+            devices << ControllerSlot{slot, "T512", slot, 1};
             // A silent unit is one that is not on the line.
             if (slot <= answering) {
                 Sim::Controller &c = sim.add("T512", slot, 1);
@@ -105,21 +74,13 @@ private slots:
             }
         }
         SerialPortTable::bind(9, sim.devicePath());
-        SeriePoort = "COM9";
-        Baudrate = "9600";
-        MeetInterval = 2;
-        StartLoggen = true;
-        LaadBestand = false;
-        QVERIFY(SchrijfInstellingen(settingsFolder() + "/Qlv2.CFG"));
-        ResetToestellen();
-        SeriePoort = "COM1";
-        StartLoggen = false;
+        QVERIFY(writeProgramSettings(home.settingsFile(), devices, 2, true));
 
         // A key or a click as the user's own: through the X server.
         XUser x(qEnvironmentVariable("DISPLAY"));
         QVERIFY(x.connected());
         ScriptedDialogProvider dialogs;
-        ProgramWindow w;
+        WiredProgram w;
         QMenu *file = w.menu("mnuFile");
         QMenu *data = w.menu("mnuData");
         const auto dataTitle = [&w, data] {
@@ -205,8 +166,8 @@ private slots:
         QVERIFY2(slow.isEmpty(), qPrintable(slow.join(QStringLiteral("; "))));
         QCOMPARE(next, probes.size());
         QVERIFY(w.isUnloaded());
-        QFile f(dataFile());
-        QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(dataFile()));
+        QFile f(home.dataFile());
+        QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(home.dataFile()));
         const QStringList lines = Cp1252::decode(f.readAll()).split("\r\n", Qt::SkipEmptyParts);
         // A header, records, and the stop record last: the time and no values.
         QVERIFY2(lines.size() >= 3, qPrintable(lines.join('\n')));
