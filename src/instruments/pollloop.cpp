@@ -191,6 +191,9 @@ bool portGone()
 // line: a poll goes out, and the turn ends; the reply's bytes and its time-out start the next
 // turn, which reads it. So the event loop handles the user's input between any two steps.
 class Beurtplanner : public QObject {
+    // More than the steps of one slot with every re-send, for every slot: a line where no poll
+    // goes out (a closed port) still ends the turn.
+    static constexpr int MaxStappenPerBeurt = 4 * MaxToestellen * 12;
     // Turns run at rest only: not inside a record's write or other work that pumps, and not
     // while a data file is read into the table.
     static bool pollen() { return MetenActief && HeeftTePollenToestel(); }
@@ -251,18 +254,31 @@ public:
         if (!magDraaien())
             return;
         UitvoerenTussenwerk();
-        // The steps follow each other until a poll's reply is to be awaited or the slot is
-        // done; the bytes of the reply start the next turn.
-        while (pollen() && !OpvragenGepauzeerd() && !Pump::ending() && cyclusMagBeginnen()) {
+        // The steps follow each other, from a reply read to the next slot's poll, until a poll's
+        // reply is to be awaited: none of them waits, and the bytes of the reply start the next
+        // turn. Work waiting between exchanges, and the pacing, end the turn too.
+        for (int steps = 0; steps < MaxStappenPerBeurt; ++steps) {
+            if (!pollen() || OpvragenGepauzeerd() || Pump::ending() || !cyclusMagBeginnen())
+                break;
             if (antwoordVerwacht && !antwoordNieuws)
+                break;
+            if (Toestellen::OpvraagStatus <= 0 && !tussenwerk().empty())
                 break;
             antwoordNieuws = false;
             OpvraagBeurt();
-            const qint16 status = Toestellen::OpvraagStatus;
-            if (status <= 0 || status >= 4 || antwoordVerwacht)
-                break;
         }
         plan();
+    }
+
+    // The reply's bytes came: read them now, when a turn may run here, rather than a turn of
+    // the event loop later.
+    void nieuws()
+    {
+        antwoordNieuws = true;
+        if (magDraaien() && pollen())
+            beurt();
+        else
+            plan();
     }
 
 private:
@@ -289,10 +305,8 @@ void ResetPollCycle()
 
 void ReplyProgress()
 {
-    if (!antwoordVerwacht)
-        return;
-    antwoordNieuws = true;
-    planner().plan();
+    if (antwoordVerwacht)
+        planner().nieuws();
 }
 
 PollHooks &pollHooks()
