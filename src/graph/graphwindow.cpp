@@ -66,6 +66,35 @@ OnePerTurn &verschuivingen()
     return rij;
 }
 
+// Keeps a window from input while it takes its sample (and prints a full page), and gives it
+// back. A disabled window drops the focus it holds in its top-level window; when that one is
+// activated again (the print's progress window closes), Qt hands the focus to the next widget in
+// the chain, which in the work area is another child window: that one would become the active
+// child, and stay it. The focus comes back to where it was, unless something else took it.
+class BuitenGebruik {
+public:
+    explicit BuitenGebruik(QWidget &venster) : m_venster(venster)
+    {
+        // The top-level window's focus widget: it is kept also while another window is active.
+        if (QWidget *focus = venster.window()->focusWidget();
+            focus && (focus == &venster || venster.isAncestorOf(focus)))
+            m_focus = focus;
+        venster.setEnabled(false);
+    }
+    ~BuitenGebruik()
+    {
+        m_venster.setEnabled(true);
+        if (m_focus && !m_venster.window()->focusWidget())
+            m_focus->setFocus(Qt::OtherFocusReason);
+    }
+    BuitenGebruik(const BuitenGebruik &) = delete;
+    BuitenGebruik &operator=(const BuitenGebruik &) = delete;
+
+private:
+    QWidget &m_venster;
+    QPointer<QWidget> m_focus;
+};
+
 } // namespace
 
 std::function<qint16(int graph)> &graphSettingsDialogHook()
@@ -636,7 +665,7 @@ void frmGrafiek::VoegRecorderPuntToe()
     if (!MetenActief)
         return;
     const GraphSettings &g = instellingen();
-    setEnabled(false);
+    const BuitenGebruik buiten(*this);
     {
         const Chart::Hold hold(*m_chart);
         const qint32 max = m_chart->rowCount();
@@ -678,7 +707,6 @@ void frmGrafiek::VoegRecorderPuntToe()
             graphDirectPrintHook()(*this);
         m_stand.AantalPunten = 0;
     }
-    setEnabled(true);
 }
 
 // ---- scrolling ----
