@@ -88,6 +88,9 @@ bool cyclusMagBeginnen()
 bool antwoordVerwacht = false;
 bool antwoordNieuws = false;
 
+// Between two exchanges: no poll sent whose reply is still to be read.
+bool tussenUitwisselingen() { return !antwoordVerwacht && Toestellen::OpvraagStatus != 2; }
+
 struct Tussenwerk {
     QPointer<QObject> owner;
     bool owned;
@@ -125,7 +128,7 @@ bool UitvoerenTussenwerk()
 {
     dropGone(tussenwerk());
     // A poll went out and its reply is still to be read: the work waits for the exchange's end.
-    while (!tussenwerk().empty() && !antwoordVerwacht && Toestellen::OpvraagStatus != 2 &&
+    while (!tussenwerk().empty() && tussenUitwisselingen() &&
            !stapBezig && !Pump::ending()) {
         Tussenwerk werk = std::move(tussenwerk().front());
         tussenwerk().pop_front();
@@ -180,10 +183,13 @@ void afbrekenAntwoord()
         Toestellen::OpvraagStatus = 3;
 }
 
-bool portGone()
+// Polling no longer waits for the read under way: the settings dialog, measuring switched off,
+// the end of the program or a line that went away cut it short, and it says nothing about the
+// controller.
+bool leesAfgebroken()
 {
     const PollHooks &h = pollHooks();
-    return h.portOpen && !h.portOpen();
+    return !MetenActief || Bezig || Pump::ending() || (h.portOpen && !h.portOpen());
 }
 
 // Drives the poll loop from the event loop: every loop of the program, its own waits and Qt's
@@ -221,14 +227,13 @@ public:
     void plan()
     {
         // A reply that polling no longer waits for is given up at once, not at its time-out.
-        if (antwoordVerwacht && !stapBezig &&
-            (!MetenActief || Bezig || Pump::ending() || portGone()))
+        if (antwoordVerwacht && !stapBezig && leesAfgebroken())
             afbrekenAntwoord();
         if (!magDraaien())
             return;
         qint64 wachten = -1;
         qint64 tempo = -1;
-        if (!tussenwerk().empty() && !antwoordVerwacht && Toestellen::OpvraagStatus != 2) {
+        if (!tussenwerk().empty() && tussenUitwisselingen()) {
             wachten = 0;
         } else if (pollen()) {
             if (antwoordVerwacht)
@@ -458,10 +463,8 @@ void OpvragenToestel(qint16 slot, qint16 &state)
         antwoordVerwacht = false;
         if (read == ReadResult::Counted || read == ReadResult::CutShort)
             return;
-        // A read cut short by the settings dialog, by switching measuring off or by a line that
-        // went away says nothing about the controller: poll it again later instead of counting
-        // it.
-        if (!MetenActief || Bezig || Pump::ending() || portGone())
+        // A read cut short is not counted: the controller is polled again later.
+        if (leesAfgebroken())
             return;
         VerhogenFoutTeller(slot);
         if (t.FoutTeller > 10) {

@@ -36,13 +36,6 @@
 using namespace Hoofdmodule;
 
 namespace {
-struct ProgramWindow : mdiQLV2 {
-    ProgramWindow()
-    {
-        KoppelHoofdvenster(*this);
-        setShowSplash(false);
-    }
-};
 
 // A double-click on the widget through the window system's queue, as the user's
 // own arrives.
@@ -139,7 +132,7 @@ private slots:
         AantalRijen = 0;
         closeMessageBoxesEvery(boxCloser, 5000);
 
-        ProgramWindow w;
+        WiredProgram w;
         // What the test sees of the run: every cycle end and every record, on the
         // monotonic clock, and whether a dialog ever opened inside an exchange.
         PollHooks &h = pollHooks();
@@ -394,7 +387,7 @@ private slots:
         QVERIFY(writeProgramSettings(settingsFile(), {{1, "T542", 12, 2}}, 2, true));
         closeMessageBoxesEvery(boxCloser, 5000);
 
-        ProgramWindow w;
+        WiredProgram w;
         QList<qint64> records;
         const auto writeRecord = pollHooks().writeRecord;
         pollHooks().writeRecord = [&](const QString &info, int tnr) {

@@ -3,6 +3,7 @@
 // print runs is what decides which child window is the active one afterwards, and the offscreen
 // platform hands no focus around.
 #include "boxcloser.h"
+#include "desktoptest.h"
 #include "graphroadsupport.h"
 
 #include "core/settingsfile.h"
@@ -19,7 +20,6 @@
 #include "printing/printdialog.h"
 #include "printing/printrun.h"
 #include "views/table.h"
-#include "xdesktop.h"
 
 #include <QApplication>
 #include <QDir>
@@ -134,24 +134,6 @@ private slots:
     }
 };
 
-// The test needs the X window system itself, with a window manager: a desktop of its own,
-// whatever DISPLAY says.
-int main(int argc, char **argv)
-{
-    XDesktop desktop;
-    {
-        QCoreApplication probe(argc, argv);
-        if (!desktop.start(QSize(1280, 1024))) {
-            std::fprintf(stderr, "%s\n", qPrintable(desktop.error()));
-            return 1;
-        }
-    }
-    qputenv("DISPLAY", desktop.display().toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    qunsetenv("XAUTHORITY");
-    QApplication app(argc, argv);
-    TestRecorderPrint test;
-    return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char **argv) { return runOnDesktop<TestRecorderPrint>(argc, argv); }
 
 #include "tst_recorderprint.moc"

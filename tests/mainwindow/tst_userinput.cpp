@@ -3,13 +3,13 @@
 // acted on at once. Offscreen input takes another road than the X server's and cannot show a
 // program that holds input back, so the test starts an X server of its own.
 #include "boxcloser.h"
+#include "desktoptest.h"
 #include "programrig.h"
 
 #include "platform/codec.h"
 #include "platform/dialogs.h"
 #include "platform/registry.h"
 #include "simulator.h"
-#include "xdesktop.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -179,24 +179,6 @@ private slots:
     }
 };
 
-// The test needs the X window system itself, with a window manager: a desktop of its own,
-// whatever DISPLAY says.
-int main(int argc, char **argv)
-{
-    XDesktop desktop;
-    {
-        QCoreApplication probe(argc, argv);
-        if (!desktop.start(QSize(1280, 1024))) {
-            std::fprintf(stderr, "%s\n", qPrintable(desktop.error()));
-            return 1;
-        }
-    }
-    qputenv("DISPLAY", desktop.display().toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    qunsetenv("XAUTHORITY");
-    QApplication app(argc, argv);
-    TestUserInput test;
-    return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char **argv) { return runOnDesktop<TestUserInput>(argc, argv); }
 
 #include "tst_userinput.moc"
