@@ -5,6 +5,14 @@
 
 namespace {
 InstrumentConnection *installed = nullptr;
+// The trigger level of a PC serial port's receive buffer: it hands bytes on in groups of this
+// many while they stream in.
+constexpr qint64 ReceiveGroupBytes = 8;
+// However fast the line, a gap shorter than this is lost in the system's own scheduling.
+constexpr qint64 MinQuietNs = 3'000'000;
+// After a batch of a group or more: longer than the system's delays between two groups while
+// bytes stream in (and than a USB adapter's latency timer).
+constexpr qint64 MinStreamingQuietNs = 20'000'000;
 }
 
 void TickTimer::setInterval(int ms)
@@ -45,6 +53,7 @@ qint64 TickTimer::deadline(qint32 n) const
 InstrumentConnection::InstrumentConnection(QObject *parent) : QObject(parent)
 {
     TimerComm.setInterval(1000);
+    m_lineClock.start();
     m_replyTimer.setSingleShot(true);
     m_replyTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_replyTimer, &QTimer::timeout, this, [this] {
@@ -79,25 +88,77 @@ void InstrumentConnection::install(InstrumentConnection *connection) { installed
 
 QByteArray InstrumentConnection::readInput()
 {
-    if (!MSComm1.isOpen() || MSComm1.inBufferCount() <= 0)
+    if (!MSComm1.isOpen())
         return {};
-    QByteArray bytes = MSComm1.readAll();
+    const qint64 lookBefore = m_lastLookMs;
+    QByteArray bytes = MSComm1.inBufferCount() > 0 ? MSComm1.readAll() : QByteArray();
+    m_unreadNoted = 0;
+    const qint64 now = Clock::current().monotonicMs();
+    // A look that left bytes in the system saw only part of what had come: it proves nothing
+    // about a deadline.
+    if (m_armed && MSComm1.unreadInSystem() == 0)
+        m_lastLookMs = now;
+    if (bytes.isEmpty())
+        return bytes;
+    noteInput(bytes.size());
     // Only NUL and 255 are line noise; blanks belong to the replies.
     bytes.removeIf([](char c) { return c == '\0' || c == '\xff'; });
     BufferRS232.append(bytes);
     if (m_armed && !bytes.isEmpty())
-        m_arrivals.emplace_back(BufferRS232.size(), Clock::current().monotonicMs());
+        m_arrivals.push_back({BufferRS232.size(), now, lookBefore});
     if (!bytes.isEmpty() && Hoofdmodule::ToonCodeOntvangen)
         emit received(bytes);
     return bytes;
+}
+
+void InstrumentConnection::dropInput()
+{
+    MSComm1.clearInput();
+    BufferRS232.clear();
+    m_unreadNoted = 0;
+}
+
+void InstrumentConnection::noteInput(qint64 count)
+{
+    if (count <= 0)
+        return;
+    m_lastInputNs = m_lineClock.nsecsElapsed();
+    m_lastBatchWhole = count >= ReceiveGroupBytes;
+}
+
+qint64 InstrumentConnection::quietLineInNs(qint64 heldSinceNs, qint64 longestNs)
+{
+    if (!MSComm1.isOpen())
+        return 0;
+    // What the system holds and the event loop has not yet handed on came just now.
+    if (MSComm1.unreadInSystem() > 0) {
+        m_lastInputNs = m_lineClock.nsecsElapsed();
+        m_lastBatchWhole = true;
+    } else if (const qint64 unread = MSComm1.inBufferCount(); unread > m_unreadNoted) {
+        noteInput(unread - m_unreadNoted);
+        m_unreadNoted = unread;
+    }
+    if (m_lastInputNs < 0)
+        return 0;
+    const qint64 character = MSComm1.characterNs();
+    // A PC's serial port hands bytes on in groups as its receive buffer fills, and the rest
+    // once the line has rested; the system adds its own delays (and a USB adapter its timer).
+    // After a group or more, the line may still be carrying the next one.
+    const qint64 gap = m_lastBatchWhole
+        ? qMax(character * (7 + 2 * ReceiveGroupBytes) / 2, MinStreamingQuietNs)
+        : qMax(character * 7 / 2, MinQuietNs);
+    const qint64 now = m_lineClock.nsecsElapsed();
+    const qint64 quietAt = qMin(m_lastInputNs + gap, heldSinceNs + longestNs);
+    return qMax<qint64>(0, quietAt - now);
 }
 
 void InstrumentConnection::armReply(const QByteArray &terminator, qint64 deadlineMs)
 {
     m_armed = true;
     m_replyStartMs = Clock::current().monotonicMs();
+    m_lastLookMs = m_replyStartMs;
     m_arrivals.clear();
-    m_arrivals.emplace_back(BufferRS232.size(), m_replyStartMs);
+    m_arrivals.push_back({BufferRS232.size(), m_replyStartMs, m_replyStartMs});
     setReplyWait(terminator, deadlineMs);
 }
 
@@ -121,8 +182,14 @@ void InstrumentConnection::setReplyWait(const QByteArray &terminator, qint64 dea
 
 void InstrumentConnection::onReadyRead()
 {
-    if (!m_armed)
+    if (!m_armed) {
+        // Nobody reads them now; they are dropped at the next send, or read by a wait. Their
+        // coming keeps the line busy.
+        const qint64 unread = MSComm1.inBufferCount();
+        noteInput(unread - m_unreadNoted);
+        m_unreadNoted = unread;
         return;
+    }
     const QByteArray bytes = readInput();
     if (bytes.contains(m_wakeByte))
         emit replyProgress();

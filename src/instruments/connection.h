@@ -2,6 +2,7 @@
 #include "platform/serialport.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <QtGlobal>
@@ -60,6 +61,8 @@ public:
     // Reads what the port holds into BufferRS232, dropping NUL and 255 bytes; returns the bytes
     // kept. Echoes them when the terminal asked for received bytes.
     QByteArray readInput();
+    // Drops what came and was not taken: in the port and in BufferRS232.
+    void dropInput();
 
     void emitSent(const QByteArray &frame) { emit sent(frame); }
 
@@ -72,10 +75,29 @@ public:
     void disarmReply();
     bool replyArmed() const { return m_armed; }
     qint64 replyStartMs() const { return m_replyStartMs; }
-    // (size of BufferRS232 after a batch, its moment), in order, from the send on.
-    const std::vector<std::pair<qsizetype, qint64>> &replyArrivals() const { return m_arrivals; }
+    // A batch of bytes of the reply: the size of BufferRS232 after it, the moment the program
+    // looked and found it, and the moment of the look before (which found less).
+    struct Arrival {
+        qsizetype size;
+        qint64 ms;
+        qint64 lookBeforeMs;
+    };
+    // In order, from the send on.
+    const std::vector<Arrival> &replyArrivals() const { return m_arrivals; }
+    // The last moment the program looked at the port and saw all it held. Bytes are stamped
+    // when the program finds them, which may be long after they came when the event loop was
+    // held: a wait has timed out only when a look after its deadline found no line end.
+    qint64 lastLookMs() const { return m_lastLookMs; }
     // The next wait of the decoder: for this terminator, timing out at that moment.
     void setReplyWait(const QByteArray &terminator, qint64 deadlineMs);
+
+    // A frame goes out only on a quiet line: no byte for about 3.5 character times (and a few
+    // ms at least). Otherwise the tail of a reply that a decoder gave up on before its end would
+    // be read as the answer to the next frame. The real time (nanoseconds on the line's own
+    // clock, whatever clock the program runs on) in which the line will be quiet, 0 when it is;
+    // a frame held since heldSinceNs goes in any case once longestNs have passed.
+    qint64 quietLineInNs(qint64 heldSinceNs, qint64 longestNs);
+    qint64 lineClockNs() const { return m_lineClock.nsecsElapsed(); }
 
 signals:
     // Echo for the terminal window (shown only while its flags are set): the frame text with
@@ -86,11 +108,20 @@ signals:
 
 private:
     void onReadyRead();
+    // Bytes came: the line was busy now.
+    void noteInput(qint64 count);
 
     bool m_armed = false;
     qint64 m_replyStartMs = 0;
     qint64 m_replyDeadlineMs = 0;
     char m_wakeByte = '\n';
-    std::vector<std::pair<qsizetype, qint64>> m_arrivals;
+    std::vector<Arrival> m_arrivals;
+    qint64 m_lastLookMs = 0;
     QTimer m_replyTimer;
+    QElapsedTimer m_lineClock;
+    qint64 m_lastInputNs = -1;
+    // The last batch filled at least a group of the port's receive buffer: more may be behind it.
+    bool m_lastBatchWhole = false;
+    // Unread bytes in the port already noted as come.
+    qint64 m_unreadNoted = 0;
 };

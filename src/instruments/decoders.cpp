@@ -5,7 +5,6 @@
 #include "instruments/connection.h"
 #include "instruments/protocol.h"
 #include "instruments/transport.h"
-#include "platform/clock.h"
 #include "support/language.h"
 #include "support/wrappers.h"
 
@@ -77,11 +76,12 @@ QByteArray volgendVeld(QByteArray &text, QByteArray &scheiding)
 
 QString eenheid(const QByteArray &bytes) { return ZetEenheidOm(bytes).trimmed().left(8); }
 
-// Decoding time, to the whole second as the data file writes it. The milliseconds are taken
-// off the moment itself: setting the time of day again would work the local time out anew.
+// When the reply's bytes came (not when they are decoded), to the whole second as the data
+// file writes it. The milliseconds are taken off the moment itself: setting the time of day
+// again would work the local time out anew.
 QDateTime nu()
 {
-    const QDateTime t = Clock::current().now();
+    const QDateTime t = replyMoment();
     const int ms = t.time().msec();
     return ms == 0 ? t : t.addMSecs(-ms);
 }

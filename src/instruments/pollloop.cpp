@@ -4,6 +4,7 @@
 #include "core/shared.h"
 #include "instruments/connection.h"
 #include "instruments/decoders.h"
+#include "instruments/transport.h"
 #include "platform/clock.h"
 #include "platform/pump.h"
 
@@ -88,6 +89,39 @@ bool cyclusMagBeginnen()
 bool antwoordVerwacht = false;
 bool antwoordNieuws = false;
 
+// Polling goes on, or the exchange under way still ends.
+bool uitwisselingLoopt() { return MetenActief || antwoordVerwacht; }
+
+// A poll held back until the line is quiet: since when, and when to look again (nanoseconds on
+// the connection's line clock; -1: none held).
+qint64 vastgehoudenSindsNs = -1;
+qint64 opnieuwKijkenNs = -1;
+
+// The line is quiet for the next frame; otherwise the frame is held and the loop looks again
+// once the line may have fallen quiet.
+bool lijnStil()
+{
+    InstrumentConnection &c = InstrumentConnection::current();
+    if (vastgehoudenSindsNs < 0)
+        vastgehoudenSindsNs = c.lineClockNs();
+    const qint64 ms = quietLineInMs(vastgehoudenSindsNs);
+    if (ms > 0) {
+        opnieuwKijkenNs = c.lineClockNs() + ms * 1'000'000;
+        return false;
+    }
+    vastgehoudenSindsNs = opnieuwKijkenNs = -1;
+    return true;
+}
+
+// Real milliseconds until a held frame is looked at again; -1 when none is held.
+qint64 vastgehoudenMs()
+{
+    if (opnieuwKijkenNs < 0)
+        return -1;
+    const qint64 ns = opnieuwKijkenNs - InstrumentConnection::current().lineClockNs();
+    return ns <= 0 ? 0 : (ns + 999'999) / 1'000'000;
+}
+
 // Between two exchanges: no poll sent whose reply is still to be read.
 bool tussenUitwisselingen() { return !antwoordVerwacht && Toestellen::OpvraagStatus != 2; }
 
@@ -157,7 +191,7 @@ bool ReplyAwaited() { return antwoordVerwacht; }
 void OpvraagBeurt()
 {
     UitvoerenTussenwerk();
-    if (MetenActief)
+    if (uitwisselingLoopt())
         UitvoerenOpvraagStap();
 }
 
@@ -178,18 +212,22 @@ void afbrekenAntwoord()
         return;
     antwoordVerwacht = false;
     antwoordNieuws = false;
-    InstrumentConnection::current().disarmReply();
+    InstrumentConnection &c = InstrumentConnection::current();
+    c.disarmReply();
+    // What came of it is read by nobody else: the next frame waits for the rest to pass, and
+    // whatever came before it is dropped.
+    c.BufferRS232.clear();
     if (Toestellen::OpvraagStatus == 2)
         Toestellen::OpvraagStatus = 3;
 }
 
-// Polling no longer waits for the read under way: the settings dialog, measuring switched off,
-// the end of the program or a line that went away cut it short, and it says nothing about the
-// controller.
+// Polling no longer waits for the read under way: a dialog that pauses polling, the end of the
+// program or a line that went away cut it short, and it says nothing about the controller.
+// Measuring switched off is no such cut: the exchange under way ends as it would.
 bool leesAfgebroken()
 {
     const PollHooks &h = pollHooks();
-    return !MetenActief || Bezig || Pump::ending() || (h.portOpen && !h.portOpen());
+    return Bezig || Pump::ending() || (h.portOpen && !h.portOpen());
 }
 
 // Drives the poll loop from the event loop: every loop of the program, its own waits and Qt's
@@ -202,7 +240,7 @@ class Beurtplanner : public QObject {
     static constexpr int MaxStappenPerBeurt = 4 * MaxToestellen * 12;
     // Turns run at rest only: not inside a record's write or other work that pumps, and not
     // while a data file is read into the table.
-    static bool pollen() { return MetenActief && HeeftTePollenToestel(); }
+    static bool pollen() { return uitwisselingLoopt() && HeeftTePollenToestel(); }
     static bool magDraaien()
     {
         return lusBinnen && !OpvragenGepauzeerd() && Pump::atRest() && !LadenBezig &&
@@ -238,6 +276,8 @@ public:
         } else if (pollen()) {
             if (antwoordVerwacht)
                 wachten = antwoordNieuws ? 0 : -1;
+            else if (const qint64 stil = vastgehoudenMs(); stil >= 0)
+                wachten = stil;
             else if (const qint64 tot = volgendeStapMs(); tot > Clock::current().monotonicMs())
                 wachten = Clock::current().timerDelayMs(tempo = tot);
             else
@@ -266,6 +306,8 @@ public:
             if (!pollen() || OpvragenGepauzeerd() || Pump::ending() || !cyclusMagBeginnen())
                 break;
             if (antwoordVerwacht && !antwoordNieuws)
+                break;
+            if (vastgehoudenMs() > 0)
                 break;
             if (Toestellen::OpvraagStatus <= 0 && !tussenwerk().empty())
                 break;
@@ -305,7 +347,37 @@ void ResetPollCycle()
 {
     cyclusStartMs = -1;
     tempoTotMs = -1;
+    vastgehoudenSindsNs = opnieuwKijkenNs = -1;
     afbrekenAntwoord();
+}
+
+void LineLost()
+{
+    afbrekenAntwoord();
+    vastgehoudenSindsNs = opnieuwKijkenNs = -1;
+    const PollHooks &h = pollHooks();
+    for (qint16 d = 1; d <= MaxToestellen; ++d) {
+        if (!ToestelGeldig(d))
+            continue;
+        // As after failed reads: no value is shown, logged or drawn until one is read again,
+        // which also clears the count.
+        ToestelGegevens &t = Toestel[d];
+        t.FoutTeller = qMax(t.FoutTeller, 3);
+        for (KanaalGegevens &k : t.Kanaal) {
+            k.Waarde.clear();
+            k.GeenWaarde = false;
+        }
+        call(h.showReading, int(d));
+    }
+    call(h.refreshLamps, 0, false, true);
+}
+
+void TakeOverLine()
+{
+    afbrekenAntwoord();
+    vastgehoudenSindsNs = opnieuwKijkenNs = -1;
+    waitForQuietLine();
+    InstrumentConnection::current().dropInput();
 }
 
 void ReplyProgress()
@@ -331,8 +403,10 @@ bool HeeftTePollenToestel()
 void ZetMetenActief(bool on)
 {
     MetenActief = on;
-    if (!on)
+    if (!on) {
         afbrekenAntwoord();
+        vastgehoudenSindsNs = opnieuwKijkenNs = -1;
+    }
     call(pollHooks().measuringShown);
 }
 
@@ -359,7 +433,12 @@ void StartStopMeten()
     // The flag goes first: the indicators show every rack window's reading as measuring off.
     MetenActief = false;
     call(pollHooks().measuringIndicators, false);
-    afbrekenAntwoord();
+    // The exchange under way ends as it would: its reply is read, or times out, and counts;
+    // then the slot is finished and no new frame goes out.
+    if (antwoordVerwacht)
+        return;
+    // A poll held for a quiet line never goes.
+    vastgehoudenSindsNs = opnieuwKijkenNs = -1;
     // The slot being polled is finished with state 4. Between two slots (the last one done and
     // the next not yet begun) there is none: the next slot stays first when measuring goes on,
     // and only a record that is due is written.
@@ -416,6 +495,19 @@ void zendPoll(qint16 slot)
     antwoordVerwacht = true;
     antwoordNieuws = false;
 }
+
+// The slot's last state: its reading shown, a due record written, the next slot taken.
+void afronden(qint16 slot, qint16 &state)
+{
+    const PollHooks &h = pollHooks();
+    call(h.showReading, int(slot));
+    call(h.refreshLamps, int(slot), false, false);
+    schrijfDueRecord();
+    VolgendOpvraagToestel(Toestellen::HuidigToestel);
+    // The pacing wait begins here, as the cycle wraps.
+    beginTempo();
+    state = 0;
+}
 } // namespace
 
 void OpvragenToestel(qint16 slot, qint16 &state)
@@ -451,6 +543,11 @@ void OpvragenToestel(qint16 slot, qint16 &state)
         call(h.refreshLamps, int(slot), true, true);
         break;
     case 2:
+        // The poll waits for a quiet line; the next step tries again.
+        if (!lijnStil()) {
+            state = 1;
+            return;
+        }
         zendPoll(slot);
         break;
     case 3: {
@@ -461,30 +558,31 @@ void OpvragenToestel(qint16 slot, qint16 &state)
             return;
         }
         antwoordVerwacht = false;
-        if (read == ReadResult::Counted || read == ReadResult::CutShort)
+        if (read == ReadResult::CutShort)
             return;
         // A read cut short is not counted: the controller is polled again later.
-        if (leesAfgebroken())
-            return;
-        VerhogenFoutTeller(slot);
-        if (t.FoutTeller > 10) {
-            MarkerenToestelDefect(slot);
-            return;
+        if (read == ReadResult::Failed && !leesAfgebroken()) {
+            VerhogenFoutTeller(slot);
+            if (t.FoutTeller > 10) {
+                MarkerenToestelDefect(slot);
+            } else if (MetenActief) {
+                // Sent again at once, once the line is quiet.
+                state = 2;
+                if (!lijnStil())
+                    state = 1;
+                else
+                    zendPoll(slot);
+                return;
+            }
         }
-        state = 2;
-        zendPoll(slot);
+        // Measuring was switched off during the exchange: the slot is finished now.
+        if (!MetenActief)
+            afronden(slot, state);
         break;
     }
-    case 4: {
-        call(h.showReading, int(slot));
-        call(h.refreshLamps, int(slot), false, false);
-        schrijfDueRecord();
-        VolgendOpvraagToestel(Toestellen::HuidigToestel);
-        // The pacing wait begins here, as the cycle wraps.
-        beginTempo();
-        state = 0;
+    case 4:
+        afronden(slot, state);
         break;
-    }
     default:
         break;
     }

@@ -92,6 +92,15 @@ void OpvraagBeurt();
 // before (a new start of polling).
 void ResetPollCycle();
 
+// The line went away (not a deliberate close): the exchange under way is cut short, and every
+// controller shows at once that it has no live reading, as after failed reads, until polling
+// reads it again.
+void LineLost();
+// A reader takes the line over from polling (a download, a capture): the exchange under way is
+// cut short without counting, the rest of its reply is let pass, and what came before is
+// dropped, so none of it reaches the new reader.
+void TakeOverLine();
+
 // Bytes of the awaited reply came, its time-out came or the line went away: the loop tries the
 // reply again.
 void ReplyProgress();

@@ -17,22 +17,22 @@ struct Replay {
     qint64 nowMs;
     bool timedOut = false;
 
-    // When the byte before offset end came.
-    qint64 arrivalOf(qsizetype end) const
+    // The batch that brought the byte before offset end.
+    const InstrumentConnection::Arrival *batchOf(qsizetype end) const
     {
-        for (const auto &[size, ms] : c.replyArrivals())
-            if (size >= end)
-                return ms;
-        return nowMs;
+        for (const auto &arrival : c.replyArrivals())
+            if (arrival.size >= end)
+                return &arrival;
+        return nullptr;
     }
     // How much had come at the moment.
     qsizetype availableAt(qint64 ms) const
     {
         qsizetype size = 0;
-        for (const auto &[s, at] : c.replyArrivals()) {
-            if (at > ms)
+        for (const auto &arrival : c.replyArrivals()) {
+            if (arrival.ms > ms)
                 break;
-            size = s;
+            size = arrival.size;
         }
         return size;
     }
@@ -41,20 +41,25 @@ Replay *replay = nullptr;
 // Thrown by a replayed wait for bytes still to come: the run ends there.
 struct NotYetIn {};
 
+// As the blocking wait judges: it looks at the port, then at its counter. So a line end counts
+// as come in time unless an earlier look, made after the deadline, found none; and the wait
+// times out only once a look after the deadline found no line end. A program held busy past
+// the deadline thus takes what came meanwhile as come in time.
 void replayWait(Replay &a, QByteArray &reply, const QByteArray &terminator)
 {
     const qint64 limitMs = qint64(Hoofdmodule::AntwoordWachttijd) * 100;
     a.timedOut = false;
     if (!reply.contains(terminator) && a.c.CommConditiesOK() && !Pump::ending()) {
+        const qint64 deadline = a.waitStartMs + limitMs;
         const qsizetype at = a.bytes.indexOf(terminator, a.taken);
-        const qint64 came = at >= 0 ? a.arrivalOf(at + terminator.size()) : -1;
-        if (at >= 0 && came <= a.waitStartMs + limitMs) {
-            a.waitStartMs = qMax(a.waitStartMs, came);
-        } else if (at >= 0 || a.nowMs >= a.waitStartMs + limitMs) {
+        const auto *batch = at >= 0 ? a.batchOf(at + terminator.size()) : nullptr;
+        if (batch && batch->lookBeforeMs < deadline) {
+            a.waitStartMs = qMax(a.waitStartMs, batch->ms);
+        } else if (batch || a.c.lastLookMs() >= deadline) {
             a.timedOut = true;
-            a.waitStartMs += limitMs;
+            a.waitStartMs = deadline;
         } else {
-            a.c.setReplyWait(terminator, a.waitStartMs + limitMs);
+            a.c.setReplyWait(terminator, deadline);
             throw NotYetIn{};
         }
     }
@@ -64,6 +69,12 @@ void replayWait(Replay &a, QByteArray &reply, const QByteArray &terminator)
         reply += a.bytes.mid(a.taken, end - a.taken);
         a.taken = end;
     }
+}
+
+// How long a frame may be held for a line that does not fall quiet: one reply time-out.
+qint64 longestHoldNs()
+{
+    return qint64(StandaardWachttijd(Hoofdmodule::Baudrate)) * 100'000'000LL;
 }
 
 bool validSlot(qint16 slot) { return slot >= 1 && slot <= MaxToestellen; }
@@ -107,6 +118,12 @@ QByteArray FrameBytes(qint16 slot, const QByteArray &command)
 
 void ZendCommando(qint16 slot, const QByteArray &command)
 {
+    waitForQuietLine();
+    sendFrameNow(slot, command);
+}
+
+void sendFrameNow(qint16 slot, const QByteArray &command)
+{
     Hoofdmodule::AfbrekenZoeken = false;
     InstrumentConnection &c = InstrumentConnection::current();
     // A reply belongs to the last frame sent: one still awaited is no longer gathered.
@@ -115,8 +132,7 @@ void ZendCommando(qint16 slot, const QByteArray &command)
         return;
 
     // A reply belongs to the last frame sent: whatever is unread goes.
-    c.MSComm1.clearInput();
-    c.BufferRS232.clear();
+    c.dropInput();
     c.MSComm1.clearOutput();
 
     c.Commando = AdresTekst(Toestel[slot].Idno).toLatin1() + '\t' + command;
@@ -143,6 +159,32 @@ void ZendCommando(qint16 slot, const QByteArray &command)
     c.MSComm1.setRts(false);
     if (Hoofdmodule::ToonCodeZenden)
         c.emitSent(c.Commando + "\r\n");
+}
+
+qint64 quietLineInMs(qint64 heldSinceNs)
+{
+    const qint64 ns = InstrumentConnection::current().quietLineInNs(heldSinceNs, longestHoldNs());
+    return (ns + 999'999) / 1'000'000;
+}
+
+void waitForQuietLine()
+{
+    InstrumentConnection &c = InstrumentConnection::current();
+    const qint64 since = c.lineClockNs();
+    for (;;) {
+        const qint64 ms = quietLineInMs(since);
+        if (ms <= 0 || !c.MSComm1.isOpen() || Pump::ending())
+            return;
+        Pump::waitRealMs(ms);
+    }
+}
+
+QDateTime replyMoment()
+{
+    Clock &clock = Clock::current();
+    if (!replay)
+        return clock.now();
+    return clock.now().addMSecs(qMin<qint64>(0, replay->waitStartMs - replay->nowMs));
 }
 
 qint32 StandaardWachttijd(const QString &baudrate)

@@ -2,6 +2,7 @@
 #include "core/slots.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <array>
 #include <functional>
@@ -22,8 +23,21 @@ quint8 Controlegetal(const QByteArray &text);
 // The bytes a frame of the command puts on the line for the slot (checksum and CR LF included).
 QByteArray FrameBytes(qint16 slot, const QByteArray &command);
 
-// Sends one framed command to the slot. Nothing happens while the port is closed.
+// Sends one framed command to the slot, once the line is quiet (see waitForQuietLine). Nothing
+// happens while the port is closed.
 void ZendCommando(qint16 slot, const QByteArray &command);
+// Sends the frame now: for a caller that has waited for a quiet line itself.
+void sendFrameNow(qint16 slot, const QByteArray &command);
+// A frame goes out only on a quiet line, so the rest of a reply that a decoder gave up on is
+// never read as the answer to the next frame. The milliseconds (real time) until the line is
+// quiet, 0 when it is now; a frame held since heldSinceNs (on the connection's line clock) is
+// held at most one reply time-out.
+qint64 quietLineInMs(qint64 heldSinceNs);
+// Waits, handling events, until the line is quiet (at most one reply time-out).
+void waitForQuietLine();
+// The moment of the reply being read: during a replay, when the bytes the decoder has come to
+// arrived; otherwise now. Readings are stamped with it.
+QDateTime replyMoment();
 // Waits until BufferRS232 holds the terminator, the time-out passes (ticks of 100 ms; 0: the
 // default by baud rate) or the exchange can no longer go on (port closed or lost, tick timer
 // stopped, program ending); then moves the buffer's text up to and including the first

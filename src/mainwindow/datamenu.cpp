@@ -146,6 +146,7 @@ void mdiQLV2::mnuDataReceive_Click()
         if (poortOpen()) {
             Loopt loopt(ontvangenLoopt);
             OpvragenGehouden lijnBezet;
+            TakeOverLine();
             HerstelGrafieken();
             receive->setChecked(true);
             menuItem("mnuDatalogging")->setChecked(false);
@@ -198,6 +199,7 @@ void mdiQLV2::mnuDataTransfer_Click()
     if (poortOpen()) {
         Loopt loopt(transferLoopt);
         OpvragenGehouden lijnBezet;
+        TakeOverLine();
         TransferActief = true;
         receive->setChecked(false);
         menuItem("mnuDatalogging")->setChecked(false);

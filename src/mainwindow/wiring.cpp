@@ -454,8 +454,9 @@ void installPollHooks(mdiQLV2 &w)
     h.recordDue = [&w] { return w.recordDue(); };
     h.takeRecord = [&w] { w.takeRecord(); };
     h.cycleEnded = [&w] { w.cycleEnded(); };
+    // The loop has waited for a quiet line itself, without holding up the event loop.
     h.sendPoll = [](int slot) {
-        ZendCommando(qint16(slot), Protocol::PollCommando[size_t(slot)]);
+        sendFrameNow(qint16(slot), Protocol::PollCommando[size_t(slot)]);
         expectReply(qint16(slot));
     };
     h.readReply = [](int slot) { return tryReadReading(qint16(slot)); };
@@ -900,6 +901,8 @@ void KoppelHoofdvenster(mdiQLV2 &w)
     });
     QObject::connect(&DataLog::instance(), &DataLog::loggingSwitchedOff, &w,
                      [&w] { w.PlaatsAanduidingenCOM(); });
-    QObject::connect(&port(), &SerialPort::lost, &w,
-                     [&w] { w.setPanelText("Settings", &mdiQLV2::checkPortText); });
+    QObject::connect(&port(), &SerialPort::lost, &w, [&w] {
+        w.setPanelText("Settings", &mdiQLV2::checkPortText);
+        LineLost();
+    });
 }

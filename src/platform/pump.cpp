@@ -73,6 +73,23 @@ void waitMs(qint64 ms)
     until([] { return false; }, ms);
 }
 
+void waitRealMs(qint64 ms)
+{
+    WorkWait work;
+    QElapsedTimer waited;
+    waited.start();
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    while (waited.elapsed() < ms && !endingFlag) {
+        // A timer may fire a little before the elapsed time says it is due: it is armed again.
+        if (!wake.isActive())
+            wake.start(int(qBound<qint64>(1, ms - waited.elapsed(), 24LL * 3600 * 1000)));
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        noteRun();
+    }
+}
+
 bool ending() { return endingFlag; }
 
 void setEnding(bool ending)

@@ -38,6 +38,9 @@ bool until(const std::function<bool()> &condition);
 bool until(const std::function<bool()> &condition, qint64 timeoutMs);
 // Waits the given milliseconds on the injectable clock while handling events.
 void waitMs(qint64 ms);
+// Waits the given milliseconds of real time while handling events, whatever clock the program
+// runs on: for what the line itself times (a few character times on the wire).
+void waitRealMs(qint64 ms);
 
 // Set once the program is closing: every wait returns at once.
 bool ending();

@@ -10,6 +10,7 @@
 #include <QSerialPortInfo>
 #include <QSettings>
 #include <cerrno>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -113,6 +114,10 @@ bool SerialPort::setSettings(const QString &text)
     if (!parseSettings(text, s))
         return false;
     m_settings = text.trimmed();
+    // One and a half stop bits count as two.
+    const int stop = s.stopBits == QSerialPort::OneStop ? 1 : 2;
+    const int bits = 1 + int(s.dataBits) + (s.parity == QSerialPort::NoParity ? 0 : 1) + stop;
+    m_characterNs = qint64(bits) * 1'000'000'000LL / s.baud;
     if (m_port->isOpen()) {
         m_port->setBaudRate(s.baud);
         m_port->setParity(s.parity);
@@ -197,6 +202,15 @@ void SerialPort::setRts(bool on)
 
 qint64 SerialPort::inBufferCount() const { return m_port->isOpen() ? m_port->bytesAvailable() : 0; }
 qint64 SerialPort::outBufferCount() const { return m_port->isOpen() ? m_port->bytesToWrite() : 0; }
+
+qint64 SerialPort::unreadInSystem() const
+{
+    int n = 0;
+    if (!m_port->isOpen() || m_port->handle() < 0 || ::ioctl(m_port->handle(), FIONREAD, &n) != 0)
+        return 0;
+    return n;
+}
+
 
 void SerialPort::clearInput()
 {

@@ -44,6 +44,12 @@ public:
 
     qint64 inBufferCount() const;
     qint64 outBufferCount() const;
+    // Bytes the system holds for the port that have not been handed to the program yet: a look
+    // at the port sees them too, though they are read only when the event loop next runs.
+    qint64 unreadInSystem() const;
+    // The time one character takes on the line at its settings (start bit, data bits, parity
+    // and stop bits), in nanoseconds.
+    qint64 characterNs() const { return m_characterNs; }
     // Discards unread input (setting the input count to 0) / unsent output.
     void clearInput();
     void clearOutput();
@@ -67,6 +73,7 @@ private:
     QSerialPort *m_port;
     int m_number = 1;
     QString m_settings = QStringLiteral("9600,N,8,1");
+    qint64 m_characterNs = 10LL * 1'000'000'000LL / 9600;
     QString m_error;
     bool m_dtr = false;
     bool m_rts = false;

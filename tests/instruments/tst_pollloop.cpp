@@ -7,6 +7,8 @@
 
 using namespace Hoofdmodule;
 
+Q_DECLARE_METATYPE(ReadResult)
+
 // Drives the state machine with scripted exchanges: which slots are polled, in what order, how
 // failures are counted and when a record is handed over.
 class TestPollLoop : public QObject {
@@ -186,23 +188,33 @@ private slots:
     }
 
     // Measuring switched off and on again: the slot being polled is finished, and no slot is
-    // skipped, whether the switch came between two slots or with a reply awaited (which is then
-    // cut short and not counted). A record that was due is written either way.
+    // skipped, whether the switch came between two slots or with a reply awaited. An awaited
+    // reply is still read and counts, whatever it brings, and no frame goes out after it. A
+    // record that was due is written either way.
     void measureOffAndOnSkipsNoSlot_data()
     {
         QTest::addColumn<int>("stepsBefore");
+        QTest::addColumn<ReadResult>("reply");
         QTest::addColumn<QList<int>>("shown");
+        QTest::addColumn<int>("failures");
         QTest::addColumn<QList<int>>("polled");
         // Slot 1 done (state 4, the next slot not begun): nothing more to finish.
-        QTest::newRow("between slots") << 3 << QList<int>{1} << QList<int>{1, 2, 3, 1};
-        // Slot 2's poll just sent, its reply awaited: slot 2 is finished with state 4, and
-        // slot 3 is next.
-        QTest::newRow("reply awaited") << 5 << QList<int>{1, 2} << QList<int>{1, 2, 3, 1};
+        QTest::newRow("between slots")
+            << 3 << ReadResult::Counted << QList<int>{1} << 0 << QList<int>{1, 2, 3, 1};
+        // Slot 2's poll just sent, its reply awaited: the reply is read, slot 2 is finished
+        // with state 4, and slot 3 is next.
+        QTest::newRow("reply awaited")
+            << 5 << ReadResult::Counted << QList<int>{1, 2} << 0 << QList<int>{1, 2, 3, 1};
+        // The awaited reply fails: counted, and not sent again.
+        QTest::newRow("awaited reply fails")
+            << 5 << ReadResult::Failed << QList<int>{1, 2} << 1 << QList<int>{1, 2, 3, 1};
     }
     void measureOffAndOnSkipsNoSlot()
     {
         QFETCH(int, stepsBefore);
+        QFETCH(ReadResult, reply);
         QFETCH(QList<int>, shown);
+        QFETCH(int, failures);
         QFETCH(QList<int>, polled);
         configure({1, 2, 3});
         QList<int> shownSlots;
@@ -216,11 +228,19 @@ private slots:
         for (int i = 1; i < stepsBefore; ++i)
             UitvoerenOpvraagStap();
         recordDue = true;
+        const bool awaited = ReplyAwaited();
         StartStopMeten();
+        // The loop's turns go on while the reply is awaited, and end with it.
+        QCOMPARE(ReplyAwaited(), awaited);
+        pollHooks().readReply = [reply](int) { return reply; };
+        const int sentBefore = int(sent.size());
+        for (int i = 0; i < 4; ++i)
+            OpvraagBeurt();
+        QVERIFY(!ReplyAwaited());
+        QCOMPARE(int(sent.size()), sentBefore);
         QCOMPARE(shownSlots, shown);
         QCOMPARE(records.size(), 1);
-        QCOMPARE(Toestel[2].FoutTeller, 0);
-        QVERIFY(!ReplyAwaited());
+        QCOMPARE(Toestel[2].FoutTeller, failures);
         InstellenKnoppenMeten();
         pollHooks().readReply = [](int) { return ReadResult::Counted; };
         clock.advance(10000);

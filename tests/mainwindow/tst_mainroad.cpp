@@ -12,6 +12,7 @@
 #include "support/wrappers.h"
 #include "mainwindow/wiring.h"
 #include "platform/grid.h"
+#include "views/rack.h"
 #include "views/table.h"
 #include "platform/codec.h"
 #include "platform/dialogs.h"
@@ -27,6 +28,7 @@
 #include <QLabel>
 #include <QFontMetrics>
 #include <QLockFile>
+#include <QMdiSubWindow>
 #include <QElapsedTimer>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -489,6 +491,59 @@ private slots:
             stops += !line.contains("0.00"); // the stop record: the time, then no values
         QCOMPARE(stops, 1);
         QVERIFY(!lines.last().contains("0.00"));
+    }
+
+    // A line lost while polling: every rack window shows at once that it has no live reading,
+    // as after failed reads, and no stale value reaches a record; once polling reads again
+    // (the user starts a run on the line that came back) the readings are live again.
+    void lostLineShowsNoLiveReading()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        sim.add("T542", 12, 1).channel[0].value = "7.10";
+        SerialPortTable::bind(9, sim.devicePath());
+        writeSettings({{1, "T542", 12}}, false);
+
+        ScriptedDialogProvider dialogs;
+        dialogs.answerMessage(MsgBox::No); // do not save the settings at the close
+        ProgramWindow window;
+        Sim::Simulator back;
+        const auto shown = [] {
+            FormRack *rack = RackVenster.bestaand(1);
+            return rack && rack->Zichtbaar() ? rack->LabelWaarde(0)->text() : QStringLiteral("?");
+        };
+        QStringList seen;
+        QTimer driver;
+        int step = 0;
+        int quietTicks = 0;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            if (FormRack *rack = RackVenster.bestaand(1); rack && !rack->Zichtbaar()) {
+                rack->FormInstellenControls();
+                qobject_cast<QMdiSubWindow *>(rack->parentWidget())->show();
+            }
+            if (step == 0 && shown() == QLatin1String("7.10")) {
+                step = 1;
+                sim.hangUp();
+            } else if (step == 1 && !window.poortOpen() && ++quietTicks > 3) {
+                // A few display frames later.
+                step = 2;
+                seen << shown() << QString::number(Toestel[1].FoutTeller >= 3)
+                     << Toestel[1].Kanaal[1].Waarde;
+                QVERIFY(back.start());
+                back.add("T542", 12, 1).channel[0].value = "7.20";
+                SerialPortTable::bind(9, back.devicePath());
+                window.StartStopVerbinding();
+            } else if (step == 2 && shown() == QLatin1String("7.20")) {
+                step = 3;
+                seen << shown();
+                window.mnuFileExit_Click();
+            }
+        });
+        driver.start(100);
+        QTimer::singleShot(60000, &window, [&] { window.mnuFileExit_Click(); });
+        QVERIFY(window.MDIForm_Load({}));
+        QCOMPARE(step, 3);
+        QCOMPARE(seen, (QStringList{QString(), "1", QString(), "7.20"}));
     }
 
     // A data file dropped while logging: logging stops first (stop record in the logged file),
