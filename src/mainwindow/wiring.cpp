@@ -609,12 +609,17 @@ void installMenus(mdiQLV2 &w)
     }
     on("mnuFileSettings", [&w] {
         w.StopVerbinding();
-        frmInstellen::Tonen();
+        const bool alreadyOpen = frmInstellen::geopend() != nullptr;
+        frmInstellen *dialog = frmInstellen::Tonen();
         w.LaadStrings();
-        if (w.Antwoord == 1)
-            w.PlaatsAanduidingenCOM();
-        InstellingenGewijzigd = true;
-        ActiverenKnopBewaren();
+        // The dialog answers after this command has returned; only its OK changes the settings.
+        // (A dialog already open is only brought forward, and already followed.)
+        if (!alreadyOpen)
+            QObject::connect(dialog, &QDialog::accepted, &w, [&w] {
+                w.PlaatsAanduidingenCOM();
+                InstellingenGewijzigd = true;
+                ActiverenKnopBewaren();
+            });
     });
     on("mnuFileSaveSettings", [] { saveSettingsCommand(); });
     on("mnuSaveSettingsAs", [] { saveSettingsAsCommand(); });

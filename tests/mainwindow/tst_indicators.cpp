@@ -354,6 +354,41 @@ private slots:
         w.SluitCommPoort();
     }
 
+    // File > Settings marks the settings changed only when its dialog is confirmed, whatever
+    // an earlier action left in the main window's answer; after Cancel the program ends
+    // without asking to save them.
+    void settingsChangedOnlyByOK_data()
+    {
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("OK") << true;
+    }
+    void settingsChangedOnlyByOK()
+    {
+        QFETCH(bool, ok);
+        SimulatedLine line;
+        QVERIFY(openLine(line));
+        ProgramWindow &w = line.w;
+        QCOMPARE(w.Antwoord, qint16(1));
+        InstellingenGewijzigd = false;
+
+        w.menuItem("mnuFileSettings")->trigger();
+        frmInstellen *d = frmInstellen::geopend();
+        QVERIFY(d);
+        QVERIFY(!InstellingenGewijzigd);
+        if (ok)
+            d->OKButton->click();
+        else
+            d->CancelButton->click();
+        QVERIFY(!frmInstellen::geopend());
+        QCOMPARE(InstellingenGewijzigd, ok);
+
+        line.dialogs.answerMessage(MsgBox::No);
+        QVERIFY(w.MDIForm_QueryUnload(mdiQLV2::UnloadMode::User));
+        QCOMPARE(line.dialogs.messageTexts().count(Taaltekst(183)), ok ? 1 : 0);
+        w.SluitCommPoort();
+    }
+
     // After a port that would not open, the panel names the port that did: the one polled.
     void portPanelFollowsThePortInUse()
     {
