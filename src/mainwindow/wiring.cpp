@@ -624,8 +624,9 @@ void installMenus(mdiQLV2 &w)
     on("mnuFileSaveSettings", [] { saveSettingsCommand(); });
     on("mnuSaveSettingsAs", [] { saveSettingsAsCommand(); });
     on("mnuReadSettings", [&w] {
+        // From the settings file in use: after Save settings as, that is in another folder.
         const QString chosen = DialogProvider::current().openFileName(
-            &w, VerwijderAmpersand(Taaltekst(315), QString()), InstellingenMap,
+            &w, VerwijderAmpersand(Taaltekst(315), QString()), InstellingenBestandsnaam,
             Taaltekst(119) + QStringLiteral(" (*") + InstellingenExtensie + QLatin1Char(')'));
         // A file deleted while the dialog was open is not taken.
         if (chosen.isEmpty() || !QFileInfo::exists(chosen))
