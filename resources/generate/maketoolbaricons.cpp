@@ -222,6 +222,21 @@ int main(int argc, char **argv)
         p.setBrush(red);
         p.drawEllipse(QPointF(23, 22), 7, 7);
     });
+    // The Log button while logging runs: the page being written, the lamp lit.
+    save(dir, "tbrLogging", [](QPainter &p) {
+        page(p, QRectF(3, 3, 20, 26));
+        p.setPen(QPen(blue, 2));
+        for (int i = 0; i < 4; ++i)
+            p.drawLine(QPointF(7, 14 + i * 4), QPointF(i == 3 ? 12 : 19, 14 + i * 4));
+        p.setPen(QPen(ink, 1));
+        p.setBrush(yellow);
+        p.drawEllipse(QPointF(23, 22), 8.5, 8.5);
+        p.setBrush(QColor(255, 30, 30));
+        p.drawEllipse(QPointF(23, 22), 6, 6);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(255, 200, 200));
+        p.drawEllipse(QPointF(21, 20), 2, 2);
+    });
     save(dir, "tbrReceive", [](QPainter &p) {
         tray(p);
         arrow(p, QPointF(16, 2), QPointF(16, 14), blue);

@@ -189,6 +189,10 @@ void mdiQLV2::mnuDataTransfer_Click()
         this, Taaltekst(293), MsgBox::YesNo | MsgBox::Question, Taaltekst(263)));
     if (Antwoord != MsgBox::Yes)
         return;
+    // The first capture proposes a file of its own: with no name the dialog would be handed the
+    // data folder itself, and take it for a file "Data" in the folder above.
+    if (TransferBestand.isEmpty())
+        TransferBestand = QDir(DataMap).absoluteFilePath(QStringLiteral("Untitled.txt"));
     TransferBestand = KiesBestandOpslaan(TransferBestand, QStringLiteral(".txt"), 216, 186, 0);
     // A cancelled dialog still captures, into "Untitled.txt": in the data folder, as every
     // file the program names by itself, not wherever the last dialog left the current folder.
@@ -216,6 +220,8 @@ void mdiQLV2::mnuDataTransfer_Click()
         while (TransferActief);
         if (QLabel *p = panel("Message"))
             p->setEnabled(true);
+        // The capture is over: the panel says again whether logging is on, as after Receive.
+        InstellenKnopLoggen();
     }
     receive->setEnabled(true);
     transfer->setChecked(false);

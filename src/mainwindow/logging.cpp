@@ -6,6 +6,7 @@
 #include "instruments/pollloop.h"
 #include "mainwindow/logclock.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/toolbaricons.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/pump.h"
@@ -330,12 +331,15 @@ void mdiQLV2::toonPoortPaneel()
 void mdiQLV2::InstellenKnopLoggen()
 {
     QAction *logger = toolButton("tbrLogger");
-    if (LoggenActief) {
-        setPanelText("Connect", Taaltekst(151));
-        logger->setChecked(true);
-    } else {
-        setPanelText("Connect", Taaltekst(150));
-        logger->setChecked(false);
+    setPanelText("Connect", Taaltekst(LoggenActief ? 151 : 150));
+    logger->setChecked(LoggenActief);
+    setLogButtonPicture(*logger, LoggenActief);
+    // Pressed in while logging, raised as a button to start it otherwise (a click on the panel
+    // starts and stops logging).
+    if (QLabel *p = panel("Connect")) {
+        const QFrame::Shadow bevel = LoggenActief ? QFrame::Sunken : QFrame::Raised;
+        if (p->frameShadow() != bevel)
+            p->setFrameShadow(bevel);
     }
 }
 

@@ -806,6 +806,9 @@ void frmInstellen::OKButton_Click()
     busy.reset();
     Form_Unload();
     hide();
+    // An opener that did not wait for the answer learns of the OK here.
+    setResult(Accepted);
+    emit accepted();
     deleteLater();
 }
 

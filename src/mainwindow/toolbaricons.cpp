@@ -25,7 +25,9 @@ const Picture pictures[] = {
     {"tbrFont", "preferences-desktop-font"},
     {"tbrSaveSettings", nullptr},
     {"tbrMeasure", "media-playback-start"},
-    {"tbrLogger", "media-record"},
+    // The Log button changes picture with logging: both of ours, so the two read as a pair.
+    {"tbrLogger", nullptr},
+    {"tbrLogging", nullptr},
     {"tbrReceive", nullptr},
     {"tbrTransfer", nullptr},
     {"tbrTable", "x-office-spreadsheet"},
@@ -55,4 +57,14 @@ void ZetWerkbalkIconen(mdiQLV2 &w)
     for (const Picture &p : pictures)
         if (QAction *b = w.toolButton(QLatin1String(p.key)))
             b->setIcon(werkbalkIcoon(QLatin1String(p.key)));
+}
+
+void setLogButtonPicture(QAction &button, bool logging)
+{
+    // The button is refreshed every second: only a change of picture is set, and repaints it.
+    const char *image = logging ? "ImageLogging" : "ImageLog";
+    if (button.property("Image").toString() == QLatin1String(image))
+        return;
+    button.setIcon(werkbalkIcoon(QLatin1String(logging ? "tbrLogging" : "tbrLogger")));
+    button.setProperty("Image", QLatin1String(image));
 }

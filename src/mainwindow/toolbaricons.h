@@ -1,6 +1,7 @@
 #pragma once
 
 class mdiQLV2;
+class QAction;
 class QIcon;
 class QString;
 
@@ -8,3 +9,6 @@ class QString;
 // from the resources, so the toolbar reads the same on a desktop without a theme.
 QIcon werkbalkIcoon(const QString &key);
 void ZetWerkbalkIconen(mdiQLV2 &w);
+// Gives the Log button its picture: "ImageLogging" while logging runs, "ImageLog" otherwise. The
+// button's "Image" property names the one it shows.
+void setLogButtonPicture(QAction &button, bool logging);

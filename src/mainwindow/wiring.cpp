@@ -610,18 +610,24 @@ void installMenus(mdiQLV2 &w)
     }
     on("mnuFileSettings", [&w] {
         w.StopVerbinding();
-        frmInstellen::Tonen();
+        const bool alreadyOpen = frmInstellen::geopend() != nullptr;
+        frmInstellen *dialog = frmInstellen::Tonen();
         w.LaadStrings();
-        if (w.Antwoord == 1)
-            w.PlaatsAanduidingenCOM();
-        InstellingenGewijzigd = true;
-        ActiverenKnopBewaren();
+        // The dialog answers after this command has returned; only its OK changes the settings.
+        // (A dialog already open is only brought forward, and already followed.)
+        if (!alreadyOpen)
+            QObject::connect(dialog, &QDialog::accepted, &w, [&w] {
+                w.PlaatsAanduidingenCOM();
+                InstellingenGewijzigd = true;
+                ActiverenKnopBewaren();
+            });
     });
     on("mnuFileSaveSettings", [] { saveSettingsCommand(); });
     on("mnuSaveSettingsAs", [] { saveSettingsAsCommand(); });
     on("mnuReadSettings", [&w] {
+        // From the settings file in use: after Save settings as, that is in another folder.
         const QString chosen = DialogProvider::current().openFileName(
-            &w, VerwijderAmpersand(Taaltekst(315), QString()), InstellingenMap,
+            &w, VerwijderAmpersand(Taaltekst(315), QString()), InstellingenBestandsnaam,
             Taaltekst(119) + QStringLiteral(" (*") + InstellingenExtensie + QLatin1Char(')'));
         // A file deleted while the dialog was open is not taken.
         if (chosen.isEmpty() || !QFileInfo::exists(chosen))

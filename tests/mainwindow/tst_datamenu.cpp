@@ -1,5 +1,6 @@
 #include "core/datafile.h"
 #include "core/datafilecopies.h"
+#include "core/services.h"
 #include "core/shared.h"
 #include "core/slots.h"
 #include "instruments/datatransfer.h"
@@ -37,12 +38,20 @@ struct ProgramWindow : mdiQLV2 {
 // Scripted answers, with something the user does right after each box.
 struct Dialogs : ScriptedDialogProvider {
     std::function<void()> afterBox;
+    // The save dialogs are answered with Enter: the file they offered.
+    bool enterOnSave = false;
     int messageBox(QWidget *parent, const QString &text, int flags, const QString &title) override
     {
         const int answer = ScriptedDialogProvider::messageBox(parent, text, flags, title);
         if (afterBox)
             QTimer::singleShot(0, afterBox);
         return answer;
+    }
+    QString saveFileName(QWidget *parent, const QString &title, const QString &path,
+                         const QString &filter, const QString &suffix) override
+    {
+        const QString answer = ScriptedDialogProvider::saveFileName(parent, title, path, filter, suffix);
+        return enterOnSave ? path : answer;
     }
 };
 
@@ -356,10 +365,18 @@ private slots:
         subOf(tabel)->hide();
     }
 
-    // Transfer with the file dialog cancelled still captures, into "Untitled.txt" in the data
-    // folder.
-    void transferIntoUntitled()
+    // The first Transfer of a run proposes "Untitled.txt" in the data folder; taking it, or
+    // cancelling the dialog, captures there. Once the capture ends the status bar says again
+    // whether logging is on, and the next file dialog starts in the data folder.
+    void firstTransferIntoTheDataFolder_data()
     {
+        QTest::addColumn<bool>("enter");
+        QTest::newRow("proposed file taken") << true;
+        QTest::newRow("dialog cancelled") << false;
+    }
+    void firstTransferIntoTheDataFolder()
+    {
+        QFETCH(bool, enter);
         Sim::Simulator sim;
         QVERIFY(sim.start());
         sim.add("T512", 12, 1);
@@ -371,6 +388,8 @@ private slots:
         InstellenToestelProtocol(1);
         const QString untitled = DataMap + "/Untitled.txt";
         QFile::remove(untitled);
+        TransferBestand.clear();
+        LaatsteMap.clear();
 
         Dialogs dialogs;
         ProgramWindow w;
@@ -383,26 +402,41 @@ private slots:
         w.mdiArea()->setActiveSubWindow(subOf(tabel));
         dialogs.answerMessage(MsgBox::Yes);
         dialogs.answerFile("");
+        dialogs.enterOnSave = enter;
         dialogs.afterBox = [&] { QTimer::singleShot(50, &sim, [&] { sim.sendText({"printout"}); }); };
         QObject context;
         FormDataTransfer &wait = FormDataTransfer::instance();
         bool checked = false;
+        QString panelWhileCapturing;
         connect(wait.TextActie(), &QPlainTextEdit::textChanged, &context, [&] {
             checked = w.menuItem("mnuDataTransfer")->isChecked()
                       && w.toolButton("tbrTransfer")->isChecked()
                       && !w.menuItem("mnuDataReceive")->isEnabled();
+            panelWhileCapturing = w.panelText("Connect");
             if (wait.TextActie()->toPlainText().contains("printout"))
                 QTimer::singleShot(0, &wait, [&wait] { wait.close(); });
         });
         w.mnuData_Click();
         w.toolButton("tbrTransfer")->trigger();
+        QCOMPARE(dialogs.requests().size(), 2);
+        QCOMPARE(dialogs.requests()[1].kind, QStringLiteral("save"));
+        QCOMPARE(dialogs.requests()[1].text, untitled);
         QVERIFY(checked);
+        QCOMPARE(panelWhileCapturing, Taaltekst(234));
         QVERIFY(!TransferActief);
         QCOMPARE(readAll(untitled), QByteArray("printout\r\n"));
         QCOMPARE(TransferBestand, untitled);
         QVERIFY(!w.menuItem("mnuDataTransfer")->isChecked());
         QVERIFY(w.menuItem("mnuDataReceive")->isEnabled());
         QVERIFY(!w.toolButton("tbrTransfer")->isChecked());
+        QCOMPARE(w.panelText("Connect"), Taaltekst(150)); // "Transfer ON" no longer
+
+        // The next data file is offered in the data folder too.
+        dialogs.enterOnSave = false;
+        dialogs.answerFile("");
+        KiesBestandOpslaan(Meetbestandsnaam, QStringLiteral(".csv"), 182, 284, 0);
+        QCOMPARE(QFileInfo(dialogs.requests().last().text).absolutePath(),
+                 QFileInfo(DataMap).absoluteFilePath());
         w.SluitCommPoort();
         subOf(tabel)->hide();
     }

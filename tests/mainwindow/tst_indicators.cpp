@@ -29,6 +29,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -72,6 +73,13 @@ void closeDialogs()
 }
 
 QColor textColour(const QLabel *label) { return label->palette().color(QPalette::WindowText); }
+
+// A main window on a simulated line, with scripted dialogs; torn down window first.
+struct SimulatedLine {
+    Sim::Simulator sim;
+    ScriptedDialogProvider dialogs;
+    ProgramWindow w;
+};
 } // namespace
 
 // The measuring and logging indicators of the main window and the rack windows, and the
@@ -95,6 +103,22 @@ class TestIndicators : public QObject {
         }
         MetenActief = true;
         w.PlaatsAanduidingenCOM();
+    }
+
+    // As showWith, with slot 1 polled on port 9 from the simulated controller. False when the
+    // line did not open.
+    bool openLine(SimulatedLine &line)
+    {
+        if (!line.sim.start())
+            return false;
+        line.sim.add("T512", 1, 2);
+        SerialPortTable::bind(9, line.sim.devicePath());
+        SeriePoort = "COM9";
+        Baudrate = "9600";
+        showWith(line.w, {1});
+        line.w.initCommPoort();
+        line.w.OpenCommPoort();
+        return line.w.poortOpen();
     }
 
 private slots:
@@ -282,18 +306,9 @@ private slots:
     // Starting logging leaves no selection in any controller's grid.
     void loggingStartClearsSelections()
     {
-        Sim::Simulator sim;
-        QVERIFY(sim.start());
-        sim.add("T512", 1, 2);
-        SerialPortTable::bind(9, sim.devicePath());
-        SeriePoort = "COM9";
-        Baudrate = "9600";
-        ScriptedDialogProvider dialogs;
-        ProgramWindow w;
-        showWith(w, {1});
-        w.initCommPoort();
-        w.OpenCommPoort();
-        QVERIFY(w.poortOpen());
+        SimulatedLine line;
+        QVERIFY(openLine(line));
+        ProgramWindow &w = line.w;
         frmTabel *tabel = TabelVenster();
         GridData &g = tabel->MSHFlexGrid(0)->data();
         g.setRows(6);
@@ -305,6 +320,72 @@ private slots:
         QCOMPARE(tabel->Geselecteerd(0), 1);
         QCOMPARE(g.rowSel(), g.row());
         w.StopVerbinding();
+        w.SluitCommPoort();
+    }
+
+    // Data > Log shows its state on the Log button (pressed, and its picture) and in the status
+    // bar's logging panel (its text, and pressed in while logging).
+    void logIndicatorFollowsLogging()
+    {
+        SimulatedLine line;
+        QVERIFY(openLine(line));
+        ProgramWindow &w = line.w;
+        QAction *button = w.toolButton("tbrLogger");
+        QLabel *panel = w.panel("Connect");
+        const auto picture = [button] { return button->icon().pixmap(QSize(32, 32)).toImage(); };
+        const QImage idle = picture();
+        QCOMPARE(panel->text(), Taaltekst(150));
+        QCOMPARE(panel->frameShadow(), QFrame::Raised);
+        QVERIFY(!button->isChecked());
+
+        button->trigger();
+        QVERIFY(LoggenActief);
+        QCOMPARE(panel->text(), Taaltekst(151));
+        QCOMPARE(panel->frameShadow(), QFrame::Sunken);
+        QVERIFY(button->isChecked());
+        QVERIFY(picture() != idle);
+
+        button->trigger();
+        QVERIFY(!LoggenActief);
+        QCOMPARE(panel->text(), Taaltekst(150));
+        QCOMPARE(panel->frameShadow(), QFrame::Raised);
+        QVERIFY(!button->isChecked());
+        QCOMPARE(picture(), idle);
+        w.SluitCommPoort();
+    }
+
+    // File > Settings marks the settings changed only when its dialog is confirmed, whatever
+    // an earlier action left in the main window's answer; after Cancel the program ends
+    // without asking to save them.
+    void settingsChangedOnlyByOK_data()
+    {
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("OK") << true;
+    }
+    void settingsChangedOnlyByOK()
+    {
+        QFETCH(bool, ok);
+        SimulatedLine line;
+        QVERIFY(openLine(line));
+        ProgramWindow &w = line.w;
+        QCOMPARE(w.Antwoord, qint16(1));
+        InstellingenGewijzigd = false;
+
+        w.menuItem("mnuFileSettings")->trigger();
+        frmInstellen *d = frmInstellen::geopend();
+        QVERIFY(d);
+        QVERIFY(!InstellingenGewijzigd);
+        if (ok)
+            d->OKButton->click();
+        else
+            d->CancelButton->click();
+        QVERIFY(!frmInstellen::geopend());
+        QCOMPARE(InstellingenGewijzigd, ok);
+
+        line.dialogs.answerMessage(MsgBox::No);
+        QVERIFY(w.MDIForm_QueryUnload(mdiQLV2::UnloadMode::User));
+        QCOMPARE(line.dialogs.messageTexts().count(Taaltekst(183)), ok ? 1 : 0);
         w.SluitCommPoort();
     }
 

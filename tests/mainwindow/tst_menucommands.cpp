@@ -521,6 +521,23 @@ private slots:
         InstellingenHerladen = false;
     }
 
+    // Read settings starts from the settings file in use: after Save settings as into another
+    // folder, in that folder with that file.
+    void readSettingsStartsAtTheFileInUse()
+    {
+        QVERIFY(QDir(home.path()).mkpath("elsewhere"));
+        const QString saved = home.filePath("elsewhere/Mine.CFG");
+        InstellingenBestandsnaam = home.filePath("Qlv2.CFG");
+        dialogs->answerFile(saved);
+        w->menuItem("mnuSaveSettingsAs")->trigger();
+        QCOMPARE(InstellingenBestandsnaam, saved);
+        dialogs->answerFile(QString());
+        w->menuItem("mnuReadSettings")->trigger();
+        QCOMPARE(dialogs->requests().last().kind, QStringLiteral("open"));
+        QCOMPARE(dialogs->requests().last().text, saved);
+        QVERIFY(!InstellingenHerladen);
+    }
+
     void rackFontKeepsTheUnitSizes()
     {
         FormRack *rack = RackVenster[1];
