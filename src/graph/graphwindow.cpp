@@ -907,7 +907,8 @@ QString frmGrafiek::rowLabel(int punt) const
     return m_chart->rowLabel(punt);
 }
 
-QString frmGrafiek::chartTitle() const { return windowTitle(); }
+// The chart carries no title of its own: the caption is the window's, not the chart's.
+QString frmGrafiek::chartTitle() const { return m_chart->title(); }
 bool frmGrafiek::legendShown() const { return m_chart->isLegendVisible(); }
 
 void frmGrafiek::renderChart(QPainter &painter, const QRectF &target, bool title, bool legend) const
