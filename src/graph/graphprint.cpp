@@ -4,7 +4,9 @@
 #include "core/services.h"
 #include "core/shared.h"
 #include "core/slots.h"
+#include "graph/graphrules.h"
 #include "graph/printablegraph.h"
+#include "graph/unitconversion.h"
 #include "platform/grid.h"
 #include "platform/printdevice.h"
 #include "printing/pageengine.h"
@@ -14,6 +16,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <optional>
 
 using namespace Printerkode;
 
@@ -126,12 +129,20 @@ struct Rapport {
     float links() const { return PrintLinks + 10; }
     float rechts() const { return PrintRechts - 10; }
 
+    // The unit a line's values are compared in: the line's unit on the chart, to which they
+    // are converted as the chart converts them. A line that found no unit compares its values
+    // as they came, in the controller's unit.
+    QString Eenheid(int serie, const PrintableGraph::Lijn &bron) const
+    {
+        const QString lijn = grafiek.GrafiekEenheid(serie - 2).trimmed();
+        return lijn.isEmpty() ? Toestel[bron.Rg].Kanaal[size_t(bron.Kg)].Eenheid.trimmed() : lijn;
+    }
+
     QString MeetRegel(qint32 nummer, int serie, const PrintableGraph::Lijn &bron) const
     {
-        const KanaalGegevens &kanaal = Toestel[bron.Rg].Kanaal[size_t(bron.Kg)];
-        const QString naam = kanaal.Naam.trimmed();
+        const QString naam = Toestel[bron.Rg].Kanaal[size_t(bron.Kg)].Naam.trimmed();
         if (grafiek.XYrecorder()) {
-            return naam + QStringLiteral(" (") + kanaal.Eenheid.trimmed() + QStringLiteral("): ")
+            return naam + QStringLiteral(" (") + Eenheid(serie, bron) + QStringLiteral("): ")
                    + grafiek.rowLabel(nummer) + QStringLiteral("; ")
                    + Getal(grafiek.chartValue(serie, nummer));
         }
@@ -170,12 +181,12 @@ struct Rapport {
         open = false;
     }
 
-    void AfdrukkenAlarmTelling(qint32 hoog, qint32 laag, const PrintableGraph::Lijn &bron)
+    void AfdrukkenAlarmTelling(qint32 hoog, qint32 laag, int serie,
+                               const PrintableGraph::Lijn &bron)
     {
         printer.endLine();
-        const KanaalGegevens &kanaal = Toestel[bron.Rg].Kanaal[size_t(bron.Kg)];
-        const QString label = kanaal.Naam.trimmed() + QStringLiteral(" (")
-                              + kanaal.Eenheid.trimmed() + QStringLiteral("): ");
+        const QString label = Toestel[bron.Rg].Kanaal[size_t(bron.Kg)].Naam.trimmed()
+                              + QStringLiteral(" (") + Eenheid(serie, bron) + QStringLiteral("): ");
         const QString einde = QStringLiteral("\r\n");
         if (grafiek.AlarmHoog()) {
             AfdrukkenTekstTerugloop(printer, links(), rechts(),
@@ -227,15 +238,29 @@ struct Rapport {
             const GridData &cellen = tabel->gridData(bron->Rg - 1);
             const int kolom = (bron->Kg - 1) * 2 + 3;
             const qint32 laatste = qMin<qint32>(Hoofdmodule::AantalRijen, cellen.rows() - 1);
+            const QString lijnEenheid = grafiek.GrafiekEenheid(serie - 2);
+            // The factor of the last unit met: a file changes its unit seldom.
+            std::optional<QString> eenheid;
+            double factor = 1;
             for (qint32 nummer = 1; nummer <= laatste; ++nummer) {
                 const QString tekst = cellen.textMatrix(nummer, kolom);
-                if (tekst == QLatin1String("OR."))
+                switch (ReadingOf(tekst, bron->Rg)) {
+                case CellReading::None:
+                    break;
+                case CellReading::OverRange:
                     waarde(nummer, 9999);
-                else if (!tekst.isEmpty())
-                    waarde(nummer, TekstNaarDouble(tekst));
+                    break;
+                case CellReading::Number:
+                    if (const QString cel = cellen.textMatrix(nummer, kolom + 1); cel != eenheid) {
+                        eenheid = cel;
+                        factor = OmrekenFactor(lijnEenheid, cel);
+                    }
+                    waarde(nummer, OmrekenenMetFactor(tekst.trimmed(), factor));
+                    break;
+                }
             }
         }
-        AfdrukkenAlarmTelling(hoog, laag, *bron);
+        AfdrukkenAlarmTelling(hoog, laag, serie, *bron);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "graph/graphrules.h"
 
+#include "instruments/protocol.h"
 #include "platform/datetimetext.h"
 
 #include <QLocale>
@@ -114,6 +115,19 @@ QString VoetnootGetal(double waarde)
     QLocale locale;
     locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     return locale.toString(waarde, 'g', 15);
+}
+
+CellReading ReadingOf(const QString &waarde, int slot)
+{
+    const QString tekst = waarde.trimmed();
+    const QByteArray geen = slot >= 1 && slot <= MaxToestellen
+                                ? Protocol::GeenWaardeTeken[size_t(slot)]
+                                : QByteArray();
+    if (tekst.isEmpty() || (!geen.isEmpty() && tekst == QLatin1String(geen)))
+        return CellReading::None;
+    if (tekst.startsWith(QLatin1String("OR.")))
+        return CellReading::OverRange;
+    return CellReading::Number;
 }
 
 QString StatistiekTekst(std::span<const double> waarden, int vlaggen, const QString &eenheid,

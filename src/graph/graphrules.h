@@ -59,6 +59,14 @@ enum class LabelSoort { DatumTijd = 0, Tijd = 1, Datum = 2, Nummer = 3 };
 QString RijLabel(qint16 labelKeuze, const QString &nummer, const QString &datum,
                  const QString &tijd, bool *geen = nullptr);
 
+// What a value text of slot `slot` holds for a graph line. A blank or empty text (the table
+// writes one blank for a read failure, a controller switched off, a deleted line) and the mark
+// the slot's model sends for a channel without a reading ("99999", "--") hold no reading: the
+// chart leaves a gap there and the alarm report passes over it. A text starting with "OR." is
+// over range: a gap on the chart, 9999 to the alarm report.
+enum class CellReading { None, OverRange, Number };
+CellReading ReadingOf(const QString &waarde, int slot);
+
 // The label of a recorder sample taken at wall time `nu`: date and time, time or date by the
 // choice; any other choice numbers the samples (`aantalPunten`, the count before this one).
 QString RecorderLabel(qint16 labelKeuze, const QDateTime &nu, qint32 aantalPunten);

@@ -5,7 +5,6 @@
 #include "core/slots.h"
 #include "graph/graphsettingsrules.h"
 #include "graph/unitconversion.h"
-#include "instruments/protocol.h"
 #include "platform/chart.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -44,19 +43,6 @@ struct Vlag {
     ~Vlag() { m_v = false; }
     bool &m_v;
 };
-
-bool geenWaarde(const QString &waarde)
-{
-    return waarde.isEmpty() || waarde.startsWith(QLatin1String("OR."));
-}
-
-// The table keeps a reading the controller marked as having no value as the model's marker
-// ("99999", "--"): that is a gap too, not a point.
-bool geenWaarde(const QString &waarde, int slot)
-{
-    return geenWaarde(waarde)
-           || waarde == QLatin1String(Protocol::GeenWaardeTeken[size_t(slot)]);
-}
 
 // The windows whose move-on waits for its turn: one window a turn of the event loop, as the
 // charts' replots go.
@@ -525,7 +511,7 @@ void frmGrafiek::VulGrafiekRij(qint32 rij, qint32 meting)
         const int kolom = (b.kanaal - 1) * 2 + 3;
         const QString waarde = grid->textMatrix(meting, kolom).trimmed();
         double punt = qQNaN();
-        if (!geenWaarde(waarde, b.slot))
+        if (ReadingOf(waarde, b.slot) == CellReading::Number)
             punt = omgerekend(n, waarde, grid->textMatrix(meting, kolom + 1));
         m_chart->setValue(n + 2, rij, punt);
         if (!gelabeld) {
@@ -685,7 +671,7 @@ void frmGrafiek::VoegRecorderPuntToe()
                 && b.kanaal <= Toestel[b.slot].Kanalen) {
                 const KanaalGegevens &k = Toestel[b.slot].Kanaal[size_t(b.kanaal)];
                 const QString waarde = k.Waarde.trimmed();
-                if (!k.GeenWaarde && !geenWaarde(waarde))
+                if (!k.GeenWaarde && ReadingOf(waarde, b.slot) == CellReading::Number)
                     punt = omgerekend(n, waarde, k.Eenheid);
             }
             m_chart->setValue(serie, max, punt);
@@ -921,7 +907,8 @@ QString frmGrafiek::rowLabel(int punt) const
     return m_chart->rowLabel(punt);
 }
 
-QString frmGrafiek::chartTitle() const { return windowTitle(); }
+// The chart carries no title of its own: the caption is the window's, not the chart's.
+QString frmGrafiek::chartTitle() const { return m_chart->title(); }
 bool frmGrafiek::legendShown() const { return m_chart->isLegendVisible(); }
 
 void frmGrafiek::renderChart(QPainter &painter, const QRectF &target, bool title, bool legend) const

@@ -86,7 +86,6 @@ public:
     // Private state, for the program's other windows and for tests.
     qint32 EersteMeting() const { return m_stand.EersteMeting; }
     qint32 AantalPunten() const { return m_stand.AantalPunten; }
-    QString GrafiekEenheid(int lijn) const;
     int GeselecteerdeSerie() const { return m_geselecteerdeSerie; }
     int GeselecteerdPunt() const { return m_geselecteerdPunt; }
     Chart *Diagram() const { return m_chart; }
@@ -108,6 +107,7 @@ public:
     double AlarmHoogWaarde() const override;
     double AlarmLaagWaarde() const override;
     Lijn LezenGrafiekIndexen(qint16 nr) const override;
+    QString GrafiekEenheid(int lijn) const override;
     QColor seriesColour(int serie) const override;
     QString legendText(int serie) const override;
     double chartValue(int serie, int punt) const override;

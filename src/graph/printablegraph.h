@@ -42,6 +42,9 @@ public:
 
     // The source of graph line nr (1..32).
     virtual Lijn LezenGrafiekIndexen(qint16 nr) const = 0;
+    // The unit of graph line nr on the chart: the line's values are converted to it before
+    // they are drawn. Empty while the line has found none.
+    virtual QString GrafiekEenheid(int nr) const = 0;
 
     // Pen colour and legend text of a series (1..34).
     virtual QColor seriesColour(int serie) const = 0;

@@ -646,6 +646,9 @@ void formPrint::CancelButton_Click()
 {
     PrintLettertype = BewaardLettertype;
     PrintCursief = TekstNaarBoolean(BewaardCursief);
+    // Unloaded: the next opening loads the stored settings again, and nothing typed or chosen
+    // here is shown or printed.
+    m_geladen = false;
     Gesloten = true;
     hide();
 }

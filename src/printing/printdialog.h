@@ -67,7 +67,7 @@ void LadenPrinterinstellingen(const QString &sectie);
 
 // The print dialog: what to print, the page header's fields, the font, the printer, the
 // orientation and (through the page-margin dialog) the margins. Print hides it with Geprint
-// set; the caller starts the print run and unloads it.
+// set and leaves it loaded; the caller starts the print run. Cancel unloads it.
 class formPrint : public QDialog {
     Q_OBJECT
 public:
@@ -85,9 +85,8 @@ public:
 
     // Fills every control from the stored settings.
     void Form_Load();
-    // Loads (the first time only: the dialog stays loaded, hidden, between prints, and keeps
-    // what the user typed or chose), shows and waits until it is closed; true when Print was
-    // clicked.
+    // Loads (unless Print left it loaded, hidden, with what the user typed or chose; Cancel
+    // unloads it), shows and waits until it is closed; true when Print was clicked.
     bool TonenEnWachten();
 
     void CommandPrinterFont_Click();

@@ -310,9 +310,9 @@ void AfdrukkenMetDialoog(QWidget *hoofdvenster)
 {
     if (runBezig)
         return;
-    // One dialog for the main window's life, hidden between prints: what the user typed in it
-    // or chose stays, also after a print that did not finish. Without a main window it lasts
-    // one print.
+    // One dialog for the main window's life, hidden between prints: after Print what the user
+    // typed in it or chose stays, also when the print did not finish; after Cancel it loads the
+    // stored settings again. Without a main window it lasts one print.
     static QPointer<formPrint> bewaard;
     std::unique_ptr<formPrint> eenmalig;
     if (hoofdvenster && (!bewaard || bewaard->parentWidget() != hoofdvenster))

@@ -603,6 +603,9 @@ private slots:
         QCOMPARE(printable.LezenGrafiekIndexen(1).Rg, qint16(1));
         QCOMPARE(printable.LezenGrafiekIndexen(2).Rg, qint16(0));
         QCOMPARE(printable.chartValue(Line1, 40), 40.0);
+        // The caption names the window; the chart has no title to print under it.
+        QVERIFY(!w->windowTitle().isEmpty());
+        QCOMPARE(printable.chartTitle(), QString());
         QImage page(2000, 1200, QImage::Format_ARGB32);
         page.fill(Qt::white);
         {

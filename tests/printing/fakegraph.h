@@ -24,6 +24,7 @@ public:
     double lowValue = 0;
     QColor colour = Qt::red;
     QMap<int, Lijn> lines;                              // graph line 1..32 -> source
+    QMap<int, QString> units;                           // graph line 1..32 -> its chart unit
     QMap<int, QString> legends;                         // series -> legend text
     QMap<int, QList<double>> values;                    // series -> points 1..n (NaN: null)
     QStringList labels;                                 // row labels of points 1..n
@@ -41,6 +42,7 @@ public:
     double AlarmHoogWaarde() const override { return highValue; }
     double AlarmLaagWaarde() const override { return lowValue; }
     Lijn LezenGrafiekIndexen(qint16 nr) const override { return lines.value(nr); }
+    QString GrafiekEenheid(int nr) const override { return units.value(nr); }
     QColor seriesColour(int) const override { return colour; }
     QString legendText(int serie) const override { return legends.value(serie); }
     double chartValue(int serie, int punt) const override

@@ -6,6 +6,7 @@
 #include "core/shared.h"
 #include "core/slots.h"
 #include "graph/graphprint.h"
+#include "instruments/protocol.h"
 #include "platform/clock.h"
 #include "printing/pageengine.h"
 #include "support/language.h"
@@ -62,12 +63,20 @@ private slots:
         Toestel[2].Kanaal[1].Naam = QStringLiteral("Temp ");
         Toestel[2].Kanaal[1].Eenheid = QStringLiteral("C  ");
         dataViews().tabel = &m_table;
+        // The mark slot 2's model sends for a channel without a reading.
+        Protocol::GeenWaardeTeken[2] = "--";
     }
-    void cleanup() { dataViews().tabel = nullptr; }
+    void cleanup()
+    {
+        dataViews().tabel = nullptr;
+        Protocol::GeenWaardeTeken[2].clear();
+    }
 
     void alarmEpisodes_data()
     {
-        QTest::addColumn<QStringList>("cells"); // the table's value cells, measurement 1..n
+        // The table's value cells, measurement 1..n: "value" in C, or "value|unit".
+        QTest::addColumn<QStringList>("cells");
+        QTest::addColumn<QString>("lineUnit"); // the line's unit on the chart
         QTest::addColumn<bool>("high");
         QTest::addColumn<bool>("low");
         QTest::addColumn<QStringList>("expected"); // what follows the limits
@@ -75,36 +84,51 @@ private slots:
         const QStringList both = {"Temp (C): Number of times the high limit was exceeded: 1",
                                   "Temp (C): Number of times the low limit was exceeded:  1"};
         QTest::newRow("10, 30, 31, 5, 12 with 25/8")
-            << QStringList{"10", "30", "31", "5", "12"} << true << true
+            << QStringList{"10", "30", "31", "5", "12"} << QString() << true << true
             << QStringList{"High limit exceeded:~Temp (C): 00002: d2 - t2; 30",
                            "Recovered:~Temp (C): 00004: d4 - t4; 5",
                            "Low limit exceeded:~Temp (C): 00004: d4 - t4; 5",
                            "Recovered:~Temp (C): 00005: d5 - t5; 12"} + both;
-        QTest::newRow("on the limits") << QStringList{"25", "8"} << true << true
+        QTest::newRow("on the limits") << QStringList{"25", "8"} << QString() << true << true
                                        << QStringList{"High limit exceeded:~Temp (C): 00001: d1 - t1; 25",
                                                       "Recovered:~Temp (C): 00002: d2 - t2; 8",
                                                       "Low limit exceeded:~Temp (C): 00002: d2 - t2; 8"}
                                               + both;
         QTest::newRow("OR. counts as 9999")
-            << QStringList{"10", "OR."} << true << false
+            << QStringList{"10", "OR."} << QString() << true << false
             << QStringList{"High limit exceeded:~Temp (C): 00002: d2 - t2; OR.", both[0]};
         QTest::newRow("empty cells are skipped; comma decimals")
-            << QStringList{"", "25,5", "", "24,9"} << true << false
+            << QStringList{"", "25,5", "", "24,9"} << QString() << true << false
             << QStringList{"High limit exceeded:~Temp (C): 00002: d2 - t2; 25,5",
                            "Recovered:~Temp (C): 00004: d4 - t4; 24,9", both[0]};
         QTest::newRow("never past a limit")
-            << QStringList{"10", "12"} << true << true
+            << QStringList{"10", "12"} << QString() << true << true
             << QStringList{"Temp (C): High limit has not been exceeded.",
                            "Temp (C): Low limit has not been exceeded."};
-        QTest::newRow("low limit only") << QStringList{"3", "9", "2"} << false << true
+        QTest::newRow("low limit only") << QStringList{"3", "9", "2"} << QString() << false << true
                                         << QStringList{"Low limit exceeded:~Temp (C): 00001: d1 - t1; 3",
                                                        "Recovered:~Temp (C): 00002: d2 - t2; 9",
                                                        "Low limit exceeded:~Temp (C): 00003: d3 - t3; 2",
                                                        "Temp (C): Number of times the low limit was exceeded:  2"};
+        // The table writes one blank for a read failure, a controller switched off or a
+        // deleted line; none of them, nor the model's mark, is a reading of 0.
+        QTest::newRow("no reading: blank, empty, the model's mark")
+            << QStringList{"10", " ", "", "--", "12", "3"} << QString() << false << true
+            << QStringList{"Low limit exceeded:~Temp (C): 00006: d6 - t6; 3",
+                           "Temp (C): Number of times the low limit was exceeded:  1"};
+        // The file's readings turn from mg into g on a line in mg: 0.061 g is 61 mg, above the
+        // 8 mg limit; 0.0004 g is 0.4 mg, below it. The count names the unit compared in.
+        QTest::newRow("readings in the line's unit")
+            << QStringList{"600|mg", "0.061|g", "0.0004|g", "0.2|g"} << QStringLiteral("mg")
+            << false << true
+            << QStringList{"Low limit exceeded:~Temp (g): 00003: d3 - t3; 0.0004",
+                           "Recovered:~Temp (g): 00004: d4 - t4; 0.2",
+                           "Temp (mg): Number of times the low limit was exceeded:  1"};
     }
     void alarmEpisodes()
     {
         QFETCH(QStringList, cells);
+        QFETCH(QString, lineUnit);
         QFETCH(bool, high);
         QFETCH(bool, low);
         QFETCH(QStringList, expected);
@@ -116,6 +140,7 @@ private slots:
         if (cells.contains(QStringLiteral("OR.")))
             graph.highValue = 9999;
         graph.lines[4] = {2, 1};
+        graph.units[4] = lineUnit;
         fillValues(cells);
 
         RecordingDevice device;
@@ -153,6 +178,16 @@ private slots:
                  (QStringList{"High limit exceeded:~Temp (C): 12:00:03; 30.5",
                               "Recovered:~Temp (C): 12:00:04; 20",
                               "Temp (C): Number of times the high limit was exceeded: 1"}));
+
+        // The chart holds its values in the line's unit, which may no longer be the
+        // controller's: the report names the line's.
+        graph.units[1] = QStringLiteral("mg");
+        device.ops.clear();
+        AfdrukkenAlarmRapport(graph, device);
+        QCOMPARE(printedLines(device).mid(2),
+                 (QStringList{"High limit exceeded:~Temp (mg): 12:00:03; 30.5",
+                              "Recovered:~Temp (mg): 12:00:04; 20",
+                              "Temp (mg): Number of times the high limit was exceeded: 1"}));
     }
 
     void linesWithoutSourceAreSkipped()
@@ -283,7 +318,8 @@ private slots:
     }
 
 private:
-    // Grid of slot 2: measurement m has the value cell, "C" as its unit, "d<m>" and "t<m>".
+    // Grid of slot 2: measurement m has the value cell, its unit ("C" unless the cell gives
+    // one after a "|"), "d<m>" and "t<m>".
     void fillValues(const QStringList &cells)
     {
         GridData &grid = m_table.gridData(1);
@@ -292,8 +328,9 @@ private:
         for (int m = 1; m <= cells.size(); ++m) {
             grid.setTextMatrix(m, 1, QStringLiteral("d%1").arg(m));
             grid.setTextMatrix(m, 2, QStringLiteral("t%1").arg(m));
-            grid.setTextMatrix(m, 3, cells[m - 1]);
-            grid.setTextMatrix(m, 4, QStringLiteral("C"));
+            const QStringList cell = cells[m - 1].split(QLatin1Char('|'));
+            grid.setTextMatrix(m, 3, cell[0]);
+            grid.setTextMatrix(m, 4, cell.value(1, QStringLiteral("C")));
         }
         Hoofdmodule::AantalRijen = qint32(cells.size());
     }
