@@ -2,6 +2,9 @@
 
 #include "core/slots.h"
 #include "instruments/connection.h"
+#include "instruments/decoders.h"
+#include "instruments/pollloop.h"
+#include "instruments/transport.h"
 #include "instruments/protocol.h"
 #include "platform/serialport.h"
 
@@ -72,4 +75,16 @@ void configureSlot(int slot, const QByteArray &model, int idno, int channels)
     t.Idno = idno;
     t.Kanalen = qint16(channels);
     InstellenToestelProtocol(qint16(slot));
+}
+
+void wirePollLoopToLine()
+{
+    PollHooks &h = pollHooks();
+    h = PollHooks();
+    h.portOpen = [] { return InstrumentConnection::current().MSComm1.isOpen(); };
+    h.sendPoll = [](int slot) {
+        sendFrameNow(qint16(slot), Protocol::PollCommando[size_t(slot)]);
+        expectReply(qint16(slot));
+    };
+    h.readReply = [](int slot) { return tryReadReading(qint16(slot)); };
 }

@@ -48,3 +48,6 @@ public:
 
 // Configures a slot for a model and fills its protocol texts.
 void configureSlot(int slot, const QByteArray &model, int idno, int channels);
+
+// The poll loop on the connection's line, as the program wires it (send, arm, read).
+void wirePollLoopToLine();

@@ -1,6 +1,10 @@
 #include "core/shared.h"
+#include "core/slots.h"
 #include "instruments/capture.h"
+#include "instruments/connection.h"
 #include "instruments/datatransfer.h"
+#include "instruments/pollloop.h"
+#include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "simline.h"
 #include "support/language.h"
@@ -73,6 +77,77 @@ private slots:
         TransferActief = false;
     }
     void cleanup() { FormDataTransfer::instance().Sluiten(); }
+
+    // Measuring switched off while a reply comes in at 300 baud: the exchange under way ends as
+    // it would (its reply is read and counts, and no frame follows it), unless a capture takes
+    // the line over at once: then none of that reply's bytes reach the capture.
+    void measuringOffMidReply_data()
+    {
+        QTest::addColumn<bool>("captureAtOnce");
+        QTest::newRow("the reply is read") << false;
+        QTest::newRow("a capture at once") << true;
+    }
+    void measuringOffMidReply()
+    {
+        QFETCH(bool, captureAtOnce);
+        SimLine s(33);
+        QVERIFY(s.open());
+        // Line-speed times: the system's clock.
+        Clock::install(nullptr);
+        InstrumentConnection &line = InstrumentConnection::current();
+        line.MSComm1.setSettings(QStringLiteral("300,N,8,1"));
+        Baudrate = QStringLiteral("300");
+        s.sim.setBaud(300);
+        Sim::Controller &c = s.sim.add("T542", 12, 2);
+        c.channel[0].value = "7.77";
+        ResetToestellen();
+        configureSlot(1, "T542", 12, 2);
+        wirePollLoopToLine();
+        ProgrammaStoppen = false;
+
+        QObject context;
+        QTimer driver;
+        int step = 0;
+        qsizetype framesAtOff = -1;
+        connect(&driver, &QTimer::timeout, &context, [&] {
+            if (step == 0 && ReplyAwaited() && line.BufferRS232.contains("<?")) {
+                step = 1;
+                StartStopMeten();
+                framesAtOff = c.frames.size();
+                if (!captureAtOnce)
+                    return;
+                QTimer::singleShot(0, &context, [&] {
+                    closeWhenShown(context, "HELLO", {});
+                    OpvragenGehouden lineTaken;
+                    TakeOverLine();
+                    s.sim.sendText({"HELLO WORLD"});
+                    capture(file());
+                    ProgrammaStoppen = true;
+                });
+            } else if (step == 1 && !captureAtOnce && !ReplyAwaited()) {
+                step = 2;
+                QTimer::singleShot(1000, &context, [] { ProgrammaStoppen = true; });
+            }
+        });
+        driver.start(10);
+        QTimer::singleShot(30000, &context, [] { ProgrammaStoppen = true; });
+        StartenMeten();
+        driver.stop();
+        pollHooks() = PollHooks();
+        MetenActief = false;
+        Baudrate = QStringLiteral("9600");
+
+        QCOMPARE(c.frames.size(), framesAtOff);
+        if (captureAtOnce) {
+            QCOMPARE(readAll(file()), QByteArray("HELLO WORLD\r\n"));
+            // Cut short by the capture: not counted against the controller.
+            QCOMPARE(Toestel[1].FoutTeller, 0);
+        } else {
+            QCOMPARE(step, 2);
+            QCOMPARE(Toestel[1].Kanaal[1].Waarde, QStringLiteral("7.77"));
+            QCOMPARE(Toestel[1].FoutTeller, 0);
+        }
+    }
 
     // Every byte of the line as it came, NUL and 255 left out and the instrument's signs
     // mapped once, after what the file held; the text box shows the line unmapped.

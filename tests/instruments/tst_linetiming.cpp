@@ -27,19 +27,6 @@ struct Healthy {
     int channels;
 };
 
-// The poll loop on the connection's line, as the program wires it.
-void wireLoopToLine()
-{
-    PollHooks &h = pollHooks();
-    h = PollHooks();
-    h.portOpen = [] { return InstrumentConnection::current().MSComm1.isOpen(); };
-    h.sendPoll = [](int slot) {
-        sendFrameNow(qint16(slot), Protocol::PollCommando[size_t(slot)]);
-        expectReply(qint16(slot));
-    };
-    h.readReply = [](int slot) { return tryReadReading(qint16(slot)); };
-}
-
 void resetLoop()
 {
     ResetToestellen();
@@ -104,7 +91,7 @@ private slots:
         int cycles = 0;
         QStringList misread;
         QMap<int, int> read;
-        wireLoopToLine();
+        wirePollLoopToLine();
         PollHooks &h = pollHooks();
         h.showReading = [&](int slot) {
             if (slot == 9)
