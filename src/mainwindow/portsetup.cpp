@@ -1,5 +1,6 @@
 #include "core/shared.h"
 #include "instruments/connection.h"
+#include "instruments/pollloop.h"
 #include "mainwindow/mainwindow.h"
 #include "platform/dialogs.h"
 #include "platform/pump.h"
@@ -85,7 +86,11 @@ void mdiQLV2::WissenBuffersComm()
 {
     if (!port().isOpen())
         return;
-    port().clearInput();
+    // A poll's reply coming in (logging switched on mid-exchange) is not cut into: with part of
+    // a line dropped, its value would be read without its unit. The next frame drops what is
+    // left of it anyway.
+    if (!ReplyAwaited())
+        port().clearInput();
     port().clearOutput();
 }
 

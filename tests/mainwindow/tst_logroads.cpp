@@ -1,6 +1,8 @@
 #include "boxcloser.h"
 #include "programrig.h"
 
+#include "instruments/connection.h"
+#include "instruments/pollloop.h"
 #include "mainwindow/settingsdialog.h"
 #include "platform/codec.h"
 #include "platform/datetimetext.h"
@@ -10,7 +12,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QProcess>
 #include <QtTest>
+#include <unistd.h>
 
 using namespace Hoofdmodule;
 
@@ -94,6 +98,45 @@ private slots:
         QVERIFY2(last >= stop && last <= stop.addSecs(2),
                  qPrintable(last.toString() + " / " + stop.toString()));
         QVERIFY(!LoggenActief);
+    }
+
+    // Data > Log clears the port's buffers, also while a poll's reply lies in the port: that
+    // reply is left to its exchange, which reads it, instead of being cut so that its line
+    // loses its unit or the controller counts a failed read.
+    void bufferClearLeavesTheReplyUnderWay()
+    {
+        // A simulator of its own process answers while this one is held.
+        QProcess sim;
+        sim.start(QStringLiteral(QLV2_BINARY_DIR "/tools/instrument-sim/instrument-sim"),
+                  {QStringLiteral("--controller"), QStringLiteral("T512:4:1"),
+                   QStringLiteral("--run"), QStringLiteral("value 4 1 6.85 pH")});
+        QVERIFY2(sim.waitForReadyRead(10000), "the simulator printed no device path");
+        SerialPortTable::bind(9, QString::fromLocal8Bit(sim.readLine().trimmed()));
+        writeSettings(false);
+        ScriptedDialogProvider dialogs;
+        WiredProgram w;
+        InstrumentConnection &line = InstrumentConnection::current();
+        QTimer driver;
+        bool cleared = false;
+        int mostErrors = 0;
+        connect(&driver, &QTimer::timeout, &w, [&] {
+            mostErrors = qMax(mostErrors, int(Toestel[1].FoutTeller));
+            if (cleared || !ReplyAwaited() || !line.BufferRS232.isEmpty())
+                return;
+            // The reply comes while the program is held; then the buffers are cleared.
+            cleared = true;
+            ::usleep(300'000);
+            w.WissenBuffersComm();
+        });
+        QTimer::singleShot(500, &w, [&driver] { driver.start(0); });
+        QTimer::singleShot(4000, &w, [&w] { w.mnuFileExit_Click(); });
+        w.MDIForm_Load({});
+        sim.kill();
+        sim.waitForFinished();
+
+        QVERIFY(cleared);
+        QCOMPARE(mostErrors, 0);
+        QCOMPARE(Toestel[1].Kanaal[1].Waarde + Toestel[1].Kanaal[1].Eenheid, QStringLiteral("6.85pH"));
     }
 
     // The line goes away while logging (the run ends with its stop record); the same device
