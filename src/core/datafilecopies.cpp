@@ -23,6 +23,7 @@
 #include <QSaveFile>
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,6 +74,41 @@ bool renameOver(const QString &from, const QString &to)
            == 0;
 }
 
+// Hands `take` the bytes of `in` from where it stands, a block at a time, so that a large file
+// is never held in memory: up to `limit` bytes, or to the end when `limit` is negative. False
+// when the file could not be read that far or `take` refused a block.
+bool forEachBlock(QFile &in, qint64 limit, const std::function<bool(QByteArrayView)> &take)
+{
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    for (qint64 left = limit; left != 0;) {
+        const qint64 wanted = left < 0 ? block.size() : qMin<qint64>(left, block.size());
+        const qint64 got = in.read(block.data(), wanted);
+        if (got <= 0)
+            return got == 0 && left < 0;
+        if (!take(QByteArrayView(block.constData(), got)))
+            return false;
+        if (left > 0)
+            left -= got;
+    }
+    return true;
+}
+
+// Writes `bytes` whole to an unbuffered file.
+bool writeWhole(QFile &out, QByteArrayView bytes)
+{
+    return out.write(bytes.data(), bytes.size()) == bytes.size();
+}
+
+// Flushes a written file to the disk and closes it; false when any of it failed.
+bool flushAndClose(QFile &out)
+{
+    const bool flushed = ::fsync(out.handle()) == 0;
+    const int failure = errno;
+    out.close();
+    errno = failure;
+    return flushed && out.error() == QFileDevice::NoError;
+}
+
 // Makes `to` hold what `from` holds, `from` staying where it is, and an old `to` being
 // replaced only when the new one is whole: a hard link where the file system has them, else a
 // flushed copy. Both go through a temporary name that then replaces `to` in one step.
@@ -87,19 +123,9 @@ bool sharedAs(const QString &from, const QString &to)
         QFile in(from);
         QFile out(temporary);
         made = in.open(QIODevice::ReadOnly)
-               && out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
-        QByteArray block(1 << 20, Qt::Uninitialized);
-        while (made) {
-            const qint64 got = in.read(block.data(), block.size());
-            if (got <= 0) {
-                made = got == 0;
-                break;
-            }
-            made = out.write(block.constData(), got) == got;
-        }
-        made = made && ::fsync(out.handle()) == 0;
-        out.close();
-        made = made && out.error() == QFileDevice::NoError;
+               && out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)
+               && forEachBlock(in, -1, [&](QByteArrayView bytes) { return writeWhole(out, bytes); });
+        made = made && flushAndClose(out);
     }
     if (made && renameOver(temporary, to))
         return true;
@@ -109,13 +135,29 @@ bool sharedAs(const QString &from, const QString &to)
     return false;
 }
 
+// The first bytes of a file, known by their number and their SHA-256.
+struct NotedBytes {
+    qint64 size = -1;
+    QByteArray hash;
+    bool valid() const { return size >= 0 && !hash.isEmpty(); }
+};
+
 // Where the pending working copy came from: the data file's name, and the size and hash of the
 // bytes it was made from. Kept with the program's settings, as the working copy outlives the
-// program.
+// program. An accept that carries appended records also notes the file it puts in the data
+// file's place, in one value, before it does so: a program stopped after that but before the
+// working copy was gone then finds the accept done, rather than doing it once more.
 const QString sourceSection = QStringLiteral("Working copy");
+const QString acceptedKey = QStringLiteral("Accepted");
+
+QString readNote(const QString &key)
+{
+    return Registry::read(RegisterNaam, sourceSection, key);
+}
 
 void noteWorkingCopySource(const QString &naam, qint64 size, const QByteArray &hash)
 {
+    Registry::remove(RegisterNaam, sourceSection, acceptedKey);
     Registry::write(RegisterNaam, sourceSection, QStringLiteral("Data"), naam);
     Registry::write(RegisterNaam, sourceSection, QStringLiteral("Size"), QString::number(size));
     Registry::write(RegisterNaam, sourceSection, QStringLiteral("Hash"),
@@ -124,70 +166,185 @@ void noteWorkingCopySource(const QString &naam, qint64 size, const QByteArray &h
 
 void forgetWorkingCopySource()
 {
-    for (const char *key : {"Data", "Size", "Hash"})
-        Registry::remove(RegisterNaam, sourceSection, QString::fromLatin1(key));
+    for (const QString &key : {QStringLiteral("Data"), QStringLiteral("Size"),
+                               QStringLiteral("Hash"), acceptedKey})
+        Registry::remove(RegisterNaam, sourceSection, key);
 }
 
-enum class SourceState { Unchanged, Unknown, Changed, Failed };
-
-// At an accept: when the data file still starts with the bytes its working copy was made
-// from, the records appended since (by another program logging to it) are added to the working
-// copy, in the copy's encoding, so that the accepted file keeps them. Changed when the data file
-// differs in any other way; Unknown when nothing was noted for it (a copy left by an older
-// program). The file is compared block by block: a large one is never held in memory.
-SourceState carryAppendedRecords(const QString &naam, const QString &werkkopie)
+NotedBytes parseNote(const QString &sizeText, const QString &hashText)
 {
-    if (Registry::read(RegisterNaam, sourceSection, QStringLiteral("Data")) != naam)
-        return SourceState::Unknown;
     bool sizeRead = false;
-    const qint64 size = Registry::read(RegisterNaam, sourceSection, QStringLiteral("Size"))
-                            .toLongLong(&sizeRead);
-    const QByteArray hash = QByteArray::fromHex(
-        Registry::read(RegisterNaam, sourceSection, QStringLiteral("Hash")).toLatin1());
-    if (!sizeRead || hash.isEmpty())
-        return SourceState::Unknown;
+    const qint64 size = sizeText.toLongLong(&sizeRead);
+    return sizeRead ? NotedBytes{size, QByteArray::fromHex(hashText.toLatin1())} : NotedBytes{};
+}
+
+// What the working copy of the data file was made from; nothing when no note is about this
+// data file (a copy left by an older program).
+NotedBytes workingCopySource(const QString &naam)
+{
+    if (readNote(QStringLiteral("Data")) != naam)
+        return {};
+    return parseNote(readNote(QStringLiteral("Size")), readNote(QStringLiteral("Hash")));
+}
+
+void noteAccepted(const NotedBytes &accepted)
+{
+    Registry::write(RegisterNaam, sourceSection, acceptedKey,
+                    QString::number(accepted.size) + QLatin1Char(' ')
+                        + QString::fromLatin1(accepted.hash.toHex()));
+}
+
+enum class Prefix { Same, Different, Unreadable };
+
+// Whether an open file starts with the noted bytes. It is left just after them.
+Prefix startsWith(QFile &file, const NotedBytes &noted)
+{
+    if (file.size() < noted.size)
+        return Prefix::Different;
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!forEachBlock(file, noted.size, [&](QByteArrayView bytes) {
+            hash.addData(bytes);
+            return true;
+        }))
+        return Prefix::Unreadable;
+    return hash.result() == noted.hash ? Prefix::Same : Prefix::Different;
+}
+
+// Whether a program stopped in an accept had already put the accepted file in the data file's
+// place: the data file starts with it (records appended since follow), and only the working
+// copy was left to go.
+bool acceptFinished(const QString &naam)
+{
+    if (readNote(QStringLiteral("Data")) != naam)
+        return false;
+    const QStringList accepted = readNote(acceptedKey).split(QLatin1Char(' '));
+    const NotedBytes noted = parseNote(accepted.value(0), accepted.value(1));
     QFile data(naam);
-    if (!data.open(QIODevice::ReadOnly))
-        return SourceState::Unknown; // a missing data file: the copy simply becomes it
-    if (data.size() < size)
-        return SourceState::Changed;
+    return noted.valid() && data.open(QIODevice::ReadOnly)
+           && startsWith(data, noted) == Prefix::Same;
+}
+
+// Writes the working copy and then the rest of the data file (the records another program
+// appended to it since the copy was made) to `carried`, in the copy's encoding, and flushes it.
+// What was written, or nothing when it could not be written whole.
+std::optional<NotedBytes> writeCarried(const QString &working, QFile &data, bool dataUtf8,
+                                       const QString &carried)
+{
+    QFile copy(working);
+    QFile out(carried);
+    if (!copy.open(QIODevice::ReadOnly)
+        || !out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return std::nullopt;
+    const bool copyUtf8 = FileText::hasUtf8Bom(copy.peek(3));
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    qint64 size = 0;
+    auto put = [&](QByteArrayView bytes) {
+        hash.addData(bytes);
+        size += bytes.size();
+        return writeWhole(out, bytes);
+    };
+    const bool written =
+        forEachBlock(copy, -1, put) && forEachBlock(data, -1, [&](QByteArrayView tail) {
+            // A Windows-1252 data file whose copy became UTF-8 through an edit: one byte is
+            // one character, so a block cut anywhere converts cleanly.
+            if (!dataUtf8 && copyUtf8)
+                return put(Cp1252::decode(tail.toByteArray()).toUtf8());
+            return put(tail);
+        });
+    if (!written || !flushAndClose(out))
+        return std::nullopt;
+    return NotedBytes{size, hash.result()};
+}
+
+struct AcceptResult {
+    enum Outcome { Done, SourceChanged, Failed } outcome;
+    int failure = 0; // errno of a failure
+};
+
+AcceptResult backupWith(const QString &naam, const QString &copy)
+{
+    return MaakBackup(naam, copy) ? AcceptResult{AcceptResult::Done}
+                                  : AcceptResult{AcceptResult::Failed, errno};
+}
+
+// Puts the working copy in the data file's place, the data file becoming the backup. Records
+// another program appended to the data file since the copy was made are carried along: the
+// copy with them after it is written to a file of its own, which then takes the data file's
+// place, and only after that the working copy goes. The working copy is never changed by an
+// accept, so one tried again after a failure or a stop carries each record once.
+// SourceChanged when the data file differs from the copy's source in any other way.
+AcceptResult acceptWorkingCopy(const QString &naam, const QString &working)
+{
+    const NotedBytes source = workingCopySource(naam);
+    QFile data(naam);
+    // A copy of unknown source, or no data file: the copy simply becomes the data file.
+    if (!source.valid() || !data.open(QIODevice::ReadOnly))
+        return backupWith(naam, working);
     const bool dataUtf8 = FileText::hasUtf8Bom(data.peek(3));
-    QCryptographicHash prefix(QCryptographicHash::Sha256);
-    QByteArray block(1 << 20, Qt::Uninitialized);
-    for (qint64 left = size; left > 0;) {
-        const qint64 got = data.read(block.data(), qMin<qint64>(left, block.size()));
-        if (got <= 0)
-            return SourceState::Failed;
-        prefix.addData(QByteArrayView(block.constData(), got));
-        left -= got;
+    switch (startsWith(data, source)) {
+    case Prefix::Different:
+        return {AcceptResult::SourceChanged};
+    case Prefix::Unreadable:
+        return {AcceptResult::Failed, errno};
+    case Prefix::Same:
+        break;
     }
-    if (prefix.result() != hash)
-        return SourceState::Changed;
-    if (data.atEnd())
-        return SourceState::Unchanged;
-    QFile copy(werkkopie);
-    if (!copy.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
-        return SourceState::Failed;
-    copy.seek(0);
-    const bool copyUtf8 = FileText::hasUtf8Bom(copy.read(3));
-    bool ok = true;
-    for (;;) {
-        const qint64 got = data.read(block.data(), block.size());
-        if (got <= 0) {
-            ok = ok && got == 0;
-            break;
-        }
-        QByteArray tail = QByteArray::fromRawData(block.constData(), got);
-        // A Windows-1252 data file whose copy became UTF-8 through an edit: one byte is one
-        // character, so a block cut anywhere converts cleanly.
-        if (!dataUtf8 && copyUtf8)
-            tail = Cp1252::decode(tail).toUtf8();
-        ok = ok && copy.write(tail) == tail.size();
+    if (data.atEnd()) {
+        data.close();
+        return backupWith(naam, working);
     }
-    ok = ok && ::fsync(copy.handle()) == 0;
-    copy.close();
-    return ok && copy.error() == QFileDevice::NoError ? SourceState::Unchanged
-                                                       : SourceState::Failed;
+    const QString carried = HerschrijfNaam(naam);
+    const std::optional<NotedBytes> made = writeCarried(working, data, dataUtf8, carried);
+    int failure = errno;
+    data.close();
+    AcceptResult result{AcceptResult::Failed, failure};
+    if (made) {
+        noteAccepted(*made);
+        result = backupWith(naam, carried);
+    }
+    if (result.outcome == AcceptResult::Done) {
+        QFile::remove(working);
+        return result;
+    }
+    QFile::remove(carried);
+    Registry::remove(RegisterNaam, sourceSection, acceptedKey);
+    return result;
+}
+
+// The name under which edits the data file can no longer take are kept: a data file of their
+// own beside it ("run (edited).csv"), numbered when that name or its working copy is taken.
+QString keptEditsName(const QString &naam)
+{
+    const bool csv = naam.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+    const QString stem = csv ? naam.chopped(4) : naam;
+    const QString suffix = csv ? naam.right(4) : QStringLiteral(".csv");
+    auto taken = [](const QString &path) {
+        const QFileInfo info(path);
+        return info.exists() || info.isSymLink();
+    };
+    const QString word = Taaltekst(524);
+    for (int n = 1;; ++n) {
+        const QString mark = n == 1 ? word : word + QLatin1Char(' ') + QString::number(n);
+        const QString candidate = stem + QStringLiteral(" (") + mark + QLatin1Char(')') + suffix;
+        if (!taken(candidate) && !taken(WerkkopieNaam(candidate)))
+            return candidate;
+    }
+}
+
+// The data file changed behind its working copy: neither is put over the other. The edits
+// become a data file of their own, so nothing is left pending that could only be thrown away.
+void keepEditsApart(const QString &naam, const QString &working)
+{
+    const QString kept = keptEditsName(naam);
+    if (!QFile::rename(working, kept)) {
+        systemBox(SchrijfFoutTekst(kept, errno), MsgBox::OkOnly | MsgBox::Exclamation, naam);
+        return;
+    }
+    forgetWorkingCopySource();
+    QString text = Taaltekst(523);
+    text.replace(QStringLiteral("##"), QDir::toNativeSeparators(kept));
+    text.replace(QLatin1Char('#'), QDir::toNativeSeparators(naam));
+    systemBox(text, MsgBox::OkOnly | MsgBox::Exclamation, naam);
 }
 
 // The path that names a file whatever way it is spelled (a linked folder, "..", letter case on
@@ -421,26 +578,30 @@ void HerstelNieuwBestand(const QString &naam, bool &herladen, bool jaNee)
     const QString working = WerkkopieNaam(naam);
     if (!QFileInfo::exists(working))
         return;
+    // The user's Yes was carried out up to the last step when the program stopped: the data
+    // file holds the edits, and only the working copy was still to go.
+    if (acceptFinished(naam)) {
+        if (QFile::remove(working))
+            forgetWorkingCopySource();
+        return;
+    }
     const int answer = jaNee ? systemBox(Taaltekst(425), MsgBox::YesNo | MsgBox::Exclamation, naam)
                              : systemBox(Taaltekst(424), MsgBox::YesNoCancel | MsgBox::Exclamation,
                                          naam);
     if (answer == MsgBox::Yes) {
         // A read-only data file cannot take the edits: say so rather than do nothing.
-        const bool readOnly = AlleenLezen || IsAlleenLezen(naam);
-        const SourceState source = readOnly ? SourceState::Unchanged
-                                            : carryAppendedRecords(naam, working);
-        if (source == SourceState::Changed) {
-            // Neither side is put over the other: the user has both.
-            QString text = Taaltekst(522);
-            text.replace(QStringLiteral("##"), QDir::toNativeSeparators(working));
-            text.replace(QLatin1Char('#'), QDir::toNativeSeparators(naam));
-            systemBox(text, MsgBox::OkOnly | MsgBox::Exclamation, naam);
-        } else if (readOnly || source == SourceState::Failed || !MaakBackup(naam, working)) {
-            systemBox(SchrijfFoutTekst(naam, readOnly ? EACCES : errno),
-                      MsgBox::OkOnly | MsgBox::Exclamation, naam);
-        } else {
-            forgetWorkingCopySource();
+        if (AlleenLezen || IsAlleenLezen(naam)) {
+            systemBox(SchrijfFoutTekst(naam, EACCES), MsgBox::OkOnly | MsgBox::Exclamation, naam);
+            return;
         }
+        const AcceptResult result = acceptWorkingCopy(naam, working);
+        if (result.outcome == AcceptResult::SourceChanged)
+            keepEditsApart(naam, working);
+        else if (result.outcome == AcceptResult::Failed)
+            systemBox(SchrijfFoutTekst(naam, result.failure), MsgBox::OkOnly | MsgBox::Exclamation,
+                      naam);
+        else if (!QFileInfo::exists(working))
+            forgetWorkingCopySource();
     } else if (answer == MsgBox::No) {
         QFile::remove(working);
         forgetWorkingCopySource();

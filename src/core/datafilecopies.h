@@ -50,8 +50,11 @@ using RegelBewerking = std::function<bool(QString &regel, qint64 nummer)>;
 bool HerschrijfWerkkopie(const QString &naam, const RegelBewerking &bewerking);
 
 // Settles a pending working copy of the data file: Yes accepts it (backup, then it becomes the
-// data file), No drops it (reloading the data file when `herladen` came in True). `herladen`
-// goes out True only when the user chose Cancel (offered when jaNee is false).
+// data file, with the records another program appended to the data file since), No drops it
+// (reloading the data file when `herladen` came in True). A data file changed in any other way
+// since the copy was made keeps its contents, and the edits are kept apart as a data file of
+// their own; the user is told its name. `herladen` goes out True only when the user chose Cancel
+// (offered when jaNee is false).
 void HerstelNieuwBestand(const QString &naam, bool &herladen, bool jaNee);
 
 // The record time of data-file lines as whole seconds of local wall-clock time (the grids keep

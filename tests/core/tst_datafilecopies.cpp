@@ -21,14 +21,37 @@
 
 #include "coretestsupport.h"
 #include <csignal>
+#include <cstdio>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Hoofdmodule;
 
 namespace {
 
+// Where the next rename onto one name stops this program, just before or just after it, as a
+// program killed there would stop.
+QByteArray stopAtRenameOnto;
+bool stopAfterRename = false;
 
+} // namespace
+
+// The C library's rename(), for the whole test program: it renames as that one does, and stops
+// the process where it was told to.
+extern "C" int rename(const char *from, const char *to) noexcept
+{
+    const bool stop = !stopAtRenameOnto.isEmpty() && stopAtRenameOnto == to;
+    if (stop && !stopAfterRename)
+        _exit(0);
+    const int result = ::renameat(AT_FDCWD, from, AT_FDCWD, to);
+    if (stop)
+        _exit(0);
+    return result;
+}
+
+namespace {
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -39,6 +62,35 @@ void writeFile(const QString &path, const QByteArray &bytes)
 
 QString fixture(const QString &name) { return QStringLiteral(QLV2_FIXTURES "/") + name; }
 
+void appendFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::Append));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// A record of the edge-case file's first controller, as another program logging to it writes.
+QByteArray appendedRecord(const char *time, const char *remark)
+{
+    return QByteArray("\"1/5/2026 ") + time + "\",\"9\",\"\xb5S\",\"\",\"\",\"\",\"\",\"\",\"\","
+           "\"\",\"----\",\"" + remark + "\"\r\n";
+}
+
+// Runs `work` in a copy of this process that stops where stopAtRenameOnto says; true when it
+// stopped there.
+bool stoppedIn(const std::function<void()> &work)
+{
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(60); // a copy that hangs ends, and the test fails rather than waits
+        work();
+        _exit(1); // never came to the rename
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)
+           && WEXITSTATUS(status) == 0;
+}
 
 } // namespace
 
@@ -61,6 +113,13 @@ class TestDataFileCopies : public QObject {
         Meetbestandsnaam = m_run;
         LaadMeetbestand();
         QCOMPARE(AantalRijen, 3);
+    }
+    // The edge-case file loaded and its first line given a remark: the working copy's bytes.
+    QByteArray loadAndRemark(const QString &remark)
+    {
+        loadRun();
+        return WijzigVeldInMeetbestand(0, 1, 11, remark) ? readAllOrMissing(WerkkopieNaam(m_run))
+                                                         : QByteArray();
     }
 
 private slots:
@@ -460,65 +519,157 @@ private slots:
     }
 
     // Records another program appended to the data file after the working copy was made are
-    // carried into the accepted file; a data file changed in any other way is told, and both
-    // files stay as they are.
+    // carried into the accepted file.
     void acceptCarriesAppendedRecords_data()
     {
         QTest::addColumn<QString>("remark");
-        QTest::addColumn<QString>("change"); // "append", "none", "alter", "cut"
-        QTest::newRow("records appended since") << "note A" << "append";
-        QTest::newRow("nothing appended") << "note A" << "none";
+        QTest::addColumn<bool>("append");
+        QTest::newRow("records appended since") << "note A" << true;
+        QTest::newRow("nothing appended") << "note A" << false;
         QTest::newRow("appended to a Windows-1252 file, the copy in UTF-8")
-            << QString::fromUtf8("note \u03a9") << "append";
-        QTest::newRow("a byte changed before the end") << "note A" << "alter";
-        QTest::newRow("cut short") << "note A" << "cut";
+            << QString::fromUtf8("note \u03a9") << true;
     }
 
     void acceptCarriesAppendedRecords()
     {
         QFETCH(QString, remark);
-        QFETCH(QString, change);
-        loadRun();
-        QVERIFY(WijzigVeldInMeetbestand(0, 1, 11, remark));
+        QFETCH(bool, append);
+        const QByteArray edited = loadAndRemark(remark);
+        QVERIFY(!edited.isEmpty());
         const QString working = WerkkopieNaam(m_run);
-        const QByteArray edited = readAllOrMissing(working);
         const bool copyUtf8 = FileText::hasUtf8Bom(edited.left(3));
         QCOMPARE(copyUtf8, remark.contains(QChar(0x3a9)));
-        const QByteArray appended = "\"1/5/2026 9:00:20 AM\",\"9\",\"\xb5S\",\"\",\"\",\"\",\"\",\"\",\"\","
-                                    "\"\",\"----\",\"appended\"\r\n";
-        QByteArray data = m_original;
-        if (change == "append")
-            data += appended;
-        else if (change == "alter")
-            data[10] = 'X';
-        else if (change == "cut")
-            data.chop(10);
-        writeFile(m_run, data);
+        const QByteArray appended = appendedRecord("9:00:20 AM", "appended");
+        if (append)
+            appendFile(m_run, appended);
+        const QByteArray data = readAllOrMissing(m_run);
 
         ScriptedDialogProvider dialogs;
         dialogs.answerMessage(MsgBox::Yes);
         bool herladen = false;
         HerstelNieuwBestand(m_run, herladen, true);
-        if (change == "alter" || change == "cut") {
-            QString told = Taaltekst(522);
-            told.replace("##", working).replace("#", m_run);
-            QCOMPARE(dialogs.messageTexts(), (QStringList{Taaltekst(425), told}));
-            QCOMPARE(readAllOrMissing(m_run), data);
-            QCOMPARE(readAllOrMissing(working), edited);
-            QVERIFY(!QFile::exists(path("run.bak")));
-            return;
-        }
         QCOMPARE(dialogs.messageTexts(), QStringList{Taaltekst(425)});
         QCOMPARE(readAllOrMissing(path("run.bak")), data);
         QVERIFY(!QFile::exists(working));
-        const QByteArray tail = change == "append"
-                                    ? (copyUtf8 ? Cp1252::decode(appended).toUtf8() : appended)
-                                    : QByteArray();
+        const QByteArray tail = append ? (copyUtf8 ? Cp1252::decode(appended).toUtf8() : appended)
+                                       : QByteArray();
         QCOMPARE(readAllOrMissing(m_run), edited + tail);
         Meetbestandsnaam = m_run;
         LaadMeetbestand();
-        QCOMPARE(AantalRijen, change == "append" ? 4 : 3);
+        QCOMPARE(AantalRijen, append ? 4 : 3);
         QCOMPARE(cell(1, 1, 13), remark);
+    }
+
+    // An accept tried again, after one that failed or a program stopped in the middle of one,
+    // carries each appended record into the data file once, also records appended in between.
+    void retriedAcceptCarriesEachRecordOnce_data()
+    {
+        QTest::addColumn<QString>("stopAt"); // the name renamed onto; "" for a failed backup
+        QTest::addColumn<bool>("after");
+        QTest::newRow("the backup failed") << "" << false;
+        QTest::newRow("stopped as the backup was made") << "run.bak" << true;
+        QTest::newRow("stopped before the data file was replaced") << "run.csv" << false;
+        QTest::newRow("stopped as the data file was replaced") << "run.csv" << true;
+    }
+
+    void retriedAcceptCarriesEachRecordOnce()
+    {
+        QFETCH(QString, stopAt);
+        QFETCH(bool, after);
+        const QByteArray edited = loadAndRemark("note A");
+        QVERIFY(!edited.isEmpty());
+        const QString working = WerkkopieNaam(m_run);
+        const QByteArray first = appendedRecord("9:00:20 AM", "first appended");
+        const QByteArray second = appendedRecord("9:00:30 AM", "second appended");
+        appendFile(m_run, first);
+
+        ScriptedDialogProvider dialogs;
+        dialogs.answerMessage(MsgBox::Yes);
+        bool herladen = false;
+        if (stopAt.isEmpty()) {
+            // A folder stands in the way of the backup's temporary name.
+            QVERIFY(QDir().mkpath(path("run.bak.tmp/blocker")));
+            HerstelNieuwBestand(m_run, herladen, false);
+            QCOMPARE(dialogs.messageTexts().size(), 2);
+            QCOMPARE(readAllOrMissing(m_run), m_original + first);
+            QVERIFY(QDir(path("run.bak.tmp")).removeRecursively());
+        } else {
+            stopAtRenameOnto = QFile::encodeName(path(stopAt));
+            stopAfterRename = after;
+            const bool stopped = stoppedIn([&] { HerstelNieuwBestand(m_run, herladen, false); });
+            stopAtRenameOnto.clear();
+            QVERIFY(stopped);
+        }
+        // The other program goes on logging; then the data file is opened again and the
+        // question answered Yes (unless the accept had come to its end).
+        appendFile(m_run, second);
+        dialogs.clear();
+        dialogs.answerMessage(MsgBox::Yes);
+        Meetbestandsnaam = m_run;
+        LaadMeetbestand();
+        const bool accepted = stopAt == "run.csv" && after;
+        QCOMPARE(dialogs.messageTexts(), accepted ? QStringList() : QStringList{Taaltekst(425)});
+        QCOMPARE(readAllOrMissing(m_run), edited + first + second);
+        QVERIFY(!QFile::exists(working));
+        QVERIFY(!QFile::exists(HerschrijfNaam(m_run)));
+        QCOMPARE(AantalRijen, 5);
+        QCOMPARE(cell(1, 1, 13), QStringLiteral("note A"));
+    }
+
+    // A data file changed behind its working copy in any other way than by appended records
+    // takes none of the edits, and the edits are not left pending where only No (which throws
+    // them away) could end them: they become a data file of their own beside it, and the user
+    // is told its name.
+    void changedDataFileKeepsTheEditsApart_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("earlier"); // edits were kept so before
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("a byte changed before the end") << "alter" << false << "run (edited).csv";
+        QTest::newRow("cut short") << "cut" << false << "run (edited).csv";
+        QTest::newRow("edits kept so before") << "alter" << true << "run (edited 2).csv";
+    }
+
+    void changedDataFileKeepsTheEditsApart()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, earlier);
+        QFETCH(QString, kept);
+        const QByteArray edited = loadAndRemark("note A");
+        QVERIFY(!edited.isEmpty());
+        const QString working = WerkkopieNaam(m_run);
+        QByteArray data = m_original;
+        if (change == "alter")
+            data[10] = 'X';
+        else
+            data.chop(10);
+        writeFile(m_run, data);
+        const QByteArray earlierEdits = "earlier edits\r\n";
+        if (earlier)
+            writeFile(path("run (edited).csv"), earlierEdits);
+
+        ScriptedDialogProvider dialogs;
+        dialogs.answerMessage(MsgBox::Yes);
+        bool herladen = false;
+        HerstelNieuwBestand(m_run, herladen, false);
+        QString told = Taaltekst(523);
+        told.replace("##", path(kept)).replace("#", m_run);
+        QCOMPARE(dialogs.messageTexts(), (QStringList{Taaltekst(424), told}));
+        QVERIFY(!herladen);
+        QCOMPARE(readAllOrMissing(m_run), data);
+        QVERIFY(!QFile::exists(path("run.bak")));
+        QCOMPARE(readAllOrMissing(path(kept)), edited);
+        if (earlier)
+            QCOMPARE(readAllOrMissing(path("run (edited).csv")), earlierEdits);
+        // Nothing is pending any more, and the edits open as a data file.
+        QVERIFY(!QFile::exists(working));
+        dialogs.clear();
+        HerstelNieuwBestand(m_run, herladen, false);
+        QVERIFY(dialogs.messageTexts().isEmpty());
+        Meetbestandsnaam = path(kept);
+        LaadMeetbestand();
+        QCOMPARE(AantalRijen, 3);
+        QCOMPARE(cell(1, 1, 13), QStringLiteral("note A"));
     }
 
     // Every character 0..255 the program writes as a unit, a channel name or a remark reads

@@ -1,6 +1,7 @@
 #include "boxcloser.h"
 #include "programrig.h"
 
+#include "core/datafilecopies.h"
 #include "instruments/connection.h"
 #include "instruments/pollloop.h"
 #include "mainwindow/settingsdialog.h"
@@ -8,6 +9,8 @@
 #include "platform/datetimetext.h"
 #include "platform/dialogs.h"
 #include "simulator.h"
+#include "support/language.h"
+#include "views/tableedits.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,6 +33,16 @@ class TestLogRoads : public QObject {
     {
         QVERIFY(writeProgramSettings(home.settingsFile(), {{1, "T512", 4, 1}}, 1, startLog));
         QFile::remove(home.dataFile());
+    }
+
+    // The controller of writeSettings() on a simulated line at port 9.
+    static bool startLine(Sim::Simulator &sim)
+    {
+        if (!sim.start())
+            return false;
+        sim.add("T512", 4, 1);
+        SerialPortTable::bind(9, sim.devicePath());
+        return true;
     }
 
     QStringList dataLines() const
@@ -57,9 +70,7 @@ private slots:
     void scheduleSetInTheSettingsDialog()
     {
         Sim::Simulator sim;
-        QVERIFY(sim.start());
-        sim.add("T512", 4, 1);
-        SerialPortTable::bind(9, sim.devicePath());
+        QVERIFY(startLine(sim));
         writeSettings(false);
         ScriptedDialogProvider dialogs;
         WiredProgram w;
@@ -144,9 +155,7 @@ private slots:
     void lineThatComesBackLogsAgain()
     {
         Sim::Simulator sim;
-        QVERIFY(sim.start());
-        sim.add("T512", 4, 1);
-        SerialPortTable::bind(9, sim.devicePath());
+        QVERIFY(startLine(sim));
         writeSettings(true);
         ScriptedDialogProvider dialogs;
         WiredProgram w;
@@ -173,6 +182,64 @@ private slots:
         QVERIFY2(lines.size() >= linesBefore + 3, qPrintable(lines.join('\n')));
         QVERIFY2(!lines[lines.size() - 2].contains(QStringLiteral("Reading error")),
                  qPrintable(lines[lines.size() - 2]));
+    }
+
+    // A remark waits in the working copy of the logged run, and another program then changes
+    // the data file's start. Data > Log asks about the edits; Yes keeps them in a data file of
+    // their own, logging starts in the data file, and nothing is left pending: the program
+    // closes without another question.
+    void logAfterEditsTheDataFileCannotTake()
+    {
+        Sim::Simulator sim;
+        QVERIFY(startLine(sim));
+        writeSettings(true);
+        const QString data = home.dataFile();
+        const QString kept = QFileInfo(data).path() + QStringLiteral("/Untitled (edited).csv");
+        QFile::remove(kept);
+        ScriptedDialogProvider dialogs;
+        WiredProgram w;
+        bool remarked = false;
+        QStringList told;
+        bool loggingAgain = false;
+        bool pending = true;
+        qsizetype linesBefore = -1;
+        QTimer::singleShot(3000, &w, [&] {
+            w.menuItem("mnuDatalogging")->trigger(); // the run ends
+            remarked = BewaarOpmerking(0, 1, QStringLiteral("checked"));
+            QFile file(data);
+            if (file.open(QIODevice::ReadWrite))
+                file.write("\"Tijd\"");
+            file.close();
+            linesBefore = dataLines().size();
+            dialogs.clear();
+            dialogs.answerMessage(MsgBox::Yes);
+            w.menuItem("mnuDatalogging")->trigger();
+            told = dialogs.messageTexts();
+            loggingAgain = LoggenActief;
+            pending = QFile::exists(WerkkopieNaam(data));
+        });
+        QTimer::singleShot(6000, &w, [&] {
+            dialogs.clear();
+            w.mnuFileExit_Click();
+        });
+        w.MDIForm_Load({});
+
+        QVERIFY(remarked);
+        QString keptText = Taaltekst(523);
+        keptText.replace("##", kept).replace("#", data);
+        QCOMPARE(told, (QStringList{Taaltekst(424), keptText}));
+        QVERIFY(loggingAgain);
+        QVERIFY(!pending);
+        QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join('|')));
+        const QStringList lines = dataLines();
+        QVERIFY(lines.first().startsWith(QStringLiteral("\"Tijd\"")));
+        QVERIFY2(lines.size() >= linesBefore + 2, qPrintable(lines.join('\n')));
+        QFile keptFile(kept);
+        QVERIFY(keptFile.open(QIODevice::ReadOnly));
+        const QStringList keptLines = Cp1252::decode(keptFile.readAll()).split("\r\n");
+        QVERIFY(keptLines.first().startsWith(QStringLiteral("\"Time\"")));
+        QVERIFY2(keptLines.value(1).endsWith(QStringLiteral("\"checked\"")),
+                 qPrintable(keptLines.value(1)));
     }
 };
 
