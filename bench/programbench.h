@@ -67,11 +67,17 @@ private:
 inline const char *const SimulatedModels[] = {"T512", "T542", "T552", "T574", "T578", "T575",
                                              "T5741", "T5781", "T5751"};
 
-// Adds n controllers to the simulator: every model in turn, one to four channels.
+// Adds n controllers to the simulator: every model in turn, one to four channels. A T575 or
+// T5751 fills its last channel from the second value of every line, so the decoder takes no line
+// of a one-channel one and leaves that line on the wire: those get two channels or more, and
+// every controller of the set reads.
 inline void addControllers(Sim::Simulator &sim, int n)
 {
-    for (int i = 0; i < n; ++i)
-        sim.add(SimulatedModels[i % 9], i + 1, 1 + i % 4);
+    for (int i = 0; i < n; ++i) {
+        const QByteArray model = SimulatedModels[i % 9];
+        const int channels = 1 + i % 4;
+        sim.add(model, i + 1, model.startsWith("T575") ? std::max(2, channels) : channels);
+    }
 }
 
 struct ProgramSettings {
