@@ -86,7 +86,38 @@ struct ProgramSettings {
     int interval = 1;      // seconds between records
     bool switchedOn = true; // the controllers polled
     bool logging = true;   // logging from the start, as Data > Log
+    // Graph windows open below the racks, beside the table, in two columns: graph g shows the
+    // first channel of slots 8(g - 1) + 1 to 8g (of those there are) as its lines, with the
+    // settings a new graph has.
+    int graphs = 0;
 };
+
+// The graph windows of the settings: see ProgramSettings::graphs.
+inline void addGraphs(int graphs, int controllers)
+{
+    // Right of the table, clear of it.
+    constexpr float Width = 9000, Height = 3500, Top = 4 * 2100, Left = 9600;
+    for (int g = 1; g <= std::min(graphs, int(MaxGrafieken)); ++g) {
+        GraphSettings &graph = WindowSettings::graph[size_t(g)];
+        graph.resetToLoadDefaults(g);
+        graph.caption = QStringLiteral("Graph %1").arg(g);
+        graph.visible = true;
+        graph.LegendeKeuze = true;
+        graph.placement.left = Left + Width * float((g - 1) % 2);
+        graph.placement.top = Top + Height * float((g - 1) / 2);
+        graph.placement.width = Width;
+        graph.placement.height = Height;
+        int line = 0;
+        for (int slot = 8 * (g - 1) + 1; slot <= std::min(8 * g, controllers); ++slot) {
+            graph.SchrijfGrafiekLijnRef(++line, 1, qint16(slot));
+            graph.SchrijfGrafiekLijnRef(line, 2, 1);
+        }
+    }
+    WindowSettings::table.placement.width = Left - 600;
+    WindowSettings::table.placement.height = 2 * Height;
+    WindowSettings::mainWindow.width = 28500;
+    WindowSettings::mainWindow.height = 17500;
+}
 
 // A settings file naming the simulator's controllers, with their rack windows in rows of eight
 // and the table below them.
@@ -96,6 +127,7 @@ inline bool writeProgramSettings(const Sim::Simulator &sim, const ProgramSetting
     qint16 english = 0;
     LaadTaal(english);
     ResetToestellen();
+    WindowSettings::reset();
     int slot = 0;
     for (const auto &c : sim.controllers()) {
         ToestelGegevens &t = Toestel[++slot];
@@ -117,6 +149,8 @@ inline bool writeProgramSettings(const Sim::Simulator &sim, const ProgramSetting
     WindowSettings::table.placement.height = 4000;
     WindowSettings::mainWindow.width = 25000;
     WindowSettings::mainWindow.height = 16000;
+    if (s.graphs > 0)
+        addGraphs(s.graphs, slot);
     Hoofdmodule::SeriePoort = QStringLiteral("COM%1").arg(s.port);
     Hoofdmodule::Baudrate = QString::number(s.baud);
     Hoofdmodule::MeetInterval = s.interval;
