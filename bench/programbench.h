@@ -67,11 +67,17 @@ private:
 inline const char *const SimulatedModels[] = {"T512", "T542", "T552", "T574", "T578", "T575",
                                              "T5741", "T5781", "T5751"};
 
-// Adds n controllers to the simulator: every model in turn, one to four channels.
+// Adds n controllers to the simulator: every model in turn, one to four channels. A T575 or
+// T5751 fills its last channel from the second value of every line, so the decoder takes no line
+// of a one-channel one and leaves that line on the wire: those get two channels or more, and
+// every controller of the set reads.
 inline void addControllers(Sim::Simulator &sim, int n)
 {
-    for (int i = 0; i < n; ++i)
-        sim.add(SimulatedModels[i % 9], i + 1, 1 + i % 4);
+    for (int i = 0; i < n; ++i) {
+        const QByteArray model = SimulatedModels[i % 9];
+        const int channels = 1 + i % 4;
+        sim.add(model, i + 1, model.startsWith("T575") ? std::max(2, channels) : channels);
+    }
 }
 
 struct ProgramSettings {
@@ -80,7 +86,38 @@ struct ProgramSettings {
     int interval = 1;      // seconds between records
     bool switchedOn = true; // the controllers polled
     bool logging = true;   // logging from the start, as Data > Log
+    // Graph windows open below the racks, beside the table, in two columns: graph g shows the
+    // first channel of slots 8(g - 1) + 1 to 8g (of those there are) as its lines, with the
+    // settings a new graph has.
+    int graphs = 0;
 };
+
+// The graph windows of the settings: see ProgramSettings::graphs.
+inline void addGraphs(int graphs, int controllers)
+{
+    // Right of the table, clear of it.
+    constexpr float Width = 9000, Height = 3500, Top = 4 * 2100, Left = 9600;
+    for (int g = 1; g <= std::min(graphs, int(MaxGrafieken)); ++g) {
+        GraphSettings &graph = WindowSettings::graph[size_t(g)];
+        graph.resetToLoadDefaults(g);
+        graph.caption = QStringLiteral("Graph %1").arg(g);
+        graph.visible = true;
+        graph.LegendeKeuze = true;
+        graph.placement.left = Left + Width * float((g - 1) % 2);
+        graph.placement.top = Top + Height * float((g - 1) / 2);
+        graph.placement.width = Width;
+        graph.placement.height = Height;
+        int line = 0;
+        for (int slot = 8 * (g - 1) + 1; slot <= std::min(8 * g, controllers); ++slot) {
+            graph.SchrijfGrafiekLijnRef(++line, 1, qint16(slot));
+            graph.SchrijfGrafiekLijnRef(line, 2, 1);
+        }
+    }
+    WindowSettings::table.placement.width = Left - 600;
+    WindowSettings::table.placement.height = 2 * Height;
+    WindowSettings::mainWindow.width = 28500;
+    WindowSettings::mainWindow.height = 17500;
+}
 
 // A settings file naming the simulator's controllers, with their rack windows in rows of eight
 // and the table below them.
@@ -90,6 +127,7 @@ inline bool writeProgramSettings(const Sim::Simulator &sim, const ProgramSetting
     qint16 english = 0;
     LaadTaal(english);
     ResetToestellen();
+    WindowSettings::reset();
     int slot = 0;
     for (const auto &c : sim.controllers()) {
         ToestelGegevens &t = Toestel[++slot];
@@ -111,6 +149,8 @@ inline bool writeProgramSettings(const Sim::Simulator &sim, const ProgramSetting
     WindowSettings::table.placement.height = 4000;
     WindowSettings::mainWindow.width = 25000;
     WindowSettings::mainWindow.height = 16000;
+    if (s.graphs > 0)
+        addGraphs(s.graphs, slot);
     Hoofdmodule::SeriePoort = QStringLiteral("COM%1").arg(s.port);
     Hoofdmodule::Baudrate = QString::number(s.baud);
     Hoofdmodule::MeetInterval = s.interval;
@@ -120,20 +160,39 @@ inline bool writeProgramSettings(const Sim::Simulator &sim, const ProgramSetting
     return SchrijfInstellingen(path);
 }
 
-// The time stamps of a data file's records, oldest first (the header line left out).
+// The records of a data file, oldest first (the header line left out).
 struct Records {
     QList<QDateTime> stamps;
-    int unreadable = 0;
+    int unreadable = 0; // records whose time stamp does not read
+    // Per record, in the file's order, the slots (1..) it holds no reading of: a value field of
+    // one of the slot's channels left empty, or "Reading error" in its control field. Filled
+    // when the channels of each slot are given.
+    QList<QList<int>> withoutReading;
 };
 
-inline Records readRecords(const QString &path)
+// The channels of each of the simulator's controllers, in the order of their slots.
+inline QList<int> channelsOf(const Sim::Simulator &sim)
 {
+    QList<int> channels;
+    for (const auto &c : sim.controllers())
+        channels << c->channels;
+    return channels;
+}
+
+// channels: the channels of each slot the data file has columns for, in slot order (its language
+// loaded, for the text of a failed reading).
+inline Records readRecords(const QString &path, const QList<int> &channels = {})
+{
+    // Per slot: value and unit of every channel, then its control, relays and remarks fields.
+    constexpr int SlotFields = 2 * MaxKanalen + 3;
+    constexpr int ControlField = 2 * MaxKanalen;
     Records records;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return records;
     const QStringList lines =
         Cp1252::decode(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    const QString readingError = Taaltekst(294);
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QString &line = lines[i];
         const QString stamp = line.startsWith(QLatin1Char('"'))
@@ -144,8 +203,49 @@ inline Records readRecords(const QString &path)
             records.stamps << t;
         else
             ++records.unreadable;
+        if (channels.isEmpty())
+            continue;
+        // The program writes every field in quotes and keeps quotes out of them.
+        const QStringList fields = line.mid(1, line.size() - 2).split(QStringLiteral("\",\""));
+        QList<int> without;
+        for (qsizetype slot = 0; slot < channels.size(); ++slot) {
+            const qsizetype first = 1 + slot * SlotFields;
+            bool read = fields.size() >= first + SlotFields
+                        && !fields[first + ControlField].contains(readingError);
+            for (int k = 0; read && k < channels[slot]; ++k)
+                read = !fields[first + 2 * k].trimmed().isEmpty();
+            if (!read)
+                without << int(slot + 1);
+        }
+        records.withoutReading << without;
     }
     return records;
+}
+
+// How many of the records hold every reading, and the slots that lacked one in any of them; *all
+// tells whether every record held every reading.
+inline QString readingsText(const Records &records, bool *all)
+{
+    int whole = 0;
+    QList<int> lacking;
+    for (const QList<int> &without : records.withoutReading) {
+        whole += without.isEmpty();
+        for (int slot : without)
+            if (!lacking.contains(slot))
+                lacking << slot;
+    }
+    std::sort(lacking.begin(), lacking.end());
+    const qsizetype count = records.withoutReading.size();
+    *all = count > 0 && whole == count;
+    QStringList slotNames;
+    for (int slot : lacking)
+        slotNames << QString::number(slot);
+    return QStringLiteral("%1 of %2 records hold every reading%3")
+        .arg(whole)
+        .arg(count)
+        .arg(lacking.isEmpty() ? QString()
+                               : QStringLiteral("; slots without one in some record: %1")
+                                     .arg(slotNames.join(QStringLiteral(", "))));
 }
 
 // CPU time of a process, in seconds: utime + stime from /proc/<pid>/stat, which keeps the time
@@ -161,6 +261,24 @@ inline double processCpu(qint64 pid)
     // After the name: state is field 3, utime field 14 and stime field 15 (1-based, proc(5)).
     const double ticks = fields.value(11).toDouble() + fields.value(12).toDouble();
     return ticks / double(sysconf(_SC_CLK_TCK));
+}
+
+// Context switches of a process, voluntary and not, summed over its threads (those that have
+// ended are no longer counted).
+inline qint64 processContextSwitches(qint64 pid)
+{
+    qint64 sum = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile f(tasks.filePath(task) + QStringLiteral("/status"));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : f.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:")
+                || line.startsWith("nonvoluntary_ctxt_switches:"))
+                sum += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+    }
+    return sum;
 }
 
 // Blocks in the event loop until the time is up: the line and the controllers are served from
