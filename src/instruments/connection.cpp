@@ -10,9 +10,6 @@ InstrumentConnection *installed = nullptr;
 constexpr qint64 ReceiveGroupBytes = 8;
 // However fast the line, a gap shorter than this is lost in the system's own scheduling.
 constexpr qint64 MinQuietNs = 3'000'000;
-// After a batch of a group or more: longer than the system's delays between two groups while
-// bytes stream in (and than a USB adapter's latency timer).
-constexpr qint64 MinStreamingQuietNs = 20'000'000;
 }
 
 void TickTimer::setInterval(int ms)
@@ -86,7 +83,7 @@ InstrumentConnection &InstrumentConnection::current()
 
 void InstrumentConnection::install(InstrumentConnection *connection) { installed = connection; }
 
-QByteArray InstrumentConnection::readInput()
+QByteArray InstrumentConnection::readInput(bool portJustRead)
 {
     if (!MSComm1.isOpen())
         return {};
@@ -95,8 +92,8 @@ QByteArray InstrumentConnection::readInput()
     m_unreadNoted = 0;
     const qint64 now = Clock::current().monotonicMs();
     // A look that left bytes in the system saw only part of what had come: it proves nothing
-    // about a deadline.
-    if (m_armed && MSComm1.unreadInSystem() == 0)
+    // about a deadline. The port's own read, just done, took all there was.
+    if (m_armed && (portJustRead || MSComm1.unreadInSystem() == 0))
         m_lastLookMs = now;
     if (bytes.isEmpty())
         return bytes;
@@ -142,11 +139,10 @@ qint64 InstrumentConnection::quietLineInNs(qint64 heldSinceNs, qint64 longestNs)
         return 0;
     const qint64 character = MSComm1.characterNs();
     // A PC's serial port hands bytes on in groups as its receive buffer fills, and the rest
-    // once the line has rested; the system adds its own delays (and a USB adapter its timer).
-    // After a group or more, the line may still be carrying the next one.
-    const qint64 gap = m_lastBatchWhole
-        ? qMax(character * (7 + 2 * ReceiveGroupBytes) / 2, MinStreamingQuietNs)
-        : qMax(character * 7 / 2, MinQuietNs);
+    // once the line has rested. After a group or more the line may still be carrying the next
+    // one, which the system hands on with delays of its own.
+    const qint64 gap = m_lastBatchWhole ? character * (7 + 2 * ReceiveGroupBytes) / 2 + MinQuietNs
+                                        : qMax(character * 7 / 2, MinQuietNs);
     const qint64 now = m_lineClock.nsecsElapsed();
     const qint64 quietAt = qMin(m_lastInputNs + gap, heldSinceNs + longestNs);
     return qMax<qint64>(0, quietAt - now);
@@ -190,7 +186,7 @@ void InstrumentConnection::onReadyRead()
         m_unreadNoted = unread;
         return;
     }
-    const QByteArray bytes = readInput();
+    const QByteArray bytes = readInput(true);
     if (bytes.contains(m_wakeByte))
         emit replyProgress();
 }

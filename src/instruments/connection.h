@@ -59,8 +59,9 @@ public:
     bool CommConditiesOK() const { return TimerComm.isEnabled() && MSComm1.isOpen(); }
 
     // Reads what the port holds into BufferRS232, dropping NUL and 255 bytes; returns the bytes
-    // kept. Echoes them when the terminal asked for received bytes.
-    QByteArray readInput();
+    // kept. Echoes them when the terminal asked for received bytes. portJustRead: the port has
+    // just read all the system held (its readyRead).
+    QByteArray readInput(bool portJustRead = false);
     // Drops what came and was not taken: in the port and in BufferRS232.
     void dropInput();
 
