@@ -155,6 +155,7 @@ void InstrumentConnection::armReply(const QByteArray &terminator, qint64 deadlin
     m_lastLookMs = m_replyStartMs;
     m_arrivals.clear();
     m_arrivals.push_back({BufferRS232.size(), m_replyStartMs, m_replyStartMs});
+    m_lineEnds = 0;
     setReplyWait(terminator, deadlineMs);
 }
 
@@ -187,6 +188,10 @@ void InstrumentConnection::onReadyRead()
         return;
     }
     const QByteArray bytes = readInput(true);
-    if (bytes.contains(m_wakeByte))
+    // Every reply is its acknowledgment line and more: it is first tried once a second line
+    // is in (or at its time-out). Tried sooner, it could only be found incomplete, and a try
+    // later judges it the same, by when its bytes came.
+    m_lineEnds += bytes.count('\n');
+    if (m_lineEnds >= 2 && (bytes.contains(m_wakeByte) || bytes.contains('\n')))
         emit replyProgress();
 }

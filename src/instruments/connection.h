@@ -116,6 +116,7 @@ private:
     qint64 m_replyStartMs = 0;
     qint64 m_replyDeadlineMs = 0;
     char m_wakeByte = '\n';
+    qsizetype m_lineEnds = 0; // line ends in the reply so far
     std::vector<Arrival> m_arrivals;
     qint64 m_lastLookMs = 0;
     QTimer m_replyTimer;
