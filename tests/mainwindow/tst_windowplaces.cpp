@@ -15,6 +15,7 @@
 #include "platform/registry.h"
 #include "platform/serialport.h"
 #include "support/language.h"
+#include "support/messagebox.h"
 #include "support/splash.h"
 #include "views/rack.h"
 #include "views/table.h"
@@ -488,6 +489,89 @@ private slots:
         for (const QString &line : shown.split('\n'))
             QVERIFY2(!line.startsWith(':'), qPrintable(line));
         LaadTaal(english);
+    }
+
+    // Start-up speaks the language the settings file names from its first message on (the
+    // registry holds none): a data file named on the command line in a folder that does not
+    // exist is refused in Dutch and is not shown as the data file; one with zeros at its end is
+    // opened with its damage told in Dutch, in a box of a few short lines.
+    void startUpSpeaksTheConfiguredLanguage_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<QStringList>("told"); // "#" stands for the file's path
+        QTest::newRow("a folder that does not exist")
+            << home.filePath("no-such-folder/run.csv") << false
+            << QStringList{"De opgegeven map is ongeldig!"};
+        QTest::newRow("zeros at the end of the file")
+            << home.filePath("zeros.csv") << true
+            << QStringList{"# bevat losse stuurtekens:\r\n"
+                           "1 beschadigde regel die geen meting is werd overgeslagen."};
+    }
+    void startUpSpeaksTheConfiguredLanguage()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, taken);
+        QFETCH(QStringList, told);
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        for (int d = 1; d <= 3; ++d)
+            sim.add("T542", 10 + d, 1);
+        SerialPortTable::bind(9, sim.devicePath());
+        qint16 dutch = 2;
+        LaadTaal(dutch);
+        writeSettings();
+        qint16 english = 0;
+        LaadTaal(english);
+        Registry::remove("QLV2-CFG", "Settings", "Language");
+        if (taken) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("\"Time\",\"Value CH1\"\r\n");
+            for (int i = 0; i < 3; ++i)
+                f.write("\"2026-01-05 09:00:0" + QByteArray::number(i) + "\",\"7.0" + QByteArray::number(i)
+                        + "\",\"pH\"\r\n");
+            f.write(QByteArray(200'000, '\0'));
+        }
+
+        // The program's own boxes are read here as they come, before the fixture's closer.
+        boxCloser.stop();
+        struct Restart {
+            QTimer &t;
+            ~Restart() { t.start(); }
+        } restart{boxCloser};
+        QStringList boxes;
+        int widest = 0;
+        QTimer reader;
+        connect(&reader, &QTimer::timeout, this, [&] {
+            for (FormMelding *box : FormMelding::openBoxes())
+                if (box->isVisible()) {
+                    boxes << box->MijnMelding;
+                    widest = qMax(widest, box->frameGeometry().width());
+                    box->close();
+                }
+        });
+        reader.start(20);
+        ScriptedDialogProvider dialogs;
+        ProgramWindow window;
+        QString title, dataFile;
+        QTimer::singleShot(2000, &window, [&] {
+            title = window.windowTitle();
+            dataFile = Meetbestandsnaam;
+            window.close();
+        });
+        QVERIFY(window.MDIForm_Load({file}));
+        reader.stop();
+        LaadTaal(english);
+
+        const QStringList shown = dialogs.messageTexts() + boxes;
+        for (QString text : told)
+            QVERIFY2(shown.contains(text.replace("#", QDir::toNativeSeparators(file))),
+                     qPrintable(shown.join(" | ")));
+        QVERIFY2(widest < 640, qPrintable(QString::number(widest)));
+        QCOMPARE(dataFile == file, taken);
+        QCOMPARE(title.contains(QFileInfo(file).fileName()), taken);
+        QCOMPARE(title.contains("no-such-folder"), false);
     }
 
     // The splash of the start-up: drawn in full colour, and a click on its photo does not
