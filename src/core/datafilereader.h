@@ -15,8 +15,8 @@ void LaadMeetbestand();
 // that were skipped (no record) or cleaned (a record read with blanks) are told once, in one
 // message.
 void LeesMeetbestand(const QString &naam);
-// That message for the file `naam`: a line that names the file, then one line for each count
-// that is not 0, in the singular or the plural.
+// That message for the file `naam`: the file on a line of its own, what it holds, then one line
+// for each count that is not 0, in the singular or the plural.
 QString StrayBytesMessage(const QString &naam, qint64 skipped, qint64 cleaned);
 // Whether a file may become the data file, judged by its header and its first records: one
 // that is no data file (random bytes, another program's file) is refused with "Wrong type of

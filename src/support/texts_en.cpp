@@ -310,7 +310,7 @@ const TaalRegel rows[] = {
     {509, u"The settings file # is damaged (sections missing: ##). What could be read is used, the rest has its default values; the file is not written over without asking you."},
     {510, u"The settings file # was damaged when it was read. Write the present settings over it?"},
     {520, u"$$: # cannot be used as typed; ## is used instead."},
-    {521, u"# holds stray control characters:"},
+    {521, u"#\r\nholds stray control characters:"},
     {522, u"The data file # was changed by another program since the edits began. The edits are not applied: the data file stays as it is and the edits stay in ##."},
     {530, u"Outgoing"},
     {531, u"Incoming"},

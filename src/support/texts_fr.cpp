@@ -310,7 +310,7 @@ const TaalRegel rows[] = {
     {509, u"Le fichier de configuration # est endommagé (sections manquantes : ##). Ce qui a pu être lu est utilisé, le reste prend ses valeurs par défaut ; le fichier ne sera pas écrasé sans vous le demander."},
     {510, u"Le fichier de configuration # était endommagé à la lecture. Écraser ce fichier avec la configuration actuelle ?"},
     {520, u"$$ : # ne peut pas être utilisé tel quel ; ## est utilisé à la place."},
-    {521, u"# contient des caractères de contrôle parasites :"},
+    {521, u"#\r\ncontient des caractères de contrôle parasites :"},
     {522, u"Le fichier de données # a été modifié par un autre programme depuis le début des modifications. Les modifications ne sont pas appliquées : le fichier de données reste tel quel et les modifications restent dans ##."},
     {530, u"Sortant"},
     {531, u"Entrant"},

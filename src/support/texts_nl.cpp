@@ -310,7 +310,7 @@ const TaalRegel rows[] = {
     {509, u"Het instellingenbestand # is beschadigd (ontbrekende secties: ##). Wat gelezen kon worden wordt gebruikt, de rest krijgt de standaardwaarden; het bestand wordt niet overschreven zonder het u te vragen."},
     {510, u"Het instellingenbestand # was beschadigd toen het gelezen werd. De huidige instellingen eroverheen schrijven?"},
     {520, u"$$: # kan niet gebruikt worden zoals ingevoerd; in plaats daarvan wordt ## gebruikt."},
-    {521, u"# bevat losse stuurtekens:"},
+    {521, u"#\r\nbevat losse stuurtekens:"},
     {522, u"Het gegevensbestand # is door een ander programma gewijzigd sinds de bewerkingen begonnen. De bewerkingen worden niet toegepast: het gegevensbestand blijft zoals het is en de bewerkingen blijven in ##."},
     {530, u"Uitgaand"},
     {531, u"Inkomend"},

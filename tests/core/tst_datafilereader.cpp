@@ -401,8 +401,8 @@ private slots:
             QCOMPARE(AantalRijen, bytes.isEmpty() ? 0 : 1);
     }
 
-    // What a load tells of stray bytes: a line naming the file, then one short line per count
-    // that is not 0, in the singular or the plural, in the language loaded.
+    // What a load tells of stray bytes: the file on a line of its own, what it holds, then one
+    // short line per count that is not 0, in the singular or the plural, in the language loaded.
     void strayBytesMessage_data()
     {
         QTest::addColumn<int>("language");
@@ -411,19 +411,19 @@ private slots:
         QTest::addColumn<QString>("text");
         const QString file = QDir::toNativeSeparators("/d/run.csv");
         QTest::newRow("one skipped") << 0 << 1 << 0
-            << file + " holds stray control characters:\r\n1 damaged line that is not a record was skipped.";
+            << file + "\r\nholds stray control characters:\r\n1 damaged line that is not a record was skipped.";
         QTest::newRow("one cleaned") << 0 << 0 << 1
-            << file + " holds stray control characters:\r\n1 record was read with blanks in their place.";
+            << file + "\r\nholds stray control characters:\r\n1 record was read with blanks in their place.";
         QTest::newRow("both, plural") << 0 << 2 << 6500
-            << file + " holds stray control characters:\r\n"
+            << file + "\r\nholds stray control characters:\r\n"
                       "2 damaged lines that are not records were skipped.\r\n"
                       "6500 records were read with blanks in their place.";
         QTest::newRow("Dutch") << 2 << 3 << 1
-            << file + " bevat losse stuurtekens:\r\n"
+            << file + "\r\nbevat losse stuurtekens:\r\n"
                       "3 beschadigde regels die geen meting zijn werden overgeslagen.\r\n"
                       "1 meting werd gelezen met spaties op hun plaats.";
         QTest::newRow("French") << 1 << 1 << 2
-            << file + " contient des caractères de contrôle parasites :\r\n"
+            << file + "\r\ncontient des caractères de contrôle parasites :\r\n"
                       "1 ligne endommagée qui n'est pas une mesure a été ignorée.\r\n"
                       "2 mesures ont été lues avec des espaces à leur place.";
     }

@@ -505,7 +505,7 @@ private slots:
             << QStringList{"De opgegeven map is ongeldig!"};
         QTest::newRow("zeros at the end of the file")
             << home.filePath("zeros.csv") << true
-            << QStringList{"# bevat losse stuurtekens:\r\n"
+            << QStringList{"#\r\nbevat losse stuurtekens:\r\n"
                            "1 beschadigde regel die geen meting is werd overgeslagen."};
     }
     void startUpSpeaksTheConfiguredLanguage()
