@@ -101,16 +101,27 @@ void tellCleaned(const QString &naam, qint64 skipped, qint64 cleaned)
     if (skipped + cleaned == 0 || key == toldFor)
         return;
     toldFor = key;
-    QString text = Taaltekst(521);
-    text.replace(QStringLiteral("$$"), QString::number(cleaned));
-    text.replace(QStringLiteral("##"), QString::number(skipped));
-    text.replace(QLatin1Char('#'), QDir::toNativeSeparators(naam));
     // Without waiting: the rows are there, and polling goes on under the box.
-    WindowHost::current().message(text, MsgBox::OkOnly | MsgBox::Information | MsgBox::DoNotWait,
-                                  naam);
+    WindowHost::current().message(StrayBytesMessage(naam, skipped, cleaned),
+                                  MsgBox::OkOnly | MsgBox::Information | MsgBox::DoNotWait, naam);
 }
 
 } // namespace
+
+QString StrayBytesMessage(const QString &naam, qint64 skipped, qint64 cleaned)
+{
+    // One short line each, so the box stays narrow; a count of 0 has nothing to tell.
+    QString text = Taaltekst(521);
+    text.replace(QLatin1Char('#'), QDir::toNativeSeparators(naam));
+    auto count = [&text](qint64 n, int one, int more) {
+        if (n > 0)
+            text += QStringLiteral("\r\n")
+                    + Taaltekst(n == 1 ? one : more).replace(QStringLiteral("##"), QString::number(n));
+    };
+    count(skipped, 540, 541);
+    count(cleaned, 542, 543);
+    return text;
+}
 
 bool IsDataFileStart(QByteArray start)
 {
@@ -233,14 +244,10 @@ void LeesMeetbestand(const QString &naam)
                 == FileText::Encoding::Utf8;
             skip = isUtf8 ? 3 : 0;
         }
-        // Whole lines only; the rest waits for the next block. The zeros a power loss leaves
-        // at the end of a file are no line.
+        // Whole lines only; the rest waits for the next block.
         qsizetype whole = bytes.size();
         if (!atEnd)
             whole = bytes.lastIndexOf('\n') + 1;
-        else
-            while (whole > skip && bytes[whole - 1] == '\0')
-                --whole;
         if (whole <= skip) {
             held = bytes.size();
             continue;
@@ -316,7 +323,8 @@ void LeesMeetbestand(const QString &naam)
                     break;
             }
             if (AantalRijen < 0) {
-                AantalRijen = 0; // the header line
+                AantalRijen = 0; // the header line, read as no record
+                skipped += stray ? 1 : 0;
                 continue;
             }
             qsizetype pos = 0;

@@ -10,10 +10,14 @@
 void LaadMeetbestand();
 // Reads the lines of the file into the table behind a progress window whose Cancel keeps the
 // rows read so far. LaatsteAntwoord: 1 read to the end or cancelled, 2 a read error (told).
-// A stray control byte in a line is read as a blank and zeros at the end of the file are no
-// line; the lines with stray bytes that were skipped (no record) or cleaned (a record read with
-// blanks) are told once, in one message.
+// A stray control byte in a line is read as a blank, wherever it stands (zeros a power loss
+// left at the end of the file are a damaged line like any other); the lines with stray bytes
+// that were skipped (no record) or cleaned (a record read with blanks) are told once, in one
+// message.
 void LeesMeetbestand(const QString &naam);
+// That message for the file `naam`: the file on a line of its own, what it holds, then one line
+// for each count that is not 0, in the singular or the plural.
+QString StrayBytesMessage(const QString &naam, qint64 skipped, qint64 cleaned);
 // Whether a file may become the data file, judged by its header and its first records: one
 // that is no data file (random bytes, another program's file) is refused with "Wrong type of
 // file!" before anything else changes, so that logging never appends to it. Every road that

@@ -878,6 +878,18 @@ QStringList LeesInstellingenUitTekst(const QByteArray &bytes)
     return missing;
 }
 
+QString TaalVanInstellingen(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    Reader r(FileText::decodeFile(file.readAll()));
+    while (!r.atEnd())
+        if (r.next().trimmed().toUpper() == QLatin1String("[LANGUAGE]"))
+            return r.atEnd() ? QString() : valueOf(r.next());
+    return QString();
+}
+
 SettingsReadResult LeesInstellingen(const QString &path)
 {
     WindowHost &host = WindowHost::current();

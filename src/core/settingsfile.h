@@ -63,6 +63,10 @@ SettingsReadResult LeesInstellingen(const QString &path);
 // The reading itself, on the file's bytes; returns the always-written section headers that
 // were missing (empty for a whole file).
 QStringList LeesInstellingenUitTekst(const QByteArray &bytes);
+// The language a settings file names (its "[LANGUAGE]" section), looked up before the file is
+// read, so that start-up speaks the configured language from its first message on. Empty when
+// the file cannot be read or names none.
+QString TaalVanInstellingen(const QString &path);
 // Before a settings file is read again: everything the reader fills, besides the slot table
 // (ResetToestellen), goes back to what the program holds before any file was read. The reader
 // adds graphs to those it finds and keeps what a file leaves out, so without this the graphs

@@ -24,7 +24,6 @@
 #include "views/table.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -517,18 +516,7 @@ void mnuWindowFont_Click(mdiQLV2 &w)
         if (!rack)
             return;
         KiesLettertype(rack->LabelWaarde(0), false, false);
-        for (int i = 0; i < 4; ++i) {
-            if (i > 0)
-                ZetLettertype(rack->LabelWaarde(i), rack->LabelWaarde(0));
-            QLabel *unit = rack->LabelEenheid(i);
-            const qreal size = unit->font().pointSizeF();
-            const QPalette palette = unit->palette();
-            QFont font = rack->LabelWaarde(0)->font();
-            if (size > 0)
-                font.setPointSizeF(size);
-            unit->setFont(font);
-            unit->setPalette(palette);
-        }
+        rack->ZetWaardeLettertype(rack->WaardeLettertype());
     } else if (kind == QLatin1String("tabel")) {
         frmTabel *t = TabelVenster();
         if (!t)

@@ -775,7 +775,8 @@ void frmInstellen::OKButton_Click()
     // Controllers take their rack window's placement and fonts along to their new slot.
     WindowHost::current().collectWindowSettings();
     const auto oudRek = WindowSettings::rack;
-    const auto bronnen = PasApparatenToe(m_rijen, Toestel);
+    const ToestelTabel oudeToestellen = Toestel;
+    const ApparaatBronnen bronnen = PasApparatenToe(m_rijen, Toestel);
     for (int s = 1; s <= MaxToestellen; ++s) {
         const int bron = bronnen[size_t(s)];
         if (bron > 0 && bron != s)
@@ -796,7 +797,8 @@ void frmInstellen::OKButton_Click()
             WindowHost::current().deviceRead(s);
         }
     }
-    call(h.tableWindow);
+    call(h.rackFonts, bronnen);
+    call(h.tableWindow, EigenTabelRijen(bronnen, oudeToestellen, Toestel));
     LaatsteAntwoord = 1;
 
     if (h.writeSettings)

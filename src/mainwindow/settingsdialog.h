@@ -45,7 +45,13 @@ struct SettingsDialogHooks {
     // A slot's rack window: created when needed, re-captioned, laid out, shown or hidden.
     std::function<void(int slot, bool shown)> rackWindow;
     std::function<void(int slot)> deviceProtocol; // the slot's protocol texts
-    std::function<void()> tableWindow;            // rebuild the table's tabs, keep column widths
+    // The controllers were placed in their slots anew (per slot the slot it came from, 0: a new
+    // one): the rack fonts set with Window > Font go with each controller, and a new one starts
+    // with the default fonts.
+    std::function<void(const ApparaatBronnen &bronnen)> rackFonts;
+    // Rebuild the table's tabs, keeping the column widths; the grid of a slot whose rows are not
+    // its controller's own (per slot 1..31) is emptied first.
+    std::function<void(const std::array<bool, MaxToestellen + 1> &eigenRijen)> tableWindow;
     std::function<void()> saveButton;             // enable the save-settings button
     std::function<void(const QString &command)> startHelp;
 };

@@ -212,10 +212,10 @@ ApparaatControle ControleerApparaten(const ApparaatRijen &rijen)
     return {};
 }
 
-std::array<int, MaxToestellen + 1> PasApparatenToe(const ApparaatRijen &rijen, ToestelTabel &tabel)
+ApparaatBronnen PasApparatenToe(const ApparaatRijen &rijen, ToestelTabel &tabel)
 {
     const ToestelTabel oud = tabel;
-    std::array<int, MaxToestellen + 1> bronnen{};
+    ApparaatBronnen bronnen{};
     int slot = 1;
     for (const ApparaatRij &r : rijen) {
         if (r.leeg() || slot > MaxToestellen)
@@ -245,4 +245,22 @@ std::array<int, MaxToestellen + 1> PasApparatenToe(const ApparaatRijen &rijen, T
         }
     }
     return bronnen;
+}
+
+std::array<bool, MaxToestellen + 1> EigenTabelRijen(const ApparaatBronnen &bronnen,
+                                                    const ToestelTabel &voor, const ToestelTabel &na)
+{
+    auto geldig = [](const ToestelGegevens &t) {
+        qint32 idno = t.Idno;
+        return !ControleerType(t.Type).isEmpty() && ControleerIdno(idno) < 1000;
+    };
+    std::array<bool, MaxToestellen + 1> eigen{};
+    bool allesErvoorInGebruik = true;
+    for (int s = 1; s <= MaxToestellen; ++s) {
+        allesErvoorInGebruik = allesErvoorInGebruik && geldig(voor[s]);
+        eigen[size_t(s)] = allesErvoorInGebruik && bronnen[size_t(s)] == s
+                           && voor[s].Type.trimmed() == na[s].Type.trimmed()
+                           && voor[s].Idno == na[s].Idno;
+    }
+    return eigen;
 }

@@ -86,4 +86,13 @@ ApparaatControle ControleerApparaten(const ApparaatRijen &rijen);
 // slots after the last controller are emptied. Units, no-value marks and status words are
 // cleared everywhere. Returns, per slot 1..31, the source slot of its controller (0: new or
 // empty).
-std::array<int, MaxToestellen + 1> PasApparatenToe(const ApparaatRijen &rijen, ToestelTabel &tabel);
+using ApparaatBronnen = std::array<int, MaxToestellen + 1>;
+ApparaatBronnen PasApparatenToe(const ApparaatRijen &rijen, ToestelTabel &tabel);
+
+// Per slot 1..31, after PasApparatenToe turned `voor` into `na`: whether the rows the slot's
+// table grid holds are still its controller's own. They are when the slot keeps the controller it
+// had (same source, model and number) and every slot up to it was in use before, so that the
+// logged lines place the slot's fields where they did. A controller that moved, a new one, or
+// one behind a slot that came into use holds another controller's rows (or none).
+std::array<bool, MaxToestellen + 1> EigenTabelRijen(const ApparaatBronnen &bronnen,
+                                                    const ToestelTabel &voor, const ToestelTabel &na);

@@ -60,14 +60,23 @@ bool mdiQLV2::MDIForm_Load(const QStringList &arguments)
     InitialiserenToestellen();
 
     TaalIndex = TekstNaarInteger(Registry::read(RegisterNaam, "Settings", "Language", "0"));
+    // The language the user chose is kept in the settings file, which is read only later on:
+    // what start-up has to say before then comes in that language too.
+    BepaalInstellingenBestand();
+    if (const QString taal = TaalVanInstellingen(InstellingenBestandsnaam); !taal.isEmpty())
+        TaalIndex = ZoekTaalIndex(taal);
     LaadTaal(TaalIndex);
     LaadStrings();
 
-    // The command line's data file.
+    // The command line's data file. One in a folder that does not exist (told) is not taken:
+    // the data file is then the one the settings name, and the title shows that one.
     Meetbestandsnaam.clear();
     if (!opdracht.gegevensbestand.isEmpty()) {
-        Meetbestandsnaam = BestandUitCommando(opdracht.gegevensbestand);
-        BestandOpCommando = true;
+        const QString naam = BestandUitCommando(opdracht.gegevensbestand);
+        if (LaatsteAntwoord != 2) {
+            Meetbestandsnaam = naam;
+            BestandOpCommando = true;
+        }
     }
     Antwoord = 1;
 

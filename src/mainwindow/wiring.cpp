@@ -55,6 +55,7 @@
 #include <QFontMetrics>
 #include <QScreen>
 #include <memory>
+#include <optional>
 
 using namespace Hoofdmodule;
 
@@ -499,9 +500,42 @@ void installSettingsDialogHooks(mdiQLV2 &w)
     h.mainTexts = [&w] { w.LaadStrings(); };
     h.rackWindow = [](int slot, bool shown) { showRack(slot, shown); };
     h.deviceProtocol = [](int slot) { InstellenToestelProtocol(qint16(slot)); };
-    h.tableWindow = [] {
-        if (tableWindow)
-            tableWindow->StelTabelIn(false);
+    h.rackFonts = [](const ApparaatBronnen &bronnen) {
+        std::array<std::optional<QFont>, MaxToestellen + 1> waarde;
+        for (int d = 1; d <= MaxToestellen; ++d)
+            if (FormRack *rack = RackVenster.bestaand(d))
+                waarde[size_t(d)] = rack->WaardeLettertype();
+        for (int s = 1; s <= MaxToestellen; ++s) {
+            const int bron = bronnen[size_t(s)];
+            FormRack *rack = RackVenster.bestaand(s);
+            if (bron == s || !rack || !ToestelGeldig(s))
+                continue;
+            if (bron > 0) {
+                if (waarde[size_t(bron)])
+                    rack->ZetWaardeLettertype(*waarde[size_t(bron)]);
+            } else {
+                // A new controller has nothing of the one that had its slot before.
+                rack->ZetWaardeLettertype(FormRack::StandaardWaardeLettertype());
+                for (int k = 0; k < 4; ++k) {
+                    QLabel *label = rack->LabelKanaal(k);
+                    label->setFont(FormRack::StandaardKanaalLettertype());
+                    QPalette palette = label->palette();
+                    palette.setColor(QPalette::WindowText, Qt::black);
+                    label->setPalette(palette);
+                }
+            }
+            rack->Form_Resize(); // the value size follows the window
+        }
+    };
+    h.tableWindow = [](const std::array<bool, MaxToestellen + 1> &eigenRijen) {
+        if (!tableWindow)
+            return;
+        // Rows logged for another controller are not shown under this one's name; the data
+        // file keeps them, and a grid refills from the next record on.
+        for (int s = 1; s <= MaxToestellen; ++s)
+            if (ToestelGeldig(s) && !eigenRijen[size_t(s)])
+                tableWindow->WisTabelGegevens(s - 1);
+        tableWindow->StelTabelIn(false);
     };
     h.saveButton = [] { ActiverenKnopBewaren(); };
     h.startHelp = startHelp;

@@ -113,11 +113,10 @@ FormRack::FormRack(qint16 slot, QWidget *parent) : QWidget(parent), Ti(slot)
     m_module->setFont(moduleFont);
     m_module->installEventFilter(this);
 
-    QFont valueFont(QStringLiteral("Arial"));
-    valueFont.setBold(true);
+    const QFont valueFont = StandaardWaardeLettertype();
     for (int k = 0; k < 4; ++k) {
         m_kanaal[size_t(k)] = makeLabel(this, Qt::black, QColor(), Qt::AlignLeft | Qt::AlignVCenter);
-        m_kanaal[size_t(k)]->setFont(smallFont());
+        m_kanaal[size_t(k)]->setFont(StandaardKanaalLettertype());
         m_waarde[size_t(k)] = makeLabel(this, QColor(0, 255, 0), Qt::black,
                                         Qt::AlignRight | Qt::AlignVCenter);
         m_waarde[size_t(k)]->setFont(valueFont);
@@ -245,6 +244,30 @@ void FormRack::setFontPoints(QLabel *label, int points)
     if (f.pointSize() != points) {
         f.setPointSize(points);
         label->setFont(f);
+    }
+}
+
+QFont FormRack::StandaardWaardeLettertype()
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setBold(true);
+    return f;
+}
+
+QFont FormRack::StandaardKanaalLettertype() { return smallFont(); }
+
+void FormRack::ZetWaardeLettertype(const QFont &font)
+{
+    for (int k = 0; k < 4; ++k) {
+        m_waarde[size_t(k)]->setFont(font);
+        QLabel *unit = m_eenheid[size_t(k)];
+        const qreal size = unit->font().pointSizeF();
+        const QPalette palette = unit->palette();
+        QFont unitFont = font;
+        if (size > 0)
+            unitFont.setPointSizeF(size);
+        unit->setFont(unitFont);
+        unit->setPalette(palette);
     }
 }
 

@@ -53,6 +53,15 @@ public:
     QLabel *LabelWaarde(int k) const { return m_waarde[size_t(k)]; }
     QLabel *LabelEenheid(int k) const { return m_eenheid[size_t(k)]; }
     RackLamp *ShapeLED() const { return m_lamp; }
+
+    // The values' font, chosen with Window > Font: every value label takes it whole, the unit
+    // labels its family and style with their own size and colour. A controller takes it along
+    // to another slot.
+    QFont WaardeLettertype() const { return m_waarde[0]->font(); }
+    void ZetWaardeLettertype(const QFont &font);
+    // The fonts a new rack window starts with.
+    static QFont StandaardWaardeLettertype();
+    static QFont StandaardKanaalLettertype();
     QStatusBar *StatusBar() const { return m_statusBar; }
     // Panels 1..4 of the status bar.
     QLabel *Panel(int n) const { return m_panels[size_t(n - 1)]; }

@@ -31,15 +31,6 @@ namespace {
 
 QString fixture(const QString &name) { return QStringLiteral(QLV2_FIXTURES "/") + name; }
 
-// The one message of a load that skipped or cleaned lines.
-QString cleanedText(const QString &path, int skipped, int cleaned)
-{
-    return Taaltekst(521)
-        .replace("$$", QString::number(cleaned))
-        .replace("##", QString::number(skipped))
-        .replace("#", QDir::toNativeSeparators(path));
-}
-
 } // namespace
 
 class TestDataFileReader : public QObject {
@@ -410,8 +401,49 @@ private slots:
             QCOMPARE(AantalRijen, bytes.isEmpty() ? 0 : 1);
     }
 
-    // A stray control byte is read as a blank, a tail of zeros is no line, and what was
-    // skipped or cleaned is told once, in one message, also when the file is read again.
+    // What a load tells of stray bytes: the file on a line of its own, what it holds, then one
+    // short line per count that is not 0, in the singular or the plural, in the language loaded.
+    void strayBytesMessage_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("skipped");
+        QTest::addColumn<int>("cleaned");
+        QTest::addColumn<QString>("text");
+        const QString file = QDir::toNativeSeparators("/d/run.csv");
+        QTest::newRow("one skipped") << 0 << 1 << 0
+            << file + "\r\nholds stray control characters:\r\n1 damaged line that is not a record was skipped.";
+        QTest::newRow("one cleaned") << 0 << 0 << 1
+            << file + "\r\nholds stray control characters:\r\n1 record was read with blanks in their place.";
+        QTest::newRow("both, plural") << 0 << 2 << 6500
+            << file + "\r\nholds stray control characters:\r\n"
+                      "2 damaged lines that are not records were skipped.\r\n"
+                      "6500 records were read with blanks in their place.";
+        QTest::newRow("Dutch") << 2 << 3 << 1
+            << file + "\r\nbevat losse stuurtekens:\r\n"
+                      "3 beschadigde regels die geen meting zijn werden overgeslagen.\r\n"
+                      "1 meting werd gelezen met spaties op hun plaats.";
+        QTest::newRow("French") << 1 << 1 << 2
+            << file + "\r\ncontient des caractères de contrôle parasites :\r\n"
+                      "1 ligne endommagée qui n'est pas une mesure a été ignorée.\r\n"
+                      "2 mesures ont été lues avec des espaces à leur place.";
+    }
+    void strayBytesMessage()
+    {
+        QFETCH(int, language);
+        QFETCH(int, skipped);
+        QFETCH(int, cleaned);
+        QFETCH(QString, text);
+        qint16 index = qint16(language);
+        LaadTaal(index);
+        const QString made = StrayBytesMessage("/d/run.csv", skipped, cleaned);
+        qint16 english = 0;
+        LaadTaal(english);
+        QCOMPARE(made, text);
+    }
+
+    // A stray control byte is read as a blank wherever it stands, zeros a power loss left at
+    // the end included, and what was skipped or cleaned is told once, in one message, also
+    // when the file is read again.
     void strayBytesAreReadAsBlanks_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -428,7 +460,14 @@ private slots:
             << QStringList{"a", "b c", "d"} << 0 << 1;
         QTest::newRow("zeros a power loss left at the end")
             << header + record(0, "a") + record(1, "b") + QByteArray(70'000, '\0')
-            << QStringList{"a", "b"} << 0 << 0;
+            << QStringList{"a", "b"} << 1 << 0;
+        QTest::newRow("zeros right after the last record's text")
+            << header + record(0, "a") + record(1, "b").chopped(2) + QByteArray(70'000, '\0')
+            << QStringList{"a", "b"} << 0 << 1;
+        QTest::newRow("zeros with records after them")
+            << header + record(0, "a") + QByteArray(70'000, '\0') + record(1, "b")
+            << QStringList{"a", "b"} << 0 << 1;
+        QTest::newRow("nothing but zeros") << QByteArray(5'000, '\0') << QStringList{} << 1 << 0;
         QTest::newRow("a line of control bytes, a bell and a form feed in a remark")
             << header + record(0, "a") + QByteArray("\0\1\2\r\n", 5) + record(1, "b\x07" "c\x0c")
             << QStringList{"a", "b c"} << 1 << 1;
@@ -453,7 +492,7 @@ private slots:
             for (int r = 0; r < remarks.size(); ++r)
                 QCOMPARE(cell(1, r + 1, KolomOpmerking), remarks[r]);
         }
-        QCOMPARE(dialogs.messageTexts(), skipped + cleaned ? QStringList{cleanedText(path, skipped, cleaned)}
+        QCOMPARE(dialogs.messageTexts(), skipped + cleaned ? QStringList{StrayBytesMessage(path, skipped, cleaned)}
                                                            : QStringList{});
         QCOMPARE(Meetbestandsnaam, path);
         QVERIFY(!LadenBezig);

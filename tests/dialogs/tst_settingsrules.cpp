@@ -384,6 +384,54 @@ private slots:
         QVERIFY(t[3].Type.isEmpty());
     }
 
+    // Which table grids still hold their controller's own rows after the grid is applied: a
+    // controller that kept its slot, model and number behind slots that all stayed in use keeps
+    // them; one that moved, a new one, a changed one and every one behind a slot that came
+    // into use do not (the logged lines give them another controller's fields).
+    void ownTableRows_data()
+    {
+        QTest::addColumn<QStringList>("before"); // slots from 1 on, "-" unused
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QList<int>>("own");     // the slots that keep their rows
+        const QStringList three{"T542 001 2", "T5781 020 4", "T575 030 1"};
+        QTest::newRow("nothing changed") << three << QStringList{"T542 001 2 @1", "T5781 020 4 @2", "T575 030 1 @3"}
+                                         << QList<int>{1, 2, 3};
+        QTest::newRow("row 1 deleted: all move up")
+            << three << QStringList{"-", "T5781 020 4 @2", "T575 030 1 @3"} << QList<int>{};
+        QTest::newRow("last row deleted") << three << QStringList{"T542 001 2 @1", "T5781 020 4 @2", "-"}
+                                          << QList<int>{1, 2};
+        QTest::newRow("a new controller in row 1")
+            << three << QStringList{"T512 009 4", "T5781 020 4 @2", "T575 030 1 @3"} << QList<int>{2, 3};
+        QTest::newRow("a new one added at the end")
+            << three << QStringList{"T542 001 2 @1", "T5781 020 4 @2", "T575 030 1 @3", "T552 004 4"}
+            << QList<int>{1, 2, 3};
+        QTest::newRow("another number or model in place")
+            << three << QStringList{"T542 002 2 @1", "T578 020 4 @2", "T575 030 3 @3"} << QList<int>{3};
+        QTest::newRow("behind a slot that was not in use")
+            << QStringList{"T542 _ 2", "T5781 020 4"} << QStringList{"T542 001 2 @1", "T5781 020 4 @2"}
+            << QList<int>{};
+    }
+    void ownTableRows()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, rows);
+        QFETCH(QList<int>, own);
+        ToestelTabel t;
+        const ApparaatRijen was = grid(before);
+        for (int s = 1; s <= was.size(); ++s)
+            if (!was[s - 1].leeg())
+                putController(t, s, was[s - 1].type, was[s - 1].idno.toInt(),
+                              qint16(was[s - 1].kanalen.toInt()));
+        const ToestelTabel voor = t;
+        const ApparaatBronnen bronnen = PasApparatenToe(grid(rows), t);
+        const auto eigen = EigenTabelRijen(bronnen, voor, t);
+        QList<int> kept;
+        for (int s = 1; s <= MaxToestellen; ++s)
+            if (eigen[size_t(s)])
+                kept << s;
+        QCOMPARE(kept, own);
+    }
+
     void unnamedControllerNamedAfterModelAndAddress()
     {
         ToestelTabel t;

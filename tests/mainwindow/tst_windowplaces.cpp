@@ -10,10 +10,12 @@
 #include "mainwindow/settingsdialog.h"
 #include "mainwindow/wiring.h"
 #include "platform/dialogs.h"
+#include "platform/grid.h"
 #include "platform/pump.h"
 #include "platform/registry.h"
 #include "platform/serialport.h"
 #include "support/language.h"
+#include "support/messagebox.h"
 #include "support/splash.h"
 #include "views/rack.h"
 #include "views/table.h"
@@ -312,6 +314,100 @@ private slots:
         QVERIFY(!rackSub(2)->isVisible());
     }
 
+    // Deleting row 2 in File > Settings > Devices moves the third controller to slot 2: the value
+    // font chosen with Window > Font goes with it, the new controller added in the same go starts
+    // with the default fonts in the slot the third one left, and no table tab shows rows logged
+    // for another controller under its name. The first controller keeps its rows and its font;
+    // the data file is not touched.
+    void movedControllerKeepsItsFontAndNoOtherRows()
+    {
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        SerialPortTable::bind(9, sim.devicePath());
+        SeriePoort = "COM9";
+        Baudrate = "9600";
+        InstellingenBestandsnaam = settingsFile();
+        ScriptedDialogProvider dialogs;
+        ProgramWindow w;
+        w.resize(1000, 760);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QString dataFile = home.filePath("moved.csv");
+        const QByteArray logged = "\"Time\",\"Value CH1\"\r\n\"2026-01-05 09:00:00\",\"9.99\",\"pH\"\r\n";
+        {
+            QFile f(dataFile);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(logged);
+        }
+        Meetbestandsnaam = dataFile;
+        ResetToestellen();
+        const QStringList models{"T542", "T5781", "T575"};
+        for (int d = 1; d <= 3; ++d) {
+            Toestel[d].Type = models[d - 1];
+            Toestel[d].Idno = 10 * d;
+            Toestel[d].Kanalen = 1;
+            Toestel[d].Naam = models[d - 1] + QStringLiteral(" #0%1").arg(10 * d);
+            Toestel[d].Kanaal[1].Waarde = QStringLiteral("%1.%1").arg(d);
+            Toestel[d].Kanaal[1].Eenheid = QStringLiteral("pH");
+            WindowSettings::rack[size_t(d)].visible = true;
+            WindowSettings::rack[size_t(d)].placement = {0, float(d * 1500), float(d * 900), 2400, 3600};
+            WindowHost::current().deviceRead(d);
+        }
+        TabelVenster()->StelTabelIn(false);
+        AantalRijen = 1;
+        MeetTijdstip = QDateTime(QDate(2026, 1, 5), QTime(9, 0));
+        TabelVenster()->VulTabellenAan(QString());
+        auto cell = [](int slot) {
+            return TabelVenster()->MSHFlexGrid(slot - 1)->data().textMatrix(1, 3).trimmed();
+        };
+        QCOMPARE(cell(2), QStringLiteral("2.2"));
+
+        // Window > Font on the second and third racks.
+        const QStringList families{"", "", "DejaVu Serif", "DejaVu Sans Mono"};
+        for (int d = 2; d <= 3; ++d) {
+            w.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(RackVenster[d]->parentWidget()));
+            FontChoice choice;
+            choice.font = QFont(families[d], 12);
+            dialogs.answerFontChoice(choice);
+            w.menuItem("mnuWindowFont")->trigger();
+            QCOMPARE(RackVenster[d]->LabelWaarde(0)->font().family(), families[d]);
+        }
+
+        QPointer<frmInstellen> d = frmInstellen::Tonen(3);
+        QVERIFY(d);
+        d->commitCell(2, 1, QString()); // the empty model: the row is deleted
+        d->commitCell(4, 1, QStringLiteral("T552"));
+        d->OKButton->click();
+        QTRY_VERIFY(!frmInstellen::geopend());
+
+        QCOMPARE(Toestel[1].Naam, QStringLiteral("T542 #010"));
+        QCOMPARE(Toestel[2].Naam, QStringLiteral("T575 #030"));
+        QCOMPARE(Toestel[3].Naam, QStringLiteral("T552 #004"));
+        const QString standard = FormRack::StandaardWaardeLettertype().family();
+        const QStringList expected{standard, families[3], standard};
+        for (int s = 1; s <= 3; ++s)
+            for (int k = 0; k < 4; ++k) {
+                QCOMPARE(RackVenster[s]->LabelWaarde(k)->font().family(), expected[s - 1]);
+                QCOMPARE(RackVenster[s]->LabelEenheid(k)->font().family(), expected[s - 1]);
+            }
+        QCOMPARE(TabelVenster()->MSHFlexGrid(0)->data().textMatrix(1, 3).trimmed(), QStringLiteral("1.1"));
+        for (int s = 2; s <= 3; ++s)
+            QVERIFY2(cell(s).isEmpty(), qPrintable(cell(s)));
+        QCOMPARE(TabelToestelLabel(2), QStringLiteral("T575 #030"));
+
+        // The next record fills every grid in the same row.
+        AantalRijen = 2;
+        MeetTijdstip = MeetTijdstip.addSecs(10);
+        Toestel[2].Kanaal[1].Waarde = QStringLiteral("7.5");
+        TabelVenster()->VulTabellenAan(QString());
+        QCOMPARE(TabelVenster()->MSHFlexGrid(1)->data().textMatrix(2, 3).trimmed(), QStringLiteral("7.5"));
+        QCOMPARE(TabelVenster()->MSHFlexGrid(1)->data().textMatrix(1, 0), QStringLiteral("1"));
+
+        QFile f(dataFile);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), logged);
+    }
+
     // A plain start with rack windows and the table in the settings file: the settings count
     // as unchanged, so closing asks nothing. The toolbar's menu item shows the toolbar's
     // state, and the table shows the tab it showed when it was last closed.
@@ -393,6 +489,89 @@ private slots:
         for (const QString &line : shown.split('\n'))
             QVERIFY2(!line.startsWith(':'), qPrintable(line));
         LaadTaal(english);
+    }
+
+    // Start-up speaks the language the settings file names from its first message on (the
+    // registry holds none): a data file named on the command line in a folder that does not
+    // exist is refused in Dutch and is not shown as the data file; one with zeros at its end is
+    // opened with its damage told in Dutch, in a box of a few short lines.
+    void startUpSpeaksTheConfiguredLanguage_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<QStringList>("told"); // "#" stands for the file's path
+        QTest::newRow("a folder that does not exist")
+            << home.filePath("no-such-folder/run.csv") << false
+            << QStringList{"De opgegeven map is ongeldig!"};
+        QTest::newRow("zeros at the end of the file")
+            << home.filePath("zeros.csv") << true
+            << QStringList{"#\r\nbevat losse stuurtekens:\r\n"
+                           "1 beschadigde regel die geen meting is werd overgeslagen."};
+    }
+    void startUpSpeaksTheConfiguredLanguage()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, taken);
+        QFETCH(QStringList, told);
+        Sim::Simulator sim;
+        QVERIFY(sim.start());
+        for (int d = 1; d <= 3; ++d)
+            sim.add("T542", 10 + d, 1);
+        SerialPortTable::bind(9, sim.devicePath());
+        qint16 dutch = 2;
+        LaadTaal(dutch);
+        writeSettings();
+        qint16 english = 0;
+        LaadTaal(english);
+        Registry::remove("QLV2-CFG", "Settings", "Language");
+        if (taken) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("\"Time\",\"Value CH1\"\r\n");
+            for (int i = 0; i < 3; ++i)
+                f.write("\"2026-01-05 09:00:0" + QByteArray::number(i) + "\",\"7.0" + QByteArray::number(i)
+                        + "\",\"pH\"\r\n");
+            f.write(QByteArray(200'000, '\0'));
+        }
+
+        // The program's own boxes are read here as they come, before the fixture's closer.
+        boxCloser.stop();
+        struct Restart {
+            QTimer &t;
+            ~Restart() { t.start(); }
+        } restart{boxCloser};
+        QStringList boxes;
+        int widest = 0;
+        QTimer reader;
+        connect(&reader, &QTimer::timeout, this, [&] {
+            for (FormMelding *box : FormMelding::openBoxes())
+                if (box->isVisible()) {
+                    boxes << box->MijnMelding;
+                    widest = qMax(widest, box->frameGeometry().width());
+                    box->close();
+                }
+        });
+        reader.start(20);
+        ScriptedDialogProvider dialogs;
+        ProgramWindow window;
+        QString title, dataFile;
+        QTimer::singleShot(2000, &window, [&] {
+            title = window.windowTitle();
+            dataFile = Meetbestandsnaam;
+            window.close();
+        });
+        QVERIFY(window.MDIForm_Load({file}));
+        reader.stop();
+        LaadTaal(english);
+
+        const QStringList shown = dialogs.messageTexts() + boxes;
+        for (QString text : told)
+            QVERIFY2(shown.contains(text.replace("#", QDir::toNativeSeparators(file))),
+                     qPrintable(shown.join(" | ")));
+        QVERIFY2(widest < 640, qPrintable(QString::number(widest)));
+        QCOMPARE(dataFile == file, taken);
+        QCOMPARE(title.contains(QFileInfo(file).fileName()), taken);
+        QCOMPARE(title.contains("no-such-folder"), false);
     }
 
     // The splash of the start-up: drawn in full colour, and a click on its photo does not
