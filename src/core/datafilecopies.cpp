@@ -68,6 +68,9 @@ bool copyFile(const QString &from, const QString &to)
 }
 
 // rename() that replaces an existing target in one step (QFile::rename refuses to).
+// The file that the last failed step of a backup or an accept could not write, for its message.
+QString failedFile;
+
 bool renameOver(const QString &from, const QString &to)
 {
     return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData())
@@ -131,6 +134,7 @@ bool sharedAs(const QString &from, const QString &to)
         return true;
     const int failure = errno;
     QFile::remove(temporary);
+    failedFile = made ? to : temporary;
     errno = failure;
     return false;
 }
@@ -142,33 +146,67 @@ struct NotedBytes {
     bool valid() const { return size >= 0 && !hash.isEmpty(); }
 };
 
-// Where the pending working copy came from: the data file's name, and the size and hash of the
+// Where a pending working copy came from: the data file's name, and the size and hash of the
 // bytes it was made from. Kept with the program's settings, as the working copy outlives the
-// program. An accept that carries appended records also notes the file it puts in the data
-// file's place, in one value, before it does so: a program stopped after that but before the
-// working copy was gone then finds the accept done, rather than doing it once more.
-const QString sourceSection = QStringLiteral("Working copy");
+// program, one note per data file: edits left pending in one file (a failed accept, a stop)
+// keep their note while another file is edited. An accept that carries appended records also
+// notes the file it puts in the data file's place, in one value, before it does so: a program
+// stopped after that but before the working copy was gone then finds the accept done, rather
+// than doing it once more.
+const QString sharedSection = QStringLiteral("Working copy");
+const QString dataKey = QStringLiteral("Data");
 const QString acceptedKey = QStringLiteral("Accepted");
 
-QString readNote(const QString &key)
+QString identityPath(const QString &path);
+
+QString ownSection(const QString &naam)
 {
-    return Registry::read(RegisterNaam, sourceSection, key);
+    const QByteArray id = QCryptographicHash::hash(identityPath(naam).toUtf8(),
+                                                   QCryptographicHash::Sha256);
+    return sharedSection + QLatin1Char(' ') + QString::fromLatin1(id.toHex().left(16));
+}
+
+// A note written when one note served every data file, when it is about this one.
+bool sharedNoteIsAbout(const QString &naam)
+{
+    const QString noted = Registry::read(RegisterNaam, sharedSection, dataKey);
+    return !noted.isEmpty() && IsSameFile(noted, naam);
+}
+
+// The section that holds the data file's note; empty when there is none.
+QString noteSection(const QString &naam)
+{
+    const QString own = ownSection(naam);
+    if (Registry::contains(RegisterNaam, own, dataKey))
+        return own;
+    return sharedNoteIsAbout(naam) ? sharedSection : QString();
+}
+
+QString readNote(const QString &naam, const QString &key)
+{
+    const QString section = noteSection(naam);
+    return section.isEmpty() ? QString() : Registry::read(RegisterNaam, section, key);
+}
+
+void forgetWorkingCopySource(const QString &naam)
+{
+    const QStringList sections = sharedNoteIsAbout(naam)
+                                     ? QStringList{ownSection(naam), sharedSection}
+                                     : QStringList{ownSection(naam)};
+    for (const QString &section : sections)
+        for (const QString &key : {dataKey, QStringLiteral("Size"), QStringLiteral("Hash"),
+                                   acceptedKey})
+            Registry::remove(RegisterNaam, section, key);
 }
 
 void noteWorkingCopySource(const QString &naam, qint64 size, const QByteArray &hash)
 {
-    Registry::remove(RegisterNaam, sourceSection, acceptedKey);
-    Registry::write(RegisterNaam, sourceSection, QStringLiteral("Data"), naam);
-    Registry::write(RegisterNaam, sourceSection, QStringLiteral("Size"), QString::number(size));
-    Registry::write(RegisterNaam, sourceSection, QStringLiteral("Hash"),
+    forgetWorkingCopySource(naam);
+    const QString section = ownSection(naam);
+    Registry::write(RegisterNaam, section, dataKey, naam);
+    Registry::write(RegisterNaam, section, QStringLiteral("Size"), QString::number(size));
+    Registry::write(RegisterNaam, section, QStringLiteral("Hash"),
                     QString::fromLatin1(hash.toHex()));
-}
-
-void forgetWorkingCopySource()
-{
-    for (const QString &key : {QStringLiteral("Data"), QStringLiteral("Size"),
-                               QStringLiteral("Hash"), acceptedKey})
-        Registry::remove(RegisterNaam, sourceSection, key);
 }
 
 NotedBytes parseNote(const QString &sizeText, const QString &hashText)
@@ -182,16 +220,23 @@ NotedBytes parseNote(const QString &sizeText, const QString &hashText)
 // data file (a copy left by an older program).
 NotedBytes workingCopySource(const QString &naam)
 {
-    if (readNote(QStringLiteral("Data")) != naam)
-        return {};
-    return parseNote(readNote(QStringLiteral("Size")), readNote(QStringLiteral("Hash")));
+    return parseNote(readNote(naam, QStringLiteral("Size")), readNote(naam, QStringLiteral("Hash")));
 }
 
-void noteAccepted(const NotedBytes &accepted)
+void noteAccepted(const QString &naam, const NotedBytes &accepted)
 {
-    Registry::write(RegisterNaam, sourceSection, acceptedKey,
-                    QString::number(accepted.size) + QLatin1Char(' ')
-                        + QString::fromLatin1(accepted.hash.toHex()));
+    const QString section = noteSection(naam);
+    if (!section.isEmpty())
+        Registry::write(RegisterNaam, section, acceptedKey,
+                        QString::number(accepted.size) + QLatin1Char(' ')
+                            + QString::fromLatin1(accepted.hash.toHex()));
+}
+
+void forgetAccepted(const QString &naam)
+{
+    const QString section = noteSection(naam);
+    if (!section.isEmpty())
+        Registry::remove(RegisterNaam, section, acceptedKey);
 }
 
 enum class Prefix { Same, Different, Unreadable };
@@ -215,9 +260,7 @@ Prefix startsWith(QFile &file, const NotedBytes &noted)
 // copy was left to go.
 bool acceptFinished(const QString &naam)
 {
-    if (readNote(QStringLiteral("Data")) != naam)
-        return false;
-    const QStringList accepted = readNote(acceptedKey).split(QLatin1Char(' '));
+    const QStringList accepted = readNote(naam, acceptedKey).split(QLatin1Char(' '));
     const NotedBytes noted = parseNote(accepted.value(0), accepted.value(1));
     QFile data(naam);
     return noted.valid() && data.open(QIODevice::ReadOnly)
@@ -259,12 +302,16 @@ std::optional<NotedBytes> writeCarried(const QString &working, QFile &data, bool
 struct AcceptResult {
     enum Outcome { Done, SourceChanged, Failed } outcome;
     int failure = 0; // errno of a failure
+    QString file{};  // the file a failure could not write
 };
 
 AcceptResult backupWith(const QString &naam, const QString &copy)
 {
-    return MaakBackup(naam, copy) ? AcceptResult{AcceptResult::Done}
-                                  : AcceptResult{AcceptResult::Failed, errno};
+    failedFile = naam;
+    if (MaakBackup(naam, copy))
+        return {AcceptResult::Done};
+    const int failure = errno;
+    return {AcceptResult::Failed, failure, failedFile};
 }
 
 // Puts the working copy in the data file's place, the data file becoming the backup. Records
@@ -285,7 +332,7 @@ AcceptResult acceptWorkingCopy(const QString &naam, const QString &working)
     case Prefix::Different:
         return {AcceptResult::SourceChanged};
     case Prefix::Unreadable:
-        return {AcceptResult::Failed, errno};
+        return {AcceptResult::Failed, errno, naam};
     case Prefix::Same:
         break;
     }
@@ -297,9 +344,9 @@ AcceptResult acceptWorkingCopy(const QString &naam, const QString &working)
     const std::optional<NotedBytes> made = writeCarried(working, data, dataUtf8, carried);
     int failure = errno;
     data.close();
-    AcceptResult result{AcceptResult::Failed, failure};
+    AcceptResult result{AcceptResult::Failed, failure, carried};
     if (made) {
-        noteAccepted(*made);
+        noteAccepted(naam, *made);
         result = backupWith(naam, carried);
     }
     if (result.outcome == AcceptResult::Done) {
@@ -307,7 +354,7 @@ AcceptResult acceptWorkingCopy(const QString &naam, const QString &working)
         return result;
     }
     QFile::remove(carried);
-    Registry::remove(RegisterNaam, sourceSection, acceptedKey);
+    forgetAccepted(naam);
     return result;
 }
 
@@ -340,7 +387,7 @@ void keepEditsApart(const QString &naam, const QString &working)
         systemBox(SchrijfFoutTekst(kept, errno), MsgBox::OkOnly | MsgBox::Exclamation, naam);
         return;
     }
-    forgetWorkingCopySource();
+    forgetWorkingCopySource(naam);
     QString text = Taaltekst(523);
     text.replace(QStringLiteral("##"), QDir::toNativeSeparators(kept));
     text.replace(QLatin1Char('#'), QDir::toNativeSeparators(naam));
@@ -472,12 +519,14 @@ bool MaakBackup(const QString &naam, const QString &werkkopie)
     if (hadData && !withCopy) {
         // rename() puts the data file in the old backup's place in one step: there is a backup
         // at every moment, whenever the program is stopped.
+        failedFile = backup;
         return renameOver(naam, backup);
     }
     if (hadData && !sharedAs(naam, backup))
         return false;
     // The data file is still there and the new backup holds the same data; the working copy
     // now replaces the data file in one step.
+    failedFile = naam;
     return !withCopy || renameOver(werkkopie, naam);
 }
 
@@ -582,7 +631,7 @@ void HerstelNieuwBestand(const QString &naam, bool &herladen, bool jaNee)
     // file holds the edits, and only the working copy was still to go.
     if (acceptFinished(naam)) {
         if (QFile::remove(working))
-            forgetWorkingCopySource();
+            forgetWorkingCopySource(naam);
         return;
     }
     const int answer = jaNee ? systemBox(Taaltekst(425), MsgBox::YesNo | MsgBox::Exclamation, naam)
@@ -598,13 +647,13 @@ void HerstelNieuwBestand(const QString &naam, bool &herladen, bool jaNee)
         if (result.outcome == AcceptResult::SourceChanged)
             keepEditsApart(naam, working);
         else if (result.outcome == AcceptResult::Failed)
-            systemBox(SchrijfFoutTekst(naam, result.failure), MsgBox::OkOnly | MsgBox::Exclamation,
-                      naam);
+            systemBox(SchrijfFoutTekst(result.file.isEmpty() ? naam : result.file, result.failure),
+                      MsgBox::OkOnly | MsgBox::Exclamation, naam);
         else if (!QFileInfo::exists(working))
-            forgetWorkingCopySource();
+            forgetWorkingCopySource(naam);
     } else if (answer == MsgBox::No) {
         QFile::remove(working);
-        forgetWorkingCopySource();
+        forgetWorkingCopySource(naam);
         if (reload) {
             LaadMeetbestand();
             systemBox(Taaltekst(277), MsgBox::OkOnly | MsgBox::Information, naam);

@@ -561,21 +561,26 @@ private slots:
     }
 
     // An accept tried again, after one that failed or a program stopped in the middle of one,
-    // carries each appended record into the data file once, also records appended in between.
+    // carries each appended record into the data file once, also records appended in between,
+    // and also when another data file was edited in between.
     void retriedAcceptCarriesEachRecordOnce_data()
     {
         QTest::addColumn<QString>("stopAt"); // the name renamed onto; "" for a failed backup
         QTest::addColumn<bool>("after");
-        QTest::newRow("the backup failed") << "" << false;
-        QTest::newRow("stopped as the backup was made") << "run.bak" << true;
-        QTest::newRow("stopped before the data file was replaced") << "run.csv" << false;
-        QTest::newRow("stopped as the data file was replaced") << "run.csv" << true;
+        QTest::addColumn<bool>("otherEdited");
+        QTest::newRow("the backup failed") << "" << false << false;
+        QTest::newRow("stopped as the backup was made") << "run.bak" << true << false;
+        QTest::newRow("stopped before the data file was replaced") << "run.csv" << false << false;
+        QTest::newRow("stopped as the data file was replaced") << "run.csv" << true << false;
+        QTest::newRow("the backup failed, another file edited") << "" << false << true;
+        QTest::newRow("stopped, another file edited") << "run.bak" << true << true;
     }
 
     void retriedAcceptCarriesEachRecordOnce()
     {
         QFETCH(QString, stopAt);
         QFETCH(bool, after);
+        QFETCH(bool, otherEdited);
         const QByteArray edited = loadAndRemark("note A");
         QVERIFY(!edited.isEmpty());
         const QString working = WerkkopieNaam(m_run);
@@ -591,6 +596,9 @@ private slots:
             QVERIFY(QDir().mkpath(path("run.bak.tmp/blocker")));
             HerstelNieuwBestand(m_run, herladen, false);
             QCOMPARE(dialogs.messageTexts().size(), 2);
+            // The message names what stood in the way, not the data file.
+            QVERIFY2(dialogs.messageTexts().at(1).contains(QStringLiteral("run.bak.tmp")),
+                     qPrintable(dialogs.messageTexts().at(1)));
             QCOMPARE(readAllOrMissing(m_run), m_original + first);
             QVERIFY(QDir(path("run.bak.tmp")).removeRecursively());
         } else {
@@ -599,6 +607,14 @@ private slots:
             const bool stopped = stoppedIn([&] { HerstelNieuwBestand(m_run, herladen, false); });
             stopAtRenameOnto.clear();
             QVERIFY(stopped);
+        }
+        if (otherEdited) {
+            const QString other = path("other.csv");
+            QVERIFY(QFile::copy(fixture("datafile-edge.csv"), other));
+            Meetbestandsnaam = other;
+            LaadMeetbestand();
+            QVERIFY(WijzigVeldInMeetbestand(0, 1, 11, QStringLiteral("note B")));
+            QVERIFY(QFile::exists(WerkkopieNaam(other)));
         }
         // The other program goes on logging; then the data file is opened again and the
         // question answered Yes (unless the accept had come to its end).
