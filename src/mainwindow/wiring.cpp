@@ -501,22 +501,36 @@ void installSettingsDialogHooks(mdiQLV2 &w)
     h.rackWindow = [](int slot, bool shown) { showRack(slot, shown); };
     h.deviceProtocol = [](int slot) { InstellenToestelProtocol(qint16(slot)); };
     h.rackFonts = [](const ApparaatBronnen &bronnen) {
-        std::array<std::optional<QFont>, MaxToestellen + 1> waarde;
+        // The value and unit fonts as they are: Window > Font gives the units the value font's
+        // face at their own size, and a rack never given one keeps its units' plain face.
+        struct Lettertypen {
+            std::array<QFont, 4> waarde, eenheid;
+        };
+        std::array<std::optional<Lettertypen>, MaxToestellen + 1> lettertypen;
         for (int d = 1; d <= MaxToestellen; ++d)
-            if (FormRack *rack = RackVenster.bestaand(d))
-                waarde[size_t(d)] = rack->WaardeLettertype();
+            if (FormRack *rack = RackVenster.bestaand(d)) {
+                Lettertypen &l = lettertypen[size_t(d)].emplace();
+                for (int k = 0; k < 4; ++k) {
+                    l.waarde[size_t(k)] = rack->LabelWaarde(k)->font();
+                    l.eenheid[size_t(k)] = rack->LabelEenheid(k)->font();
+                }
+            }
         for (int s = 1; s <= MaxToestellen; ++s) {
             const int bron = bronnen[size_t(s)];
             FormRack *rack = RackVenster.bestaand(s);
             if (bron == s || !rack || !ToestelGeldig(s))
                 continue;
             if (bron > 0) {
-                if (waarde[size_t(bron)])
-                    rack->ZetWaardeLettertype(*waarde[size_t(bron)]);
+                if (const auto &l = lettertypen[size_t(bron)])
+                    for (int k = 0; k < 4; ++k) {
+                        rack->LabelWaarde(k)->setFont(l->waarde[size_t(k)]);
+                        rack->LabelEenheid(k)->setFont(l->eenheid[size_t(k)]);
+                    }
             } else {
                 // A new controller has nothing of the one that had its slot before.
-                rack->ZetWaardeLettertype(FormRack::StandaardWaardeLettertype());
                 for (int k = 0; k < 4; ++k) {
+                    rack->LabelWaarde(k)->setFont(FormRack::StandaardWaardeLettertype());
+                    rack->LabelEenheid(k)->setFont(QFont()); // the window's own, as at the start
                     QLabel *label = rack->LabelKanaal(k);
                     label->setFont(FormRack::StandaardKanaalLettertype());
                     QPalette palette = label->palette();

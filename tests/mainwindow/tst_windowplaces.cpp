@@ -341,8 +341,8 @@ private slots:
         }
         Meetbestandsnaam = dataFile;
         ResetToestellen();
-        const QStringList models{"T542", "T5781", "T575"};
-        for (int d = 1; d <= 3; ++d) {
+        const QStringList models{"T542", "T5781", "T575", "T512"};
+        for (int d = 1; d <= 4; ++d) {
             Toestel[d].Type = models[d - 1];
             Toestel[d].Idno = 10 * d;
             Toestel[d].Kanalen = 1;
@@ -372,24 +372,41 @@ private slots:
             w.menuItem("mnuWindowFont")->trigger();
             QCOMPARE(RackVenster[d]->LabelWaarde(0)->font().family(), families[d]);
         }
+        // Every label's font but its size, which follows the window: the fourth rack was never
+        // given one.
+        auto fontsOf = [](int slot) {
+            QList<QFont> fonts;
+            for (QLabel *label : RackVenster[slot]->findChildren<QLabel *>()) {
+                QFont font = label->font();
+                font.setPointSize(10);
+                fonts << font;
+            }
+            return fonts;
+        };
+        const QList<QFont> fontsOfT575 = fontsOf(3), fontsOfT512 = fontsOf(4);
+        QVERIFY(!RackVenster[4]->LabelEenheid(0)->font().bold());
 
         QPointer<frmInstellen> d = frmInstellen::Tonen(3);
         QVERIFY(d);
         d->commitCell(2, 1, QString()); // the empty model: the row is deleted
-        d->commitCell(4, 1, QStringLiteral("T552"));
+        d->commitCell(5, 1, QStringLiteral("T552"));
         d->OKButton->click();
         QTRY_VERIFY(!frmInstellen::geopend());
 
         QCOMPARE(Toestel[1].Naam, QStringLiteral("T542 #010"));
         QCOMPARE(Toestel[2].Naam, QStringLiteral("T575 #030"));
-        QCOMPARE(Toestel[3].Naam, QStringLiteral("T552 #004"));
+        QCOMPARE(Toestel[3].Naam, QStringLiteral("T512 #040"));
+        QCOMPARE(Toestel[4].Type, QStringLiteral("T552"));
+        // Moved controllers keep their fonts whole; the new one has the fonts of a new rack.
+        QCOMPARE(fontsOf(2), fontsOfT575);
+        QCOMPARE(fontsOf(3), fontsOfT512);
         const QString standard = FormRack::StandaardWaardeLettertype().family();
-        const QStringList expected{standard, families[3], standard};
-        for (int s = 1; s <= 3; ++s)
-            for (int k = 0; k < 4; ++k) {
-                QCOMPARE(RackVenster[s]->LabelWaarde(k)->font().family(), expected[s - 1]);
-                QCOMPARE(RackVenster[s]->LabelEenheid(k)->font().family(), expected[s - 1]);
-            }
+        for (int k = 0; k < 4; ++k) {
+            QCOMPARE(RackVenster[1]->LabelWaarde(k)->font().family(), standard);
+            QCOMPARE(RackVenster[4]->LabelWaarde(k)->font().family(), standard);
+            QCOMPARE(RackVenster[4]->LabelEenheid(k)->font().family(), RackVenster[4]->font().family());
+            QVERIFY(!RackVenster[4]->LabelEenheid(k)->font().bold());
+        }
         QCOMPARE(TabelVenster()->MSHFlexGrid(0)->data().textMatrix(1, 3).trimmed(), QStringLiteral("1.1"));
         for (int s = 2; s <= 3; ++s)
             QVERIFY2(cell(s).isEmpty(), qPrintable(cell(s)));
