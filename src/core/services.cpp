@@ -180,12 +180,12 @@ QString KiesBestandOpslaan(const QString &naam, const QString &extensie, int fil
     }
 }
 
-void KiesLettertype(QWidget *object, bool effecten, bool vrijeGrootte)
+bool KiesLettertype(QWidget *object, bool effecten, bool vrijeGrootte)
 {
     if (dataViews().stopVerbinding)
         dataViews().stopVerbinding();
     if (!object)
-        return;
+        return false;
     // A rich-text box colours its text itself, so its colour is not offered.
     const bool richText = qobject_cast<QTextEdit *>(object) != nullptr;
     FontRequest request;
@@ -198,7 +198,7 @@ void KiesLettertype(QWidget *object, bool effecten, bool vrijeGrootte)
     const std::optional<FontChoice> chosen =
         DialogProvider::current().chooseFont(mainWidget(), request);
     if (!chosen)
-        return;
+        return false;
     QFont font = request.font;
     font.setFamily(chosen->font.family());
     font.setBold(chosen->font.bold());
@@ -221,6 +221,7 @@ void KiesLettertype(QWidget *object, bool effecten, bool vrijeGrootte)
     object->update();
     InstellingenGewijzigd = true;
     ActiverenKnopBewaren();
+    return true;
 }
 
 void KiesKleur(qint32 &kleur)

@@ -56,7 +56,8 @@ QString KiesBestandOpenenMetFilter(const QString &naam, const QString &extensie,
 // flags bit 1 (value 2): offer "all files" besides the given type.
 QString KiesBestandOpslaan(const QString &naam, const QString &extensie, int filterTekst,
                            int titelTekst, int vlaggen);
-void KiesLettertype(QWidget *object, bool effecten, bool vrijeGrootte);
+// False when the dialog was cancelled: nothing changed.
+bool KiesLettertype(QWidget *object, bool effecten, bool vrijeGrootte);
 void KiesKleur(qint32 &kleur);
 void ZetLettertype(QWidget *doel, const QWidget *bron);
 

@@ -515,8 +515,9 @@ void mnuWindowFont_Click(mdiQLV2 &w)
         auto *rack = qobject_cast<FormRack *>(active);
         if (!rack)
             return;
-        KiesLettertype(rack->LabelWaarde(0), false, false);
-        rack->ZetWaardeLettertype(rack->WaardeLettertype());
+        // A cancelled dialog leaves the rack as it was: the units keep their own face.
+        if (KiesLettertype(rack->LabelWaarde(0), false, false))
+            rack->ZetWaardeLettertype(rack->WaardeLettertype());
     } else if (kind == QLatin1String("tabel")) {
         frmTabel *t = TabelVenster();
         if (!t)

@@ -372,6 +372,10 @@ private slots:
             w.menuItem("mnuWindowFont")->trigger();
             QCOMPARE(RackVenster[d]->LabelWaarde(0)->font().family(), families[d]);
         }
+        // Window > Font cancelled on the fourth rack changes nothing there.
+        w.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(RackVenster[4]->parentWidget()));
+        w.menuItem("mnuWindowFont")->trigger();
+        QCOMPARE(dialogs.requests().last().kind, QStringLiteral("font"));
         // Every label's font but its size, which follows the window: the fourth rack was never
         // given one.
         auto fontsOf = [](int slot) {
