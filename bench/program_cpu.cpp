@@ -37,6 +37,7 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <optional>
 #include <QSocketNotifier>
 #include <atomic>
 #include <csignal>
@@ -82,6 +83,25 @@ void makeRaw(int fd)
     cfmakeraw(&t);
     tcsetattr(fd, TCSANOW, &t);
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+}
+
+// The two ends a tapped line joins, raw: a pseudo-terminal whose slave the poller opens, and the
+// simulator's own. Nothing, after saying so, when no pseudo-terminal was left.
+struct LineEnds {
+    int side = -1, slave = -1, controllers = -1;
+};
+std::optional<LineEnds> openLineEnds(const Sim::Simulator &sim, const char *line)
+{
+    LineEnds ends;
+    if (openpty(&ends.side, &ends.slave, nullptr, nullptr, nullptr) != 0) {
+        std::fprintf(stderr, "no pseudo-terminal for %s\n", line);
+        return std::nullopt;
+    }
+    makeRaw(ends.side);
+    makeRaw(ends.slave);
+    ends.controllers = ::open(qPrintable(sim.devicePath()), O_RDWR | O_NOCTTY);
+    makeRaw(ends.controllers);
+    return ends;
 }
 
 // This process's own CPU time, all threads, in seconds.
@@ -412,59 +432,28 @@ int main(int argc, char *argv[])
     const QString program = ProgramHome::program();
 
     XDesktop desktop;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        // The server alone: the window manager's own work is no part of the figures.
-        if (!desktop.start(QSize(1920, 1200), false)) {
-            std::fprintf(stderr, "%s\n", qPrintable(desktop.error()));
-            return 1;
-        }
-        env.insert("DISPLAY", desktop.display());
-    }
+    QProcessEnvironment env;
+    if (!programEnvironment(desktop, env))
+        return 1;
 
     Sim::Simulator sim;
-    if (!sim.start()) {
-        std::fprintf(stderr, "no pseudo-terminal\n");
+    std::optional<LineEnds> ends;
+    if (!startControllers(sim, Baud) || !(ends = openLineEnds(sim, "the line")))
         return 1;
-    }
-    addControllers(sim, MaxToestellen);
-    sim.setBaud(Baud);
-    int programSide = -1, programSlave = -1;
-    if (openpty(&programSide, &programSlave, nullptr, nullptr, nullptr) != 0) {
-        std::fprintf(stderr, "no pseudo-terminal for the line\n");
-        return 1;
-    }
-    makeRaw(programSide);
-    makeRaw(programSlave);
-    const int controllerSide = ::open(qPrintable(sim.devicePath()), O_RDWR | O_NOCTTY);
-    makeRaw(controllerSide);
     // Every cycle starts over at the first slot, which holds the first controller.
-    Line line(programSide, controllerSide, sim.controllers().front()->address());
+    Line line(ends->side, ends->controllers, sim.controllers().front()->address());
 
     // The bare loop's line: the same controllers, pacing and tap.
     Sim::Simulator bareSim;
-    if (!bareSim.start()) {
-        std::fprintf(stderr, "no pseudo-terminal\n");
+    std::optional<LineEnds> bareEnds;
+    if (!startControllers(bareSim, Baud) || !(bareEnds = openLineEnds(bareSim, "the bare loop's line")))
         return 1;
-    }
-    addControllers(bareSim, MaxToestellen);
-    bareSim.setBaud(Baud);
-    int bareSide = -1, bareSlave = -1;
-    if (openpty(&bareSide, &bareSlave, nullptr, nullptr, nullptr) != 0) {
-        std::fprintf(stderr, "no pseudo-terminal for the bare loop's line\n");
-        return 1;
-    }
-    makeRaw(bareSide);
-    makeRaw(bareSlave);
-    const int bareControllerSide = ::open(qPrintable(bareSim.devicePath()), O_RDWR | O_NOCTTY);
-    makeRaw(bareControllerSide);
-    Line bareLine(bareSide, bareControllerSide, bareSim.controllers().front()->address());
+    Line bareLine(bareEnds->side, bareEnds->controllers, bareSim.controllers().front()->address());
     const std::vector<BarePoll> polls = barePolls(bareSim);
     const QList<int> channels = channelsOf(sim);
 
     const int port = 200;
-    SerialPortTable::bind(port, QString::fromLocal8Bit(ttyname(programSlave)));
+    SerialPortTable::bind(port, QString::fromLocal8Bit(ttyname(ends->slave)));
 
     const QString settings = ProgramHome::settingsFile();
     const QString dataFile = ProgramHome::dataFile();
@@ -521,11 +510,11 @@ int main(int argc, char *argv[])
     if (!writeProgramSettings(sim, setup, settings))
         return 1;
     BareLoop bare;
-    if (!bare.start(bareSlave, polls)) {
+    if (!bare.start(bareEnds->slave, polls)) {
         std::fprintf(stderr, "cannot start the bare loop\n");
         return 1;
     }
-    ::close(bareSlave); // the loop's own now
+    ::close(bareEnds->slave); // the loop's own now
     const Beside beside{bare, bareLine};
     const Phase polling =
         runProgram(program, env, seconds, line, dataFile, channels, serverPid, &beside);

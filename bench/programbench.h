@@ -11,8 +11,10 @@
 #include "simulator.h"
 #include "support/language.h"
 #include "support/wrappers.h"
+#include "xdesktop.h"
 
 #include <QCoreApplication>
+#include <QProcessEnvironment>
 #include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
@@ -21,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <cstdio>
 #include <unistd.h>
 
 // A home of the bench's own for the program: its settings, documents and port table stay apart
@@ -78,6 +81,36 @@ inline void addControllers(Sim::Simulator &sim, int n)
         const int channels = 1 + i % 4;
         sim.add(model, i + 1, model.startsWith("T575") ? std::max(2, channels) : channels);
     }
+}
+
+// Starts the simulator with the controllers of the set, all the program's slots, their replies
+// paced at the baud rate. False, after saying why, when no pseudo-terminal was left.
+inline bool startControllers(Sim::Simulator &sim, int baud)
+{
+    if (!sim.start()) {
+        std::fprintf(stderr, "no pseudo-terminal\n");
+        return false;
+    }
+    addControllers(sim, MaxToestellen);
+    sim.setBaud(baud);
+    return true;
+}
+
+// The program's environment: on the X server of DISPLAY, or on one the bench starts, the server
+// alone (a window manager's own work is no part of the figures). False, after saying why, when
+// none could be started.
+inline bool programEnvironment(XDesktop &desktop, QProcessEnvironment &env)
+{
+    env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        if (!desktop.start(QSize(1920, 1200), false)) {
+            std::fprintf(stderr, "%s\n", qPrintable(desktop.error()));
+            return false;
+        }
+        env.insert("DISPLAY", desktop.display());
+    }
+    return true;
 }
 
 struct ProgramSettings {

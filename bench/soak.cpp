@@ -72,24 +72,14 @@ int main(int argc, char *argv[])
     const QString program = ProgramHome::program();
 
     XDesktop desktop;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        if (!desktop.start(QSize(1920, 1200), false)) {
-            std::fprintf(stderr, "%s\n", qPrintable(desktop.error()));
-            return 1;
-        }
-        env.insert("DISPLAY", desktop.display());
-    }
+    QProcessEnvironment env;
+    if (!programEnvironment(desktop, env))
+        return 1;
     const qint64 serverPid = desktop.display().isEmpty() ? 0 : desktop.serverPid();
 
     Sim::Simulator sim;
-    if (!sim.start()) {
-        std::fprintf(stderr, "no pseudo-terminal\n");
+    if (!startControllers(sim, Baud))
         return 1;
-    }
-    addControllers(sim, MaxToestellen);
-    sim.setBaud(Baud);
     ProgramSettings setup;
     setup.baud = Baud;
     setup.graphs = Graphs;
