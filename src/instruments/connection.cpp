@@ -123,6 +123,13 @@ void InstrumentConnection::noteInput(qint64 count)
     m_lastBatchWhole = count >= ReceiveGroupBytes;
 }
 
+void InstrumentConnection::noteUnread()
+{
+    const qint64 unread = MSComm1.inBufferCount();
+    noteInput(unread - m_unreadNoted);
+    m_unreadNoted = unread;
+}
+
 qint64 InstrumentConnection::quietLineInNs(qint64 heldSinceNs, qint64 longestNs)
 {
     if (!MSComm1.isOpen())
@@ -131,9 +138,8 @@ qint64 InstrumentConnection::quietLineInNs(qint64 heldSinceNs, qint64 longestNs)
     if (MSComm1.unreadInSystem() > 0) {
         m_lastInputNs = m_lineClock.nsecsElapsed();
         m_lastBatchWhole = true;
-    } else if (const qint64 unread = MSComm1.inBufferCount(); unread > m_unreadNoted) {
-        noteInput(unread - m_unreadNoted);
-        m_unreadNoted = unread;
+    } else {
+        noteUnread();
     }
     if (m_lastInputNs < 0)
         return 0;
@@ -182,9 +188,7 @@ void InstrumentConnection::onReadyRead()
     if (!m_armed) {
         // Nobody reads them now; they are dropped at the next send, or read by a wait. Their
         // coming keeps the line busy.
-        const qint64 unread = MSComm1.inBufferCount();
-        noteInput(unread - m_unreadNoted);
-        m_unreadNoted = unread;
+        noteUnread();
         return;
     }
     const QByteArray bytes = readInput(true);

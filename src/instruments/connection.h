@@ -111,6 +111,8 @@ private:
     void onReadyRead();
     // Bytes came: the line was busy now.
     void noteInput(qint64 count);
+    // Bytes the port holds unread that were not noted yet came: the line was busy now.
+    void noteUnread();
 
     bool m_armed = false;
     qint64 m_replyStartMs = 0;

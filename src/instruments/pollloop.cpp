@@ -97,6 +97,9 @@ bool uitwisselingLoopt() { return MetenActief || antwoordVerwacht; }
 qint64 vastgehoudenSindsNs = -1;
 qint64 opnieuwKijkenNs = -1;
 
+// No poll is held for a quiet line any more: it goes now, or it will not go.
+void loslatenVastgehouden() { vastgehoudenSindsNs = opnieuwKijkenNs = -1; }
+
 // The line is quiet for the next frame; otherwise the frame is held and the loop looks again
 // once the line may have fallen quiet.
 bool lijnStil()
@@ -109,7 +112,7 @@ bool lijnStil()
         opnieuwKijkenNs = c.lineClockNs() + ms * 1'000'000;
         return false;
     }
-    vastgehoudenSindsNs = opnieuwKijkenNs = -1;
+    loslatenVastgehouden();
     return true;
 }
 
@@ -347,14 +350,14 @@ void ResetPollCycle()
 {
     cyclusStartMs = -1;
     tempoTotMs = -1;
-    vastgehoudenSindsNs = opnieuwKijkenNs = -1;
+    loslatenVastgehouden();
     afbrekenAntwoord();
 }
 
 void LineLost()
 {
     afbrekenAntwoord();
-    vastgehoudenSindsNs = opnieuwKijkenNs = -1;
+    loslatenVastgehouden();
     const PollHooks &h = pollHooks();
     for (qint16 d = 1; d <= MaxToestellen; ++d) {
         if (!ToestelGeldig(d))
@@ -375,7 +378,7 @@ void LineLost()
 void TakeOverLine()
 {
     afbrekenAntwoord();
-    vastgehoudenSindsNs = opnieuwKijkenNs = -1;
+    loslatenVastgehouden();
     waitForQuietLine();
     InstrumentConnection::current().dropInput();
 }
@@ -405,7 +408,7 @@ void ZetMetenActief(bool on)
     MetenActief = on;
     if (!on) {
         afbrekenAntwoord();
-        vastgehoudenSindsNs = opnieuwKijkenNs = -1;
+        loslatenVastgehouden();
     }
     call(pollHooks().measuringShown);
 }
@@ -438,7 +441,7 @@ void StartStopMeten()
     if (antwoordVerwacht)
         return;
     // A poll held for a quiet line never goes.
-    vastgehoudenSindsNs = opnieuwKijkenNs = -1;
+    loslatenVastgehouden();
     // The slot being polled is finished with state 4. Between two slots (the last one done and
     // the next not yet begun) there is none: the next slot stays first when measuring goes on,
     // and only a record that is due is written.

@@ -211,7 +211,6 @@ qint64 SerialPort::unreadInSystem() const
     return n;
 }
 
-
 void SerialPort::clearInput()
 {
     if (m_port->isOpen())
