@@ -501,43 +501,19 @@ void installSettingsDialogHooks(mdiQLV2 &w)
     h.rackWindow = [](int slot, bool shown) { showRack(slot, shown); };
     h.deviceProtocol = [](int slot) { InstellenToestelProtocol(qint16(slot)); };
     h.rackFonts = [](const ApparaatBronnen &bronnen) {
-        // The value and unit fonts as they are: Window > Font gives the units the value font's
-        // face at their own size, and a rack never given one keeps its units' plain face.
-        struct Lettertypen {
-            std::array<QFont, 4> waarde, eenheid;
-        };
-        std::array<std::optional<Lettertypen>, MaxToestellen + 1> lettertypen;
+        std::array<std::optional<FormRack::Lettertypen>, MaxToestellen + 1> lettertypen;
         for (int d = 1; d <= MaxToestellen; ++d)
-            if (FormRack *rack = RackVenster.bestaand(d)) {
-                Lettertypen &l = lettertypen[size_t(d)].emplace();
-                for (int k = 0; k < 4; ++k) {
-                    l.waarde[size_t(k)] = rack->LabelWaarde(k)->font();
-                    l.eenheid[size_t(k)] = rack->LabelEenheid(k)->font();
-                }
-            }
+            if (FormRack *rack = RackVenster.bestaand(d))
+                lettertypen[size_t(d)] = rack->HuidigeLettertypen();
         for (int s = 1; s <= MaxToestellen; ++s) {
             const int bron = bronnen[size_t(s)];
             FormRack *rack = RackVenster.bestaand(s);
             if (bron == s || !rack || !ToestelGeldig(s))
                 continue;
-            if (bron > 0) {
-                if (const auto &l = lettertypen[size_t(bron)])
-                    for (int k = 0; k < 4; ++k) {
-                        rack->LabelWaarde(k)->setFont(l->waarde[size_t(k)]);
-                        rack->LabelEenheid(k)->setFont(l->eenheid[size_t(k)]);
-                    }
-            } else {
-                // A new controller has nothing of the one that had its slot before.
-                for (int k = 0; k < 4; ++k) {
-                    rack->LabelWaarde(k)->setFont(FormRack::StandaardWaardeLettertype());
-                    rack->LabelEenheid(k)->setFont(QFont()); // the window's own, as at the start
-                    QLabel *label = rack->LabelKanaal(k);
-                    label->setFont(FormRack::StandaardKanaalLettertype());
-                    QPalette palette = label->palette();
-                    palette.setColor(QPalette::WindowText, Qt::black);
-                    label->setPalette(palette);
-                }
-            }
+            if (bron == 0)
+                rack->StandaardLettertypen();
+            else if (const auto &l = lettertypen[size_t(bron)])
+                rack->ZetLettertypen(*l);
             rack->Form_Resize(); // the value size follows the window
         }
     };

@@ -113,13 +113,10 @@ FormRack::FormRack(qint16 slot, QWidget *parent) : QWidget(parent), Ti(slot)
     m_module->setFont(moduleFont);
     m_module->installEventFilter(this);
 
-    const QFont valueFont = StandaardWaardeLettertype();
     for (int k = 0; k < 4; ++k) {
         m_kanaal[size_t(k)] = makeLabel(this, Qt::black, QColor(), Qt::AlignLeft | Qt::AlignVCenter);
-        m_kanaal[size_t(k)]->setFont(StandaardKanaalLettertype());
         m_waarde[size_t(k)] = makeLabel(this, QColor(0, 255, 0), Qt::black,
                                         Qt::AlignRight | Qt::AlignVCenter);
-        m_waarde[size_t(k)]->setFont(valueFont);
         m_waarde[size_t(k)]->setContentsMargins(0, 0, 4, 0);
         m_eenheid[size_t(k)] = makeLabel(this, Qt::black, QColor(0xE0, 0xE0, 0xE0),
                                          Qt::AlignLeft | Qt::AlignVCenter);
@@ -128,6 +125,7 @@ FormRack::FormRack(qint16 slot, QWidget *parent) : QWidget(parent), Ti(slot)
         for (QLabel *l : {m_kanaal[size_t(k)], m_waarde[size_t(k)], m_eenheid[size_t(k)]})
             l->installEventFilter(this);
     }
+    StandaardLettertypen();
 
     m_statusBar = new QStatusBar(this);
     m_statusBar->setSizeGripEnabled(false);
@@ -255,6 +253,38 @@ QFont FormRack::StandaardWaardeLettertype()
 }
 
 QFont FormRack::StandaardKanaalLettertype() { return smallFont(); }
+
+FormRack::Lettertypen FormRack::HuidigeLettertypen() const
+{
+    Lettertypen l;
+    for (size_t k = 0; k < 4; ++k) {
+        l.waarde[k] = m_waarde[k]->font();
+        l.eenheid[k] = m_eenheid[k]->font();
+    }
+    return l;
+}
+
+void FormRack::ZetLettertypen(const Lettertypen &lettertypen)
+{
+    for (size_t k = 0; k < 4; ++k) {
+        m_waarde[k]->setFont(lettertypen.waarde[k]);
+        m_eenheid[k]->setFont(lettertypen.eenheid[k]);
+    }
+}
+
+void FormRack::StandaardLettertypen()
+{
+    for (QLabel *kanaal : m_kanaal) {
+        kanaal->setFont(StandaardKanaalLettertype());
+        QPalette palette = kanaal->palette();
+        palette.setColor(QPalette::WindowText, Qt::black);
+        kanaal->setPalette(palette);
+    }
+    for (size_t k = 0; k < 4; ++k) {
+        m_waarde[k]->setFont(StandaardWaardeLettertype());
+        m_eenheid[k]->setFont(QFont()); // the window's own
+    }
+}
 
 void FormRack::ZetWaardeLettertype(const QFont &font)
 {

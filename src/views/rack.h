@@ -62,6 +62,16 @@ public:
     // The fonts a new rack window starts with.
     static QFont StandaardWaardeLettertype();
     static QFont StandaardKanaalLettertype();
+    // The value and unit labels' fonts as they are: a controller moved to another slot takes
+    // them along, so a rack never given a font keeps its units' plain face.
+    struct Lettertypen {
+        std::array<QFont, 4> waarde, eenheid;
+    };
+    Lettertypen HuidigeLettertypen() const;
+    void ZetLettertypen(const Lettertypen &lettertypen);
+    // Back to the fonts (and black channel texts) a new rack window starts with: a new
+    // controller in the slot has nothing of the one before.
+    void StandaardLettertypen();
     QStatusBar *StatusBar() const { return m_statusBar; }
     // Panels 1..4 of the status bar.
     QLabel *Panel(int n) const { return m_panels[size_t(n - 1)]; }
